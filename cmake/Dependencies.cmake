@@ -1,0 +1,19 @@
+# Debian's packages: TinyXML 2.6 (libtinyxml-dev), GoogleTest, Google Benchmark.
+find_package(Threads REQUIRED)
+
+# Debian's tinyxml.h defines TIXML_USE_STL itself; the define here keeps every
+# user of the header on the STL build even with another copy of the header.
+find_path(TINYXML_INCLUDE_DIR tinyxml.h REQUIRED)
+find_library(TINYXML_LIBRARY tinyxml REQUIRED)
+add_library(tinyxml::tinyxml UNKNOWN IMPORTED)
+set_target_properties(tinyxml::tinyxml PROPERTIES
+  IMPORTED_LOCATION ${TINYXML_LIBRARY}
+  INTERFACE_INCLUDE_DIRECTORIES ${TINYXML_INCLUDE_DIR}
+  INTERFACE_COMPILE_DEFINITIONS TIXML_USE_STL)
+
+if(SENSORDLL_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+endif()
+if(SENSORDLL_BUILD_BENCH)
+  find_package(benchmark REQUIRED)
+endif()

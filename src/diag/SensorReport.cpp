@@ -1,0 +1,155 @@
+// Console and error-log output of the reporting forms.
+//
+// Console output is one fprintf per piece (colour, header, message, reset) on
+// standard output. The graver forms also append to the error log through a
+// logger made for the one report. Log texts are formatted into a 500-byte
+// buffer and cut at its size.
+#include "SensorReport.h"
+
+#include <assert.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "ZTLogger.h"
+
+namespace {
+
+const char* const kErrorLog = "/mnt/mtd/log/SensorError.log";
+const int kLogRotateBytes = 10240;
+const int kLogFiles = 3;
+const size_t kLogBufferSize = 500;
+const char* const kAssertTag = "[sensor assert]";
+
+struct FormRule {
+    const char* tag;
+    int threshold;  // prints when the level is above this
+    bool logged;
+};
+
+FormRule ruleOf(SensorReportForm p_eForm) {
+    switch (p_eForm) {
+        case SensorReportForm::Log: return {kAssertTag, -1, true};
+        case SensorReportForm::Warn: return {"[sensor warn]", 3, true};
+        case SensorReportForm::Err: return {"[sensor err]", 5, false};
+        case SensorReportForm::Dbg: return {"[sensor dbg]", 5, false};
+        case SensorReportForm::Info: return {"[sensor info]", 6, false};
+    }
+    return {"", 0, false};
+}
+
+void consoleHeader(int p_nAttr, int p_nColour, const char* p_szTag, const char* p_szFile, const char* p_szFunction,
+                   int p_nLine) {
+    fprintf(stdout, "\033[%dm\033[%dm", p_nAttr, p_nColour);
+    fprintf(stdout, "%s file:%s fun:%s line:%d\n", p_szTag, p_szFile, p_szFunction, p_nLine);
+}
+
+void consoleEnd() {
+    fprintf(stdout, "\033[0m");
+}
+
+void formatInto(char (&p_szBuffer)[kLogBufferSize], const char* p_szFormat, va_list p_args) {
+    // vsnprintf cuts at the buffer's size and always terminates.
+    vsnprintf(p_szBuffer, sizeof(p_szBuffer), p_szFormat, p_args);
+}
+
+void logLocation(ZTLogger& p_objLogger, const char* p_szTag, const char* p_szFile, const char* p_szFunction,
+                 int p_nLine) {
+    char szBuffer[kLogBufferSize];
+    snprintf(szBuffer, sizeof(szBuffer), "file:%s fun:%s line:%d\n", p_szFile, p_szFunction, p_nLine);
+    p_objLogger.writeLog(p_szTag, szBuffer);
+}
+
+}  // namespace
+
+const char* sensorBaseName(const char* p_szPath) {
+    const char* szSlash = strrchr(p_szPath, '/');
+    return szSlash != nullptr ? szSlash + 1 : p_szPath;
+}
+
+int sensorDebugLevel() {
+    updateDebugLevel();
+    return g_nDebugLevel;
+}
+
+void sensorReport(SensorReportForm p_eForm, int p_nAttr, int p_nColour, const char* p_szFile,
+                  const char* p_szFunction, int p_nLine, const char* p_szFormat, ...) {
+    const FormRule rule = ruleOf(p_eForm);
+    updateDebugLevel();
+    if (!(g_nDebugLevel > rule.threshold)) return;
+
+    va_list args;
+    va_start(args, p_szFormat);
+    va_list logArgs;
+    va_copy(logArgs, args);
+
+    consoleHeader(p_nAttr, p_nColour, rule.tag, p_szFile, p_szFunction, p_nLine);
+    vfprintf(stdout, p_szFormat, args);
+    consoleEnd();
+
+    if (rule.logged) {
+        ZTLogger logger;
+        logger.init(kErrorLog, kLogRotateBytes, kLogFiles);
+        logLocation(logger, rule.tag, p_szFile, p_szFunction, p_nLine);
+        char szBuffer[kLogBufferSize];
+        formatInto(szBuffer, p_szFormat, logArgs);
+        logger.writeLog(rule.tag, szBuffer);
+    }
+    va_end(logArgs);
+    va_end(args);
+}
+
+void sensorAssertFailed(const char* p_szFile, const char* p_szFunction, const char* p_szSignature, int p_nLine,
+                        const char* p_szExpression, const char* p_szFormat, ...) {
+    updateDebugLevel();
+    if (g_nDebugLevel >= 0) {
+        fprintf(stdout, "\033[%dm\033[%dm", 0, 31);
+        fprintf(stdout, "%s file:%s fun:%s line:%d\n", kAssertTag, p_szFile, p_szFunction, p_nLine);
+        fprintf(stdout, "%s   ~~~Assertion failed.\n", p_szExpression);
+        consoleEnd();
+
+        ZTLogger logger;
+        logger.init(kErrorLog, kLogRotateBytes, kLogFiles);
+        logLocation(logger, kAssertTag, p_szFile, p_szFunction, p_nLine);
+        char szBuffer[kLogBufferSize];
+        snprintf(szBuffer, sizeof(szBuffer), "%s   ~~~Assertion failed.\n", p_szExpression);
+        logger.writeLog(kAssertTag, szBuffer);
+    }
+
+    updateDebugLevel();
+    if (g_nDebugLevel >= 0) {
+        va_list args;
+        va_start(args, p_szFormat);
+        va_list logArgs;
+        va_copy(logArgs, args);
+
+        fprintf(stdout, "\033[%dm\033[%dm", 0, 31);
+        vfprintf(stdout, p_szFormat, args);
+        consoleEnd();
+
+        ZTLogger logger;
+        logger.init(kErrorLog, kLogRotateBytes, kLogFiles);
+        char szBuffer[kLogBufferSize];
+        formatInto(szBuffer, p_szFormat, logArgs);
+        logger.writeLog(kAssertTag, szBuffer);
+
+        va_end(logArgs);
+        va_end(args);
+    }
+
+    if (g_bEnAssert) {
+        fflush(stdout);
+        __assert_fail("bRet", p_szFile, static_cast<unsigned int>(p_nLine), p_szSignature);
+    }
+}
+
+void sensorPrint(int p_nAttr, int p_nColour, const char* p_szFormat, ...) {
+    updateDebugLevel();
+    if (!(g_nDebugLevel > 5)) return;
+    va_list args;
+    va_start(args, p_szFormat);
+    fprintf(stdout, "\033[%dm\033[%dm", p_nAttr, p_nColour);
+    vfprintf(stdout, p_szFormat, args);
+    consoleEnd();
+    va_end(args);
+}
