@@ -243,7 +243,13 @@ private:
     // params: apply step and cache
     // scheme: switching, sensor thread, reset/restore/flush
     // handlers: handlers, lens and light controls, accessors, shutter
+    SENSORDLL_LOCAL bool setAndStore(int p_nKey, int p_nVal);
+    SENSORDLL_LOCAL std::vector<int> buildShutterList();
+    SENSORDLL_LOCAL bool locateShutter(std::vector<int>& p_vecList, size_t& p_nPos);
+    SENSORDLL_LOCAL bool stepShutter(int p_nStep);
     // read path and UI queries
+    SENSORDLL_LOCAL const UIFileInfo* findUIFile(int p_nId) const;
+    SENSORDLL_LOCAL bool isHeldByZoomFocusLock(int p_nCmd) const;
 
     SysConfig m_stSysConf;
     int m_nCameraID;
