@@ -241,6 +241,9 @@ private:
     SENSORDLL_LOCAL void buildKeyCmdMap();
     SENSORDLL_LOCAL void releaseArrays();
     // params: apply step and cache
+    SENSORDLL_LOCAL int applyRecord(u32 p_nIndex, KeyVal& p_stRecord, u32 p_nFirstKey, bool& p_bStore);
+    SENSORDLL_LOCAL bool exceedsIrPowerBudget(u32 p_nKey, u32 p_nVal);
+    SENSORDLL_LOCAL int callKeyHandler(u32 p_nIndex, u32 p_nKey, KeyVal& p_stRecord);
     // scheme: switching, sensor thread, reset/restore/flush
     // handlers: handlers, lens and light controls, accessors, shutter
     SENSORDLL_LOCAL bool setAndStore(int p_nKey, int p_nVal);
