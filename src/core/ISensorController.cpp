@@ -1,0 +1,99 @@
+// The controller object: construction, destruction, the channel, the video
+// module, the status queries and the values every controller shares.
+#include "ISensorController.h"
+
+#include "GThread.h"
+#include "function.h"
+
+std::atomic<int> ISensorController::m_nPassKeycmd(-1);
+std::atomic<int> ISensorController::m_nChanneldDosomething(-1);
+
+namespace {
+
+const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
+
+}  // namespace
+
+// The arrays and the map stay empty until init. The sensor thread is created
+// here on this controller's pass but only started by init.
+ISensorController::ISensorController()
+    : m_stSysConf(),
+      m_nCameraID(1),
+      m_objMutex(),
+      m_pSensorThread(),
+      m_nLastScheme(-1),
+      m_nCurScheme(-1),
+      m_nParamMode(1),
+      m_ppUserKeyVal(nullptr),
+      m_pstKeyValTmp(nullptr),
+      m_pFctKeyVal(nullptr),
+      m_nKeyValSum(0),
+      m_pstKeyValLPR(nullptr),
+      m_pKeyCmdMap(nullptr),
+      m_nVersion(8),
+      m_pVideoStreamModule(nullptr),
+      m_objMachineInfo(),
+      m_nStateFlags(0),
+      m_nKeyCmdSum(170),
+      m_nLastSchedule(255),
+      m_bLPRScheme(false),
+      m_bShowWDRFalg(true),
+      m_bTimingScheme(false),
+      m_bDNScheme(false),
+      m_bisLimitedIrPower(false),
+      m_bHasLens(true),
+      m_bShutterIdle(false),
+      m_bThermalChannel(false),
+      m_objZoomFocusParam() {
+    m_pSensorThread.reset(new GThread(function<int>(bind_funcobj0(this, &ISensorController::sensorThread)),
+                                      "SensorThread", function<int>(&GThread::emptyFun),
+                                      function<int>(&GThread::emptyFun)));
+    m_nStateFlags = 0;
+    // A missing file leaves the defaults; the system configuration reads the
+    // same file again at init and reports there.
+    SystemInfoParser::parseMachineInfo(kMachineInfoFile, m_objMachineInfo);
+}
+
+// The host calls uinit first; the arrays and the configuration are its to
+// release, the thread is ours.
+ISensorController::~ISensorController() {
+    if (m_pSensorThread) {
+        m_pSensorThread->stop();
+        m_pSensorThread.reset();
+    }
+}
+
+// A thermal-only device drives its sensor as channel 2; on the two-sensor
+// families channel 2 is the thermal one. Once set, the thermal flag stays.
+void ISensorController::setChannelID(int p_nChannelID) {
+    m_nCameraID = p_nChannelID;
+    const int nDeviceType = m_objMachineInfo.getDeviceType();
+    if (nDeviceType == DeviceType::THERMAL_DEVICE) m_nCameraID = 2;
+    if (m_nCameraID != 2) return;
+    switch (nDeviceType) {
+        case DeviceType::THERMAL_DEVICE:
+        case DeviceType::THERMAL_DOUBLE_SENSOR_DEVICE:
+        case DeviceType::BINOCULAR_DEVICE:
+        case DeviceType::THERMAL_DOUBLE_SENSOR_DOME_DEVICE:
+        case DeviceType::THERMAL_IPDOME:
+            m_bThermalChannel = true;
+            break;
+        default:
+            break;
+    }
+}
+
+void ISensorController::setVideoStreamModule(const VideoStreamModule* p_pVideoStreamModule) {
+    m_pVideoStreamModule = p_pVideoStreamModule;
+}
+
+bool ISensorController::getSensorStatus() {
+    return (m_nStateFlags & SENSOR_STATE_INITIALISED) != 0;
+}
+
+u32 ISensorController::getSensorType() {
+    return static_cast<u32>(m_stSysConf.moduleConfig.nModuleId);
+}
+
+// Part of the host's interface; this controller has nothing of its own to dump.
+void ISensorController::printDebugMsg() {}

@@ -1,0 +1,128 @@
+// The key-command map: the key table expanded into rows, the map init builds
+// from them, and the search the apply step uses.
+#include "core/KeyTable.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "ia_ioctrl.h"
+#include "diag/SensorReport.h"
+
+namespace sensorkeys {
+namespace {
+
+#define SENSOR_KEY_ROW(name, key, command, handler) \
+    {key, command, &ISensorController::handler, #name, "&ISensorController::" #handler},
+#define SENSOR_KEY_STORED(name, key) {key, 0, nullptr, #name, "NULL"},
+const KeyRow kRows[] = {SENSOR_KEY_TABLE(SENSOR_KEY_ROW, SENSOR_KEY_STORED, SENSOR_KEY_ROW)};
+#undef SENSOR_KEY_ROW
+#undef SENSOR_KEY_STORED
+
+const u32 kRowCount = sizeof(kRows) / sizeof(kRows[0]);
+static_assert(sizeof(kRows) / sizeof(kRows[0]) == 165, "the key-command map has 165 rows");
+
+// A row named after an ISP command must carry that command's number as key.
+#define SENSOR_KEY_IGNORE(...)
+#define SENSOR_KEY_CHECK_ISP_NAME(name, key, command, handler) \
+    static_assert(static_cast<u32>(name) == key, #name " is the ISP command's own number");
+SENSOR_KEY_TABLE(SENSOR_KEY_IGNORE, SENSOR_KEY_IGNORE, SENSOR_KEY_CHECK_ISP_NAME)
+#undef SENSOR_KEY_CHECK_ISP_NAME
+#undef SENSOR_KEY_IGNORE
+
+// Keys of the vocabulary that have no row: they exist only in the scheme
+// arrays, as the intelligent twins of the medium and far light strengths.
+struct MaplessKey {
+    u32 key;
+    const char* name;
+};
+#define SENSOR_MAPLESS_KEY(name) {name, #name}
+const MaplessKey kMaplessKeys[] = {
+    SENSOR_MAPLESS_KEY(KEY_IR_MANUAL_STRG_MEDIUM_INTELL),
+    SENSOR_MAPLESS_KEY(KEY_IR_MANUAL_STRG_FAR_INTELL),
+    SENSOR_MAPLESS_KEY(KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL),
+    SENSOR_MAPLESS_KEY(KEY_WHITE_MANUAL_STRG_FAR_INTELL),
+};
+#undef SENSOR_MAPLESS_KEY
+
+}  // namespace
+
+const KeyRow* keyRows() {
+    return kRows;
+}
+
+u32 keyRowCount() {
+    return kRowCount;
+}
+
+const KeyRow* findKeyRow(u32 p_nKey) {
+    for (const KeyRow& stRow : kRows) {
+        if (stRow.key == p_nKey) return &stRow;
+    }
+    return nullptr;
+}
+
+const char* keyNameOf(u32 p_nKey) {
+    if (const KeyRow* pRow = findKeyRow(p_nKey)) return pRow->name;
+    for (const MaplessKey& stKey : kMaplessKeys) {
+        if (stKey.key == p_nKey) return stKey.name;
+    }
+    return nullptr;
+}
+
+bool keyByName(const char* p_szName, u32& p_nKey) {
+    if (p_szName == nullptr) return false;
+    for (const KeyRow& stRow : kRows) {
+        if (strcmp(stRow.name, p_szName) == 0) {
+            p_nKey = stRow.key;
+            return true;
+        }
+    }
+    for (const MaplessKey& stKey : kMaplessKeys) {
+        if (strcmp(stKey.name, p_szName) == 0) {
+            p_nKey = stKey.key;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace sensorkeys
+
+// Allocates room for m_nKeyCmdSum rows (170 at the first start, 165 after a
+// restart), clears it and fills the table's rows in order; names longer than
+// the key-name field keep their first 31 characters.
+void ISensorController::buildKeyCmdMap() {
+    const u32 nRows = sensorkeys::keyRowCount();
+    // Never fewer rows than the table, whatever the count was left at.
+    const u32 nCapacity = m_nKeyCmdSum < nRows ? nRows : m_nKeyCmdSum;
+    delete[] m_pKeyCmdMap;
+    m_pKeyCmdMap = new keycmd[nCapacity];
+    memset(m_pKeyCmdMap, 0, nCapacity * sizeof(keycmd));
+    const sensorkeys::KeyRow* pRows = sensorkeys::keyRows();
+    for (u32 i = 0; i < nRows; ++i) {
+        keycmd& stRow = m_pKeyCmdMap[i];
+        stRow.key = pRows[i].key;
+        stRow.ia_cmd = pRows[i].command;
+        stRow.func = pRows[i].handler;
+        strncpy(stRow.key_name, pRows[i].name, sizeof(stRow.key_name) - 1);
+        snprintf(stRow.func_name, sizeof(stRow.func_name), "%s", pRows[i].handlerName);
+    }
+    m_nKeyCmdSum = nRows;
+}
+
+int ISensorController::findFromKeyCmdMap(const keycmd* p_pKeyCmdMap, u32 p_nKey, keycmd& p_stKeyCmd) {
+    if (p_pKeyCmdMap != nullptr) {
+        for (u32 i = 0; i < m_nKeyCmdSum; ++i) {
+            const keycmd& stRow = p_pKeyCmdMap[i];
+            if (stRow.key != p_nKey) continue;
+            p_stKeyCmd.key = stRow.key;
+            p_stKeyCmd.ia_cmd = stRow.ia_cmd;
+            p_stKeyCmd.func = stRow.func;
+            snprintf(p_stKeyCmd.key_name, sizeof(p_stKeyCmd.key_name), "%s", stRow.key_name);
+            snprintf(p_stKeyCmd.func_name, sizeof(p_stKeyCmd.func_name), "%s", stRow.func_name);
+            return static_cast<int>(i);
+        }
+    }
+    SENSOR_PRINT(0, 0, "cand not find key-cmd while key=%d\n", static_cast<int>(p_nKey));
+    return -1;
+}
