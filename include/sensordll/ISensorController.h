@@ -245,6 +245,14 @@ private:
     SENSORDLL_LOCAL bool exceedsIrPowerBudget(u32 p_nKey, u32 p_nVal);
     SENSORDLL_LOCAL int callKeyHandler(u32 p_nIndex, u32 p_nKey, KeyVal& p_stRecord);
     // scheme: switching, sensor thread, reset/restore/flush
+    SENSORDLL_LOCAL bool isSchemeIndex(int p_nScheme) const;
+    SENSORDLL_LOCAL void formatSchemeFileName(int p_nScheme, char* p_szName, size_t p_nSize) const;
+    SENSORDLL_LOCAL void removeSchemeFiles();
+    SENSORDLL_LOCAL void applyDetailMarkers(const std::string& p_strDetail, int p_nDeviceType);
+    SENSORDLL_LOCAL void loadSchemeFiles();
+    SENSORDLL_LOCAL void settleStyleFlags(const MachineInfo& p_objMachineInfo);
+    SENSORDLL_LOCAL void serveChannelRequest();
+    SENSORDLL_LOCAL void decideScheme();
     // handlers: handlers, lens and light controls, accessors, shutter
     SENSORDLL_LOCAL bool setAndStore(int p_nKey, int p_nVal);
     SENSORDLL_LOCAL std::vector<int> buildShutterList();

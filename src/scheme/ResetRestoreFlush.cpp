@@ -1,0 +1,159 @@
+// The stored state of the current scheme and of the whole controller: saving
+// the current scheme, returning to the saved values, re-sending stored values,
+// and the factory reset; with the scheme file names and their removal.
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "DeviceRoot.h"
+#include "ISensorController.h"
+#include "MachineInfo.h"
+#include "ModuleConfigure.h"
+#include "SensorFile.h"
+#include "StringHandler.h"
+#include "diag/SensorReport.h"
+
+namespace {
+
+const char* const VISIBLE_SCHEME_FILE = "/mnt/mtd/code/config_file/sensor%d_%d.cfg";
+const char* const THERMAL_SCHEME_FILE = "/mnt/mtd/code/config_file/sensor-thermal%d.cfg";
+const char* const VISIBLE_CLEANUP_COMMAND = "rm -rf /mnt/mtd/code/config*/sensor%d_[0-3].cfg";
+const char* const THERMAL_CLEANUP_COMMAND = "rm -rf /mnt/mtd/code/config*/sensor-thermal*.cfg";
+// Scheme files from this index on are not named by the visible clean-up
+// command.
+const u32 FIRST_SCHEME_PAST_CLEANUP = 4;
+
+const char* const MACHINE_INFO_FILE = "/mnt/mtd/code/factory_setting/machineinfo.ini";
+const char* const MODULE_CONFIG_FILE = "/hd1/moduleConfig/moduleConfig.xml";
+
+}  // namespace
+
+// The scheme file of a user scheme of this channel, into a cleared buffer.
+void ISensorController::formatSchemeFileName(int p_nScheme, char* p_szName, size_t p_nSize) const {
+    memset(p_szName, 0, p_nSize);
+    if (m_bThermalChannel)
+        snprintf(p_szName, p_nSize, THERMAL_SCHEME_FILE, p_nScheme);
+    else
+        snprintf(p_szName, p_nSize, VISIBLE_SCHEME_FILE, m_nCameraID, p_nScheme);
+}
+
+// Removes every scheme file of this channel. The visible clean-up command
+// names schemes 0 to 3 only; the channel's later schemes are removed too, so
+// that files of another version or of the user's settings never survive.
+void ISensorController::removeSchemeFiles() {
+    char szCommand[256];
+    memset(szCommand, 0, sizeof(szCommand));
+    if (m_bThermalChannel) {
+        snprintf(szCommand, sizeof(szCommand), "%s", THERMAL_CLEANUP_COMMAND);
+        sy_system(szCommand, 30);
+        return;
+    }
+    snprintf(szCommand, sizeof(szCommand), VISIBLE_CLEANUP_COMMAND, m_nCameraID);
+    sy_system(szCommand, 30);
+    for (u32 i = FIRST_SCHEME_PAST_CLEANUP; i < m_stSysConf.nSchemeSum; ++i) {
+        char szFileName[256];
+        formatSchemeFileName(static_cast<int>(i), szFileName, sizeof(szFileName));
+        unlink(DeviceRoot::resolve(szFileName).c_str());
+    }
+}
+
+// Saves the current user scheme to its file. SNS_SUCCESS without writing while
+// the factory set (or no scheme) is current; the paramCheck code, without
+// writing, when the scheme's window is invalid. Locks.
+int ISensorController::flush() {
+    ZTMutexManager objGuard(m_objMutex, __FILE__, __LINE__);
+    if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum || m_ppUserKeyVal == nullptr) return SNS_SUCCESS;
+    const int nCheck = paramCheck();
+    if (nCheck != 0) return nCheck;
+    char szFileName[256];
+    formatSchemeFileName(m_nCurScheme, szFileName, sizeof(szFileName));
+    return keyValToFile(szFileName, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum);
+}
+
+// Re-applies the current scheme's saved values: only what differs from memory
+// is sent, and stored back. True at once while the factory set is current.
+// Locks before it looks at the current scheme, which the sensor thread
+// changes under the same lock.
+bool ISensorController::resetToLastParameters() {
+    ZTMutexManager objGuard(m_objMutex, __FILE__, __LINE__);
+    if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum || m_ppUserKeyVal == nullptr) return true;
+    char szFileName[256];
+    formatSchemeFileName(m_nCurScheme, szFileName, sizeof(szFileName));
+    m_nStateFlags |= SENSOR_STATE_RETURNING;
+    // Records a short or missing file does not cover keep their in-memory
+    // values, so nothing stale from the scratch array is applied.
+    memcpy(m_pstKeyValTmp, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum * sizeof(KeyVal));
+    keyValFromFile(szFileName, m_pstKeyValTmp, m_nKeyValSum);
+    const int nResult = setParameters(m_pstKeyValTmp, m_nKeyValSum, true);
+    m_nStateFlags &= ~static_cast<u32>(SENSOR_STATE_RETURNING);
+    return nResult == SNS_SUCCESS;
+}
+
+// Sends the current scheme's stored value of the key to its handler again
+// (nothing is stored). The apply result, or -1 when the scheme lacks the key.
+// Locks.
+int ISensorController::restore(int p_nKey) {
+    ZTMutexManager objGuard(m_objMutex, __FILE__, __LINE__);
+    int nPos = -1;
+    if (isSchemeIndex(m_nCurScheme)) {
+        for (u32 i = 0; i < m_nKeyValSum; ++i) {
+            if (m_ppUserKeyVal[m_nCurScheme][i].key == static_cast<u32>(p_nKey)) {
+                nPos = static_cast<int>(i);
+                break;
+            }
+        }
+    }
+    SENSOR_ASSERT_EXPR(-1 != nPos, "-1 != nPos", "restore key(%d) failed! make sure it is sensor ui key \n",
+                       p_nKey);
+    if (nPos == -1) return -1;
+    return setParameters(&m_ppUserKeyVal[m_nCurScheme][nPos], 1, false);
+}
+
+// Re-sends the focus mode (with a lens) and, on a visible channel, the
+// exposure mode. Each restore locks on its own.
+bool ISensorController::restoreAeMode() {
+    if (m_bHasLens && restore(KEY_AUTO_FOCUS_MODE) != SNS_SUCCESS) return false;
+    if (m_bThermalChannel) return true;
+    return restore(KEY_EXPOSE_MODE) == SNS_SUCCESS;
+}
+
+// Returns everything to the factory state: applies the factory set, removes
+// the channel's scheme files and restarts the controller, which re-creates
+// them. Always true. Locks for the whole run; the sensor thread never waits
+// for the lock, so stopping it here cannot deadlock.
+bool ISensorController::resetParameters() {
+    ZTMutexManager objGuard(m_objMutex, __FILE__, __LINE__);
+    m_nStateFlags |= SENSOR_STATE_RESETTING;
+
+    switch_to(static_cast<int>(m_stSysConf.nSchemeSum), false);
+    removeSchemeFiles();
+    uinit();
+
+    ModuleConfigure objModuleConfigure;
+    const ModuleConfig& stStored = m_stSysConf.moduleConfig;
+    objModuleConfigure.setDetail(std::string(stStored.szDetail, strnlen(stStored.szDetail, sizeof(stStored.szDetail))));
+    objModuleConfigure.setModuleId(stStored.nModuleId);
+    objModuleConfigure.setParameters(
+        std::string(stStored.szParameters, strnlen(stStored.szParameters, sizeof(stStored.szParameters))));
+    if (sensorDebugLevel() > 5) {
+        MachineInfo objMachineInfo;
+        SystemInfoParser::parseMachineInfo(MACHINE_INFO_FILE, objMachineInfo);
+        std::vector<ModuleConfigure> vecModules;
+        ModuleConfigureParser::parse(MODULE_CONFIG_FILE, objMachineInfo.getHardwareModel(),
+                                     objMachineInfo.getHardwareCode(), vecModules);
+        // An empty parse keeps the stored configuration.
+        if (!vecModules.empty()) {
+            objModuleConfigure.setModuleId(vecModules[0].getModuleId());
+            objModuleConfigure.setDetail(vecModules[0].getDetail());
+            objModuleConfigure.setParameters(vecModules[0].getParameters());
+        }
+    }
+
+    SENSOR_ASSERT_EXPR(init(objModuleConfigure), "init(objModuleConfigure)", "");
+    m_nCurScheme = 0;
+    m_nStateFlags &= ~static_cast<u32>(SENSOR_STATE_RESETTING);
+    return true;
+}
