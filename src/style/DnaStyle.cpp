@@ -1,0 +1,210 @@
+// The dynamic-parameter style: the merged style fitted to the defaults and
+// allowed values that the ISP reports for the sensor in use.
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+
+#include "SensorFile.h"
+#include "diag/SensorReport.h"
+#include "ISensorController.h"
+#include "style/StyleTree.h"
+#include "style/XmlDocument.h"
+
+namespace {
+
+// A style value of 100 for these commands keeps the ISP's default.
+const int kKeepIspDefault = 100;
+// For command 49, a style value from 200 up means the style's own options
+// replace the ISP's list and the default is the value less 200.
+const int kCustomShutterOffset = 200;
+const int kCustomShutterCommand = 49;
+const int kWdrNoticeId = 10;
+const int kSceneNoticeId = 11;
+
+bool styleDefaultCanWin(int p_nCmd) {
+    static const int s_arrCommands[] = {49, 50, 51, 55, 56, 1537};
+    for (size_t i = 0; i < sizeof(s_arrCommands) / sizeof(s_arrCommands[0]); ++i)
+        if (s_arrCommands[i] == p_nCmd) return true;
+    return false;
+}
+
+// The item count of a range record as far as the record can hold it.
+int boundedItemCount(const ia_dynamic_params_attr_st& p_stRange) {
+    if (p_stRange.items_cnt < 0) return 0;
+    return p_stRange.items_cnt > IA_DYNAMIC_PARAMS_ITEMS_MAX ? IA_DYNAMIC_PARAMS_ITEMS_MAX : p_stRange.items_cnt;
+}
+
+bool isAllowed(const ia_dynamic_params_attr_st& p_stRange, int p_nValue) {
+    const int nItems = boundedItemCount(p_stRange);
+    for (int i = 0; i < nItems; ++i)
+        if (p_stRange.item[i] == p_nValue) return true;
+    return false;
+}
+
+struct FitToRange {
+    int nCmd;
+    const ia_dynamic_params_attr_st& stRange;
+    int operator()(TiXmlElement* p_pElement) {
+        SENSOR_DBG("_________________cmd(%d) default(%d)__________________\n", nCmd, stRange.def_val);
+        p_pElement->SetAttribute("value", stRange.def_val);
+        TiXmlElement* pNext = NULL;
+        for (TiXmlElement* pOption = p_pElement->FirstChildElement(); pOption != NULL; pOption = pNext) {
+            pNext = pOption->NextSiblingElement();
+            const char* szIndex = pOption->Attribute("index");
+            if (szIndex == NULL) return -1;
+            if (!isAllowed(stRange, styleNumber(szIndex))) {
+                SENSOR_DBG("_________________delete comboitem(%s)__________________\n", szIndex);
+                p_pElement->RemoveChild(pOption);
+            }
+        }
+        return 0;
+    }
+};
+
+struct CollectOptions {
+    int nCmd;
+    ia_dynamic_params_attr_st& stRange;
+    int operator()(TiXmlElement* p_pElement) {
+        int n = 0;
+        for (const TiXmlElement* pOption = p_pElement->FirstChildElement(); pOption != NULL;
+             pOption = pOption->NextSiblingElement()) {
+            const char* szIndex = pOption->Attribute("index");
+            if (szIndex == NULL) continue;
+            if (n == IA_DYNAMIC_PARAMS_ITEMS_MAX) {
+                SENSOR_ASSERT_EXPR(false, "n < IA_DYNAMIC_PARAMS_ITEMS_MAX",
+                                   "cmd(%d): options after the first %d ignored\n", nCmd,
+                                   IA_DYNAMIC_PARAMS_ITEMS_MAX);
+                break;
+            }
+            stRange.item[n++] = styleNumber(szIndex);
+        }
+        stRange.items_cnt = n;
+        // Without an option there is no bound to give; the old ones stay.
+        if (n > 0) {
+            stRange.min_val = stRange.item[0];
+            stRange.max_val = stRange.item[n - 1];
+        }
+        return 0;
+    }
+};
+
+// The style's own default for one of the six commands, where the ISP allows it
+// or the custom-shutter rule applies.
+void applyStyleDefault(TiXmlElement* p_pRoot, int p_nIndex, int p_nCmd, ia_dynamic_params_attr_st& p_stRange) {
+    int nVal = 0;
+    getDnaValbyCmdId(p_pRoot, p_nCmd, nVal);
+    if (nVal == kKeepIspDefault) return;
+    printf("dnaCmdList.cmd_list[%d] = dnaParamList.items_cnt(%d)\n", p_nIndex, p_stRange.items_cnt);
+    const int nItems = boundedItemCount(p_stRange);
+    for (int j = 0; j < nItems; ++j) {
+        printf(" dnaParamList.item[%d] = %d nVal = %d \n", j, p_stRange.item[j], nVal);
+        if (p_stRange.item[j] == nVal) {
+            p_stRange.def_val = nVal;
+            break;
+        }
+    }
+    if (nVal >= kCustomShutterOffset && p_nCmd == kCustomShutterCommand) {
+        doCustomizeStyle(p_pRoot, kCustomShutterCommand, &p_stRange);
+        p_stRange.def_val = nVal - kCustomShutterOffset;
+    }
+}
+
+// Removes the last element with the id, the one the walk finds.
+void removeById(TiXmlElement* p_pRoot, int p_nId) {
+    TiXmlElement* pFound = NULL;
+    getNodebyCmdId(p_pRoot, p_nId, pFound);
+    if (pFound != NULL) DeleteNode(p_pRoot, pFound);
+}
+
+}  // namespace
+
+// Builds the dynamic-parameter style of the channel (counted from 1) from the
+// merged style text into strDnaStyle. Every failure is reported and the build
+// goes on. The ISP's answers are bounded to what its records hold, and a
+// command whose range cannot be read keeps its elements as the style has them.
+int getDnaStyle(int p_channelID, const char* szStyle, std::string& strDnaStyle, bool p_bShowWDRFalg) {
+    ia_dynamic_params_cmds_st dnaCmdList;
+    memset(&dnaCmdList, 0, sizeof(dnaCmdList));
+    const int nListRead =
+        ia_ioctrl_v2(p_channelID - 1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, (void*)(&dnaCmdList));
+    SENSOR_ASSERT_EXPR(SNS_SUCCESS == nListRead,
+                       "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
+                       "(void*)(&dnaCmdList))",
+                       "");
+    if (SNS_SUCCESS != nListRead) dnaCmdList.cmd_cnt = 0;
+
+    TiXmlDocument objStyleXmlDoc;
+    const bool bParsed = LoadMem(objStyleXmlDoc, szStyle, TIXML_ENCODING_UTF8);
+    SENSOR_ASSERT_EXPR(bParsed, "objStyleXmlDoc.LoadMem(szStyle, TIXML_ENCODING_UTF8)", "");
+    TiXmlElement* pRoot = objStyleXmlDoc.RootElement();
+
+    SENSOR_DBG("dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
+    const bool bListFits = dnaCmdList.cmd_cnt >= 0 && dnaCmdList.cmd_cnt <= IA_DYNAMIC_PARAMS_CMDS_MAX;
+    SENSOR_ASSERT_EXPR(bListFits, "0 <= dnaCmdList.cmd_cnt && dnaCmdList.cmd_cnt <= IA_DYNAMIC_PARAMS_CMDS_MAX",
+                       "cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
+    if (dnaCmdList.cmd_cnt < 0) dnaCmdList.cmd_cnt = 0;
+    if (dnaCmdList.cmd_cnt > IA_DYNAMIC_PARAMS_CMDS_MAX) dnaCmdList.cmd_cnt = IA_DYNAMIC_PARAMS_CMDS_MAX;
+
+    ia_dynamic_params_attr_st dnaParamList;
+    memset(&dnaParamList, 0, sizeof(dnaParamList));
+    for (int i = 0; i < dnaCmdList.cmd_cnt; ++i) {
+        const int nCmd = dnaCmdList.cmd_list[i];
+        SENSOR_DBG("dnaCmdList.cmd_list[%d] = cmd(%d)\n", i, nCmd);
+        const int nRangeRead =
+            ia_ioctrl_v2(p_channelID - 1, (ia_cmd_e)nCmd, IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList));
+        SENSOR_ASSERT_EXPR(SNS_SUCCESS == nRangeRead,
+                           "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, (ia_cmd_e)dnaCmdList.cmd_list[i], "
+                           "IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList))",
+                           "");
+        // The record then holds another command's range, or none: applying it
+        // would give this command foreign defaults and options.
+        if (SNS_SUCCESS != nRangeRead) continue;
+
+        const bool bItemsFit = dnaParamList.items_cnt >= 0 && dnaParamList.items_cnt <= IA_DYNAMIC_PARAMS_ITEMS_MAX;
+        SENSOR_ASSERT_EXPR(bItemsFit,
+                           "0 <= dnaParamList.items_cnt && dnaParamList.items_cnt <= IA_DYNAMIC_PARAMS_ITEMS_MAX",
+                           "cmd(%d) items_cnt(%d)\n", nCmd, dnaParamList.items_cnt);
+        dnaParamList.items_cnt = boundedItemCount(dnaParamList);
+
+        if (styleDefaultCanWin(nCmd)) applyStyleDefault(pRoot, i, nCmd, dnaParamList);
+
+        const int nFitted = doDnaStyle(pRoot, nCmd, &dnaParamList);
+        SENSOR_ASSERT_EXPR(SNS_SUCCESS == nFitted,
+                           "SNS_SUCCESS == doDnaStyle(objStyleXmlDoc.RootElement(), dnaCmdList.cmd_list[i], "
+                           "&dnaParamList)",
+                           "");
+    }
+
+    // The elements with "id" 10 and 11 stand for the wide-dynamic-range and
+    // scene items that the device may not offer.
+    if (p_bShowWDRFalg) removeById(pRoot, kWdrNoticeId);
+    if (g_bShoWBeawayFalg) removeById(pRoot, kSceneNoticeId);
+
+    getXmlString(objStyleXmlDoc, strDnaStyle);
+    return SNS_SUCCESS;
+}
+
+// Writes the range's default into every reached element with "id" p_nCmd and
+// removes its options whose "index" the range does not allow. An option
+// without "index" ends the whole walk with -1.
+int doDnaStyle(TiXmlElement* p_pElement, int p_nCmd, const ia_dynamic_params_attr_st* p_pRange) {
+    if (p_pRange == NULL) {
+        SENSOR_ASSERT_EXPR(false, "NULL != p_pRange", "cmd(%d)\n", p_nCmd);
+        return -1;
+    }
+    FitToRange objAction = {p_nCmd, *p_pRange};
+    return walkById(p_pElement, p_nCmd, objAction);
+}
+
+// Rebuilds the range's item list from the "index" of the options of the
+// element(s) with "id" p_nCmd; the last reached element's options stand. At
+// most the record's 64 items are taken.
+int doCustomizeStyle(TiXmlElement* p_pElement, int p_nCmd, ia_dynamic_params_attr_st* p_pRange) {
+    if (p_pRange == NULL) {
+        SENSOR_ASSERT_EXPR(false, "NULL != p_pRange", "cmd(%d)\n", p_nCmd);
+        return -1;
+    }
+    CollectOptions objAction = {p_nCmd, *p_pRange};
+    return walkById(p_pElement, p_nCmd, objAction);
+}

@@ -1,0 +1,149 @@
+// The merge of a diversity document into a base style: conditions on the
+// module's detail fields select operations on whole tabs. The merged document
+// is saved for the controller's later reads and replaces the caller's text.
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "SensorFile.h"
+#include "StringHandler.h"
+#include "diag/SensorReport.h"
+#include "style/XmlDocument.h"
+
+namespace {
+
+const char* const kMergedStyleFile = "/tmp/merge_style_ch%d.xml";
+const size_t kMergedNameSize = 100;
+// Room for a detail value: at most nine characters and the terminator.
+const size_t kDetailValueSize = 10;
+// A condition value agrees with the detail value in this many characters.
+const size_t kComparedCharacters = 5;
+
+bool agrees(const std::string& p_strAccepted, const char* p_szDetailValue) {
+    return strncmp(p_strAccepted.c_str(), p_szDetailValue, kComparedCharacters) == 0;
+}
+
+// Whether the attribute's list of accepted values holds the detail value.
+bool acceptsDetailValue(const TiXmlAttribute* p_pAttribute, const char* p_szDetailValue) {
+    std::vector<std::string> vecItems;
+    StringHandler::split(p_pAttribute->Value(), vecItems, ",");
+    for (size_t i = 0; i < vecItems.size(); ++i)
+        if (agrees(vecItems[i], p_szDetailValue)) return true;
+    return agrees(p_pAttribute->Value(), p_szDetailValue);
+}
+
+// The first attribute of the condition element that holds, or null.
+const TiXmlAttribute* matchingCondition(const TiXmlElement* p_pCondition, const char* p_szDetail) {
+    for (const TiXmlAttribute* pAttribute = p_pCondition->FirstAttribute(); pAttribute != NULL;
+         pAttribute = pAttribute->Next()) {
+        SENSOR_DBG("modi_attr->Name()(%s), modi_attr->Value()(%s)\n", pAttribute->Name(), pAttribute->Value());
+        char szValue[kDetailValueSize];
+        memset(szValue, 0, sizeof(szValue));
+        if (getDetailFieldToStr(p_szDetail, pAttribute->Name(), szValue, sizeof(szValue)) == 0 &&
+            acceptsDetailValue(pAttribute, szValue))
+            return pAttribute;
+        SENSOR_DBG("modi_attr->Name()(%s), modi_attr->Value()(%s) nVal(%s)\n", pAttribute->Name(),
+                   pAttribute->Value(), szValue);
+    }
+    return NULL;
+}
+
+void applyOperations(TiXmlDocument& p_objStyle, const TiXmlElement* p_pCondition,
+                     const TiXmlAttribute* p_pMatched) {
+    SENSOR_DBG("modi_attr->Name()(%s), modi_attr->Value()(%s)\n", p_pMatched->Name(), p_pMatched->Value());
+    const TiXmlElement* node_second = NULL;
+    SENSOR_ASSERT_EXPR(NULL != (node_second = p_pCondition->FirstChildElement()),
+                       "NULL != (node_second = node_first->FirstChildElement())", "");
+    for (const TiXmlElement* pOperation = node_second; pOperation != NULL;
+         pOperation = pOperation->NextSiblingElement()) {
+        SENSOR_DBG("modi_attr->Name()(%s), modi_attr->Value()(%s)\n", p_pMatched->Name(), p_pMatched->Value());
+        updateStyleTab(&p_objStyle, pOperation->Value(), pOperation->Attribute("tab_key"),
+                       pOperation->FirstChildElement());
+        SENSOR_DBG("modi_attr->Name()(%s), modi_attr->Value()(%s)\n", p_pMatched->Name(), p_pMatched->Value());
+    }
+}
+
+// Replaces *p_pszStyle with the merged file's text. A buffer that cannot grow
+// is kept as it was, so the caller still holds a complete (unmerged) text.
+void readMergedStyle(const char* p_szFileName, char** p_pszStyle) {
+    INT64 nFileLen = getFileLen(p_szFileName);
+    if (nFileLen < 0) nFileLen = 0;
+    const size_t nBufferSize = static_cast<size_t>(nFileLen) + 1;
+    char* szBuffer = static_cast<char*>(realloc(*p_pszStyle, nBufferSize));
+    if (szBuffer == NULL) {
+        SENSOR_ASSERT_EXPR(false, "NULL != realloc(*ui_style, file_len + 1)", "file_len(%d)\n",
+                           static_cast<int>(nFileLen));
+        return;
+    }
+    memset(szBuffer, 0, nBufferSize);
+    *p_pszStyle = szBuffer;
+    SENSOR_ASSERT_EXPR(loadFromFile(p_szFileName, szBuffer, nFileLen) > 0,
+                       "loadFromFile(filename, *ui_style, file_len) > 0", "");
+}
+
+}  // namespace
+
+// *ui_style is a malloc'd text: it is resized with realloc and stays owned by
+// the caller. Every failure is reported and the merge goes on.
+int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style, char* ui_styleDiversity) {
+    if (ui_style == NULL) {
+        SENSOR_ASSERT_EXPR(false, "NULL != ui_style", "");
+        return SNS_SUCCESS;
+    }
+    const char* szDetail = p_pModuleConfig != NULL ? p_pModuleConfig->szDetail : "";
+
+    TiXmlDocument doc_style;
+    TiXmlDocument doc_style_div;
+    SENSOR_ASSERT_EXPR(LoadMem(doc_style, *ui_style, TIXML_ENCODING_UTF8),
+                       "doc_style.LoadMem(*ui_style, TIXML_ENCODING_UTF8)", "");
+    SENSOR_ASSERT_EXPR(LoadMem(doc_style_div, ui_styleDiversity, TIXML_ENCODING_UTF8),
+                       "doc_style_div.LoadMem(ui_styleDiversity, TIXML_ENCODING_UTF8)", "");
+
+    const TiXmlElement* node_first = NULL;
+    SENSOR_ASSERT_EXPR(NULL != (node_first = doc_style_div.RootElement()),
+                       "NULL != (node_first = doc_style_div.RootElement())", "");
+    for (; node_first != NULL; node_first = node_first->NextSiblingElement()) {
+        const TiXmlAttribute* pMatched = matchingCondition(node_first, szDetail);
+        if (pMatched != NULL) applyOperations(doc_style, node_first, pMatched);
+    }
+
+    char szFileName[kMergedNameSize];
+    memset(szFileName, 0, sizeof(szFileName));
+    snprintf(szFileName, sizeof(szFileName), kMergedStyleFile, p_nChannelID);
+    SaveFile(doc_style, szFileName);
+    std::string strMerged;
+    getXmlString(doc_style, strMerged);
+    SENSOR_INFO("%s\n", strMerged.c_str());
+
+    readMergedStyle(szFileName, ui_style);
+    return SNS_SUCCESS;
+}
+
+// A missing new tab leaves "Modify" and "AddAfter" without effect: replacing a
+// tab by nothing would lose it.
+int updateStyleTab(TiXmlDocument* doc_style, const char* p_szOperation, const char* p_szTabKey,
+                   const TiXmlElement* p_pNewTab) {
+    TiXmlElement* pRoot = doc_style != NULL ? doc_style->RootElement() : NULL;
+    TiXmlElement* tab_node = NULL;
+    SENSOR_ASSERT_EXPR(pRoot != NULL && NULL != (tab_node = pRoot->FirstChildElement()),
+                       "NULL != (tab_node = doc_style->RootElement()->FirstChildElement())", "");
+    if (tab_node == NULL || p_szTabKey == NULL || p_szOperation == NULL) return 0;
+
+    for (; tab_node != NULL; tab_node = tab_node->NextSiblingElement()) {
+        const char* szKey = tab_node->Attribute("key");
+        if (szKey != NULL && strcmp(szKey, p_szTabKey) == 0) break;
+    }
+    if (tab_node == NULL) return 0;
+
+    if (strcmp(p_szOperation, "Modify") == 0) {
+        if (p_pNewTab != NULL && pRoot->InsertAfterChild(tab_node, *p_pNewTab) != NULL) pRoot->RemoveChild(tab_node);
+    } else if (strcmp(p_szOperation, "AddAfter") == 0) {
+        if (p_pNewTab != NULL) pRoot->InsertAfterChild(tab_node, *p_pNewTab);
+    } else if (strcmp(p_szOperation, "Delete") == 0) {
+        pRoot->RemoveChild(tab_node);
+    }
+    return 0;
+}

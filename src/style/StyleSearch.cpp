@@ -1,0 +1,75 @@
+// The id-search family over style trees and the removal of a node.
+#include <limits.h>
+#include <stdlib.h>
+
+#include "SensorFile.h"
+#include "style/StyleTree.h"
+
+int styleNumber(const char* p_szText) {
+    if (p_szText == NULL) return 0;
+    const long long nValue = strtoll(p_szText, NULL, 10);
+    if (nValue > INT_MAX) return INT_MAX;
+    if (nValue < INT_MIN) return INT_MIN;
+    return static_cast<int>(nValue);
+}
+
+namespace {
+
+struct FindElement {
+    TiXmlElement*& pFound;
+    int operator()(TiXmlElement* p_pElement) {
+        pFound = p_pElement;
+        return 0;
+    }
+};
+
+struct ReadValue {
+    int& nValue;
+    int operator()(TiXmlElement* p_pElement) {
+        const char* szValue = p_pElement->Attribute("value");
+        if (szValue != NULL) nValue = styleNumber(szValue);
+        return 0;
+    }
+};
+
+struct SwapEnableList {
+    int nId;
+    int operator()(TiXmlElement* p_pElement) {
+        // The highlight and backlight switches exclude each other in the UI.
+        if (nId == 112)
+            p_pElement->SetAttribute("enable_list", "128");
+        else if (nId == 128)
+            p_pElement->SetAttribute("enable_list", "112");
+        return 0;
+    }
+};
+
+}  // namespace
+
+// Stores in p_pFound every element with "id" p_nId that the walk reaches, so
+// the last one in document order stands; p_pFound is untouched without one.
+int getNodebyCmdId(TiXmlElement* p_pElement, int p_nId, TiXmlElement*& p_pFound) {
+    FindElement objAction = {p_pFound};
+    return walkById(p_pElement, p_nId, objAction);
+}
+
+// The "value" of the last reached element with "id" p_nId that has one;
+// p_nValue is untouched otherwise.
+int getDnaValbyCmdId(TiXmlElement* p_pElement, int p_nId, int& p_nValue) {
+    ReadValue objAction = {p_nValue};
+    return walkById(p_pElement, p_nId, objAction);
+}
+
+int ModifyNodebyCmdId(TiXmlElement* p_pElement, int p_nId) {
+    SwapEnableList objAction = {p_nId};
+    return walkById(p_pElement, p_nId, objAction);
+}
+
+// Removes (and destroys) p_pNode when its parent is an element; a root or a
+// detached node stays. p_pRoot is only checked for null.
+int DeleteNode(TiXmlElement* p_pRoot, TiXmlElement* p_pNode) {
+    if (p_pRoot == NULL || p_pNode == NULL) return -1;
+    TiXmlNode* pParent = p_pNode->Parent();
+    if (pParent != NULL && pParent->ToElement() != NULL) pParent->RemoveChild(p_pNode);
+    return 0;
+}

@@ -1,0 +1,186 @@
+// System configuration: the controller's record of its module configuration,
+// scheme count, device type and merged UI style, filled once per start.
+#include "sensor.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+#include "MachineInfo.h"
+#include "SensorFile.h"
+#include "diag/SensorReport.h"
+
+namespace {
+
+const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
+const u32 kDefaultSchemeSum = 4;
+
+const char* const kStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
+const char* const kStyleDiversity = "/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity.xml";
+const char* const kDomeStyle = "/hd1/moduleConfig/sensorConfig/style/Style_dome.xml";
+const char* const kDomeStyleDiversity = "/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity_dome.xml";
+const char* const kThermalStyle = "/hd1/moduleConfig/sensorConfig/style/Style_Thermal.xml";
+const char* const kThermalStyleDiversity =
+    "/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity_Thermal.xml";
+
+const char* const kDeviceTypeCheck =
+    "DeviceType::IPCAMERA == p_stSysConf->nDeviceType || DeviceType::FACE_DETECT == p_stSysConf->nDeviceType || "
+    "DeviceType::VEHICLE_DETECT == p_stSysConf->nDeviceType || DeviceType::AIMULTI_OBJECT_DETECT == "
+    "p_stSysConf->nDeviceType || DeviceType::IPDOME == p_stSysConf->nDeviceType || DeviceType::LPR == "
+    "p_stSysConf->nDeviceType || DeviceType::IPP == p_stSysConf->nDeviceType || DeviceType::HUMAN_TEMPERATURE == "
+    "p_stSysConf->nDeviceType || DeviceType::THERMAL_DEVICE == p_stSysConf->nDeviceType || "
+    "DeviceType::THERMAL_DOUBLE_SENSOR_DEVICE == p_stSysConf->nDeviceType || DeviceType::FISHEYE == "
+    "p_stSysConf->nDeviceType || DeviceType::DOMECORE == p_stSysConf->nDeviceType || "
+    "DeviceType::THERMAL_DOUBLE_SENSOR_DOME_DEVICE == p_stSysConf->nDeviceType || DeviceType::BINOCULAR_DEVICE == "
+    "p_stSysConf->nDeviceType || DeviceType::THERMAL_IPDOME == p_stSysConf->nDeviceType || "
+    "DeviceType::DOMECORE_THERMAL_DEVICE == p_stSysConf->nDeviceType";
+
+bool isOneOf(int p_nValue, const int* p_pValues, size_t p_nCount) {
+    for (size_t i = 0; i < p_nCount; ++i)
+        if (p_pValues[i] == p_nValue) return true;
+    return false;
+}
+
+bool isKnownDeviceType(int p_nType) {
+    static const int s_arrTypes[] = {
+        DeviceType::IPCAMERA,         DeviceType::FACE_DETECT,
+        DeviceType::VEHICLE_DETECT,   DeviceType::AIMULTI_OBJECT_DETECT,
+        DeviceType::IPDOME,           DeviceType::LPR,
+        DeviceType::IPP,              DeviceType::HUMAN_TEMPERATURE,
+        DeviceType::THERMAL_DEVICE,   DeviceType::THERMAL_DOUBLE_SENSOR_DEVICE,
+        DeviceType::FISHEYE,          DeviceType::DOMECORE,
+        DeviceType::THERMAL_DOUBLE_SENSOR_DOME_DEVICE, DeviceType::BINOCULAR_DEVICE,
+        DeviceType::THERMAL_IPDOME,   DeviceType::DOMECORE_THERMAL_DEVICE,
+    };
+    return isOneOf(p_nType, s_arrTypes, sizeof(s_arrTypes) / sizeof(s_arrTypes[0]));
+}
+
+// The base style and diversity document for the channel's device family. A
+// type that failed the check takes the dome files.
+void chooseStyleFiles(int p_nChannelID, int p_nType, const char*& p_szStyle, const char*& p_szDiversity) {
+    static const int s_arrThermalTypes[] = {13, 14, 17, 19, 23};
+    static const int s_arrPlainTypes[] = {1, 8, 9, 11, 13, 14, 15, 16, 17, 18, 22};
+    if (p_nChannelID == 2 && isOneOf(p_nType, s_arrThermalTypes, sizeof(s_arrThermalTypes) / sizeof(int))) {
+        p_szStyle = kThermalStyle;
+        p_szDiversity = kThermalStyleDiversity;
+    } else if (isOneOf(p_nType, s_arrPlainTypes, sizeof(s_arrPlainTypes) / sizeof(int))) {
+        p_szStyle = kStyle;
+        p_szDiversity = kStyleDiversity;
+    } else {
+        p_szStyle = kDomeStyle;
+        p_szDiversity = kDomeStyleDiversity;
+    }
+}
+
+// Copies a host text into a fixed field, cut to the field and terminated.
+void copyField(char* p_szField, size_t p_nFieldSize, const std::string& p_strText, const char* p_szWhat) {
+    size_t nLength = p_strText.size();
+    if (nLength >= p_nFieldSize) {
+        SENSOR_WARN("%s of %u characters cut to %u\n", p_szWhat, static_cast<unsigned>(nLength),
+                    static_cast<unsigned>(p_nFieldSize - 1));
+        nLength = p_nFieldSize - 1;
+    }
+    memcpy(p_szField, p_strText.data(), nLength);
+    p_szField[nLength] = '\0';
+}
+
+// A zero-filled malloc'd buffer of the file's length plus one, or null when
+// none can be had (reported).
+char* allocateFor(INT64 p_nFileLen) {
+    const size_t nSize = static_cast<size_t>(p_nFileLen < 0 ? 0 : p_nFileLen) + 1;
+    char* szBuffer = static_cast<char*>(calloc(nSize, 1));
+    SENSOR_ASSERT_EXPR(szBuffer != NULL, "NULL != calloc(file_len + 1, 1)", "file_len(%d)\n",
+                       static_cast<int>(p_nFileLen));
+    return szBuffer;
+}
+
+}  // namespace
+
+// Fills the record for the channel (counted from 1). The style text it leaves
+// in szUIStyle is malloc'd; uinitSysConf frees it.
+int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, SysConfig* p_stSysConf) {
+    if (p_stSysConf == NULL) {
+        SENSOR_ASSERT_EXPR(false, "NULL != p_stSysConf", "");
+        return -1;
+    }
+    memset(p_stSysConf, 0, sizeof(*p_stSysConf));
+    ModuleConfig& stModule = p_stSysConf->moduleConfig;
+    strcpy(stModule.szName, "xxx");
+    strcpy(stModule.szVersion, "xxx");
+    stModule.nModuleId = p_objModuleConfigure.getModuleId();
+    copyField(stModule.szDetail, sizeof(stModule.szDetail), p_objModuleConfigure.getDetail(), "module detail");
+    copyField(stModule.szParameters, sizeof(stModule.szParameters), p_objModuleConfigure.getParameters(),
+              "module parameters");
+
+    u32 nSchemeSum = 0;
+    p_stSysConf->nSchemeSum =
+        getDetailFieldTou32(stModule.szDetail, "max_scheme", &nSchemeSum) == 0 ? nSchemeSum : kDefaultSchemeSum;
+
+    MachineInfo machineInfo;
+    const bool bMachineInfoRead = SystemInfoParser::parseMachineInfo(kMachineInfoFile, machineInfo);
+    SENSOR_ASSERT_EXPR(bMachineInfoRead,
+                       "SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/machineinfo.ini\", "
+                       "machineInfo)",
+                       "");
+    p_stSysConf->nDeviceType = machineInfo.getDeviceType();
+    SENSOR_ASSERT_EXPR(isKnownDeviceType(p_stSysConf->nDeviceType), kDeviceTypeCheck, "");
+
+    const char* szStyleFile = NULL;
+    const char* szDiversityFile = NULL;
+    chooseStyleFiles(p_nChannelID, p_stSysConf->nDeviceType, szStyleFile, szDiversityFile);
+    const std::string strStyleFileName = szStyleFile;
+    const std::string strStyleDivFileName = szDiversityFile;
+
+    const INT64 nStyleLen = getFileLen(strStyleFileName.c_str());
+    p_stSysConf->szUIStyle = allocateFor(nStyleLen);
+    if (p_stSysConf->szUIStyle != NULL) {
+        const int nRead = loadFromFile(strStyleFileName.c_str(), p_stSysConf->szUIStyle, nStyleLen);
+        SENSOR_ASSERT_EXPR(nRead > 0,
+                           "loadFromFile(strStyleFileName.c_str(), p_stSysConf->szUIStyle, "
+                           "getFileLen(strStyleFileName.c_str())) > 0",
+                           "");
+    }
+
+    const INT64 nDiversityLen = getFileLen(strStyleDivFileName.c_str());
+    char* ui_styleDiversity = allocateFor(nDiversityLen);
+    if (ui_styleDiversity != NULL) {
+        const int nRead = loadFromFile(strStyleDivFileName.c_str(), ui_styleDiversity, nDiversityLen);
+        SENSOR_ASSERT_EXPR(nRead > 0,
+                           "loadFromFile(strStyleDivFileName.c_str(), ui_styleDiversity, "
+                           "getFileLen(strStyleDivFileName.c_str())) > 0",
+                           "");
+    }
+
+    const int nMerged = mergeStyle(p_nChannelID, &p_stSysConf->moduleConfig, &p_stSysConf->szUIStyle,
+                                   ui_styleDiversity);
+    SENSOR_ASSERT_EXPR(SNS_SUCCESS == nMerged,
+        "SNS_SUCCESS == mergeStyle(p_nChannelID,&p_stSysConf->moduleConfig, &p_stSysConf->szUIStyle, "
+        "ui_styleDiversity)",
+        "");
+    free(ui_styleDiversity);
+    return SNS_SUCCESS;
+}
+
+// Frees the texts the record owns and forgets them. The UI-file array itself
+// belongs to whoever filled it.
+void uinitSysConf(SysConfig* p_stSysConf) {
+    if (p_stSysConf == NULL) return;
+    if (p_stSysConf->pUIFiles != NULL) {
+        for (u32 i = 0; i < p_stSysConf->nUIFileSum; ++i) {
+            UIFileInfo& stFile = p_stSysConf->pUIFiles[i];
+            if (stFile.szCommonFile != NULL) {
+                free(stFile.szCommonFile);
+                stFile.szCommonFile = NULL;
+            }
+            if (stFile.szLanguageFile != NULL) {
+                free(stFile.szLanguageFile);
+                stFile.szLanguageFile = NULL;
+            }
+        }
+    }
+    if (p_stSysConf->szUIStyle != NULL) {
+        free(p_stSysConf->szUIStyle);
+        p_stSysConf->szUIStyle = NULL;
+    }
+}
