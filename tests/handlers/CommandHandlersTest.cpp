@@ -1,0 +1,140 @@
+// The gates of the command handlers and what each handler hands to the ISP
+// and the video module.
+#include "../params/ControllerFixture.h"
+
+namespace {
+
+using Commands = std::vector<int>;
+using Notes = std::vector<std::pair<int, int>>;
+
+class HandlerTest : public ControllerFixture {
+protected:
+    void SetUp() override {
+        ControllerFixture::SetUp();
+        layOut({{34, 0}});
+    }
+    int call(SensorKeyHandler p_pHandler, u32 p_nKey, int p_nVal) {
+        m_nValue = p_nVal;
+        return (m_pController.get()->*p_pHandler)(p_nKey, 0, &m_nValue);
+    }
+    int m_nValue = 0;
+};
+
+class ZoomFocusLockTest : public HandlerTest, public ::testing::WithParamInterface<std::pair<u32, bool>> {};
+
+TEST_P(ZoomFocusLockTest, HoldsBackTheLensCommandsWhileLocked) {
+    m_pAccess->zoomFocusParam().setLockZoomFocusEnable(true);
+    EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmd, GetParam().first, 5));
+    EXPECT_EQ(GetParam().second, sent(static_cast<int>(GetParam().first)) == Commands{5});
+    m_pAccess->zoomFocusParam().setLockZoomFocusEnable(false);
+    call(&ISensorController::doIaCmd, GetParam().first, 6);
+    EXPECT_EQ(6, sent(static_cast<int>(GetParam().first)).back());
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, ZoomFocusLockTest,
+                         ::testing::Values(std::make_pair(1535u, true), std::make_pair(1536u, false),
+                                           std::make_pair(1584u, false), std::make_pair(1616u, false),
+                                           std::make_pair(1617u, true)));
+
+class BulkGateTest : public HandlerTest, public ::testing::WithParamInterface<std::pair<u32, bool>> {};
+
+TEST_P(BulkGateTest, ActionKeysWaitForTheEndOfABulkOperation) {
+    m_pAccess->stateFlags() = GetParam().first;
+    EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmd_User, KEY_ZOOM_IN, 1));
+    EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmdShutter, KEY_SHUTTER_ADJUST, 1));
+    const Commands vecExpected = GetParam().second ? Commands{1} : Commands{};
+    EXPECT_EQ(vecExpected, sent(KEY_ZOOM_IN));
+    EXPECT_EQ(vecExpected, sent(KEY_SHUTTER_ADJUST));
+    m_pAccess->stateFlags() = 0;
+}
+
+INSTANTIATE_TEST_SUITE_P(Flags, BulkGateTest,
+                         ::testing::Values(std::make_pair(0u, true), std::make_pair(1u, false),
+                                           std::make_pair(2u, true), std::make_pair(4u, true),
+                                           std::make_pair(8u, false), std::make_pair(16u, false),
+                                           std::make_pair(32u, false)));
+
+TEST_F(HandlerTest, AfterARestartOneShutterAdjustmentPassesTheGate) {
+    m_pAccess->shutterIdle() = true;
+    m_pAccess->stateFlags() = SENSOR_STATE_INIT_RUNNING;
+    call(&ISensorController::doIaCmdShutter, KEY_SHUTTER_ADJUST, 3);
+    call(&ISensorController::doIaCmdShutter, KEY_SHUTTER_ADJUST, 4);
+    EXPECT_EQ(Commands{3}, sent(KEY_SHUTTER_ADJUST));
+    EXPECT_FALSE(m_pAccess->shutterIdle());
+    m_pAccess->stateFlags() = 0;
+}
+
+TEST_F(HandlerTest, AutoFocusOnceNeedsALensAndOnAVisibleChannelAValue) {
+    call(&ISensorController::doIaCmd_User, KEY_AUTO_FOCUS_ONCE, 0);
+    call(&ISensorController::doIaCmd_User, KEY_AUTO_FOCUS_ONCE, 1);
+    m_pAccess->thermalChannel() = true;
+    call(&ISensorController::doIaCmd_User, KEY_AUTO_FOCUS_ONCE, 0);
+    m_pAccess->hasLens() = false;
+    call(&ISensorController::doIaCmd_User, KEY_AUTO_FOCUS_ONCE, 1);
+    EXPECT_EQ((Commands{1, 0}), sent(KEY_AUTO_FOCUS_ONCE));
+}
+
+TEST_F(HandlerTest, WideDynamicRangeIsAnnouncedAndReturnsTheVideoAnswer) {
+    ispsim::failCommand(-1, 2368, -1);
+    EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doHwdr, 2368, 2));
+    EXPECT_EQ((Notes{{2370, 0}, {2368, 2}, {2370, 1}}), notified());
+    m_objVideo.setNotifyResult(-3);
+    EXPECT_EQ(-3, call(&ISensorController::doHwdr, 2368, 2));
+    m_pAccess->showWdr() = false;
+    m_objVideo.clearNotifications();
+    EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doHwdr, 2368, 2));
+    EXPECT_EQ(0, m_nValue);
+    EXPECT_TRUE(notified().empty());
+}
+
+TEST_F(HandlerTest, EachHandlerReturnsTheStatusItIsMeantToReturn) {
+    m_objVideo.setNotifyResult(-3);
+    EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doDIS, 2416, 1));
+    EXPECT_EQ(-3, call(&ISensorController::doImageAdjust, 2432, 1));
+    EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmd_PanoTuning, 9102, 7));
+    EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::test_debugParam, 190, 1));
+    ispsim::failCommand(-1, 2416, -1);
+    ispsim::failCommand(-1, 2432, -1);
+    EXPECT_EQ(-1, call(&ISensorController::doDIS, 2416, 1));
+    EXPECT_EQ(-3, call(&ISensorController::doImageAdjust, 2432, 1));
+    EXPECT_TRUE(sent(9102).empty());
+    EXPECT_TRUE(sent(190).empty());
+    EXPECT_EQ((Notes{{2416, 1}, {2432, 1}, {9102, 7}, {190, 1}, {2416, 1}, {2432, 1}}), notified());
+    EXPECT_EQ(-1, m_pController->doHwdr(2368, 0, nullptr));
+}
+
+TEST_F(HandlerTest, WithoutAVideoModuleNotificationsSucceed) {
+    m_pController->setVideoStreamModule(nullptr);
+    EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmd_PanoTuning, 9102, 7));
+    EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doImageAdjust, 2432, 1));
+    EXPECT_TRUE(m_objVideo.notifications().empty());
+}
+
+TEST_F(HandlerTest, TheFieldOfViewSyncIsLeftForChannelOne) {
+    call(&ISensorController::doIoCrtl, 8100, 1);
+    EXPECT_EQ(-1, ISensorController::m_nChanneldDosomething.load());
+    call(&ISensorController::doIoCrtl, KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV, 1);
+    EXPECT_EQ(1, ISensorController::m_nChanneldDosomething.load());
+    EXPECT_EQ(8104, ISensorController::m_nPassKeycmd.load());
+    EXPECT_TRUE(ispsim::calls().empty());
+    ISensorController::m_nChanneldDosomething = -1;
+    ISensorController::m_nPassKeycmd = -1;
+}
+
+TEST_F(DeviceFixture, AThermalOnlyDeviceNotifiesVideoChannelOne) {
+    const std::string strMachineInfo = "/mnt/mtd/code/factory_setting/machineinfo.ini";
+    writeFile(strMachineInfo, "[machine]\ndeviceType=13\n");
+    ISensorController objThermal;
+    writeFile(strMachineInfo, "[machine]\ndeviceType=14\n");
+    ISensorController objDual;
+    for (ISensorController* pController : {&objThermal, &objDual}) {
+        pController->setChannelID(2);
+        pController->setVideoStreamModule(&m_objVideo);
+        pController->notifyToVideo(2384, 1);
+    }
+    ASSERT_EQ(2u, m_objVideo.notifications().size());
+    EXPECT_EQ(1, m_objVideo.notifications()[0].channel);
+    EXPECT_EQ(2, m_objVideo.notifications()[1].channel);
+}
+
+}  // namespace
