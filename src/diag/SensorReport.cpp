@@ -6,12 +6,17 @@
 // buffer and cut at its size.
 #include "SensorReport.h"
 
-#include <assert.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
 #include "ZTLogger.h"
+
+// The system library's assertion failure: prints its own line and aborts.
+// <assert.h> declares it only without NDEBUG, and release builds define
+// NDEBUG, so it is declared here as the C library defines it.
+extern "C" void __assert_fail(const char*, const char*, unsigned int, const char*) noexcept
+    __attribute__((__noreturn__));
 
 namespace {
 

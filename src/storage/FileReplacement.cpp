@@ -1,0 +1,82 @@
+// Atomic replacement of small files: temporary file, sync, rename, directory
+// sync.
+#include "storage/FileReplacement.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include "DeviceRoot.h"
+#include "diag/SensorReport.h"
+
+namespace {
+
+std::mutex& replacementMutex() {
+    static std::mutex s_objMutex;
+    return s_objMutex;
+}
+
+std::string directoryOf(const std::string& p_strPath) {
+    const size_t nSlash = p_strPath.rfind('/');
+    if (nSlash == std::string::npos) return ".";
+    if (nSlash == 0) return "/";
+    return p_strPath.substr(0, nSlash);
+}
+
+}  // namespace
+
+FileReplacement::FileReplacement(const char* p_szCameraPath)
+    : m_objGuard(replacementMutex()),
+      m_strTarget(p_szCameraPath),
+      m_strTemporary(m_strTarget + ".tmp"),
+      m_bOpened(false),
+      m_bCommitted(false) {}
+
+FileReplacement::~FileReplacement() {
+    if (!m_bCommitted) discard();
+}
+
+bool FileReplacement::open() {
+    m_bOpened = m_objFile.open(m_strTemporary, ZTFile::modeWrite | ZTFile::modeTruncate) != 0;
+    return m_bOpened;
+}
+
+int FileReplacement::write(const void* p_pData, unsigned int p_nCount) {
+    return m_objFile.write(p_pData, p_nCount);
+}
+
+bool FileReplacement::commit() {
+    if (!m_bOpened) return false;
+    const char* szTarget = m_strTarget.c_str();
+
+    FILE* pStream = m_objFile.getFileHandle();
+    const bool bSynced = 0 == fflush(pStream) && 0 == fsync(fileno(pStream));
+    SENSOR_ASSERT_EXPR(bSynced, "0 == fflush(pStream) && 0 == fsync(fileno(pStream))", "file_name(%s)\n", szTarget);
+    if (!bSynced) return false;
+    m_objFile.close();
+    m_bOpened = false;
+
+    const std::string strTarget = DeviceRoot::resolve(m_strTarget);
+    const std::string strTemporary = DeviceRoot::resolve(m_strTemporary);
+    const bool bRenamed = 0 == rename(strTemporary.c_str(), strTarget.c_str());
+    SENSOR_ASSERT_EXPR(bRenamed, "0 == rename(strTemporary.c_str(), strTarget.c_str())", "file_name(%s)\n", szTarget);
+    if (!bRenamed) return false;
+    m_bCommitted = true;
+
+    // Until the directory is synced a power cut may bring the old file back;
+    // the new content is in place either way, so a failure here is reported
+    // but does not undo the replacement.
+    const int nDirectory = ::open(directoryOf(strTarget).c_str(), O_RDONLY | O_DIRECTORY);
+    const bool bDirectorySynced = nDirectory >= 0 && 0 == fsync(nDirectory);
+    SENSOR_ASSERT_EXPR(bDirectorySynced, "0 == fsync(nDirectory)", "file_name(%s)\n", szTarget);
+    if (nDirectory >= 0) ::close(nDirectory);
+    return true;
+}
+
+void FileReplacement::discard() {
+    if (m_bOpened) {
+        m_objFile.close();
+        m_bOpened = false;
+    }
+    unlink(DeviceRoot::resolve(m_strTemporary).c_str());
+}
