@@ -48,7 +48,6 @@ ISensorController::ISensorController()
     m_pSensorThread.reset(new GThread(function<int>(bind_funcobj0(this, &ISensorController::sensorThread)),
                                       "SensorThread", function<int>(&GThread::emptyFun),
                                       function<int>(&GThread::emptyFun)));
-    m_nStateFlags = 0;
     // A missing file leaves the defaults; the system configuration reads the
     // same file again at init and reports there.
     SystemInfoParser::parseMachineInfo(kMachineInfoFile, m_objMachineInfo);
