@@ -57,6 +57,11 @@ struct ChannelCase {
     bool expectedThermal;
 };
 
+void PrintTo(const ChannelCase& p_stCase, std::ostream* p_pOut) {
+    *p_pOut << "type" << p_stCase.deviceType << "_calls" << p_stCase.channels.size() << "_last"
+            << p_stCase.channels.back();
+}
+
 class SetChannelTest : public ControllerObjectTest, public ::testing::WithParamInterface<ChannelCase> {};
 
 TEST_P(SetChannelTest, ChannelAndThermalFlagFollowTheDeviceType) {

@@ -78,6 +78,10 @@ struct MirrorCase {
     int sent;
 };
 
+void PrintTo(const MirrorCase& p_stCase, std::ostream* p_pOut) {
+    *p_pOut << "scene" << p_stCase.scene << "_mirror" << p_stCase.mirror;
+}
+
 class MirrorSwapTest : public SceneTest, public ::testing::WithParamInterface<MirrorCase> {};
 
 TEST_P(MirrorSwapTest, SceneModeSwapsMirrorOneAndTwoButTheSchemeKeepsTheGivenValue) {

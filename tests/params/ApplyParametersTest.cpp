@@ -47,6 +47,10 @@ struct SchemeModeCase {
     int othersHold;  // value of KEY_SCHEME_MODE in the other user schemes
 };
 
+void PrintTo(const SchemeModeCase& p_stCase, std::ostream* p_pOut) {
+    *p_pOut << "scheme" << p_stCase.scheme << "_mode" << p_stCase.value;
+}
+
 class SchemeModeTest : public ApplyTest, public ::testing::WithParamInterface<SchemeModeCase> {};
 
 TEST_P(SchemeModeTest, OnlySchemeZeroSetsTheModeForAllSchemes) {

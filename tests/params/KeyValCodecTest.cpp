@@ -32,6 +32,10 @@ struct ParseCase {
     std::vector<KeyVal> expected;
 };
 
+void PrintTo(const ParseCase& p_stCase, std::ostream* p_pOut) {
+    *p_pOut << '"' << p_stCase.text << '"';
+}
+
 class TextToKeyValTest : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(TextToKeyValTest, ParsesTheCompleteItems) {
