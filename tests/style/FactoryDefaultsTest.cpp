@@ -1,0 +1,117 @@
+// The factory set read out of a fitted style: pre-order records, the
+// caller's capacity, and what the fitting contributes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "DeviceFixture.h"
+#include "StyleTestSupport.h"
+
+using styletest::assertionLine;
+using styletest::range;
+using styletest::setRanges;
+
+namespace {
+
+typedef std::vector<std::pair<u32, u32>> Records;
+
+const u32 kSentinel = 0xA5A5A5A5u;
+
+Records recordsOf(const std::vector<KeyVal>& p_vecKeyVal, u32 p_nCount) {
+    Records vecRecords;
+    for (u32 i = 0; i < p_nCount && i < p_vecKeyVal.size(); ++i)
+        vecRecords.push_back(std::make_pair(p_vecKeyVal[i].key, p_vecKeyVal[i].value));
+    return vecRecords;
+}
+
+class FactoryDefaultsTest : public DeviceFixture {
+protected:
+    // getFctData on channel 1 into an array of p_nRoom records (and two guard
+    // records past it), capturing standard output.
+    Records collect(const std::string& p_strStyle, u32 p_nRoom, bool p_bShowWdr = false) {
+        m_vecArray.assign(p_nRoom + 2, KeyVal{kSentinel, kSentinel});
+        std::vector<char> vecStyle(p_strStyle.begin(), p_strStyle.end());
+        vecStyle.push_back('\0');
+        m_nCount = kSentinel;
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(SNS_SUCCESS,
+                  getFctData(1, vecStyle.data(), m_vecArray.data(), &m_nCount, p_bShowWdr, p_nRoom));
+        m_strStdout = testing::internal::GetCapturedStdout();
+        return recordsOf(m_vecArray, m_nCount);
+    }
+
+    std::vector<KeyVal> m_vecArray;
+    u32 m_nCount = 0;
+    std::string m_strStdout;
+};
+
+TEST_F(FactoryDefaultsTest, RecordsFollowDocumentOrderEachElementBeforeItsChildren) {
+    setRanges(0, {});
+    const Records vecRecords = collect(
+        "<s><tab id=\"1\" value=\"2\"><p id=\"34\" value=\"50\"><o id=\"3\" value=\"4\"/></p>"
+        "<p id=\"35\"/><p value=\"9\"/><p id=\"34\" value=\"60\"/></tab><p id=\"5\" value=\"-1\"/></s>",
+        170);
+    EXPECT_EQ((Records{{1, 2}, {34, 50}, {3, 4}, {34, 60}, {5, 0xFFFFFFFFu}}), vecRecords);
+    EXPECT_EQ(kSentinel, m_vecArray[5].key);
+}
+
+TEST_F(FactoryDefaultsTest, AStyleWithoutRecordsGivesNone) {
+    setRanges(0, {});
+    EXPECT_TRUE(collect("<s><tab><p id=\"34\"/></tab></s>", 170).empty());
+    EXPECT_EQ(0u, m_nCount);
+}
+
+TEST_F(FactoryDefaultsTest, TheFittedDefaultsAndTheFlagsShapeTheSet) {
+    setRanges(0, {range(34, 70, {70}), range(50, 6, {4, 9}), range(49, 6, {1})});
+    const std::string strStyle =
+        "<s><p id=\"8000\" value=\"0\"/><p id=\"10\" value=\"0\"/><p id=\"34\" value=\"50\"/>"
+        "<p id=\"50\" value=\"9\"/><p id=\"49\" value=\"205\"><o index=\"5\"/></p><p id=\"10\" value=\"1\"/></s>";
+    EXPECT_EQ((Records{{8000, 0}, {10, 0}, {34, 70}, {50, 9}, {49, 5}, {10, 1}}), collect(strStyle, 170, false));
+    EXPECT_EQ((Records{{8000, 0}, {10, 0}, {34, 70}, {50, 9}, {49, 5}}), collect(strStyle, 170, true));
+}
+
+TEST_F(FactoryDefaultsTest, TheSurplusOverTheCapacityIsDroppedWithAReport) {
+    setRanges(0, {});
+    const Records vecRecords =
+        collect("<s><p id=\"1\" value=\"1\"/><tab><p id=\"2\" value=\"2\"/><p id=\"3\" value=\"3\"/></tab>"
+                "<p id=\"4\" value=\"4\"/></s>",
+                2);
+    EXPECT_EQ((Records{{1, 1}, {2, 2}}), vecRecords);
+    EXPECT_EQ(kSentinel, m_vecArray[2].key);
+    EXPECT_EQ(kSentinel, m_vecArray[3].value);
+    EXPECT_NE(std::string::npos, m_strStdout.find(assertionLine("*p_pnKeyValNum < p_nCapacity")));
+    EXPECT_NE(std::string::npos,
+              m_strStdout.find(assertionLine("SNS_SUCCESS == style2KeyVal(pRootNode, p_pKeyVal, p_pnKeyValNum)")));
+    EXPECT_NE(std::string::npos, m_strStdout.find("p_pnKeyValNum(2)"));
+}
+
+TEST_F(FactoryDefaultsTest, AStyleThatExactlyFillsTheArrayIsNoFailure) {
+    setRanges(0, {});
+    EXPECT_EQ((Records{{1, 1}, {2, 2}}), collect("<s><p id=\"1\" value=\"1\"/><p id=\"2\" value=\"2\"/></s>", 2));
+    EXPECT_EQ(std::string::npos, m_strStdout.find("Assertion failed"));
+}
+
+TEST_F(FactoryDefaultsTest, AnEmptyStyleGivesAnEmptySet) {
+    setRanges(0, {});
+    EXPECT_TRUE(collect("", 170).empty());
+    EXPECT_EQ(0u, m_nCount);
+    EXPECT_NE(std::string::npos,
+              m_strStdout.find(assertionLine("objDnaStyleDoc.LoadMem(strDnaStyle.c_str(), TIXML_ENCODING_UTF8)")));
+}
+
+TEST(Style2KeyValTest, AppendsAtTheGivenPosition) {
+    TiXmlDocument objDoc;
+    ASSERT_TRUE(LoadMem(objDoc, "<s><p id=\"7\" value=\"8\"/></s>", TIXML_ENCODING_UTF8));
+    std::vector<KeyVal> vecArray(3, KeyVal{0, 0});
+    u32 nCount = 2;
+    EXPECT_EQ(0, style2KeyVal(objDoc.RootElement(), vecArray.data(), &nCount, 3));
+    EXPECT_EQ(3u, nCount);
+    EXPECT_EQ(7u, vecArray[2].key);
+    EXPECT_EQ(8u, vecArray[2].value);
+    EXPECT_EQ(0, style2KeyVal(nullptr, vecArray.data(), &nCount, 3));
+    EXPECT_EQ(3u, nCount);
+}
+
+}  // namespace

@@ -1,0 +1,201 @@
+// The system configuration record: texts and scheme count from the module
+// configuration, the device-type check, the style choice and its release.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+#include "DeviceFixture.h"
+#include "StyleTestSupport.h"
+#include "sensor.h"
+
+using styletest::assertionLine;
+
+namespace {
+
+const char* const kStyleDir = "/hd1/moduleConfig/sensorConfig/style/";
+const char* const kDiversityDir = "/hd1/moduleConfig/sensorConfig/styleDiversity/";
+
+const char* const kDeviceTypeText =
+    "DeviceType::IPCAMERA == p_stSysConf->nDeviceType || DeviceType::FACE_DETECT == p_stSysConf->nDeviceType || "
+    "DeviceType::VEHICLE_DETECT == p_stSysConf->nDeviceType || DeviceType::AIMULTI_OBJECT_DETECT == "
+    "p_stSysConf->nDeviceType || DeviceType::IPDOME == p_stSysConf->nDeviceType || DeviceType::LPR == "
+    "p_stSysConf->nDeviceType || DeviceType::IPP == p_stSysConf->nDeviceType || DeviceType::HUMAN_TEMPERATURE == "
+    "p_stSysConf->nDeviceType || DeviceType::THERMAL_DEVICE == p_stSysConf->nDeviceType || "
+    "DeviceType::THERMAL_DOUBLE_SENSOR_DEVICE == p_stSysConf->nDeviceType || DeviceType::FISHEYE == "
+    "p_stSysConf->nDeviceType || DeviceType::DOMECORE == p_stSysConf->nDeviceType || "
+    "DeviceType::THERMAL_DOUBLE_SENSOR_DOME_DEVICE == p_stSysConf->nDeviceType || DeviceType::BINOCULAR_DEVICE == "
+    "p_stSysConf->nDeviceType || DeviceType::THERMAL_IPDOME == p_stSysConf->nDeviceType || "
+    "DeviceType::DOMECORE_THERMAL_DEVICE == p_stSysConf->nDeviceType";
+
+class SystemConfigTest : public DeviceFixture {
+protected:
+    void SetUp() override {
+        DeviceFixture::SetUp();
+        memset(&m_stConf, 0, sizeof(m_stConf));
+        // Each base style names itself in its tab; each diversity document
+        // adds a tab naming itself, so the merged text shows which two were read.
+        for (const char* szName : {"Style", "Style_dome", "Style_Thermal"}) {
+            writeFile(std::string(kStyleDir) + szName + ".xml",
+                      std::string("<style><tab key=\"") + szName + "\"/></style>");
+            const std::string strDiversity = std::string("StyleDiversity") + (szName + 5);
+            writeFile(std::string(kDiversityDir) + strDiversity + ".xml",
+                      "<all max_scheme=\"4\"><AddAfter tab_key=\"" + std::string(szName) + "\"><tab key=\"" +
+                          strDiversity + "\"/></AddAfter></all>");
+        }
+        m_objModule.setModuleId(3);
+        m_objModule.setDetail("(max_scheme=4)(isInfrared=1)");
+        m_objModule.setParameters("sensor=IMX334");
+    }
+    void TearDown() override {
+        uinitSysConf(&m_stConf);
+        DeviceFixture::TearDown();
+    }
+
+    void setDeviceType(int p_nType) {
+        writeFile("/mnt/mtd/code/factory_setting/machineinfo.ini",
+                  "[machine]\ndeviceType=" + std::to_string(p_nType) + "\nhardwareModel=Hi3516AV200\n");
+    }
+
+    int init(int p_nChannel) {
+        uinitSysConf(&m_stConf);
+        testing::internal::CaptureStdout();
+        const int nResult = initSysConf(p_nChannel, m_objModule, &m_stConf);
+        m_strStdout = testing::internal::GetCapturedStdout();
+        return nResult;
+    }
+
+    std::string style() const { return m_stConf.szUIStyle != nullptr ? m_stConf.szUIStyle : "<null>"; }
+
+    SysConfig m_stConf;
+    ModuleConfigure m_objModule;
+    std::string m_strStdout;
+};
+
+struct ChoiceCase {
+    int deviceType;
+    int channel;
+    const char* style;
+};
+
+class StyleChoiceTest : public SystemConfigTest, public ::testing::WithParamInterface<ChoiceCase> {};
+
+TEST_P(StyleChoiceTest, TheDeviceTypeAndChannelChooseTheStyleFiles) {
+    const ChoiceCase& stCase = GetParam();
+    setDeviceType(stCase.deviceType);
+    EXPECT_EQ(SNS_SUCCESS, init(stCase.channel));
+    const std::string strSuffix = std::string(stCase.style).substr(5);
+    EXPECT_EQ((std::vector<std::string>{stCase.style, "StyleDiversity" + strSuffix}), styletest::tabs(style()));
+    EXPECT_EQ(stCase.deviceType, m_stConf.nDeviceType);
+    EXPECT_EQ(std::string::npos, m_strStdout.find("~~~Assertion failed"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Types, StyleChoiceTest,
+    ::testing::Values(ChoiceCase{1, 1, "Style"}, ChoiceCase{8, 1, "Style"}, ChoiceCase{13, 1, "Style"},
+                      ChoiceCase{13, 2, "Style_Thermal"}, ChoiceCase{14, 1, "Style"}, ChoiceCase{14, 2, "Style_Thermal"},
+                      ChoiceCase{15, 2, "Style"}, ChoiceCase{17, 2, "Style_Thermal"}, ChoiceCase{22, 1, "Style"},
+                      ChoiceCase{4, 1, "Style_dome"}, ChoiceCase{4, 2, "Style_dome"}, ChoiceCase{19, 1, "Style_dome"},
+                      ChoiceCase{19, 2, "Style_Thermal"}, ChoiceCase{20, 1, "Style_dome"},
+                      ChoiceCase{23, 2, "Style_Thermal"}, ChoiceCase{104, 1, "Style_dome"},
+                      ChoiceCase{104, 2, "Style_dome"}));
+
+TEST_F(SystemConfigTest, AnUnknownDeviceTypeIsReportedWholeAndTakesTheDomeFiles) {
+    setDeviceType(2);
+    EXPECT_EQ(SNS_SUCCESS, init(1));
+    EXPECT_NE(std::string::npos, m_strStdout.find(assertionLine(kDeviceTypeText)));
+    EXPECT_EQ((std::vector<std::string>{"Style_dome", "StyleDiversity_dome"}), styletest::tabs(style()));
+    EXPECT_EQ(2, m_stConf.nDeviceType);
+    // The error log keeps a report cut to its buffer, terminated.
+    const std::string strLog = readFile("/mnt/mtd/log/SensorError.log");
+    EXPECT_NE(std::string::npos, strLog.find("DeviceType::IPCAMERA == p_stSysConf->nDeviceType"));
+    EXPECT_EQ(std::string::npos, strLog.find("DOMECORE_THERMAL_DEVICE"));
+}
+
+TEST_F(SystemConfigTest, AMissingMachineInformationIsReported) {
+    EXPECT_EQ(SNS_SUCCESS, init(1));
+    EXPECT_NE(std::string::npos,
+              m_strStdout.find(assertionLine(
+                  "SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/machineinfo.ini\", machineInfo)")));
+    EXPECT_NE(std::string::npos, m_strStdout.find(assertionLine(kDeviceTypeText)));
+    EXPECT_EQ("Style_dome", styletest::tabs(style()).at(0));
+}
+
+TEST_F(SystemConfigTest, TheModuleTextsAreCopiedAndCutToTheirFields) {
+    setDeviceType(1);
+    const std::string strDetail = "(max_scheme=6)" + std::string(600, 'd');
+    m_objModule.setDetail(strDetail);
+    m_objModule.setParameters(std::string(300, 'p'));
+    init(1);
+    EXPECT_EQ(3, m_stConf.moduleConfig.nModuleId);
+    EXPECT_STREQ("xxx", m_stConf.moduleConfig.szName);
+    EXPECT_STREQ("xxx", m_stConf.moduleConfig.szVersion);
+    EXPECT_EQ(strDetail.substr(0, 511), std::string(m_stConf.moduleConfig.szDetail));
+    EXPECT_EQ(std::string(255, 'p'), std::string(m_stConf.moduleConfig.szParameters));
+    EXPECT_EQ(6u, m_stConf.nSchemeSum);
+    EXPECT_EQ(0u, m_stConf.nUIFileSum);
+    EXPECT_EQ(nullptr, m_stConf.pUIFiles);
+}
+
+struct SchemeCountCase {
+    const char* detail;
+    u32 schemes;
+};
+
+class SchemeCountTest : public SystemConfigTest, public ::testing::WithParamInterface<SchemeCountCase> {};
+
+TEST_P(SchemeCountTest, TheSchemeCountComesFromTheDetailField) {
+    setDeviceType(1);
+    m_objModule.setDetail(GetParam().detail);
+    init(1);
+    EXPECT_EQ(GetParam().schemes, m_stConf.nSchemeSum) << GetParam().detail;
+}
+
+INSTANTIATE_TEST_SUITE_P(Details, SchemeCountTest,
+                         ::testing::Values(SchemeCountCase{"(isInfrared=1)(max_scheme=6)", 6},
+                                           SchemeCountCase{"(isInfrared=1)", 4}, SchemeCountCase{"(max_scheme=0)", 0},
+                                           SchemeCountCase{"(max_scheme=x)", 0}, SchemeCountCase{"(max_scheme 6)", 4},
+                                           SchemeCountCase{"(max_scheme=6", 4}));
+
+TEST_F(SystemConfigTest, AMissingBaseStyleLeavesAnEmptyText) {
+    setDeviceType(1);
+    removeFile(std::string(kStyleDir) + "Style.xml");
+    EXPECT_EQ(SNS_SUCCESS, init(1));
+    EXPECT_EQ("", style());
+    EXPECT_NE(std::string::npos,
+              m_strStdout.find(assertionLine("loadFromFile(strStyleFileName.c_str(), p_stSysConf->szUIStyle, "
+                                             "getFileLen(strStyleFileName.c_str())) > 0")));
+    EXPECT_NE(std::string::npos, m_strStdout.find(assertionLine("doc_style.LoadMem(*ui_style, TIXML_ENCODING_UTF8)")));
+    EXPECT_TRUE(fileExists("/tmp/merge_style_ch1.xml"));
+}
+
+TEST_F(SystemConfigTest, AMissingDiversityDocumentLeavesThePrintedBase) {
+    setDeviceType(4);
+    removeFile(std::string(kDiversityDir) + "StyleDiversity_dome.xml");
+    init(1);
+    EXPECT_EQ((std::vector<std::string>{"Style_dome"}), styletest::tabs(style()));
+    EXPECT_NE(std::string::npos,
+              m_strStdout.find(assertionLine("loadFromFile(strStyleDivFileName.c_str(), ui_styleDiversity, "
+                                             "getFileLen(strStyleDivFileName.c_str())) > 0")));
+}
+
+TEST_F(SystemConfigTest, UinitFreesTheOwnedTextsOnce) {
+    setDeviceType(1);
+    init(1);
+    ASSERT_NE(nullptr, m_stConf.szUIStyle);
+    UIFileInfo arrFiles[2] = {{1, strdup("lang1"), strdup("common1")}, {2, nullptr, strdup("common2")}};
+    m_stConf.pUIFiles = arrFiles;
+    m_stConf.nUIFileSum = 2;
+    uinitSysConf(&m_stConf);
+    EXPECT_EQ(nullptr, m_stConf.szUIStyle);
+    EXPECT_EQ(nullptr, arrFiles[0].szLanguageFile);
+    EXPECT_EQ(nullptr, arrFiles[1].szCommonFile);
+    uinitSysConf(&m_stConf);
+    m_stConf.pUIFiles = nullptr;
+    m_stConf.nUIFileSum = 0;
+    uinitSysConf(nullptr);
+}
+
+}  // namespace
