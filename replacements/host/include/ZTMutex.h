@@ -36,6 +36,8 @@ private:
     ZTMutex& m_objMutex;
     const char* m_szFile;
     int m_nLine;
+    // A refused Lock (a second one by the owner) must not unlock the owner's hold.
+    bool m_bLocked;
 };
 
 #endif

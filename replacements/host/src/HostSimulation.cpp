@@ -1,0 +1,134 @@
+// The host replacement's simulation controls: simulated clock, wait scale,
+// file-write faults and the record of shell commands.
+#include "HostSimulation.h"
+
+#include <atomic>
+#include <mutex>
+
+#include "HostSimulationState.h"
+
+namespace hostsim {
+namespace {
+
+struct State {
+    std::mutex mutex;
+    bool bClockSet = false;
+    int nHour = 0;
+    int nMinute = 0;
+    double dWaitScale = 1.0;
+    // Negative: no write fault.
+    long long nWriteBudget = -1;
+    std::string strLastCommand;
+    unsigned long nCommandCount = 0;
+};
+
+State& state() {
+    static State s_state;
+    return s_state;
+}
+
+std::atomic<unsigned long> g_nWaitCount(0);
+
+}  // namespace
+
+void setClock(int p_nHour, int p_nMinute) {
+    State& st = state();
+    std::lock_guard<std::mutex> guard(st.mutex);
+    st.bClockSet = true;
+    st.nHour = p_nHour;
+    st.nMinute = p_nMinute;
+}
+
+void clearClock() {
+    State& st = state();
+    std::lock_guard<std::mutex> guard(st.mutex);
+    st.bClockSet = false;
+}
+
+void setWaitScale(double p_dScale) {
+    State& st = state();
+    std::lock_guard<std::mutex> guard(st.mutex);
+    st.dWaitScale = p_dScale < 0.0 ? 0.0 : p_dScale;
+}
+
+unsigned long waitCount() {
+    return g_nWaitCount.load();
+}
+
+void resetWaitCount() {
+    g_nWaitCount.store(0);
+}
+
+void failWritesAfter(long long p_nBytes) {
+    State& st = state();
+    std::lock_guard<std::mutex> guard(st.mutex);
+    st.nWriteBudget = p_nBytes < 0 ? -1 : p_nBytes;
+}
+
+std::string lastSystemCommand() {
+    State& st = state();
+    std::lock_guard<std::mutex> guard(st.mutex);
+    return st.strLastCommand;
+}
+
+unsigned long systemCommandCount() {
+    State& st = state();
+    std::lock_guard<std::mutex> guard(st.mutex);
+    return st.nCommandCount;
+}
+
+void reset() {
+    {
+        State& st = state();
+        std::lock_guard<std::mutex> guard(st.mutex);
+        st.bClockSet = false;
+        st.nHour = 0;
+        st.nMinute = 0;
+        st.dWaitScale = 1.0;
+        st.nWriteBudget = -1;
+        st.strLastCommand.clear();
+        st.nCommandCount = 0;
+    }
+    g_nWaitCount.store(0);
+}
+
+namespace detail {
+
+double waitScale() {
+    State& st = state();
+    std::lock_guard<std::mutex> guard(st.mutex);
+    return st.dWaitScale;
+}
+
+void countWait() {
+    g_nWaitCount.fetch_add(1);
+}
+
+bool simulatedClock(int& p_nHour, int& p_nMinute) {
+    State& st = state();
+    std::lock_guard<std::mutex> guard(st.mutex);
+    if (!st.bClockSet) return false;
+    p_nHour = st.nHour;
+    p_nMinute = st.nMinute;
+    return true;
+}
+
+unsigned int takeWriteBudget(unsigned int p_nWanted) {
+    State& st = state();
+    std::lock_guard<std::mutex> guard(st.mutex);
+    if (st.nWriteBudget < 0) return p_nWanted;
+    const unsigned int nGranted =
+        st.nWriteBudget < static_cast<long long>(p_nWanted) ? static_cast<unsigned int>(st.nWriteBudget) : p_nWanted;
+    st.nWriteBudget -= nGranted;
+    return nGranted;
+}
+
+void recordSystemCommand(const std::string& p_strCommand) {
+    State& st = state();
+    std::lock_guard<std::mutex> guard(st.mutex);
+    st.strLastCommand = p_strCommand;
+    ++st.nCommandCount;
+}
+
+}  // namespace detail
+}  // namespace hostsim
