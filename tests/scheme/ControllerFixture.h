@@ -133,4 +133,43 @@ protected:
     std::vector<std::unique_ptr<ISensorControllerTestAccess>> m_vecAccess;
 };
 
+// Controllers whose scheme arrays and key map are laid out directly, without
+// init: four user schemes holding the same records unless a test changes them.
+class SchemeLayoutFixture : public ControllerFixture {
+protected:
+    static std::vector<KeyVal> layoutRecords() {
+        return {{KEY_SCHEME_MODE, 0}, {KEY_SCHEME_START_HOUR, 0}, {KEY_SCHEME_START_MIN, 0},
+                {KEY_SCHEME_END_HOUR, 0}, {KEY_SCHEME_END_MIN, 0}, {KEY_BRIGHTNESS, 50},
+                {KEY_SATURATION, 50},   {KEY_CONTRAST, 50},      {KEY_DN_MODE, 0},
+                {KEY_IR_SWITCH, 0},     {KEY_WHITE_SWITCH, 0},   {KEY_WHITE_MODE, 0},
+                {KEY_LIGHT_TYPE, 0},    {KEY_AUTO_FOCUS_MODE, 0}, {KEY_EXPOSE_MODE, 0}};
+    }
+
+    // A controller of the channel with p_nSchemeSum user schemes laid out; its
+    // windows are all empty (00:00 to 00:00).
+    ISensorController& layOut(int p_nChannel = 1, u32 p_nSchemeSum = 4) {
+        ISensorController& objController = makeController(p_nChannel);
+        m_vecAccess.back()->setUpSchemes(p_nSchemeSum, layoutRecords());
+        return objController;
+    }
+
+    void put(u32 p_nScheme, u32 p_nKey, u32 p_nValue, size_t p_nController = 0) {
+        ISensorControllerTestAccess& objAccess = access(p_nController);
+        for (u32 i = 0; i < objAccess.keyValSum(); ++i) {
+            if (objAccess.scheme(p_nScheme)[i].key == p_nKey) {
+                objAccess.scheme(p_nScheme)[i].value = p_nValue;
+                return;
+            }
+        }
+        ADD_FAILURE() << "key " << p_nKey << " is not laid out";
+    }
+    void setWindow(u32 p_nScheme, u32 p_nStartHour, u32 p_nStartMin, u32 p_nEndHour, u32 p_nEndMin,
+                   size_t p_nController = 0) {
+        put(p_nScheme, KEY_SCHEME_START_HOUR, p_nStartHour, p_nController);
+        put(p_nScheme, KEY_SCHEME_START_MIN, p_nStartMin, p_nController);
+        put(p_nScheme, KEY_SCHEME_END_HOUR, p_nEndHour, p_nController);
+        put(p_nScheme, KEY_SCHEME_END_MIN, p_nEndMin, p_nController);
+    }
+};
+
 #endif
