@@ -1,0 +1,263 @@
+// Host replacement: threads, callables, the mutex, waits and the clock.
+#include <gtest/gtest.h>
+
+#include <pthread.h>
+#include <time.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "GThread.h"
+#include "HostSimulation.h"
+#include "ZTMutex.h"
+#include "ZentarTime.h"
+#include "function.h"
+
+namespace {
+
+// A thread body whose calls, overlap and thread are observable.
+class Worker {
+public:
+    int body() {
+        if (m_bInBody.exchange(true)) m_bOverlap = true;
+        if (m_bStopped) m_bCalledAfterStop = true;
+        m_nThread = pthread_self();
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        ++m_nCalls;
+        m_bInBody = false;
+        return 0;
+    }
+    int onStart() {
+        if (m_nCalls.load() != 0) m_bStartLate = true;
+        ++m_nStarts;
+        return 0;
+    }
+    int onStop() {
+        m_nCallsAtStop = m_nCalls.load();
+        ++m_nStops;
+        return 0;
+    }
+
+    bool waitForCalls(int p_nCount) {
+        for (int i = 0; i < 5000 && m_nCalls.load() < p_nCount; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return m_nCalls.load() >= p_nCount;
+    }
+
+    std::atomic<int> m_nCalls{0};
+    std::atomic<int> m_nStarts{0};
+    std::atomic<int> m_nStops{0};
+    std::atomic<int> m_nCallsAtStop{-1};
+    std::atomic<bool> m_bInBody{false};
+    std::atomic<bool> m_bOverlap{false};
+    std::atomic<bool> m_bStopped{false};
+    std::atomic<bool> m_bCalledAfterStop{false};
+    std::atomic<bool> m_bStartLate{false};
+    std::atomic<pthread_t> m_nThread{pthread_t()};
+};
+
+class GThreadTest : public ::testing::Test {
+protected:
+    GThread* makeThread() {
+        return new GThread(function<int>(bind_funcobj0(&m_objWorker, &Worker::body)), "SensorThread",
+                           function<int>(bind_funcobj0(&m_objWorker, &Worker::onStart)),
+                           function<int>(bind_funcobj0(&m_objWorker, &Worker::onStop)));
+    }
+    Worker m_objWorker;
+};
+
+TEST_F(GThreadTest, BodyRunsRepeatedlyOnItsOwnThreadUntilStopReturns) {
+    GThread* pThread = makeThread();
+    ASSERT_NE(0, pThread->start());
+    ASSERT_TRUE(m_objWorker.waitForCalls(3));
+    EXPECT_NE(0, pThread->stop());
+    m_objWorker.m_bStopped = true;
+    EXPECT_FALSE(m_objWorker.m_bInBody.load());
+    const int nCalls = m_objWorker.m_nCalls.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(nCalls, m_objWorker.m_nCalls.load());
+    EXPECT_FALSE(m_objWorker.m_bCalledAfterStop.load());
+    EXPECT_FALSE(m_objWorker.m_bOverlap.load());
+    EXPECT_FALSE(pthread_equal(pthread_self(), m_objWorker.m_nThread.load()));
+    delete pThread;
+}
+
+TEST_F(GThreadTest, StartAndStopCallablesRunOnceAroundTheBody) {
+    GThread* pThread = makeThread();
+    ASSERT_NE(0, pThread->start());
+    ASSERT_TRUE(m_objWorker.waitForCalls(2));
+    ASSERT_NE(0, pThread->stop());
+    EXPECT_EQ(1, m_objWorker.m_nStarts.load());
+    EXPECT_EQ(1, m_objWorker.m_nStops.load());
+    EXPECT_FALSE(m_objWorker.m_bStartLate.load());
+    EXPECT_EQ(m_objWorker.m_nCalls.load(), m_objWorker.m_nCallsAtStop.load());
+    delete pThread;
+}
+
+TEST_F(GThreadTest, StopWithoutStartSucceedsAndSecondStartFails) {
+    GThread* pThread = makeThread();
+    EXPECT_NE(0, pThread->stop());
+    EXPECT_EQ(0, m_objWorker.m_nCalls.load());
+    ASSERT_NE(0, pThread->start());
+    EXPECT_EQ(0, pThread->start());
+    EXPECT_NE(0, pThread->stop());
+    EXPECT_NE(0, pThread->stop());
+    EXPECT_EQ(1, m_objWorker.m_nStarts.load());
+    delete pThread;
+}
+
+TEST_F(GThreadTest, RestartsAfterStop) {
+    GThread* pThread = makeThread();
+    ASSERT_NE(0, pThread->start());
+    ASSERT_NE(0, pThread->stop());
+    const int nCalls = m_objWorker.m_nCalls.load();
+    ASSERT_NE(0, pThread->start());
+    EXPECT_TRUE(m_objWorker.waitForCalls(nCalls + 1));
+    ASSERT_NE(0, pThread->stop());
+    EXPECT_EQ(2, m_objWorker.m_nStarts.load());
+    EXPECT_EQ(2, m_objWorker.m_nStops.load());
+    delete pThread;
+}
+
+TEST_F(GThreadTest, DestructorStopsARunningThread) {
+    GThread* pThread = makeThread();
+    ASSERT_NE(0, pThread->start());
+    ASSERT_TRUE(m_objWorker.waitForCalls(1));
+    delete pThread;
+    EXPECT_EQ(1, m_objWorker.m_nStops.load());
+    EXPECT_FALSE(m_objWorker.m_bInBody.load());
+}
+
+TEST(GThreadEmptyFun, AnswersZero) {
+    EXPECT_EQ(0, GThread::emptyFun());
+}
+
+class Counted : public callable_object<int> {
+public:
+    explicit Counted(int* p_pDestroyed) : m_pDestroyed(p_pDestroyed) {}
+    ~Counted() override { ++*m_pDestroyed; }
+    int call() override { return 7; }
+
+private:
+    int* m_pDestroyed;
+};
+
+TEST(FunctionTest, NullPlainFunctionReportsAndThrows) {
+    int (*pNull)() = nullptr;
+    testing::internal::CaptureStdout();
+    bool bThrown = false;
+    try {
+        function<int> objFunction(pNull);
+    } catch (const ZTRuntimeError& e) {
+        bThrown = true;
+        EXPECT_STREQ("Construct from NULL original pointer", e.what());
+    }
+    EXPECT_TRUE(bThrown);
+    EXPECT_EQ("SafePointer Report:function<R> Construct from NULL original pointer\n",
+              testing::internal::GetCapturedStdout());
+}
+
+TEST(FunctionTest, NullBoundObjectReportsAndThrows) {
+    Worker* pNoWorker = nullptr;
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(function<int> objFunction(bind_funcobj0(pNoWorker, &Worker::body)), ZTRuntimeError);
+    EXPECT_EQ("SafePointer Report:function<R> Construct from NULL <T>pointer\n", testing::internal::GetCapturedStdout());
+}
+
+TEST(FunctionTest, CopiesShareTheObjectWhichDiesWithTheLastCopy) {
+    int nDestroyed = 0;
+    {
+        function<int> objFirst(new Counted(&nDestroyed));
+        function<int> objSecond(GThread::emptyFun);
+        {
+            function<int> objCopy(objFirst);
+            objSecond = objCopy;
+            objSecond = objSecond;
+            EXPECT_EQ(7, objCopy());
+        }
+        EXPECT_EQ(0, nDestroyed);
+        EXPECT_EQ(7, objSecond());
+    }
+    EXPECT_EQ(1, nDestroyed);
+}
+
+TEST(ZTMutexTest, TryLockFailsWhileAnotherThreadHoldsIt) {
+    ZTMutex objMutex;
+    bool bTakenElsewhere = true;
+    {
+        ZTMutexManager objGuard(objMutex, __FILE__, __LINE__);
+        std::thread([&] { bTakenElsewhere = objMutex.TryLock(__FILE__, __LINE__); }).join();
+    }
+    EXPECT_FALSE(bTakenElsewhere);
+    bool bTakenAfter = false;
+    std::thread([&] {
+        bTakenAfter = objMutex.TryLock(__FILE__, __LINE__);
+        if (bTakenAfter) objMutex.Unlock(__FILE__, __LINE__);
+    }).join();
+    EXPECT_TRUE(bTakenAfter);
+}
+
+#ifndef NDEBUG
+// Debug builds check the owner: a second Lock is refused and reported, and
+// the refused guard leaves the owner's hold in place.
+TEST(ZTMutexTest, SecondLockByTheOwnerIsRefusedInDebugBuilds) {
+    ZTMutex objMutex;
+    testing::internal::CaptureStderr();
+    {
+        ZTMutexManager objOuter(objMutex, "outer.cpp", 1);
+        EXPECT_NE(0, objMutex.Lock("inner.cpp", 2));
+        { ZTMutexManager objInner(objMutex, "inner.cpp", 3); }
+        bool bTakenElsewhere = true;
+        std::thread([&] { bTakenElsewhere = objMutex.TryLock(__FILE__, __LINE__); }).join();
+        EXPECT_FALSE(bTakenElsewhere);
+    }
+    const std::string strReport = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, strReport.find("inner.cpp:2"));
+    EXPECT_NE(std::string::npos, strReport.find("inner.cpp:3"));
+    EXPECT_TRUE(objMutex.TryLock(__FILE__, __LINE__));
+    objMutex.Unlock(__FILE__, __LINE__);
+}
+#endif
+
+class TimeTest : public ::testing::Test {
+protected:
+    void SetUp() override { hostsim::reset(); }
+    void TearDown() override { hostsim::reset(); }
+};
+
+TEST_F(TimeTest, ZeroScaleReturnsAtOnceAndCountsTheWait) {
+    hostsim::setWaitScale(0.0);
+    const auto tStart = std::chrono::steady_clock::now();
+    ZentarTime(1, 0).wait();
+    ZentarTime(0, 500000).wait();
+    EXPECT_LT(std::chrono::steady_clock::now() - tStart, std::chrono::milliseconds(100));
+    EXPECT_EQ(2u, hostsim::waitCount());
+    hostsim::resetWaitCount();
+    EXPECT_EQ(0u, hostsim::waitCount());
+}
+
+TEST_F(TimeTest, WaitIsScaled) {
+    hostsim::setWaitScale(0.005);
+    const auto tStart = std::chrono::steady_clock::now();
+    ZentarTime(1, 0).wait();
+    const auto tSpent = std::chrono::steady_clock::now() - tStart;
+    EXPECT_GE(tSpent, std::chrono::milliseconds(5));
+    EXPECT_LT(tSpent, std::chrono::milliseconds(500));
+}
+
+TEST_F(TimeTest, SimulatedClockAnswersUntilCleared) {
+    hostsim::setClock(18, 30);
+    ZTDateTime stTime = ZTDeviceTime::getCurrentTime();
+    EXPECT_EQ(18, stTime.hour);
+    EXPECT_EQ(30, stTime.minute);
+    hostsim::clearClock();
+    const time_t nNow = time(nullptr);
+    struct tm stLocal;
+    localtime_r(&nNow, &stLocal);
+    stTime = ZTDeviceTime::getCurrentTime();
+    EXPECT_EQ(stLocal.tm_year + 1900, stTime.year);
+    EXPECT_EQ(stLocal.tm_hour, stTime.hour);
+}
+
+}  // namespace
