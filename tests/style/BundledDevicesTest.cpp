@@ -98,13 +98,14 @@ protected:
     }
 
     // The channel's module configuration as the host reads it.
-    ModuleConfigure module(int p_nChannel) {
+    void readModule(int p_nChannel, ModuleConfigure& p_objModule) {
         MachineInfo objInfo;
-        EXPECT_TRUE(SystemInfoParser::parseMachineInfo("/mnt/mtd/code/factory_setting/machineinfo.ini", objInfo));
+        ASSERT_TRUE(SystemInfoParser::parseMachineInfo("/mnt/mtd/code/factory_setting/machineinfo.ini", objInfo));
         std::vector<ModuleConfigure> vecModules;
-        EXPECT_TRUE(ModuleConfigureParser::parse("/hd1/moduleConfig/moduleConfig.xml", objInfo.getHardwareModel(),
+        ASSERT_TRUE(ModuleConfigureParser::parse("/hd1/moduleConfig/moduleConfig.xml", objInfo.getHardwareModel(),
                                                  objInfo.getHardwareCode(), vecModules));
-        return vecModules.at(static_cast<size_t>(p_nChannel - 1));
+        ASSERT_LE(static_cast<size_t>(p_nChannel), vecModules.size());
+        p_objModule = vecModules[static_cast<size_t>(p_nChannel - 1)];
     }
 
     SysConfig m_stConf;
@@ -118,8 +119,10 @@ class BundledProfileTest : public BundledStyleTest, public ::testing::WithParamI
 TEST_P(BundledProfileTest, MergesFitsAndYieldsTheStoredKeys) {
     const ProfileCase& stCase = GetParam();
     installDevice(stCase.profile);
+    ModuleConfigure objModule;
+    ASSERT_NO_FATAL_FAILURE(readModule(stCase.channel, objModule));
     testing::internal::CaptureStdout();
-    EXPECT_EQ(SNS_SUCCESS, initSysConf(stCase.channel, module(stCase.channel), &m_stConf));
+    EXPECT_EQ(SNS_SUCCESS, initSysConf(stCase.channel, objModule, &m_stConf));
     std::vector<KeyVal> vecKeyVal(170);
     u32 nCount = 0;
     EXPECT_EQ(SNS_SUCCESS, getFctData(stCase.channel, m_stConf.szUIStyle, vecKeyVal.data(), &nCount, true, 170));
@@ -182,7 +185,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(BundledStyleTest, TheBulletsDetailTakesTheIrisAndWdrVariants) {
     installDevice("ir-bullet");
-    initSysConf(1, module(1), &m_stConf);
+    ModuleConfigure objModule;
+    ASSERT_NO_FATAL_FAILURE(readModule(1, objModule));
+    initSysConf(1, objModule, &m_stConf);
     EXPECT_EQ(10u, styletest::params(m_stConf.szUIStyle, 82).at(0).options.size());
     EXPECT_EQ((std::vector<std::string>{"0", "1", "2"}), styletest::params(m_stConf.szUIStyle, 2368).at(0).options);
 }
