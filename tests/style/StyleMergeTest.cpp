@@ -179,15 +179,4 @@ TEST_F(StyleMergeTest, AStyleWithoutTabsReportsEachOperation) {
                       strOut, assertionLine("NULL != (tab_node = doc_style->RootElement()->FirstChildElement())")));
 }
 
-TEST_F(StyleMergeTest, UpdateStyleTabOnADocumentWithoutRootIsReported) {
-    TiXmlDocument objDoc;
-    TiXmlElement objTab("tab");
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(0, updateStyleTab(&objDoc, "AddAfter", "image", &objTab));
-    const std::string strOut = testing::internal::GetCapturedStdout();
-    EXPECT_NE(std::string::npos,
-              strOut.find(assertionLine("NULL != (tab_node = doc_style->RootElement()->FirstChildElement())")));
-    EXPECT_EQ(nullptr, objDoc.RootElement());
-}
-
 }  // namespace
