@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../scheme/ControllerFixture.h"
+#include "../scheme/SchemeControllerFixture.h"
 #include "HostSimulation.h"
 #include "IspSimulation.h"
 
@@ -28,7 +28,7 @@ size_t occurrences(const std::string& p_strText, const std::string& p_strPattern
 
 }  // namespace
 
-class StartupTest : public ControllerFixture {
+class StartupTest : public SchemeControllerFixture {
 protected:
     // Starts a controller once so that every scheme file and the version file
     // exist, then shuts it down.

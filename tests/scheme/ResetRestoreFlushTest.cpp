@@ -2,11 +2,11 @@
 // values, the factory reset and the sensor check, on a started controller.
 #include <gtest/gtest.h>
 
-#include "ControllerFixture.h"
+#include "SchemeControllerFixture.h"
 #include "HostSimulation.h"
 #include "IspSimulation.h"
 
-class StartedControllerTest : public ControllerFixture {
+class StartedControllerTest : public SchemeControllerFixture {
 protected:
     void start(const std::string& p_strDetail = "") {
         installDevice("ir-bullet");
@@ -229,10 +229,10 @@ INSTANTIATE_TEST_SUITE_P(Levels, FactoryResetConfigTest,
                              return std::string(p_stInfo.param.name);
                          });
 
-class SensorCheckTest : public ControllerFixture {
+class SensorCheckTest : public SchemeControllerFixture {
 protected:
     void SetUp() override {
-        ControllerFixture::SetUp();
+        SchemeControllerFixture::SetUp();
         installDevice("ir-bullet");
         makeController(1);
     }

@@ -1,8 +1,8 @@
 // A device fixture that also owns one or two controllers, started from the
 // bundled device data or set up directly, with helpers for the scheme and
 // version files.
-#ifndef SENSORDLL_TESTS_CONTROLLER_FIXTURE_H
-#define SENSORDLL_TESTS_CONTROLLER_FIXTURE_H
+#ifndef SENSORDLL_TESTS_SCHEME_CONTROLLER_FIXTURE_H
+#define SENSORDLL_TESTS_SCHEME_CONTROLLER_FIXTURE_H
 
 #include <sys/stat.h>
 #include <utime.h>
@@ -20,7 +20,7 @@
 #include "ModuleConfigure.h"
 #include "SensorDebug.h"
 
-class ControllerFixture : public DeviceFixture {
+class SchemeControllerFixture : public DeviceFixture {
 protected:
     void TearDown() override {
         for (std::unique_ptr<ISensorControllerTestAccess>& pAccess : m_vecAccess) pAccess->tearDownSchemes();
@@ -135,7 +135,7 @@ protected:
 
 // Controllers whose scheme arrays and key map are laid out directly, without
 // init: four user schemes holding the same records unless a test changes them.
-class SchemeLayoutFixture : public ControllerFixture {
+class SchemeLayoutFixture : public SchemeControllerFixture {
 protected:
     static std::vector<KeyVal> layoutRecords() {
         return {{KEY_SCHEME_MODE, 0}, {KEY_SCHEME_START_HOUR, 0}, {KEY_SCHEME_START_MIN, 0},

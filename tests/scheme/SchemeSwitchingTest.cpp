@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "ControllerFixture.h"
+#include "SchemeControllerFixture.h"
 #include "HostSimulation.h"
 #include "IspSimulation.h"
 

@@ -7,7 +7,7 @@
 #include <future>
 #include <thread>
 
-#include "ControllerFixture.h"
+#include "SchemeControllerFixture.h"
 #include "HostSimulation.h"
 #include "IspSimulation.h"
 
