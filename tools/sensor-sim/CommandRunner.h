@@ -1,0 +1,26 @@
+// Running commands: from text (-c, a script, piped input) or at a prompt.
+// Each command is looked up in the command table, its words are checked, it
+// runs, and what it caused (files, and with tracing ISP calls and video
+// notifications) is shown after its result.
+#ifndef SENSOR_SIM_COMMAND_RUNNER_H
+#define SENSOR_SIM_COMMAND_RUNNER_H
+
+#include <string>
+
+#include "CommandParser.h"
+#include "Session.h"
+
+namespace sensorsim {
+
+// One statement; where names it in error messages ("" at the prompt). False
+// when it failed.
+bool runStatement(Session& p_objSession, const Statement& p_stStatement, const std::string& p_strWhere, bool p_bEcho);
+// All statements of a text until one quits; the number that failed.
+// p_strSource is the script's name, or "" for -c text.
+int runText(Session& p_objSession, const std::string& p_strText, const std::string& p_strSource);
+// Reads commands at a prompt until quit or the end of input; the number that failed.
+int runPrompt(Session& p_objSession);
+
+}  // namespace sensorsim
+
+#endif

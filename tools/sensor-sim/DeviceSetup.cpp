@@ -1,0 +1,340 @@
+// Bringing up the simulated camera and describing its channels.
+#include "DeviceSetup.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "DeviceRoot.h"
+#include "HostSimulation.h"
+#include "IspSimulation.h"
+#include "Output.h"
+#include "SensorFile.h"
+#include "ThreadControl.h"
+
+#ifndef SENSORDLL_DEVICES_DIR
+#error "SENSORDLL_DEVICES_DIR must name the bundled device data"
+#endif
+
+namespace sensorsim {
+
+namespace {
+
+const char* const MACHINE_INFO = "/mnt/mtd/code/factory_setting/machineinfo.ini";
+const char* const MODULE_CONFIG = "/hd1/moduleConfig/moduleConfig.xml";
+const char* const STYLE_DIR = "/hd1/moduleConfig/sensorConfig/style/";
+const char* const DIVERSITY_DIR = "/hd1/moduleConfig/sensorConfig/styleDiversity/";
+
+// Device types whose second channel is the thermal sensor.
+bool hasThermalSecondChannel(int p_nDeviceType) {
+    return p_nDeviceType == 13 || p_nDeviceType == 14 || p_nDeviceType == 17 || p_nDeviceType == 19 ||
+           p_nDeviceType == 23;
+}
+
+// The style pair the controller chooses for a device type and channel, shown
+// in the summary so that a style author sees which documents a profile uses.
+void styleFiles(int p_nDeviceType, int p_nChannel, std::string& p_strBase, std::string& p_strDiversity) {
+    std::string strSuffix = "_dome";
+    switch (p_nDeviceType) {
+        case 1: case 8: case 9: case 11: case 13: case 14: case 15: case 16: case 17: case 18: case 22:
+            strSuffix = "";
+            break;
+        default:
+            break;
+    }
+    if (p_nChannel == 2 && hasThermalSecondChannel(p_nDeviceType)) strSuffix = "_Thermal";
+    p_strBase = std::string(STYLE_DIR) + "Style" + strSuffix + ".xml";
+    p_strDiversity = std::string(DIVERSITY_DIR) + "StyleDiversity" + strSuffix + ".xml";
+}
+
+bool makeWorkingRoot(Session& p_objSession, std::string& p_strError) {
+    const Options& stOptions = p_objSession.options;
+    std::string strRoot;
+    if (stOptions.workDir.empty()) {
+        const char* szTmp = getenv("TMPDIR");
+        std::string strTemplate = std::string(szTmp != nullptr && *szTmp ? szTmp : "/tmp") + "/sensor-sim-XXXXXX";
+        std::vector<char> vecName(strTemplate.begin(), strTemplate.end());
+        vecName.push_back('\0');
+        if (mkdtemp(vecName.data()) == nullptr) {
+            p_strError = "cannot create a working root under " + strTemplate.substr(0, strTemplate.rfind('/'));
+            return false;
+        }
+        strRoot = vecName.data();
+        p_objSession.removeRootAtExit = !stOptions.keep;
+    } else {
+        if (!makeDirectories(stOptions.workDir)) {
+            p_strError = "cannot create the working root " + stOptions.workDir;
+            return false;
+        }
+        strRoot = stOptions.workDir;
+    }
+    char* szAbsolute = realpath(strRoot.c_str(), nullptr);
+    if (szAbsolute == nullptr) {
+        p_strError = "cannot resolve the working root " + strRoot;
+        return false;
+    }
+    p_objSession.root = szAbsolute;
+    free(szAbsolute);
+    p_objSession.reusedRoot = !stOptions.workDir.empty() && isFile(p_objSession.root + MACHINE_INFO);
+    return true;
+}
+
+bool fillWorkingRoot(Session& p_objSession, std::string& p_strError) {
+    if (p_objSession.reusedRoot) return true;
+    const std::string& strRoot = p_objSession.root;
+    if (!p_objSession.options.deviceRoot.empty()) {
+        if (!copyTree(p_objSession.options.deviceRoot, strRoot, p_strError)) return false;
+    } else {
+        const std::string strCommon = p_objSession.devicesDir + "/common";
+        if (isDirectory(strCommon) && !copyTree(strCommon, strRoot, p_strError)) return false;
+        if (!copyTree(p_objSession.profileDir + "/root", strRoot, p_strError)) return false;
+    }
+    // Folders every camera has, which the controller writes into.
+    for (const char* szDir : {"/tmp", "/mnt/mtd/code/config_file", "/mnt/mtd/log"}) {
+        if (!makeDirectories(strRoot + szDir)) {
+            p_strError = "cannot create " + strRoot + szDir;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool findProfile(Session& p_objSession, std::string& p_strError) {
+    const std::string& strProfile = p_objSession.options.profile;
+    const std::string strBundled = p_objSession.devicesDir + "/" + strProfile;
+    if (strProfile.find('/') == std::string::npos && isDirectory(strBundled + "/root")) {
+        p_objSession.profileDir = strBundled;
+        return true;
+    }
+    if (strProfile.find('/') != std::string::npos || isDirectory(strProfile)) {
+        if (!isDirectory(strProfile)) {
+            p_strError = "no profile directory " + strProfile;
+            return false;
+        }
+        if (p_objSession.options.deviceRoot.empty() && !isDirectory(strProfile + "/root")) {
+            p_strError = "profile directory " + strProfile + " has no root/ folder";
+            return false;
+        }
+        p_objSession.profileDir = strProfile;
+        return true;
+    }
+    std::string strList;
+    for (const std::string& strName : bundledProfiles(p_objSession.devicesDir))
+        strList += (strList.empty() ? "" : ", ") + strName;
+    p_strError = "unknown profile '" + strProfile + "' (bundled: " + (strList.empty() ? "none found" : strList) + ")";
+    return false;
+}
+
+bool readModules(Session& p_objSession, std::vector<ModuleConfigure>& p_vecModules) {
+    if (!SystemInfoParser::parseMachineInfo(MACHINE_INFO, p_objSession.machine))
+        out::line(std::string("warning: cannot read ") + MACHINE_INFO + "; the controller will report it");
+    if (!ModuleConfigureParser::parse(MODULE_CONFIG, p_objSession.machine.getHardwareModel(),
+                                      p_objSession.machine.getHardwareCode(), p_vecModules))
+        out::line(std::string("warning: cannot read ") + MODULE_CONFIG);
+    if (p_vecModules.empty()) {
+        out::line("warning: no module matches this machine; one channel starts with an empty module configuration");
+        p_vecModules.emplace_back();
+    }
+    return true;
+}
+
+bool loadSensorProfile(Session& p_objSession, Channel& p_stChannel, std::string& p_strError) {
+    const std::string strFile = "isp/sensor-ch" + std::to_string(p_stChannel.number) + ".xml";
+    const std::string strPath = p_objSession.profileDir + "/" + strFile;
+    if (!isFile(strPath)) {
+        out::linef("warning: no ISP sensor profile %s: the ISP of ch%d lists no ranges", strPath.c_str(),
+                   p_stChannel.number);
+        return true;
+    }
+    ispsim::SensorProfile stProfile;
+    if (!ispsim::loadProfile(strPath, stProfile) || !ispsim::setProfileFromFile(p_stChannel.number - 1, strPath)) {
+        p_strError = "cannot read the ISP sensor profile " + strPath;
+        return false;
+    }
+    p_stChannel.ispProfile = stProfile.name;
+    p_stChannel.ispProfileFile = strFile;
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> bundledProfiles(const std::string& p_strDevicesDir) {
+    std::vector<std::string> vecNames;
+    for (const std::string& strName : listDirectory(p_strDevicesDir))
+        if (isDirectory(p_strDevicesDir + "/" + strName + "/root")) vecNames.push_back(strName);
+    return vecNames;
+}
+
+std::string defaultDevicesDir() {
+    return SENSORDLL_DEVICES_DIR;
+}
+
+unsigned int schemeCount(const Channel& p_stChannel) {
+    u32 nSchemes = 4;
+    const std::string strDetail = p_stChannel.module.getDetail();
+    if (getDetailFieldTou32(strDetail.c_str(), "max_scheme", &nSchemes) != 0) nSchemes = 4;
+    return nSchemes;
+}
+
+std::string schemeFile(const Channel& p_stChannel, int p_nScheme) {
+    if (p_stChannel.thermal) return "/mnt/mtd/code/config_file/sensor-thermal" + std::to_string(p_nScheme) + ".cfg";
+    return "/mnt/mtd/code/config_file/sensor" + std::to_string(p_stChannel.number) + "_" +
+           std::to_string(p_nScheme) + ".cfg";
+}
+
+std::string deviceTypeName(int p_nDeviceType) {
+    switch (p_nDeviceType) {
+        case DeviceType::IPCAMERA: return "IPCAMERA";
+        case DeviceType::IPDOME: return "IPDOME";
+        case DeviceType::LPR: return "LPR";
+        case DeviceType::FACE_DETECT: return "FACE_DETECT";
+        case DeviceType::VEHICLE_DETECT: return "VEHICLE_DETECT";
+        case DeviceType::THERMAL_DEVICE: return "THERMAL_DEVICE";
+        case DeviceType::THERMAL_DOUBLE_SENSOR_DEVICE: return "THERMAL_DOUBLE_SENSOR_DEVICE";
+        case DeviceType::HUMAN_TEMPERATURE: return "HUMAN_TEMPERATURE";
+        case DeviceType::IPP: return "IPP";
+        case DeviceType::BINOCULAR_DEVICE: return "BINOCULAR_DEVICE";
+        case DeviceType::AIMULTI_OBJECT_DETECT: return "AIMULTI_OBJECT_DETECT";
+        case DeviceType::THERMAL_DOUBLE_SENSOR_DOME_DEVICE: return "THERMAL_DOUBLE_SENSOR_DOME_DEVICE";
+        case DeviceType::DOMECORE: return "DOMECORE";
+        case DeviceType::FISHEYE: return "FISHEYE";
+        case DeviceType::THERMAL_IPDOME: return "THERMAL_IPDOME";
+        case DeviceType::DOMECORE_THERMAL_DEVICE: return "DOMECORE_THERMAL_DEVICE";
+        default: return "not a known device type";
+    }
+}
+
+std::string schemeModeName(int p_nMode) {
+    switch (p_nMode) {
+        case 1: return "timed: schemes follow their daily windows";
+        case 2: return "day/night: scheme 0 by day, scheme 1 by night";
+        default: return "fixed: no automatic switching";
+    }
+}
+
+void printChannelSummary(Session& p_objSession, Channel& p_stChannel) {
+    ISensorController& objController = *p_stChannel.controller;
+    const int nType = p_objSession.machine.getDeviceType();
+    out::linef("ch%d: %s, module %d, detail %s", p_stChannel.number,
+               p_stChannel.ispProfile.empty() ? "no ISP sensor profile"
+                                              : (p_stChannel.ispProfile + " sensor (" + p_stChannel.ispProfileFile + ")").c_str(),
+               p_stChannel.module.getModuleId(), p_stChannel.module.getDetail().c_str());
+    out::linef("  device type %d (%s), hardware %s %s%s", nType, deviceTypeName(nType).c_str(),
+               p_objSession.machine.getHardwareModel().c_str(), p_objSession.machine.getHardwareCode().c_str(),
+               p_stChannel.thermal ? ", thermal channel" : "");
+    std::string strBase;
+    std::string strDiversity;
+    styleFiles(nType, p_stChannel.number, strBase, strDiversity);
+    out::linef("  styles %s + %s, merged into /tmp/merge_style_ch%d.xml", strBase.c_str(), strDiversity.c_str(),
+               p_stChannel.number);
+    const unsigned int nSchemes = schemeCount(p_stChannel);
+    const std::string strScheme0 = p_objSession.hostPath(schemeFile(p_stChannel, 0));
+    std::ifstream scheme0(strScheme0, std::ios::binary | std::ios::ate);
+    const std::string strKeys = scheme0 ? std::to_string(static_cast<long long>(scheme0.tellg()) / 8) + " keys"
+                                        : "keys unknown (no scheme file 0)";
+    out::linef("  %s, %u user schemes (0 to %d) and the factory set (%u)", strKeys.c_str(), nSchemes,
+               static_cast<int>(nSchemes) - 1, nSchemes);
+    int nScheme = -1;
+    int nSchemeMode = 0;
+    int nParamMode = 1;
+    objController.getParamScheme(nScheme);
+    objController.getParameter(KEY_SCHEME_MODE, nSchemeMode);
+    objController.getParamMode(nParamMode);
+    out::linef("  current scheme %d, scheme mode %d (%s), parameter mode %d%s", nScheme, nSchemeMode,
+               schemeModeName(nSchemeMode).c_str(), nParamMode,
+               nParamMode == 0 ? " (the host's choice stands)" : " (the sensor thread may switch)");
+}
+
+bool startDevice(Session& p_objSession, std::string& p_strError) {
+    const Options& stOptions = p_objSession.options;
+    p_objSession.devicesDir = stOptions.devicesDir.empty() ? defaultDevicesDir() : stOptions.devicesDir;
+    if (!stOptions.deviceRoot.empty() && !isDirectory(stOptions.deviceRoot)) {
+        p_strError = "no device root " + stOptions.deviceRoot;
+        return false;
+    }
+    if (!findProfile(p_objSession, p_strError) || !makeWorkingRoot(p_objSession, p_strError) ||
+        !fillWorkingRoot(p_objSession, p_strError))
+        return false;
+
+    DeviceRoot::setRoot(p_objSession.root);
+    hostsim::reset();
+    // Waits return at once: passes run when a command asks for them, and a
+    // host wait for a busy flag ends as soon as it can.
+    hostsim::setWaitScale(0.0);
+    ispsim::reset();
+
+    out::linef("profile %s, working root %s%s", p_objSession.profileDir.c_str(), p_objSession.root.c_str(),
+               p_objSession.reusedRoot ? " (reused as it stands)"
+               : p_objSession.removeRootAtExit ? " (temporary, removed at exit; --keep keeps it)" : "");
+    if (!stOptions.deviceRoot.empty()) out::linef("device files from %s", stOptions.deviceRoot.c_str());
+
+    if (stOptions.hasDebugLevel &&
+        !writeWholeFile(p_objSession.hostPath("/tmp/Debug.sign"), std::to_string(stOptions.debugLevel) + "\n")) {
+        p_strError = "cannot write the debug control file";
+        return false;
+    }
+
+    const std::string strVideo = p_objSession.profileDir + "/video.ini";
+    if (isFile(strVideo)) {
+        if (!readVideoSettings(strVideo, p_objSession.videoSettings, p_strError)) return false;
+        applyVideoSettings(p_objSession.videoSettings, p_objSession.video);
+        out::linef("video module: %s; limited frames mode %d, WDR limit %d",
+                   describeStreams(p_objSession.videoSettings).c_str(), p_objSession.videoSettings.limitFramesModeId,
+                   p_objSession.videoSettings.limitWdr);
+    } else {
+        out::linef("video module: no %s, so no streams", strVideo.c_str());
+    }
+
+    std::vector<ModuleConfigure> vecModules;
+    readModules(p_objSession, vecModules);
+    const VideoSettings& stVideo = p_objSession.videoSettings;
+    if (!stVideo.hardwareModel.empty() && stVideo.hardwareModel != p_objSession.machine.getHardwareModel())
+        out::linef("warning: video.ini describes %s, the machine is %s", stVideo.hardwareModel.c_str(),
+                   p_objSession.machine.getHardwareModel().c_str());
+
+    const int nType = p_objSession.machine.getDeviceType();
+    p_objSession.isp.install();
+    for (size_t i = 0; i < vecModules.size(); ++i) {
+        Channel stChannel;
+        // A single-sensor thermal device runs its one controller as channel 2.
+        stChannel.number = nType == DeviceType::THERMAL_DEVICE ? 2 : static_cast<int>(i) + 1;
+        stChannel.thermal = stChannel.number == 2 && hasThermalSecondChannel(nType);
+        stChannel.module = vecModules[i];
+        if (!loadSensorProfile(p_objSession, stChannel, p_strError)) return false;
+        p_objSession.channels.push_back(std::move(stChannel));
+    }
+    for (Channel& stChannel : p_objSession.channels) {
+        EffectWatch objWatch(p_objSession.root, p_objSession.isp, p_objSession.video);
+        stChannel.controller.reset(new ISensorController());
+        stChannel.controller->setChannelID(stChannel.number);
+        stChannel.controller->setVideoStreamModule(&p_objSession.video);
+        stChannel.controller->init(stChannel.module);
+        if (!holdSensorThread(*stChannel.controller)) {
+            p_strError = "the sensor thread of ch" + std::to_string(stChannel.number) + " does not stop";
+            return false;
+        }
+        printChannelSummary(p_objSession, stChannel);
+        objWatch.report(p_objSession.trace, "start-up");
+    }
+    return true;
+}
+
+void stopDevice(Session& p_objSession) {
+    for (Channel& stChannel : p_objSession.channels) {
+        if (!stChannel.controller) continue;
+        stChannel.controller->uinit();
+        stChannel.controller.reset();
+    }
+    p_objSession.channels.clear();
+    p_objSession.isp.uninstall();
+    DeviceRoot::setRoot("");
+    if (p_objSession.root.empty()) return;
+    if (p_objSession.removeRootAtExit)
+        removeTree(p_objSession.root);
+    else
+        out::linef("working root kept: %s", p_objSession.root.c_str());
+}
+
+}  // namespace sensorsim

@@ -1,0 +1,53 @@
+// Directory helpers of the simulator: creating and copying device trees, and
+// snapshots of a working root that show which files a command wrote.
+#ifndef SENSOR_SIM_FILE_TREE_H
+#define SENSOR_SIM_FILE_TREE_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace sensorsim {
+
+bool isDirectory(const std::string& p_strPath);
+bool isFile(const std::string& p_strPath);
+// Creates the directory and its parents; false when one cannot be made.
+bool makeDirectories(const std::string& p_strPath);
+// Copies the contents of a directory into another, creating it as needed.
+bool copyTree(const std::string& p_strFrom, const std::string& p_strTo, std::string& p_strError);
+void removeTree(const std::string& p_strPath);
+bool readWholeFile(const std::string& p_strPath, std::string& p_strContent);
+bool writeWholeFile(const std::string& p_strPath, const std::string& p_strContent);
+// Names of the entries of a directory, sorted; empty when it cannot be read.
+std::vector<std::string> listDirectory(const std::string& p_strPath);
+
+// What a file looked like when a snapshot was taken. Small binary stores keep
+// their bytes so that their records can be compared afterwards.
+struct FileState {
+    long long size = 0;
+    long long mtimeNs = 0;
+    bool hasContent = false;
+    std::string content;
+};
+
+// Files under a root, keyed by camera path ("/mnt/mtd/...").
+typedef std::map<std::string, FileState> TreeSnapshot;
+
+// p_pKeepContent says which camera paths keep their bytes.
+TreeSnapshot snapshotTree(const std::string& p_strRoot, bool (*p_pKeepContent)(const std::string&));
+
+struct FileChange {
+    enum Kind { Created, Written, Removed };
+    Kind kind;
+    std::string path;
+    const FileState* before;  // null when created
+    const FileState* after;   // null when removed
+};
+
+// Changes from one snapshot to the next, in path order. The pointers point
+// into the two snapshots.
+std::vector<FileChange> diffTrees(const TreeSnapshot& p_mapBefore, const TreeSnapshot& p_mapAfter);
+
+}  // namespace sensorsim
+
+#endif

@@ -1,0 +1,98 @@
+// Key names and numbers, expanded from the library's key table.
+#include "KeyNames.h"
+
+#include <cctype>
+
+#include "SensorKeys.h"
+#include "ia_ioctrl.h"
+
+namespace sensorsim {
+
+namespace {
+
+#define SIM_KEY_ROW(name, key, command, handler) {#name, key, command, #handler},
+#define SIM_KEY_STORED(name, key) {#name, key, 0, ""},
+
+const std::vector<KeyInfo> s_vecKeys = {
+    SENSOR_KEY_TABLE(SIM_KEY_ROW, SIM_KEY_STORED, SIM_KEY_ROW)
+    {"KEY_IR_MANUAL_STRG_MEDIUM_INTELL", KEY_IR_MANUAL_STRG_MEDIUM_INTELL, 0, ""},
+    {"KEY_IR_MANUAL_STRG_FAR_INTELL", KEY_IR_MANUAL_STRG_FAR_INTELL, 0, ""},
+    {"KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL", KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL, 0, ""},
+    {"KEY_WHITE_MANUAL_STRG_FAR_INTELL", KEY_WHITE_MANUAL_STRG_FAR_INTELL, 0, ""},
+};
+
+#undef SIM_KEY_ROW
+#undef SIM_KEY_STORED
+
+// ISP commands that no key's row sends: the ISP's own names where it has
+// them, else what the command does.
+struct CommandName {
+    int command;
+    const char* name;
+};
+const CommandName s_aIspCommands[] = {
+    {IA_CMD_DN_STATE, "IA_CMD_DN_STATE"},
+    {IA_CMD_SENSOR_CHECK, "IA_CMD_SENSOR_CHECK"},
+    {IA_CMD_DYNAMIC_PARAMS_CMDS_GET, "IA_CMD_DYNAMIC_PARAMS_CMDS_GET"},
+    {178, "(infrared LED information)"},
+    {225, "(exposure strategy)"},
+    {1606, "(heater status)"},
+    {1607, "(temperature)"},
+    {1632, "(pan-tilt run state)"},
+    {1648, "(auto-focus statistic)"},
+    {2496, "(lens version)"},
+};
+
+std::string upper(const std::string& p_strText) {
+    std::string strOut = p_strText;
+    for (char& c : strOut) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return strOut;
+}
+
+}  // namespace
+
+const std::vector<KeyInfo>& allKeys() {
+    return s_vecKeys;
+}
+
+const KeyInfo* findKey(unsigned int p_nKey) {
+    for (const KeyInfo& info : s_vecKeys)
+        if (info.key == p_nKey) return &info;
+    return nullptr;
+}
+
+const KeyInfo* findKeyByName(const std::string& p_strName) {
+    const std::string strWanted = upper(p_strName);
+    for (const KeyInfo& info : s_vecKeys) {
+        const std::string strName = info.name;
+        if (strName == strWanted || strName == "KEY_" + strWanted) return &info;
+    }
+    return nullptr;
+}
+
+std::vector<const KeyInfo*> keysContaining(const std::string& p_strText) {
+    std::vector<const KeyInfo*> vecFound;
+    const std::string strWanted = upper(p_strText);
+    if (strWanted.empty()) return vecFound;
+    for (const KeyInfo& info : s_vecKeys)
+        if (std::string(info.name).find(strWanted) != std::string::npos) vecFound.push_back(&info);
+    return vecFound;
+}
+
+std::string keyLabel(unsigned int p_nKey) {
+    const KeyInfo* pInfo = findKey(p_nKey);
+    if (pInfo == nullptr) return "key " + std::to_string(p_nKey);
+    return std::string(pInfo->name) + " (" + std::to_string(p_nKey) + ")";
+}
+
+std::string commandName(int p_nCommand) {
+    for (const KeyInfo& info : s_vecKeys)
+        if (info.handler[0] != '\0' && static_cast<int>(info.command) == p_nCommand) return info.name;
+    for (const CommandName& entry : s_aIspCommands)
+        if (entry.command == p_nCommand) return entry.name;
+    // Commands read directly by key (reads outside the scheme arrays).
+    const KeyInfo* pInfo = p_nCommand >= 0 ? findKey(static_cast<unsigned int>(p_nCommand)) : nullptr;
+    return pInfo != nullptr ? pInfo->name : "";
+}
+
+}  // namespace sensorsim

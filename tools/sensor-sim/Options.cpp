@@ -1,0 +1,104 @@
+// Command-line options, declared once as a table from which parsing and the
+// help text derive.
+#include "Options.h"
+
+#include "Values.h"
+
+namespace sensorsim {
+
+namespace {
+
+struct OptionSpec {
+    const char* name;
+    const char* argument;  // "" for a switch
+    const char* help;
+    void (*apply)(Options& p_stOptions, const std::string& p_strValue);
+};
+
+const OptionSpec s_aOptions[] = {
+    {"--profile", "NAME|DIR",
+     "device profile: a bundled one (ir-bullet, dome, thermal-dual; default ir-bullet) or a directory laid out "
+     "like one (root/, isp/sensor-chN.xml, video.ini)",
+     [](Options& o, const std::string& v) { o.profile = v; }},
+    {"--root", "DIR",
+     "start from this device root (camera files at their camera paths, e.g. a copy of a camera's flash) instead of "
+     "the profile's files; the profile still gives the simulated ISP and video module. DIR is copied, never written",
+     [](Options& o, const std::string& v) { o.deviceRoot = v; }},
+    {"--devices", "DIR", "the bundled device data (default: the repository's devices/)",
+     [](Options& o, const std::string& v) { o.devicesDir = v; }},
+    {"--work", "DIR",
+     "working root (created when missing; one that already holds a device is used as it stands, like a reboot). "
+     "Default: a new temporary directory, removed at exit",
+     [](Options& o, const std::string& v) { o.workDir = v; }},
+    {"--keep", "", "keep the temporary working root at exit", [](Options& o, const std::string&) { o.keep = true; }},
+    {"-c", "COMMANDS", "run these commands (separated by ';' or new lines) and exit",
+     [](Options& o, const std::string& v) { o.sources.push_back({false, v}); }},
+    {"--script", "FILE", "run the commands of FILE and exit ('#' starts a comment)",
+     [](Options& o, const std::string& v) { o.sources.push_back({true, v}); }},
+    {"--trace", "", "start with tracing on (every ISP call and video notification a command causes)",
+     [](Options& o, const std::string&) { o.trace = true; }},
+    {"--debug", "LEVEL", "library debug level, written to /tmp/Debug.sign under the root before start-up",
+     [](Options& o, const std::string& v) {
+         o.hasDebugLevel = true;
+         o.debugLevel = static_cast<int>(parseInteger(v, "debug level"));
+     }},
+    {"--quiet", "", "hide the library's own console output; only the simulator's lines remain",
+     [](Options& o, const std::string&) { o.quiet = true; }},
+    {"--list-profiles", "", "list the bundled device profiles and exit",
+     [](Options& o, const std::string&) { o.listProfiles = true; }},
+    {"--help", "", "show this help and exit", [](Options& o, const std::string&) { o.help = true; }},
+};
+
+}  // namespace
+
+bool parseOptions(int p_nArgc, char** p_ppArgv, Options& p_stOptions, std::string& p_strError) {
+    for (int i = 1; i < p_nArgc; ++i) {
+        std::string strArg = p_ppArgv[i];
+        std::string strValue;
+        bool bInlineValue = false;
+        const size_t nEquals = strArg.find('=');
+        if (strArg.compare(0, 2, "--") == 0 && nEquals != std::string::npos) {
+            strValue = strArg.substr(nEquals + 1);
+            strArg = strArg.substr(0, nEquals);
+            bInlineValue = true;
+        }
+        if (strArg == "-h") strArg = "--help";
+        const OptionSpec* pSpec = nullptr;
+        for (const OptionSpec& spec : s_aOptions)
+            if (strArg == spec.name) pSpec = &spec;
+        if (pSpec == nullptr) {
+            p_strError = "unknown option '" + strArg + "' (see --help)";
+            return false;
+        }
+        const bool bTakesValue = pSpec->argument[0] != '\0';
+        if (bTakesValue && !bInlineValue) {
+            if (i + 1 >= p_nArgc) {
+                p_strError = "option " + strArg + " needs " + pSpec->argument;
+                return false;
+            }
+            strValue = p_ppArgv[++i];
+        } else if (!bTakesValue && bInlineValue) {
+            p_strError = "option " + strArg + " takes no value";
+            return false;
+        }
+        try {
+            pSpec->apply(p_stOptions, strValue);
+        } catch (const InputError& e) {
+            p_strError = std::string("option ") + pSpec->name + ": " + e.what();
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string optionsHelp() {
+    std::string strText;
+    for (const OptionSpec& spec : s_aOptions) {
+        std::string strHead = std::string("  ") + spec.name;
+        if (spec.argument[0] != '\0') strHead += std::string(" ") + spec.argument;
+        strText += wrapHelp(strHead, spec.help, 22);
+    }
+    return strText;
+}
+
+}  // namespace sensorsim

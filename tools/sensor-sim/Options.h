@@ -1,0 +1,37 @@
+// Command-line options of sensor-sim.
+#ifndef SENSOR_SIM_OPTIONS_H
+#define SENSOR_SIM_OPTIONS_H
+
+#include <string>
+#include <vector>
+
+namespace sensorsim {
+
+struct CommandSource {
+    bool isScript;     // a script file, else command text given with -c
+    std::string text;  // the file name or the commands
+};
+
+struct Options {
+    std::string profile = "ir-bullet";
+    std::string deviceRoot;
+    std::string devicesDir;
+    std::string workDir;
+    bool keep = false;
+    std::vector<CommandSource> sources;
+    bool trace = false;
+    bool quiet = false;
+    bool hasDebugLevel = false;
+    int debugLevel = 1;
+    bool help = false;
+    bool listProfiles = false;
+};
+
+// False with a message when the command line is not understood.
+bool parseOptions(int p_nArgc, char** p_ppArgv, Options& p_stOptions, std::string& p_strError);
+// The options part of --help.
+std::string optionsHelp();
+
+}  // namespace sensorsim
+
+#endif

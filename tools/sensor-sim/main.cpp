@@ -1,0 +1,99 @@
+// sensor-sim: a simulated camera that drives libsensordll from a terminal.
+//
+// It plays the camera's host process on the host framework and ISP
+// replacements: it lays out a device's files in a working root, brings up one
+// controller per channel as the host does, and runs commands from the command
+// line, a script or a prompt. Exit status: 0 when every command succeeded, 1
+// when one failed, 2 when the command line or the device could not be used.
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+
+#include "CommandRunner.h"
+#include "Commands.h"
+#include "DeviceSetup.h"
+#include "FileTree.h"
+#include "Options.h"
+#include "Output.h"
+
+using namespace sensorsim;
+
+namespace {
+
+void printHelp() {
+    std::cout << "Usage: sensor-sim [OPTIONS]\n"
+                 "A simulated camera: libsensordll's controller on the host framework and ISP replacements.\n"
+                 "It copies a device profile into a working root, starts one controller per channel, and runs\n"
+                 "commands from -c, --script, piped input or a prompt. Its own lines start with \"sim\"; the\n"
+                 "rest is the library's console output.\n\n"
+                 "Options:\n"
+              << optionsHelp()
+              << "\nCommands:\n"
+              << commandsHelp()
+              << "\nExamples:\n"
+                 "  sensor-sim                                   the default profile at a prompt\n"
+                 "  sensor-sim -c \"set brightness 60; get 34\"     one change and a read\n"
+                 "  sensor-sim --profile thermal-dual --trace --script session.sensim\n"
+                 "  sensor-sim --root ./camera-dump --profile dome --work ./w -c \"status; all\"\n\n"
+                 "Exit status: 0 all commands succeeded, 1 a command failed, 2 bad options or device.\n";
+}
+
+}  // namespace
+
+int main(int p_nArgc, char** p_ppArgv) {
+    Options stOptions;
+    std::string strError;
+    if (!parseOptions(p_nArgc, p_ppArgv, stOptions, strError)) {
+        out::error("", strError);
+        return 2;
+    }
+    if (stOptions.help) {
+        printHelp();
+        return 0;
+    }
+    if (stOptions.listProfiles) {
+        const std::string strDevices = stOptions.devicesDir.empty() ? defaultDevicesDir() : stOptions.devicesDir;
+        for (const std::string& strName : bundledProfiles(strDevices)) std::cout << strName << "\n";
+        return 0;
+    }
+
+    std::vector<std::string> vecScripts;
+    for (const CommandSource& stSource : stOptions.sources) {
+        std::string strText = stSource.text;
+        if (stSource.isScript && !readWholeFile(stSource.text, strText)) {
+            out::error("", "cannot read the script " + stSource.text);
+            return 2;
+        }
+        vecScripts.push_back(strText);
+    }
+
+    if (!out::init(stOptions.quiet)) {
+        out::error("", "cannot set up the output");
+        return 2;
+    }
+    Session objSession;
+    objSession.options = stOptions;
+    objSession.trace = stOptions.trace;
+    if (!startDevice(objSession, strError)) {
+        out::error("", strError);
+        stopDevice(objSession);
+        return 2;
+    }
+
+    int nFailed = 0;
+    if (!stOptions.sources.empty()) {
+        for (size_t i = 0; i < stOptions.sources.size() && !objSession.quit; ++i)
+            nFailed += runText(objSession, vecScripts[i], stOptions.sources[i].isScript ? stOptions.sources[i].text : "");
+    } else if (isatty(STDIN_FILENO)) {
+        nFailed += runPrompt(objSession);
+    } else {
+        std::stringstream input;
+        input << std::cin.rdbuf();
+        nFailed += runText(objSession, input.str(), "stdin");
+    }
+    stopDevice(objSession);
+    if (nFailed != 0) out::error("", std::to_string(nFailed) + (nFailed == 1 ? " command failed" : " commands failed"));
+    return nFailed == 0 ? 0 : 1;
+}
