@@ -57,13 +57,6 @@ TEST_F(MachineInfoTest, MissingFileLeavesTheRecord) {
     EXPECT_EQ("keep", objInfo.getHardwareModel());
 }
 
-TEST(DeviceTypeTest, HoldsItsId) {
-    DeviceType objType;
-    EXPECT_EQ(0, objType.getDeviceTypeId());
-    objType.setDeviceTypeId(DeviceType::THERMAL_DOUBLE_SENSOR_DEVICE);
-    EXPECT_EQ(14, objType.getDeviceTypeId());
-}
-
 class ModuleConfigureTest : public DeviceFixture {};
 
 TEST_F(ModuleConfigureTest, KeepsMatchingModulesInDocumentOrder) {

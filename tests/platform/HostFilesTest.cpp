@@ -112,14 +112,6 @@ TEST_P(ZTFileWriteFaultTest, WritesStopAtTheBudget) {
 
 INSTANTIATE_TEST_SUITE_P(Budgets, ZTFileWriteFaultTest, ::testing::Values(0, 1, 5, 6, 7, 9, 10, 11));
 
-TEST_F(ZTFileTest, ResetLiftsTheWriteFault) {
-    hostsim::failWritesAfter(0);
-    hostsim::reset();
-    ZTFile objFile;
-    ASSERT_NE(0, objFile.open(kFile, 66));
-    EXPECT_EQ(3, objFile.write("abc", 3));
-}
-
 class LineReadingTest : public DeviceFixture {
 protected:
     std::vector<std::string> oneLineAtATime(const std::string& p_strContent, int p_nCalls) {
@@ -195,11 +187,6 @@ TEST_F(ZTLoggerTest, MissingDirectoryFailsQuietly) {
     ASSERT_TRUE(objLogger.init("/mnt/mtd/nodir/SensorError.log", 10240, 3));
     EXPECT_FALSE(objLogger.writeLog("[sensor assert]", "text\n"));
     EXPECT_FALSE(fileExists("/mnt/mtd/nodir"));
-}
-
-TEST_F(ZTLoggerTest, WriteBeforeInitFails) {
-    ZTLogger objLogger;
-    EXPECT_FALSE(objLogger.writeLog("t", "text\n"));
 }
 
 }  // namespace

@@ -129,10 +129,6 @@ TEST_F(GThreadTest, DestructorStopsARunningThread) {
     EXPECT_FALSE(m_objWorker.m_bInBody.load());
 }
 
-TEST(GThreadEmptyFun, AnswersZero) {
-    EXPECT_EQ(0, GThread::emptyFun());
-}
-
 class Counted : public callable_object<int> {
 public:
     explicit Counted(int* p_pDestroyed) : m_pDestroyed(p_pDestroyed) {}
@@ -173,7 +169,8 @@ TEST(FunctionTest, CopiesShareTheObjectWhichDiesWithTheLastCopy) {
         {
             function<int> objCopy(objFirst);
             objSecond = objCopy;
-            objSecond = objSecond;
+            const function<int>& rSame = objSecond;
+            objSecond = rSame;
             EXPECT_EQ(7, objCopy());
         }
         EXPECT_EQ(0, nDestroyed);

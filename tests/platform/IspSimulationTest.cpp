@@ -146,12 +146,6 @@ TEST_F(IspTest, CorrectionWithoutRangeFailsAndKeepsTheValue) {
     EXPECT_EQ(77, nValue);
 }
 
-TEST_F(IspTest, StatusRequestAnswersZero) {
-    int nStatus = 9;
-    ASSERT_EQ(0, call(0, 34, IA_CMD_OPT_GET_STATUS, &nStatus));
-    EXPECT_EQ(0, nStatus);
-}
-
 TEST_F(IspTest, CommandListFollowsTheProfileRanges) {
     ia_dynamic_params_cmds_st stList;
     memset(&stList, 0, sizeof(stList));
@@ -330,14 +324,6 @@ TEST_F(IspTest, FailAfterCallsFailsFromTheNthCallOn) {
         int nValue = 1;
         EXPECT_EQ(0, call(0, 40, IA_CMD_OPT_SET, &nValue));
     }
-}
-
-TEST_F(IspTest, ClearFaultsLiftsBoth) {
-    ispsim::failCommand(0, 34, -1);
-    ispsim::failAfterCalls(0, -2);
-    ispsim::clearFaults();
-    int nValue = 1;
-    EXPECT_EQ(0, call(0, 34, IA_CMD_OPT_SET, &nValue));
 }
 
 struct ObserverLog {

@@ -425,8 +425,6 @@ int ia_ioctrl_v2(int p_nChannel, ia_cmd_e p_eCmd, unsigned int p_nOption, void* 
             stCall.dataOut = stCall.dataIn;
             if (nFault != 0) {
                 stCall.status = nFault;
-            } else if (nSize == 0 && p_nOption > IA_CMD_OPT_GET_STATUS) {
-                stCall.status = -1;
             } else {
                 std::vector<uint8_t> vecData = stCall.dataIn;
                 stCall.status = execute(st.mapChannels[p_nChannel], nCmd, p_nOption, vecData);
