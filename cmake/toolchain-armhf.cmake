@@ -11,3 +11,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE BOTH)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
+# qemu-user 7.2 crashes dynamically linked armhf programs that start a
+# thread; statically linked ones run.
+set(SENSORDLL_STATIC_PROGRAMS ON CACHE BOOL "Static programs for qemu-user")
