@@ -158,16 +158,21 @@ TEST_F(StartupTest, DayNightModeFromSchemeZeroLetsTheFirstPassChoose) {
     ISensorController& objController = makeController(1);
     EXPECT_TRUE(objController.init(moduleConfig()));
 
-    EXPECT_TRUE(access(1).dnScheme());
-    EXPECT_FALSE(access(1).timingScheme());
-    EXPECT_EQ(access(1).curScheme(), 1);
+    int nScheme = -7;
+    objController.getParamScheme(nScheme);
+    EXPECT_EQ(nScheme, 1);
     // No switch to scheme 0 came first.
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{20});
 
+    // The running thread (its waits are instant here) follows the day.
     ispsim::setDayNightState(0, 0);
-    objController.sensorThread();
-    EXPECT_EQ(access(1).curScheme(), 0);
+    for (long nPoll = 0; nPoll < 100000000L && nScheme != 0; ++nPoll) objController.getParamScheme(nScheme);
+    EXPECT_EQ(nScheme, 0);
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), (std::vector<int>{20, 10}));
+
+    objController.setParamMode(0);
+    EXPECT_TRUE(access(1).dnScheme());
+    EXPECT_FALSE(access(1).timingScheme());
 }
 
 TEST_F(StartupTest, TimedModeStartsInTheSchemeWhoseWindowHoldsTheTime) {
@@ -189,6 +194,7 @@ TEST_F(StartupTest, TimedModeStartsInTheSchemeWhoseWindowHoldsTheTime) {
     makeController(1);
     EXPECT_TRUE(controller(1).init(moduleConfig()));
 
+    controller(1).setParamMode(0);
     EXPECT_TRUE(access(1).timingScheme());
     EXPECT_EQ(access(1).curScheme(), 2);
 }
