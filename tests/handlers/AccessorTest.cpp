@@ -102,23 +102,7 @@ TEST_P(AccessorTest, TheSetterAppliesAndStoresItsKey) {
     int nValue = 0;
     EXPECT_TRUE((m_pController.get()->*GetParam().get)(nValue));
     EXPECT_EQ(1, nValue);
-}
-
-// Outside the scheme the getter asks the ISP with the key as command.
-TEST_P(AccessorTest, TheGetterReadsAnUncachedKeyFromTheIsp) {
-    layOut({{8000, 0}});
-    ispsim::setValue(0, static_cast<int>(GetParam().key), 7);
-    int nValue = 0;
-    EXPECT_TRUE((m_pController.get()->*GetParam().get)(nValue));
-    EXPECT_EQ(7, nValue);
-    ispsim::failCommand(0, static_cast<int>(GetParam().key), -1);
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE((m_pController.get()->*GetParam().get)(nValue));
-    testing::internal::GetCapturedStdout();
-}
-
-TEST_P(AccessorTest, OnlyTheMirrorSetterSavesTheScheme) {
-    EXPECT_TRUE(GetParam().set(*m_pController, 1));
+    // Only the mirror is saved at once.
     EXPECT_EQ(GetParam().key == KEY_MIRROR, fileExists("/mnt/mtd/code/config_file/sensor1_0.cfg"));
 }
 
@@ -127,27 +111,19 @@ INSTANTIATE_TEST_SUITE_P(Table, AccessorTest, ::testing::ValuesIn(kAccessors),
                              return std::string(p_stInfo.param.name);
                          });
 
-class MirrorModeTest : public StartedDeviceFixture {};
-
-TEST_F(MirrorModeTest, TheMirrorIsSavedAtOnceAndTheSceneOnlyByFlush) {
+TEST_F(StartedDeviceFixture, TheMirrorIsSavedAtOnceTheSceneOnlyWithIt) {
     start("ir-bullet");
-    ASSERT_EQ(0, fileValue(schemeFile(), KEY_MIRROR));
-    ASSERT_EQ(0, fileValue(schemeFile(), KEY_BEAWAY));
-    int nBeaway = 1;
-    EXPECT_TRUE(m_pController->setBeaway(nBeaway));
-    EXPECT_EQ(0, fileValue(schemeFile(), KEY_BEAWAY));
-    EXPECT_TRUE(m_pController->setMirrorMode(1));
-    EXPECT_EQ(1, fileValue(schemeFile(), KEY_MIRROR));
-    EXPECT_EQ(1, fileValue(schemeFile(), KEY_BEAWAY));
-}
-
-TEST_F(MirrorModeTest, ARefusedMirrorIsNotSaved) {
-    start("ir-bullet");
-    const std::vector<KeyVal> vecBefore = schemeFile();
+    ASSERT_EQ(0, fileValue(KEY_MIRROR));
     ispsim::failCommand(0, KEY_MIRROR, -1);
     EXPECT_FALSE(m_pController->setMirrorMode(1));
-    EXPECT_EQ(0, fileValue(schemeFile(), KEY_MIRROR));
-    EXPECT_EQ(vecBefore.size(), schemeFile().size());
+    EXPECT_EQ(0, fileValue(KEY_MIRROR));
+    ispsim::clearFaults();
+    int nBeaway = 1;
+    EXPECT_TRUE(m_pController->setBeaway(nBeaway));
+    EXPECT_EQ(0, fileValue(KEY_BEAWAY));
+    EXPECT_TRUE(m_pController->setMirrorMode(1));
+    EXPECT_EQ(1, fileValue(KEY_MIRROR));
+    EXPECT_EQ(1, fileValue(KEY_BEAWAY));
 }
 
 }  // namespace
