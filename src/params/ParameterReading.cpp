@@ -90,13 +90,8 @@ bool ISensorController::getAllParameters(std::string& p_strParameters) {
     if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum) return true;
 
     if (SNS_SUCCESS == nSearch && nMaxShutterStyle >= kFlashAnswerThreshold) {
-        char szSchemeFile[64];
-        if (m_bThermalChannel)
-            snprintf(szSchemeFile, sizeof(szSchemeFile), "/mnt/mtd/code/config_file/sensor-thermal%d.cfg",
-                     m_nCurScheme);
-        else
-            snprintf(szSchemeFile, sizeof(szSchemeFile), "/mnt/mtd/code/config_file/sensor%d_%d.cfg", m_nCameraID,
-                     m_nCurScheme);
+        char szSchemeFile[256];
+        formatSchemeFileName(m_nCurScheme, szSchemeFile, sizeof(szSchemeFile));
         // keyValFromFile leaves the records of a missing or short file as they
         // were; starting from the cache keeps stale scratch data out of the answer.
         memcpy(m_pstKeyValTmp, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum * sizeof(KeyVal));
