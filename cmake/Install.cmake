@@ -9,8 +9,7 @@ install(DIRECTORY include/sensordll/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/sen
 # The replacements install as a component of their own, for desktop builds
 # that run the library against the simulated host and ISP.
 install(TARGETS zthost ispsim EXPORT sensordllTargets
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT simulation
-  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT simulation)
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT simulation)
 install(DIRECTORY replacements/host/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zthost COMPONENT simulation)
 install(DIRECTORY replacements/isp/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ispsim COMPONENT simulation)
 
