@@ -1,0 +1,243 @@
+#!/usr/bin/env bash
+# Builds libsensordll and runs all of its tests, as CI does:
+#
+#   native   gcc, warnings fatal, every test
+#   exports  the shared library's dynamic symbols against the headers
+#   asan     clang with AddressSanitizer and UBSan, every test
+#   tsan     clang with ThreadSanitizer, every test
+#   armhf    Debian's 32-bit ARM cross compiler, every test under qemu-user
+#   bench    benchmark smoke run (tests labelled bench-smoke), once bench/ has targets
+#   fuzz     fuzzer smoke run (tests labelled fuzz-smoke), once fuzz/ has targets
+#
+#   scripts/test.sh [STAGE...]     (default: all of them, in this order)
+#
+# Run as root on Debian 12: it first installs what is missing
+# (scripts/setup.sh). Each stage builds in build/ci-STAGE and logs to
+# build/ci-logs/STAGE.log; the summary at the end gives each stage's result,
+# time and test count. The exit status is non-zero when any stage failed.
+set -uo pipefail
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_root=$repo/build
+log_dir=$build_root/ci-logs
+jobs=${SENSORDLL_JOBS:-2}
+all_stages=(native exports asan tsan armhf bench fuzz)
+
+# Labels of the smoke runs; the ordinary test runs leave them out.
+smoke_labels='^(bench-smoke|fuzz-smoke)$'
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:halt_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+
+stage_names=()
+stage_results=()
+stage_times=()
+stage_notes=()
+# What a stage reports beside its result (test counts, a skip reason).
+note=""
+# Command prefix under which the sanitizer tests run (see sanitizer_prefix).
+run_prefix=()
+restore_mmap_bits=""
+
+restore_system() {
+    if [[ -n $restore_mmap_bits ]]; then
+        sysctl -q -w vm.mmap_rnd_bits="$restore_mmap_bits" || true
+    fi
+}
+trap restore_system EXIT
+
+configure() {
+    local dir=$1
+    shift
+    cmake -S "$repo" -B "$dir" -DSENSORDLL_WERROR=ON "$@"
+}
+
+build() {
+    cmake --build "$1" -j"$jobs"
+}
+
+# ctest in a build dir; the counts of the summary line go into $note.
+run_ctest() {
+    local dir=$1
+    shift
+    local output status
+    output=$(cd "$dir" && "${run_prefix[@]}" ctest --output-on-failure -j"$jobs" "$@" 2>&1)
+    status=$?
+    printf '%s\n' "$output"
+    local summary
+    summary=$(printf '%s\n' "$output" | grep -E '^[0-9]+% tests passed' | tail -1)
+    if [[ -n $summary ]]; then
+        note=$(printf '%s\n' "$summary" | sed -E 's/^[0-9]+% tests passed, ([0-9]+) tests? failed out of ([0-9]+)/\2 tests, \1 failed/')
+    elif printf '%s\n' "$output" | grep -q 'No tests were found'; then
+        note="no tests"
+    fi
+    return $status
+}
+
+# Sanitizer runtimes of clang 14 cannot map their shadow memory when the
+# kernel randomises mmap with more than 28 bits ("unexpected memory mapping",
+# or a hang at start-up). A small probe program finds out; then the tests
+# run with address randomisation off (setarch -R), or, failing that, with
+# the randomisation lowered for the run (restored at exit).
+sanitizer_prefix() {
+    local sanitizer=$1 dir=$2
+    local probe=$dir/sanitizer-probe
+    run_prefix=()
+    mkdir -p "$dir"
+    printf '%s\n' '#include <thread>' \
+        'int main() { int n = 0; std::thread t([&n] { n = 1; }); t.join(); return n - 1; }' \
+        > "$probe.cpp"
+    if ! clang++ -std=c++17 -g -fsanitize="$sanitizer" "$probe.cpp" -o "$probe" -pthread; then
+        echo "sanitizer probe does not build with -fsanitize=$sanitizer"
+        return 1
+    fi
+    if timeout 20 "$probe"; then
+        return 0
+    fi
+    local arch
+    arch=$(uname -m)
+    if timeout 20 setarch "$arch" -R "$probe"; then
+        echo "sanitizer runtime needs address randomisation off: running the tests under setarch -R"
+        run_prefix=(setarch "$arch" -R)
+        return 0
+    fi
+    local bits
+    bits=$(sysctl -n vm.mmap_rnd_bits 2>/dev/null || true)
+    if [[ -n $bits && $bits -gt 28 ]] && sysctl -q -w vm.mmap_rnd_bits=28; then
+        [[ -n $restore_mmap_bits ]] || restore_mmap_bits=$bits
+        if timeout 20 "$probe"; then
+            echo "sanitizer runtime needs vm.mmap_rnd_bits=28 (was $bits) for this run"
+            return 0
+        fi
+    fi
+    echo "the -fsanitize=$sanitizer runtime does not start on this machine"
+    return 1
+}
+
+stage_native() {
+    local dir=$build_root/ci-native
+    configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_TEST_TIMEOUT=60 &&
+        build "$dir" &&
+        run_ctest "$dir" --timeout 60 -LE "$smoke_labels" -E '^ExportedSymbols\.'
+}
+
+stage_exports() {
+    local dir=$build_root/ci-native
+    if [[ ! -f $dir/CTestTestfile.cmake ]]; then
+        configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_TEST_TIMEOUT=60 || return 1
+    fi
+    build "$dir" && run_ctest "$dir" -V -R '^ExportedSymbols\.'
+}
+
+stage_asan() {
+    local dir=$build_root/ci-asan
+    sanitizer_prefix address,undefined "$dir" &&
+        CC=clang CXX=clang++ configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DSENSORDLL_SANITIZE=address,undefined -DSENSORDLL_BUILD_BENCH=OFF \
+            -DSENSORDLL_TEST_TIMEOUT=180 &&
+        build "$dir" &&
+        run_ctest "$dir" --timeout 180 -LE "$smoke_labels"
+}
+
+stage_tsan() {
+    local dir=$build_root/ci-tsan
+    sanitizer_prefix thread "$dir" &&
+        CC=clang CXX=clang++ configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DSENSORDLL_SANITIZE=thread -DSENSORDLL_BUILD_BENCH=OFF \
+            -DSENSORDLL_TEST_TIMEOUT=300 &&
+        build "$dir" &&
+        run_ctest "$dir" --timeout 300 -LE "$smoke_labels"
+}
+
+stage_armhf() {
+    local dir=$build_root/ci-armhf
+    configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-armhf.cmake" \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_BUILD_BENCH=OFF \
+        -DSENSORDLL_TEST_TIMEOUT=300 &&
+        build "$dir" &&
+        run_ctest "$dir" --timeout 300 -LE "$smoke_labels"
+}
+
+# The benchmarks register their smoke runs (a few iterations each) as tests
+# labelled bench-smoke in bench/CMakeLists.txt.
+stage_bench() {
+    if [[ ! -f $repo/bench/CMakeLists.txt ]]; then
+        note="skipped: bench/ has no targets"
+        return 0
+    fi
+    local dir=$build_root/ci-native
+    configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_BUILD_BENCH=ON &&
+        build "$dir" &&
+        run_ctest "$dir" -L '^bench-smoke$'
+}
+
+# The fuzz targets register their smoke runs (a bounded number of runs over
+# their seed corpus) as tests labelled fuzz-smoke in fuzz/CMakeLists.txt.
+stage_fuzz() {
+    if [[ ! -f $repo/fuzz/CMakeLists.txt ]]; then
+        note="skipped: fuzz/ has no targets"
+        return 0
+    fi
+    local dir=$build_root/ci-fuzz
+    sanitizer_prefix address,undefined "$dir" &&
+        CC=clang CXX=clang++ configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DSENSORDLL_SANITIZE=address,undefined -DSENSORDLL_BUILD_FUZZ=ON \
+            -DSENSORDLL_BUILD_TESTS=OFF -DSENSORDLL_BUILD_TOOLS=OFF -DSENSORDLL_BUILD_BENCH=OFF &&
+        build "$dir" &&
+        run_ctest "$dir" -L '^fuzz-smoke$'
+}
+
+run_stage() {
+    local stage=$1
+    local log=$log_dir/$stage.log
+    local start end status
+    note=""
+    run_prefix=()
+    echo "==> $stage (log: ${log#"$repo"/})"
+    start=$(date +%s)
+    "stage_$stage" > "$log" 2>&1
+    status=$?
+    end=$(date +%s)
+    stage_names+=("$stage")
+    stage_times+=($((end - start)))
+    if [[ $status -eq 0 ]]; then
+        stage_results+=("passed")
+    else
+        stage_results+=("FAILED")
+        echo "---- last lines of $stage.log ----"
+        tail -n 120 "$log"
+        echo "----"
+    fi
+    stage_notes+=("$note")
+    printf '    %s in %ds%s\n' "${stage_results[-1]}" "${stage_times[-1]}" "${note:+ ($note)}"
+}
+
+stages=("$@")
+if [[ ${#stages[@]} -eq 0 ]]; then
+    stages=("${all_stages[@]}")
+fi
+for stage in "${stages[@]}"; do
+    if ! declare -F "stage_$stage" > /dev/null; then
+        echo "test.sh: unknown stage '$stage' (stages: ${all_stages[*]})" >&2
+        exit 2
+    fi
+done
+
+total_start=$(date +%s)
+"$repo/scripts/setup.sh" || exit 1
+mkdir -p "$log_dir"
+for stage in "${stages[@]}"; do
+    run_stage "$stage"
+done
+total=$(($(date +%s) - total_start))
+
+failed=0
+echo
+echo "Summary"
+for i in "${!stage_names[@]}"; do
+    printf '  %-8s %-7s %5ds  %s\n' "${stage_names[$i]}" "${stage_results[$i]}" "${stage_times[$i]}" "${stage_notes[$i]}"
+    [[ ${stage_results[$i]} == passed ]] || failed=1
+done
+printf '  %-8s %-7s %5ds\n' total "$([[ $failed -eq 0 ]] && echo passed || echo FAILED)" "$total"
+exit $failed
