@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <fstream>
 #include <map>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -137,6 +138,10 @@ struct ProfileCase {
     const char* schemeFile;      // channel 1's scheme 0
     const char* lastChannelFile; // the last channel's scheme 0
 };
+
+void PrintTo(const ProfileCase& p_stCase, std::ostream* p_pOut) {
+    *p_pOut << p_stCase.profile;
+}
 
 class SensorSimProfileTest : public SensorSimTest, public ::testing::WithParamInterface<ProfileCase> {};
 
@@ -313,6 +318,10 @@ struct ErrorCase {
     const char* message;
     int status;
 };
+
+void PrintTo(const ErrorCase& p_stCase, std::ostream* p_pOut) {
+    *p_pOut << p_stCase.name;
+}
 
 class SensorSimErrorTest : public SensorSimTest, public ::testing::WithParamInterface<ErrorCase> {};
 

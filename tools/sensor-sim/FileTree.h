@@ -4,6 +4,7 @@
 #define SENSOR_SIM_FILE_TREE_H
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,8 +46,34 @@ struct FileChange {
 };
 
 // Changes from one snapshot to the next, in path order. The pointers point
-// into the two snapshots.
-std::vector<FileChange> diffTrees(const TreeSnapshot& p_mapBefore, const TreeSnapshot& p_mapAfter);
+// into the two snapshots. A file in p_setWritten counts as written even when
+// its size, time and bytes are what they were.
+std::vector<FileChange> diffTrees(const TreeSnapshot& p_mapBefore, const TreeSnapshot& p_mapAfter,
+                                  const std::set<std::string>& p_setWritten = std::set<std::string>());
+
+// Which files under a root were written, while it lives. File times have the
+// coarse resolution of the kernel's clock tick, so a rewrite with the same
+// bytes can leave size and time as they were; the kernel's notifications of
+// files closed after writing do not miss it.
+class WriteWatch {
+public:
+    explicit WriteWatch(const std::string& p_strRoot);
+    ~WriteWatch();
+    WriteWatch(const WriteWatch&) = delete;
+    WriteWatch& operator=(const WriteWatch&) = delete;
+
+    // Camera paths of the files closed after writing so far; empty when the
+    // kernel offers no notifications.
+    std::set<std::string> written();
+
+private:
+    void watchTree(const std::string& p_strCameraDir);
+
+    std::string m_strRoot;
+    int m_nFd;
+    std::map<int, std::string> m_mapDirs;  // watch descriptor -> camera path
+    std::set<std::string> m_setWritten;
+};
 
 }  // namespace sensorsim
 

@@ -200,14 +200,14 @@ std::vector<std::string> describeFileChange(const FileChange& p_stChange) {
 EffectWatch::EffectWatch(const std::string& p_strRoot, IspRecorder& p_objIsp, const SimulatedVideoModule& p_objVideo)
     : m_strRoot(p_strRoot), m_objIsp(p_objIsp), m_objVideo(p_objVideo),
       m_nNotificationsBefore(p_objVideo.notifications().size()),
-      m_mapBefore(snapshotTree(p_strRoot, &keepsContent)) {
+      m_mapBefore(snapshotTree(p_strRoot, &keepsContent)), m_objWrites(p_strRoot) {
     m_objIsp.take();
 }
 
 std::vector<std::string> EffectWatch::fileLines() {
     const TreeSnapshot mapAfter = snapshotTree(m_strRoot, &keepsContent);
     std::vector<std::string> vecLines;
-    for (const FileChange& change : diffTrees(m_mapBefore, mapAfter))
+    for (const FileChange& change : diffTrees(m_mapBefore, mapAfter, m_objWrites.written()))
         for (const std::string& strLine : describeFileChange(change)) vecLines.push_back(strLine);
     return vecLines;
 }

@@ -61,6 +61,7 @@ private:
     const SimulatedVideoModule& m_objVideo;
     size_t m_nNotificationsBefore;
     TreeSnapshot m_mapBefore;
+    WriteWatch m_objWrites;
 };
 
 }  // namespace sensorsim
