@@ -162,17 +162,6 @@ TEST_F(LensLightTest, HeatStatusTakesTheIspWord) {
     EXPECT_TRUE(bHeating);
 }
 
-TEST_F(LensLightTest, CameraVersionIsTheIspText) {
-    ispsim::SensorProfile stProfile;
-    stProfile.lensVersion = std::string(70, 'L');
-    ispsim::setProfile(0, stProfile);
-    std::string strVersion = "old";
-
-    EXPECT_TRUE(controller().getCameraVerInf(strVersion));
-
-    EXPECT_EQ(strVersion, std::string(49, 'L'));
-}
-
 struct SyncCase {
     const char* name;
     const char* content;
