@@ -3,6 +3,8 @@
 #
 #   native   gcc, warnings fatal, every test
 #   exports  the shared library's dynamic symbols against the headers
+#   install  cmake --install, then programs built on the installed package
+#            (find_package and pkg-config), with and without the replacements
 #   asan     clang with AddressSanitizer and UBSan, every test
 #   tsan     clang with ThreadSanitizer, every test
 #   armhf    Debian's 32-bit ARM cross compiler, every test under qemu-user
@@ -21,7 +23,7 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_root=$repo/build
 log_dir=$build_root/ci-logs
 jobs=${SENSORDLL_JOBS:-2}
-all_stages=(native exports asan tsan armhf bench fuzz)
+all_stages=(native exports install asan tsan armhf bench fuzz)
 
 # Labels of the smoke runs; the ordinary test runs leave them out.
 smoke_labels='^(bench-smoke|fuzz-smoke)$'
@@ -128,6 +130,37 @@ stage_exports() {
         configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_TEST_TIMEOUT=60 || return 1
     fi
     build "$dir" && run_ctest "$dir" -V -R '^ExportedSymbols\.'
+}
+
+stage_install() {
+    local dir=$build_root/ci-native
+    local work=$build_root/ci-install
+    local full=$work/full library=$work/library-only
+    if [[ ! -f $dir/CMakeCache.txt ]]; then
+        configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_TEST_TIMEOUT=60 || return 1
+    fi
+    local libdir
+    libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$dir/CMakeCache.txt")
+    rm -rf "$work"
+    build "$dir" &&
+        cmake --install "$dir" --prefix "$full" &&
+        cmake --install "$dir" --prefix "$library" --component Unspecified || return 1
+
+    echo "-- find_package(sensordll COMPONENTS simulation)"
+    cmake -S "$repo/tests/install" -B "$work/cmake-consumer" -DCMAKE_PREFIX_PATH="$full" &&
+        cmake --build "$work/cmake-consumer" &&
+        "$work/cmake-consumer/consumer" || return 1
+
+    echo "-- find_package(sensordll) on the library alone"
+    cmake -S "$repo/tests/install" -B "$work/library-consumer" -DCMAKE_PREFIX_PATH="$library" \
+        -DCONSUMER_LIBRARY_ONLY=ON || return 1
+
+    echo "-- pkg-config sensordll-simulation"
+    local flags
+    flags=$(PKG_CONFIG_PATH=$full/$libdir/pkgconfig pkg-config --cflags --libs sensordll-simulation) &&
+        g++ -std=c++14 -Wall -Wextra -Werror "$repo/tests/install/consumer.cpp" -o "$work/pkg-config-consumer" \
+            $flags &&
+        LD_LIBRARY_PATH=$full/$libdir "$work/pkg-config-consumer"
 }
 
 stage_asan() {
