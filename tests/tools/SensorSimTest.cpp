@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "DeviceFixture.h"
+
 extern char** environ;
 
 namespace {
@@ -55,8 +57,9 @@ std::string makeTempDir() {
 }
 
 // Runs the simulator (through the cross build's emulator, if any) with its
-// standard output and error in files and no input.
-SimResult runProgram(const std::vector<std::string>& p_vecArgs, const std::string& p_strScratch) {
+// standard output and error in files and the given input (none by default).
+SimResult runProgram(const std::vector<std::string>& p_vecArgs, const std::string& p_strScratch,
+                     const std::string& p_strInput = "/dev/null") {
     std::vector<std::string> vecCommand;
     std::istringstream emulator(SENSOR_SIM_EMULATOR);
     std::string strWord;
@@ -71,7 +74,7 @@ SimResult runProgram(const std::vector<std::string>& p_vecArgs, const std::strin
     const std::string strErr = p_strScratch + "/stderr.txt";
     posix_spawn_file_actions_t stActions;
     posix_spawn_file_actions_init(&stActions);
-    posix_spawn_file_actions_addopen(&stActions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&stActions, STDIN_FILENO, p_strInput.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&stActions, STDOUT_FILENO, strOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&stActions, STDERR_FILENO, strErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     SimResult stResult;
@@ -117,9 +120,9 @@ protected:
     }
 
     // A run in this test's working root.
-    SimResult run(std::vector<std::string> p_vecArgs) {
+    SimResult run(std::vector<std::string> p_vecArgs, const std::string& p_strInput = "/dev/null") {
         p_vecArgs.insert(p_vecArgs.begin(), {"--work", m_strWork});
-        return runProgram(p_vecArgs, m_strScratch);
+        return runProgram(p_vecArgs, m_strScratch, p_strInput);
     }
     SimResult runBare(const std::vector<std::string>& p_vecArgs) { return runProgram(p_vecArgs, m_strScratch); }
 
@@ -373,6 +376,101 @@ TEST_F(SensorSimTest, ALibraryFailureMakesTheRunFail) {
     EXPECT_EQ(1, stResult.status);
     EXPECT_NE(std::string::npos, stResult.out.find("ch1 KEY_BRIGHTNESS (34): no range"));
     EXPECT_NE(std::string::npos, stResult.err.find("1 command failed"));
+}
+
+TEST_F(SensorSimTest, AProfileOfOnesOwnWithAnEditedDetailText) {
+    const std::string strProfile = m_strScratch + "/my-camera";
+    copyTree(bundledDevicesDir() + "/ir-bullet", strProfile);
+    const std::string strConfig = strProfile + "/root/hd1/moduleConfig/moduleConfig.xml";
+    std::string strText = readFile(strConfig);
+    const size_t nField = strText.find("(max_scheme=4)");
+    ASSERT_NE(std::string::npos, nField);
+    strText.replace(nField, 14, "(max_scheme=2)");
+    std::ofstream(strConfig) << strText;
+
+    const SimResult stResult = run({"--quiet", "--profile", strProfile, "-c", "scheme 2; scheme 3"});
+
+    EXPECT_EQ(1, stResult.status);
+    EXPECT_NE(std::string::npos, stResult.out.find("107 keys, 2 user schemes (0 to 1) and the factory set (2)"));
+    EXPECT_TRUE(exists(m_strWork + "/mnt/mtd/code/config_file/sensor1_1.cfg"));
+    EXPECT_FALSE(exists(m_strWork + "/mnt/mtd/code/config_file/sensor1_2.cfg"));
+    EXPECT_NE(std::string::npos, stResult.out.find("switched from scheme 0 to scheme 2 (factory set)"));
+    EXPECT_NE(std::string::npos, stResult.err.find("error: scheme 3 is not 0 to 2"));
+}
+
+TEST_F(SensorSimTest, AGivenDeviceRootIsReadAsStoredAndNeverWritten) {
+    const std::string strFirst = m_strScratch + "/first";
+    ASSERT_EQ(0, runProgram({"--work", strFirst, "--quiet", "-c", "set brightness 77; flush"}, m_strScratch).status);
+    const std::string strDump = m_strScratch + "/dump";
+    copyTree(strFirst + "/mnt", strDump + "/mnt");
+    copyTree(strFirst + "/hd1", strDump + "/hd1");
+    const std::string strStored = readFile(strDump + "/mnt/mtd/code/config_file/sensor1_0.cfg");
+
+    const SimResult stResult = run({"--quiet", "--root", strDump, "-c", "get 34; set 34 20; flush; reset"});
+
+    ASSERT_EQ(0, stResult.status) << stResult.err;
+    EXPECT_NE(std::string::npos, stResult.out.find("device files from " + strDump));
+    EXPECT_NE(std::string::npos, stResult.out.find("ch1 KEY_BRIGHTNESS (34) = 77\n"));
+    EXPECT_EQ(strStored, readFile(strDump + "/mnt/mtd/code/config_file/sensor1_0.cfg"));
+    EXPECT_FALSE(exists(strDump + "/tmp"));
+    EXPECT_EQ(50, scheme("/mnt/mtd/code/config_file/sensor1_0.cfg")[34]);
+}
+
+TEST_F(SensorSimTest, AScheduleWindowThatEndsBeforeItStartsIsNotSaved) {
+    const std::string strFile = "/mnt/mtd/code/config_file/sensor1_0.cfg";
+    const SimResult stResult = run({"--quiet", "-c", "set KEY_SCHEME_START_HOUR 18; set KEY_SCHEME_END_HOUR 8; flush"});
+
+    EXPECT_EQ(1, stResult.status);
+    EXPECT_NE(std::string::npos,
+              stResult.out.find("ch1 flush scheme 0: refused (status 507: the schedule window does not start before it ends)"));
+    EXPECT_EQ(std::string::npos, stResult.out.find("file written " + strFile));
+    EXPECT_EQ(0, scheme(strFile)[8001]);
+}
+
+TEST_F(SensorSimTest, PipedCommandsRunLikeAScript) {
+    const std::string strInput = m_strScratch + "/input.txt";
+    std::ofstream(strInput) << "set brightness 64\nget 34\nnonsense\n";
+    const SimResult stResult = run({"--quiet"}, strInput);
+
+    EXPECT_EQ(1, stResult.status);
+    EXPECT_NE(std::string::npos, stResult.out.find("sim> get 34\nsim: ch1 KEY_BRIGHTNESS (34) = 64\n"));
+    EXPECT_NE(std::string::npos, stResult.err.find("stdin:3: error: unknown command 'nonsense'"));
+}
+
+TEST_F(SensorSimTest, TheThermalChannelsDirectKeysReachTheVideoModule) {
+    const SimResult stResult =
+        run({"--quiet", "--profile", "thermal-dual", "-c", "channel 2; trace on; set KEY_NONE_COLOR_MODE 3"});
+
+    ASSERT_EQ(0, stResult.status) << stResult.err;
+    const std::string strSet = stResult.out.substr(stResult.out.find("sim> set KEY_NONE_COLOR_MODE 3"));
+    EXPECT_NE(std::string::npos, strSet.find("ch2 set KEY_NONE_COLOR_MODE (8201) = 3: done"));
+    EXPECT_NE(std::string::npos, strSet.find("video ch2 notified KEY_NONE_COLOR_MODE (8201) = 3"));
+    EXPECT_EQ(std::string::npos, strSet.find("isp ch2 set 8201")) << strSet;
+}
+
+TEST_F(SensorSimTest, SwitchingTheWhiteLightOnTurnsTheInfraredOffFirst) {
+    const SimResult stResult = run({"--quiet", "-c", "light ir on; trace on; light white on; light ir"});
+
+    ASSERT_EQ(0, stResult.status) << stResult.err;
+    const size_t nIrOff = stResult.out.find("isp ch1 set 160 KEY_IR_SWITCH: 0 -> ok");
+    const size_t nWhiteOn = stResult.out.find("isp ch1 set 168 KEY_WHITE_SWITCH: 1 -> ok");
+    ASSERT_NE(std::string::npos, nIrOff) << stResult.out;
+    ASSERT_NE(std::string::npos, nWhiteOn);
+    EXPECT_LT(nIrOff, nWhiteOn);
+    EXPECT_NE(std::string::npos, stResult.out.find("ch1 infrared light off (0)\n"));
+}
+
+TEST_F(SensorSimTest, AVideoSettingThatDoesNotReadStopsTheStart) {
+    const std::string strProfile = m_strScratch + "/my-camera";
+    copyTree(bundledDevicesDir() + "/dome", strProfile);
+    std::ofstream(strProfile + "/video.ini") << "stream=1,1080\nlimitWdr=yes\n";
+
+    const SimResult stResult = run({"--quiet", "--profile", strProfile, "-c", "get 34"});
+
+    EXPECT_EQ(2, stResult.status);
+    EXPECT_NE(std::string::npos, stResult.err.find(strProfile + "/video.ini:2: limitWdr 'yes' is not a number"))
+        << stResult.err;
+    EXPECT_EQ(std::string::npos, stResult.out.find("sim> get 34"));
 }
 
 TEST_F(SensorSimTest, HelpListsOptionsAndCommands) {

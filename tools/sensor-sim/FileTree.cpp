@@ -142,10 +142,10 @@ std::vector<FileChange> diffTrees(const TreeSnapshot& p_mapBefore, const TreeSna
     auto itAfter = p_mapAfter.begin();
     while (itBefore != p_mapBefore.end() || itAfter != p_mapAfter.end()) {
         if (itAfter == p_mapAfter.end() || (itBefore != p_mapBefore.end() && itBefore->first < itAfter->first)) {
-            vecChanges.push_back({FileChange::Removed, itBefore->first, &itBefore->second, nullptr});
+            vecChanges.push_back({FileChange::Removed, itBefore->first, itBefore->second, FileState()});
             ++itBefore;
         } else if (itBefore == p_mapBefore.end() || itAfter->first < itBefore->first) {
-            vecChanges.push_back({FileChange::Created, itAfter->first, nullptr, &itAfter->second});
+            vecChanges.push_back({FileChange::Created, itAfter->first, FileState(), itAfter->second});
             ++itAfter;
         } else {
             const FileState& before = itBefore->second;
@@ -154,7 +154,7 @@ std::vector<FileChange> diffTrees(const TreeSnapshot& p_mapBefore, const TreeSna
             if (p_setWritten.count(itAfter->first) != 0 || before.size != after.size ||
                 before.mtimeNs != after.mtimeNs ||
                 (before.hasContent && after.hasContent && before.content != after.content))
-                vecChanges.push_back({FileChange::Written, itAfter->first, &before, &after});
+                vecChanges.push_back({FileChange::Written, itAfter->first, before, after});
             ++itBefore;
             ++itAfter;
         }

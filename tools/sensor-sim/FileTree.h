@@ -41,13 +41,13 @@ struct FileChange {
     enum Kind { Created, Written, Removed };
     Kind kind;
     std::string path;
-    const FileState* before;  // null when created
-    const FileState* after;   // null when removed
+    FileState before;  // empty when created
+    FileState after;   // empty when removed
 };
 
-// Changes from one snapshot to the next, in path order. The pointers point
-// into the two snapshots. A file in p_setWritten counts as written even when
-// its size, time and bytes are what they were.
+// Changes from one snapshot to the next, in path order. A file in
+// p_setWritten counts as written even when its size, time and bytes are what
+// they were.
 std::vector<FileChange> diffTrees(const TreeSnapshot& p_mapBefore, const TreeSnapshot& p_mapAfter,
                                   const std::set<std::string>& p_setWritten = std::set<std::string>());
 

@@ -124,6 +124,10 @@ bool isSchemeFile(const std::string& p_strCameraPath) {
 
 const char* const VERSION_FILE = "/mnt/mtd/code/config_file/snsversion.cfg";
 
+std::string counted(size_t p_nCount, const char* p_szOne, const char* p_szMany) {
+    return std::to_string(p_nCount) + " " + (p_nCount == 1 ? p_szOne : p_szMany);
+}
+
 }  // namespace
 
 std::string describeIspCall(const ispsim::Call& p_stCall) {
@@ -150,29 +154,29 @@ std::vector<std::string> describeFileChange(const FileChange& p_stChange) {
     const char* szKind = p_stChange.kind == FileChange::Created ? "created" :
                          p_stChange.kind == FileChange::Written ? "written" : "removed";
     std::string strLine = std::string("file ") + szKind + " " + p_stChange.path;
-    const FileState* pAfter = p_stChange.after;
-    if (pAfter == nullptr) {
+    if (p_stChange.kind == FileChange::Removed) {
         vecLines.push_back(strLine);
         return vecLines;
     }
-    if (p_stChange.path == VERSION_FILE && pAfter->hasContent && pAfter->content.size() >= 4) {
-        const std::string& b = pAfter->content;
+    const FileState& stAfter = p_stChange.after;
+    if (p_stChange.path == VERSION_FILE && stAfter.hasContent && stAfter.content.size() >= 4) {
+        const std::string& b = stAfter.content;
         const uint32_t nVersion = static_cast<unsigned char>(b[0]) | (static_cast<unsigned char>(b[1]) << 8) |
                                   (static_cast<unsigned char>(b[2]) << 16) |
                                   (static_cast<uint32_t>(static_cast<unsigned char>(b[3])) << 24);
         vecLines.push_back(strLine + " (version " + std::to_string(nVersion) + ")");
         return vecLines;
     }
-    if (!isSchemeFile(p_stChange.path) || !pAfter->hasContent) {
-        vecLines.push_back(strLine + " (" + std::to_string(pAfter->size) + " bytes)");
+    if (!isSchemeFile(p_stChange.path) || !stAfter.hasContent) {
+        vecLines.push_back(strLine + " (" + std::to_string(stAfter.size) + " bytes)");
         return vecLines;
     }
-    const auto vecAfter = records(pAfter->content);
-    if (p_stChange.before == nullptr || !p_stChange.before->hasContent) {
-        vecLines.push_back(strLine + " (" + std::to_string(vecAfter.size()) + " records)");
+    const auto vecAfter = records(stAfter.content);
+    if (p_stChange.kind == FileChange::Created || !p_stChange.before.hasContent) {
+        vecLines.push_back(strLine + " (" + counted(vecAfter.size(), "record", "records") + ")");
         return vecLines;
     }
-    const auto vecBefore = records(p_stChange.before->content);
+    const auto vecBefore = records(p_stChange.before.content);
     std::vector<std::string> vecChanged;
     for (size_t i = 0; i < vecAfter.size(); ++i) {
         const bool bSameKey = i < vecBefore.size() && vecBefore[i].first == vecAfter[i].first;
@@ -184,7 +188,7 @@ std::vector<std::string> describeFileChange(const FileChange& p_stChange) {
             vecChanged.push_back(keyLabel(vecAfter[i].first) + " = " + std::to_string(vecAfter[i].second) +
                                  " (record " + std::to_string(i) + " was another key)");
     }
-    strLine += " (" + std::to_string(vecAfter.size()) + " records, ";
+    strLine += " (" + counted(vecAfter.size(), "record", "records") + ", ";
     if (vecChanged.empty()) {
         vecLines.push_back(strLine + "no value changed)");
         return vecLines;
@@ -211,14 +215,6 @@ std::vector<std::string> EffectWatch::fileLines() {
         for (const std::string& strLine : describeFileChange(change)) vecLines.push_back(strLine);
     return vecLines;
 }
-
-namespace {
-
-std::string counted(size_t p_nCount, const char* p_szOne, const char* p_szMany) {
-    return std::to_string(p_nCount) + " " + (p_nCount == 1 ? p_szOne : p_szMany);
-}
-
-}  // namespace
 
 void EffectWatch::report(bool p_bTrace, const std::string& p_strLabel) {
     const std::vector<ispsim::Call> vecCalls = m_objIsp.take();
