@@ -54,9 +54,8 @@ int runText(Session& p_objSession, const std::string& p_strText, const std::stri
     return nFailed;
 }
 
-int runPrompt(Session& p_objSession) {
+void runPrompt(Session& p_objSession) {
     out::line("type 'help' for the commands, 'quit' to end");
-    int nFailed = 0;
     std::string strLine;
     while (!p_objSession.quit) {
         out::raw("sensor-sim " + p_objSession.tag() + "> ");
@@ -68,15 +67,13 @@ int runPrompt(Session& p_objSession) {
         std::string strError;
         if (!splitStatements(strLine, vecStatements, strError)) {
             out::error("", strError);
-            ++nFailed;
             continue;
         }
         for (const Statement& stStatement : vecStatements) {
             if (p_objSession.quit) break;
-            if (!runStatement(p_objSession, stStatement, "", false)) ++nFailed;
+            runStatement(p_objSession, stStatement, "", false);
         }
     }
-    return nFailed;
 }
 
 }  // namespace sensorsim

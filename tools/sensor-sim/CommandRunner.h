@@ -18,8 +18,9 @@ bool runStatement(Session& p_objSession, const Statement& p_stStatement, const s
 // All statements of a text until one quits; the number that failed.
 // p_strSource is the script's name, or "" for -c text.
 int runText(Session& p_objSession, const std::string& p_strText, const std::string& p_strSource);
-// Reads commands at a prompt until quit or the end of input; the number that failed.
-int runPrompt(Session& p_objSession);
+// Reads commands at a prompt until quit or the end of input. A failed command
+// has said so on its own line; the session goes on.
+void runPrompt(Session& p_objSession);
 
 }  // namespace sensorsim
 

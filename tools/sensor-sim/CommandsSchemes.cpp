@@ -175,8 +175,6 @@ bool runTime(Session& p_objSession, const Args& p_vecArgs) {
             parseClock(p_vecArgs[0], nHour, nMinute);
             hostsim::setClock(nHour, nMinute);
             p_objSession.clockSet = true;
-            p_objSession.clockHour = nHour;
-            p_objSession.clockMinute = nMinute;
         }
     }
     const ZTDateTime stNow = ZTDeviceTime::getCurrentTime();

@@ -14,7 +14,6 @@ namespace out {
 namespace {
 
 FILE* s_pOut = nullptr;
-bool s_bQuiet = false;
 
 FILE* stream() {
     std::fflush(stdout);
@@ -36,7 +35,6 @@ bool init(bool p_bQuiet) {
         close(nCopy);
         return false;
     }
-    s_bQuiet = p_bQuiet;
     if (p_bQuiet) {
         const int nNull = open("/dev/null", O_WRONLY);
         if (nNull < 0) return false;
@@ -44,10 +42,6 @@ bool init(bool p_bQuiet) {
         close(nNull);
     }
     return true;
-}
-
-bool quiet() {
-    return s_bQuiet;
 }
 
 void line(const std::string& p_strText) {

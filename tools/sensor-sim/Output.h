@@ -16,7 +16,6 @@ namespace out {
 
 // Call once before the library prints anything.
 bool init(bool p_bQuiet);
-bool quiet();
 
 // "sim: <text>" on a line of its own.
 void line(const std::string& p_strText);

@@ -43,10 +43,8 @@ struct Session {
     size_t current = 0;
     bool trace = false;
     bool quit = false;
-    // The simulated clock, when one is set.
+    // Whether the camera's clock is the simulated one.
     bool clockSet = false;
-    int clockHour = 0;
-    int clockMinute = 0;
 
     Channel& channel() { return channels[current]; }
     ISensorController& controller() { return *channels[current].controller; }

@@ -3,8 +3,9 @@
 // It plays the camera's host process on the host framework and ISP
 // replacements: it lays out a device's files in a working root, brings up one
 // controller per channel as the host does, and runs commands from the command
-// line, a script or a prompt. Exit status: 0 when every command succeeded, 1
-// when one failed, 2 when the command line or the device could not be used.
+// line, a script or a prompt. Exit status: 0 when every scripted command
+// succeeded, 1 when one failed, 2 when the command line or the device could
+// not be used.
 #include <unistd.h>
 
 #include <cstdio>
@@ -37,7 +38,8 @@ void printHelp() {
                  "  sensor-sim -c \"set brightness 60; get 34\"     one change and a read\n"
                  "  sensor-sim --profile thermal-dual --trace --script session.sensim\n"
                  "  sensor-sim --root ./camera-dump --profile dome --work ./w -c \"status; all\"\n\n"
-                 "Exit status: 0 all commands succeeded, 1 a command failed, 2 bad options or device.\n";
+                 "Exit status: 0 all commands of -c, --script or piped input succeeded, 1 one failed, 2 bad options\n"
+                 "or device.\n";
 }
 
 }  // namespace
@@ -87,7 +89,7 @@ int main(int p_nArgc, char** p_ppArgv) {
         for (size_t i = 0; i < stOptions.sources.size() && !objSession.quit; ++i)
             nFailed += runText(objSession, vecScripts[i], stOptions.sources[i].isScript ? stOptions.sources[i].text : "");
     } else if (isatty(STDIN_FILENO)) {
-        nFailed += runPrompt(objSession);
+        runPrompt(objSession);
     } else {
         std::stringstream input;
         input << std::cin.rdbuf();
