@@ -15,6 +15,9 @@ namespace {
 
 const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
 const u32 kDefaultSchemeSum = 4;
+// Every scheme costs a value array and a file on flash; a larger count (a
+// negative text reads as a huge one) is a broken detail text, not a request.
+const u32 kMaxSchemeSum = 16;
 
 const char* const kStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
 const char* const kStyleDiversity = "/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity.xml";
@@ -116,6 +119,11 @@ int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, S
     u32 nSchemeSum = 0;
     p_stSysConf->nSchemeSum =
         getDetailFieldTou32(stModule.szDetail, "max_scheme", &nSchemeSum) == 0 ? nSchemeSum : kDefaultSchemeSum;
+    if (p_stSysConf->nSchemeSum > kMaxSchemeSum) {
+        SENSOR_ASSERT_EXPR(false, "p_stSysConf->nSchemeSum <= kMaxSchemeSum", "max_scheme(%u) out of range, using %u\n",
+                           p_stSysConf->nSchemeSum, kDefaultSchemeSum);
+        p_stSysConf->nSchemeSum = kDefaultSchemeSum;
+    }
 
     MachineInfo machineInfo;
     const bool bMachineInfoRead = SystemInfoParser::parseMachineInfo(kMachineInfoFile, machineInfo);

@@ -157,7 +157,9 @@ INSTANTIATE_TEST_SUITE_P(Details, SchemeCountTest,
                          ::testing::Values(SchemeCountCase{"(isInfrared=1)(max_scheme=6)", 6},
                                            SchemeCountCase{"(isInfrared=1)", 4}, SchemeCountCase{"(max_scheme=0)", 0},
                                            SchemeCountCase{"(max_scheme=x)", 0}, SchemeCountCase{"(max_scheme 6)", 4},
-                                           SchemeCountCase{"(max_scheme=6", 4}));
+                                           SchemeCountCase{"(max_scheme=6", 4}, SchemeCountCase{"(max_scheme=16)", 16},
+                                           SchemeCountCase{"(max_scheme=17)", 4},
+                                           SchemeCountCase{"(max_scheme=-1)", 4}));
 
 TEST_F(SystemConfigTest, AMissingBaseStyleLeavesAnEmptyText) {
     setDeviceType(1);
