@@ -115,11 +115,11 @@ int ISensorController::findFromKeyCmdMap(const keycmd* p_pKeyCmdMap, u32 p_nKey,
         for (u32 i = 0; i < m_nKeyCmdSum; ++i) {
             const keycmd& stRow = p_pKeyCmdMap[i];
             if (stRow.key != p_nKey) continue;
-            p_stKeyCmd.key = stRow.key;
-            p_stKeyCmd.ia_cmd = stRow.ia_cmd;
-            p_stKeyCmd.func = stRow.func;
-            snprintf(p_stKeyCmd.key_name, sizeof(p_stKeyCmd.key_name), "%s", stRow.key_name);
-            snprintf(p_stKeyCmd.func_name, sizeof(p_stKeyCmd.func_name), "%s", stRow.func_name);
+            // A plain copy of the fixed-size row; formatting the two names on
+            // every applied record cost more than the rest of the search.
+            p_stKeyCmd = stRow;
+            p_stKeyCmd.key_name[sizeof(p_stKeyCmd.key_name) - 1] = '\0';
+            p_stKeyCmd.func_name[sizeof(p_stKeyCmd.func_name) - 1] = '\0';
             return static_cast<int>(i);
         }
     }
