@@ -114,9 +114,13 @@ int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style,
     memset(szFileName, 0, sizeof(szFileName));
     snprintf(szFileName, sizeof(szFileName), kMergedStyleFile, p_nChannelID);
     SaveFile(doc_style, szFileName);
-    std::string strMerged;
-    getXmlString(doc_style, strMerged);
-    SENSOR_INFO("%s\n", strMerged.c_str());
+    // Printing the whole style costs as much as saving it; only a level that
+    // shows info texts gets it.
+    if (sensorDebugLevel() > 6) {
+        std::string strMerged;
+        getXmlString(doc_style, strMerged);
+        SENSOR_INFO("%s\n", strMerged.c_str());
+    }
 
     readMergedStyle(szFileName, ui_style);
     return SNS_SUCCESS;
