@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <ftw.h>
+#include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -56,10 +57,10 @@ std::string makeTempDir() {
     return vecName.data();
 }
 
-// Runs the simulator (through the cross build's emulator, if any) with its
-// standard output and error in files and the given input (none by default).
-SimResult runProgram(const std::vector<std::string>& p_vecArgs, const std::string& p_strScratch,
-                     const std::string& p_strInput = "/dev/null") {
+// Starts the simulator (through the cross build's emulator, if any) with its
+// standard output and error in files under p_strScratch and the given input.
+pid_t startProgram(const std::vector<std::string>& p_vecArgs, const std::string& p_strScratch,
+                   const std::string& p_strInput) {
     std::vector<std::string> vecCommand;
     std::istringstream emulator(SENSOR_SIM_EMULATOR);
     std::string strWord;
@@ -77,16 +78,33 @@ SimResult runProgram(const std::vector<std::string>& p_vecArgs, const std::strin
     posix_spawn_file_actions_addopen(&stActions, STDIN_FILENO, p_strInput.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&stActions, STDOUT_FILENO, strOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&stActions, STDERR_FILENO, strErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    SimResult stResult;
     pid_t nPid = 0;
     const int nSpawn = posix_spawnp(&nPid, vecArgv[0], &stActions, nullptr, vecArgv.data(), environ);
     posix_spawn_file_actions_destroy(&stActions);
-    if (nSpawn != 0) return stResult;
+    return nSpawn == 0 ? nPid : -1;
+}
+
+SimResult finishProgram(pid_t p_nPid, const std::string& p_strScratch) {
+    SimResult stResult;
+    if (p_nPid < 0) return stResult;
     int nWaitStatus = 0;
-    if (waitpid(nPid, &nWaitStatus, 0) == nPid && WIFEXITED(nWaitStatus)) stResult.status = WEXITSTATUS(nWaitStatus);
-    stResult.out = readFile(strOut);
-    stResult.err = readFile(strErr);
+    if (waitpid(p_nPid, &nWaitStatus, 0) == p_nPid && WIFEXITED(nWaitStatus)) stResult.status = WEXITSTATUS(nWaitStatus);
+    stResult.out = readFile(p_strScratch + "/stdout.txt");
+    stResult.err = readFile(p_strScratch + "/stderr.txt");
     return stResult;
+}
+
+SimResult runProgram(const std::vector<std::string>& p_vecArgs, const std::string& p_strScratch,
+                     const std::string& p_strInput = "/dev/null") {
+    return finishProgram(startProgram(p_vecArgs, p_strScratch, p_strInput), p_strScratch);
+}
+
+// The camera path after "working root " up to the note in parentheses.
+std::string workingRootOf(const std::string& p_strOutput) {
+    const size_t nStart = p_strOutput.find("working root ");
+    if (nStart == std::string::npos) return "";
+    const size_t nEnd = p_strOutput.find(" (", nStart + 13);
+    return nEnd == std::string::npos ? "" : p_strOutput.substr(nStart + 13, nEnd - nStart - 13);
 }
 
 // Key and value of each record of a scheme file (little-endian records).
@@ -255,12 +273,29 @@ TEST_F(SensorSimTest, ATemporaryRootIsRemovedAndTheBundledDataStaysUntouched) {
     const SimResult stResult = runBare({"--quiet", "-c", "set brightness 70; flush"});
 
     ASSERT_EQ(0, stResult.status) << stResult.err;
-    const size_t nStart = stResult.out.find("working root ") + 13;
-    const size_t nEnd = stResult.out.find(" (temporary", nStart);
-    ASSERT_NE(std::string::npos, nEnd) << stResult.out;
-    const std::string strRoot = stResult.out.substr(nStart, nEnd - nStart);
+    const std::string strRoot = workingRootOf(stResult.out);
+    ASSERT_NE("", strRoot) << stResult.out;
+    EXPECT_NE(std::string::npos, stResult.out.find(strRoot + " (temporary"));
     EXPECT_FALSE(exists(strRoot)) << strRoot;
     EXPECT_FALSE(exists(std::string(SENSORDLL_DEVICES_DIR) + "/ir-bullet/root/mnt/mtd/code/config_file"));
+}
+
+TEST_F(SensorSimTest, AStopSignalEndsTheSessionCleanly) {
+    const pid_t nPid = startProgram({"--quiet", "-c", "run 3600 0.01; get 34"}, m_strScratch, "/dev/null");
+    ASSERT_GT(nPid, 0);
+    // Until the long run has begun (start-up takes a fraction of a second).
+    for (int i = 0; i < 500 && readFile(m_strScratch + "/stdout.txt").find("sim> run 3600 0.01") == std::string::npos; ++i)
+        usleep(20000);
+    kill(nPid, SIGTERM);
+    const SimResult stResult = finishProgram(nPid, m_strScratch);
+
+    EXPECT_EQ(1, stResult.status);
+    EXPECT_NE(std::string::npos, stResult.out.find("the sensor threads ran until interrupted"));
+    EXPECT_EQ(std::string::npos, stResult.out.find("sim> get 34"));
+    EXPECT_NE(std::string::npos, stResult.err.find("interrupted; the remaining commands did not run"));
+    const std::string strRoot = workingRootOf(stResult.out);
+    ASSERT_NE("", strRoot) << stResult.out;
+    EXPECT_FALSE(exists(strRoot)) << strRoot;
 }
 
 TEST_F(SensorSimTest, QuietLeavesOnlyTheSimulatorsOwnLines) {

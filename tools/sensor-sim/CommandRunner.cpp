@@ -1,6 +1,8 @@
 // The command loop.
 #include "CommandRunner.h"
 
+#include <signal.h>
+
 #include <iostream>
 
 #include "Commands.h"
@@ -9,6 +11,29 @@
 #include "Values.h"
 
 namespace sensorsim {
+
+namespace {
+
+volatile sig_atomic_t s_nStop = 0;
+
+void onStopSignal(int) {
+    s_nStop = 1;
+}
+
+}  // namespace
+
+void installStopSignals() {
+    struct sigaction stAction = {};
+    stAction.sa_handler = &onStopSignal;
+    sigemptyset(&stAction.sa_mask);
+    // No SA_RESTART: a read at the prompt returns, and the session ends.
+    stAction.sa_flags = 0;
+    for (int nSignal : {SIGINT, SIGTERM, SIGHUP}) sigaction(nSignal, &stAction, nullptr);
+}
+
+bool stopRequested() {
+    return s_nStop != 0;
+}
 
 bool runStatement(Session& p_objSession, const Statement& p_stStatement, const std::string& p_strWhere, bool p_bEcho) {
     if (p_bEcho) out::command(p_stStatement.text);
@@ -45,6 +70,11 @@ int runText(Session& p_objSession, const std::string& p_strText, const std::stri
     }
     int nFailed = 0;
     for (size_t i = 0; i < vecStatements.size() && !p_objSession.quit; ++i) {
+        if (stopRequested()) {
+            out::error(p_strSource.empty() ? "-c" : p_strSource, "interrupted; the remaining commands did not run");
+            p_objSession.quit = true;
+            return nFailed + 1;
+        }
         const Statement& stStatement = vecStatements[i];
         const std::string strWhere = p_strSource.empty()
                                          ? "command " + std::to_string(i + 1) + " (" + stStatement.text + ")"
@@ -57,7 +87,7 @@ int runText(Session& p_objSession, const std::string& p_strText, const std::stri
 void runPrompt(Session& p_objSession) {
     out::line("type 'help' for the commands, 'quit' to end");
     std::string strLine;
-    while (!p_objSession.quit) {
+    while (!p_objSession.quit && !stopRequested()) {
         out::raw("sensor-sim " + p_objSession.tag() + "> ");
         if (!std::getline(std::cin, strLine)) {
             out::raw("\n");
@@ -70,7 +100,7 @@ void runPrompt(Session& p_objSession) {
             continue;
         }
         for (const Statement& stStatement : vecStatements) {
-            if (p_objSession.quit) break;
+            if (p_objSession.quit || stopRequested()) break;
             runStatement(p_objSession, stStatement, "", false);
         }
     }

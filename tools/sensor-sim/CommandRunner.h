@@ -12,6 +12,12 @@
 
 namespace sensorsim {
 
+// After SIGINT, SIGTERM or SIGHUP the run ends once the command that runs has
+// finished, so that the controllers are taken down and a temporary root is
+// removed as at a normal end.
+void installStopSignals();
+bool stopRequested();
+
 // One statement; where names it in error messages ("" at the prompt). False
 // when it failed.
 bool runStatement(Session& p_objSession, const Statement& p_stStatement, const std::string& p_strWhere, bool p_bEcho);

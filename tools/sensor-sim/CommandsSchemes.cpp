@@ -1,10 +1,12 @@
 // Commands on schemes and the stored state: choosing the scheme and the
 // parameter mode, saving, reverting, the factory reset, the sensor thread's
 // passes, and the world it looks at (the clock and the ISP's day/night state).
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
 
+#include "CommandRunner.h"
 #include "Commands.h"
 #include "DeviceSetup.h"
 #include "HostSimulation.h"
@@ -150,13 +152,26 @@ bool runThreads(Session& p_objSession, const Args& p_vecArgs) {
     const unsigned long nWaitsBefore = hostsim::waitCount();
     bool bStarted = true;
     for (Channel& stChannel : p_objSession.channels) bStarted = releaseSensorThread(*stChannel.controller) && bStarted;
-    std::this_thread::sleep_for(std::chrono::duration<double>(static_cast<double>(nSeconds) * dScale));
+    // Slices, so that a stop signal ends the run early.
+    const auto tStart = std::chrono::steady_clock::now();
+    const auto tEnd = tStart +
+                      std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                          std::chrono::duration<double>(static_cast<double>(nSeconds) * dScale));
+    while (!stopRequested() && std::chrono::steady_clock::now() < tEnd)
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+            tEnd - std::chrono::steady_clock::now(), std::chrono::milliseconds(20)));
     bool bHeld = true;
     for (Channel& stChannel : p_objSession.channels) bHeld = holdSensorThread(*stChannel.controller) && bHeld;
     const unsigned long nWaits = hostsim::waitCount() - nWaitsBefore;
     hostsim::setWaitScale(0.0);
-    out::linef("the sensor threads ran for %lld s (%.0f ms real): %lu passes in all", nSeconds,
-               static_cast<double>(nSeconds) * dScale * 1000.0, nWaits);
+    const double dRealMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - tStart).count();
+    if (stopRequested())
+        out::linef("the sensor threads ran until interrupted, %.0f ms real: %lu %s in all", dRealMs, nWaits,
+                   nWaits == 1 ? "pass" : "passes");
+    else
+        out::linef("the sensor threads ran for %lld s (%.0f ms real): %lu %s in all", nSeconds, dRealMs, nWaits,
+                   nWaits == 1 ? "pass" : "passes");
     for (size_t i = 0; i < p_objSession.channels.size(); ++i)
         reportSchemeChange(p_objSession.channels[i], vecBefore[i], "threads");
     if (!bStarted) out::line("a sensor thread did not start");

@@ -75,6 +75,7 @@ int main(int p_nArgc, char** p_ppArgv) {
         out::error("", "cannot set up the output");
         return 2;
     }
+    installStopSignals();
     Session objSession;
     objSession.options = stOptions;
     objSession.trace = stOptions.trace;
