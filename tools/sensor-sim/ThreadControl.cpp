@@ -1,9 +1,11 @@
 // Stopping and starting a controller's sensor thread from the simulator.
 //
 // The controller starts its thread in init and stops it in uinit and offers
-// the host no other handle on it. The simulator reaches the thread object
-// through the class the controller names as its friend for outside drivers;
-// it only stops and starts the thread, as uinit and init do.
+// the host no other handle on it, and the host replacement's waits cannot be
+// cut short. So the simulator reaches the thread object through the
+// controller's test-access friend, ISensorControllerTestAccess, defined here
+// with just that one accessor; it only stops and starts the thread, as uinit
+// and init do.
 #include "ThreadControl.h"
 
 #include "GThread.h"
