@@ -37,22 +37,22 @@ bool stopRequested() {
 
 bool runStatement(Session& p_objSession, const Statement& p_stStatement, const std::string& p_strWhere, bool p_bEcho) {
     if (p_bEcho) out::command(p_stStatement.text);
-    const CommandSpec* pSpec = findCommand(p_stStatement.words[0]);
-    if (pSpec == nullptr) {
+    const CommandEntry* pEntry = findCommand(p_stStatement.words[0]);
+    if (pEntry == nullptr) {
         out::error(p_strWhere, "unknown command '" + p_stStatement.words[0] + "' ('help' lists them)");
         return false;
     }
     const Args vecArgs(p_stStatement.words.begin() + 1, p_stStatement.words.end());
     const int nArgs = static_cast<int>(vecArgs.size());
-    if (nArgs < pSpec->minArgs || (pSpec->maxArgs >= 0 && nArgs > pSpec->maxArgs)) {
-        out::error(p_strWhere, std::string("usage: ") + pSpec->name +
-                                   (pSpec->arguments[0] != '\0' ? std::string(" ") + pSpec->arguments : ""));
+    if (nArgs < pEntry->minArgs || (pEntry->maxArgs >= 0 && nArgs > pEntry->maxArgs)) {
+        out::error(p_strWhere, std::string("usage: ") + pEntry->name +
+                                   (pEntry->arguments[0] != '\0' ? std::string(" ") + pEntry->arguments : ""));
         return false;
     }
     EffectWatch objWatch(p_objSession.root, p_objSession.isp, p_objSession.video);
     bool bOk = false;
     try {
-        bOk = pSpec->run(p_objSession, vecArgs);
+        bOk = pEntry->run(p_objSession, vecArgs);
     } catch (const InputError& e) {
         out::error(p_strWhere, e.what());
         bOk = false;

@@ -7,7 +7,7 @@ namespace sensorsim {
 
 namespace {
 
-const std::vector<CommandSpec> s_vecCommands = {
+const std::vector<CommandEntry> s_vecCommands = {
     // name, arguments, help, min and max argument count, handler
     {"set", "KEY VALUE [nosave]",
      "apply a parameter (key by number or name, e.g. 34 or brightness) and keep it in the current scheme; "
@@ -64,23 +64,23 @@ const std::vector<CommandSpec> s_vecCommands = {
 
 }  // namespace
 
-const std::vector<CommandSpec>& commandTable() {
+const std::vector<CommandEntry>& commandTable() {
     return s_vecCommands;
 }
 
-const CommandSpec* findCommand(const std::string& p_strName) {
+const CommandEntry* findCommand(const std::string& p_strName) {
     const std::string strName = p_strName == "exit" ? "quit" : p_strName;
-    for (const CommandSpec& spec : s_vecCommands)
-        if (strName == spec.name) return &spec;
+    for (const CommandEntry& entry : s_vecCommands)
+        if (strName == entry.name) return &entry;
     return nullptr;
 }
 
 std::string commandsHelp() {
     std::string strText;
-    for (const CommandSpec& spec : s_vecCommands) {
-        std::string strHead = std::string("  ") + spec.name;
-        if (spec.arguments[0] != '\0') strHead += std::string(" ") + spec.arguments;
-        strText += wrapHelp(strHead, spec.help, 30);
+    for (const CommandEntry& entry : s_vecCommands) {
+        std::string strHead = std::string("  ") + entry.name;
+        if (entry.arguments[0] != '\0') strHead += std::string(" ") + entry.arguments;
+        strText += wrapHelp(strHead, entry.help, 30);
     }
     return strText;
 }

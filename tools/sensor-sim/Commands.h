@@ -18,7 +18,7 @@ namespace sensorsim {
 typedef std::vector<std::string> Args;
 typedef bool (*CommandHandler)(Session& p_objSession, const Args& p_vecArgs);
 
-struct CommandSpec {
+struct CommandEntry {
     const char* name;
     const char* arguments;  // usage of the arguments, "" for none
     const char* help;
@@ -27,9 +27,9 @@ struct CommandSpec {
     CommandHandler run;
 };
 
-const std::vector<CommandSpec>& commandTable();
+const std::vector<CommandEntry>& commandTable();
 // By name or alias; null when unknown.
-const CommandSpec* findCommand(const std::string& p_strName);
+const CommandEntry* findCommand(const std::string& p_strName);
 // One entry per command, for `help` and --help.
 std::string commandsHelp();
 

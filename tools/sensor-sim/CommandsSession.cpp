@@ -102,11 +102,11 @@ bool runHelp(Session&, const Args& p_vecArgs) {
         out::raw("Commands (keys by number or name, e.g. 34, brightness, KEY_BRIGHTNESS):\n" + commandsHelp());
         return true;
     }
-    const CommandSpec* pSpec = findCommand(p_vecArgs[0]);
-    if (pSpec == nullptr) throw InputError("unknown command '" + p_vecArgs[0] + "' ('help' lists them)");
-    std::string strHead = std::string("  ") + pSpec->name;
-    if (pSpec->arguments[0] != '\0') strHead += std::string(" ") + pSpec->arguments;
-    out::raw(wrapHelp(strHead, pSpec->help, 30));
+    const CommandEntry* pEntry = findCommand(p_vecArgs[0]);
+    if (pEntry == nullptr) throw InputError("unknown command '" + p_vecArgs[0] + "' ('help' lists them)");
+    std::string strHead = std::string("  ") + pEntry->name;
+    if (pEntry->arguments[0] != '\0') strHead += std::string(" ") + pEntry->arguments;
+    out::raw(wrapHelp(strHead, pEntry->help, 30));
     return true;
 }
 

@@ -8,14 +8,14 @@ namespace sensorsim {
 
 namespace {
 
-struct OptionSpec {
+struct OptionEntry {
     const char* name;
     const char* argument;  // "" for a switch
     const char* help;
     void (*apply)(Options& p_stOptions, const std::string& p_strValue);
 };
 
-const OptionSpec s_aOptions[] = {
+const OptionEntry s_aOptions[] = {
     {"--profile", "NAME|DIR",
      "device profile: a bundled one (ir-bullet, dome, thermal-dual; default ir-bullet) or a directory laid out "
      "like one (root/, isp/sensor-chN.xml, video.ini)",
@@ -63,17 +63,17 @@ bool parseOptions(int p_nArgc, char** p_ppArgv, Options& p_stOptions, std::strin
             bInlineValue = true;
         }
         if (strArg == "-h") strArg = "--help";
-        const OptionSpec* pSpec = nullptr;
-        for (const OptionSpec& spec : s_aOptions)
-            if (strArg == spec.name) pSpec = &spec;
-        if (pSpec == nullptr) {
+        const OptionEntry* pEntry = nullptr;
+        for (const OptionEntry& entry : s_aOptions)
+            if (strArg == entry.name) pEntry = &entry;
+        if (pEntry == nullptr) {
             p_strError = "unknown option '" + strArg + "' (see --help)";
             return false;
         }
-        const bool bTakesValue = pSpec->argument[0] != '\0';
+        const bool bTakesValue = pEntry->argument[0] != '\0';
         if (bTakesValue && !bInlineValue) {
             if (i + 1 >= p_nArgc) {
-                p_strError = "option " + strArg + " needs " + pSpec->argument;
+                p_strError = "option " + strArg + " needs " + pEntry->argument;
                 return false;
             }
             strValue = p_ppArgv[++i];
@@ -82,9 +82,9 @@ bool parseOptions(int p_nArgc, char** p_ppArgv, Options& p_stOptions, std::strin
             return false;
         }
         try {
-            pSpec->apply(p_stOptions, strValue);
+            pEntry->apply(p_stOptions, strValue);
         } catch (const InputError& e) {
-            p_strError = std::string("option ") + pSpec->name + ": " + e.what();
+            p_strError = std::string("option ") + pEntry->name + ": " + e.what();
             return false;
         }
     }
@@ -93,10 +93,10 @@ bool parseOptions(int p_nArgc, char** p_ppArgv, Options& p_stOptions, std::strin
 
 std::string optionsHelp() {
     std::string strText;
-    for (const OptionSpec& spec : s_aOptions) {
-        std::string strHead = std::string("  ") + spec.name;
-        if (spec.argument[0] != '\0') strHead += std::string(" ") + spec.argument;
-        strText += wrapHelp(strHead, spec.help, 22);
+    for (const OptionEntry& entry : s_aOptions) {
+        std::string strHead = std::string("  ") + entry.name;
+        if (entry.argument[0] != '\0') strHead += std::string(" ") + entry.argument;
+        strText += wrapHelp(strHead, entry.help, 22);
     }
     return strText;
 }
