@@ -238,8 +238,10 @@ run_stage() {
         stage_results+=("passed")
     else
         stage_results+=("FAILED")
-        echo "---- last lines of $stage.log ----"
-        tail -n 120 "$log"
+        # The end of the log without the lines of tests that passed: the
+        # build error, or the failed tests' output and ctest's list of them.
+        echo "---- $stage.log, passed tests left out ----"
+        grep -vE '^ +Start +[0-9]+: |^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* +Passed +[0-9.]+ sec$' "$log" | tail -n 150
         echo "----"
     fi
     stage_notes+=("$note")
