@@ -254,13 +254,13 @@ private:
     SENSORDLL_LOCAL void serveChannelRequest();
     SENSORDLL_LOCAL void decideScheme();
     // handlers: handlers, lens and light controls, accessors, shutter
+    SENSORDLL_LOCAL bool isHeldByZoomFocusLock(int p_nCmd) const;
     SENSORDLL_LOCAL bool setAndStore(int p_nKey, int p_nVal);
     SENSORDLL_LOCAL std::vector<int> buildShutterList();
     SENSORDLL_LOCAL bool locateShutter(std::vector<int>& p_vecList, size_t& p_nPos);
     SENSORDLL_LOCAL bool stepShutter(int p_nStep);
     // read path and UI queries
     SENSORDLL_LOCAL const UIFileInfo* findUIFile(int p_nId) const;
-    SENSORDLL_LOCAL bool isHeldByZoomFocusLock(int p_nCmd) const;
 
     SysConfig m_stSysConf;
     int m_nCameraID;

@@ -6,12 +6,14 @@
 // scheme switch) re-applies whole schemes; the action keys (zoom, focus, iris
 // steps, shutter adjustment) must not fire then, so their handlers hold them
 // back while any bit of the bulk mask is set.
-#include "ISensorController.h"
+#include <mutex>
 
+#include "ISensorController.h"
 #include "MachineInfo.h"
 #include "ia_ioctrl.h"
 #include "diag/SensorReport.h"
 #include "handlers/HandlerValue.h"
+#include "handlers/ZoomFocusParamLock.h"
 
 namespace {
 
@@ -23,9 +25,22 @@ const int kWdrAnnounceKey = 2370;
 
 }  // namespace
 
+std::mutex& zoomFocusParamMutex() {
+    static std::mutex objMutex;
+    return objMutex;
+}
+
+// Whether doIaCmd holds the command back rather than sending it. The host may
+// replace the zoom/focus parameters from any thread while handlers run on
+// others, so the flag is read under the parameters' own mutex.
+bool ISensorController::isHeldByZoomFocusLock(int p_nCmd) const {
+    if (p_nCmd < static_cast<int>(kFirstLensCommand) || p_nCmd > static_cast<int>(kLastLensCommand)) return false;
+    std::lock_guard<std::mutex> objGuard(zoomFocusParamMutex());
+    return m_objZoomFocusParam.getLockZoomFocusEnable();
+}
+
 int ISensorController::doIaCmd(u32 p_nKey, u32 p_nDir, void* p_pVal) {
-    if (m_objZoomFocusParam.getLockZoomFocusEnable() && p_nKey >= kFirstLensCommand && p_nKey <= kLastLensCommand)
-        return SNS_SUCCESS;
+    if (isHeldByZoomFocusLock(static_cast<int>(p_nKey))) return SNS_SUCCESS;
     return ia_ioctrl_v2(m_nCameraID - 1, static_cast<ia_cmd_e>(p_nKey), p_nDir, p_pVal);
 }
 

@@ -11,10 +11,12 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "ISensorController.h"
+#include "handlers/ZoomFocusParamLock.h"
 #include "ZTFile.h"
 #include "ia_ioctrl.h"
 
@@ -273,12 +275,14 @@ bool ISensorController::setIrLedInfo(void* p_pInfo) {
 }
 
 int ISensorController::getSensorZoomFocusParam(SensorZoomFocusParam& p_objParam) {
+    std::lock_guard<std::mutex> objGuard(zoomFocusParamMutex());
     p_objParam = m_objZoomFocusParam;
     return 0;
 }
 
 // The copy decides the zoom/focus lock of doIaCmd.
 int ISensorController::setSensorZoomFocusParam(SensorZoomFocusParam& p_objParam) {
+    std::lock_guard<std::mutex> objGuard(zoomFocusParamMutex());
     m_objZoomFocusParam = p_objParam;
     return 0;
 }

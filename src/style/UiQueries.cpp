@@ -21,8 +21,6 @@ const int kVideoBusyPolls = 30;
 const long kVideoBusyPauseMicroseconds = 50000;
 
 // Zoom and focus commands, which doIaCmd holds back while they are locked.
-const int kZoomFocusFirstCmd = 1536;
-const int kZoomFocusLastCmd = 1616;
 
 // The commands getSensorParamRange answers for.
 bool isRangeCommand(int p_nCmd) {
@@ -101,12 +99,6 @@ std::string ISensorController::getUILanguageFile(int p_nId) {
     const UIFileInfo* pFile = findUIFile(p_nId);
     return (nullptr != pFile && nullptr != pFile->szLanguageFile) ? std::string(pFile->szLanguageFile)
                                                                    : std::string();
-}
-
-// Whether doIaCmd would hold the command back rather than send it.
-bool ISensorController::isHeldByZoomFocusLock(int p_nCmd) const {
-    return m_objZoomFocusParam.getLockZoomFocusEnable() && p_nCmd >= kZoomFocusFirstCmd &&
-           p_nCmd <= kZoomFocusLastCmd;
 }
 
 // No lock; all its data are local. True when the command is answered: its
