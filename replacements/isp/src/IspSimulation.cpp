@@ -405,7 +405,10 @@ void setCallObserver(CallObserver p_pObserver, void* p_pContext) {
 
 int ia_ioctrl_v2(int p_nChannel, ia_cmd_e p_eCmd, unsigned int p_nOption, void* p_pData) {
     using namespace ispsim;
-    const int nCmd = static_cast<int>(p_eCmd);
+    // Like the ISP library (C), any integer is a command number here: keys
+    // without a map row arrive as commands, beyond the enumeration's range.
+    int nCmd = 0;
+    memcpy(&nCmd, &p_eCmd, sizeof(nCmd));
     Call stCall;
     stCall.channel = p_nChannel;
     stCall.cmd = nCmd;
