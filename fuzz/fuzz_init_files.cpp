@@ -1,0 +1,129 @@
+// Start-up reading fuzzed scheme files and a fuzzed version file, then a few
+// operations that read and write them, and shut-down. The input format is
+// fuzzinputs::decodeSchemeFiles (FuzzInputs.h): well-formed files with a few
+// changes are short inputs.
+//
+// The device is the ir-bullet with its style cut down to the tabs of the
+// scheme, image, exposure and day/night settings: the start-up parses and
+// applies the whole style, and the full one would cost most of each run.
+//
+// This program stands in for the host's shell runner and thread start: the
+// clean-up command of a version change removes the files in process (a shell
+// per input would cost more than the start-up itself) and must be exactly the
+// documented one; the sensor thread is not started (see GThread::start).
+//
+// Properties: init succeeds; every scheme array has the key layout of its file
+// as far as the file holds whole records and of the factory set beyond, or of
+// the factory set when the version did not match; afterwards every scheme
+// file exists and the version file holds exactly this build's version.
+#include <string.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ControllerAccess.h"
+#include "DeviceRoot.h"
+#include "FuzzInputs.h"
+#include "FuzzSupport.h"
+#include "GThread.h"
+#include "ISensorController.h"
+#include "IspSimulation.h"
+#include "SimulatedVideoModule.h"
+#include "StringHandler.h"
+
+namespace {
+
+const u32 kVersion = 8;
+const char* const kVersionPath = "/mnt/mtd/code/config_file/snsversion.cfg";
+
+std::vector<KeyVal> g_vecFactory;
+std::string g_strFactoryImage;
+ModuleConfigure* g_pConfig = nullptr;
+SimulatedVideoModule* g_pVideo = nullptr;
+
+std::string schemePath(int p_nScheme) {
+    return "/mnt/mtd/code/config_file/sensor1_" + std::to_string(p_nScheme) + ".cfg";
+}
+
+}  // namespace
+
+// The host's thread start, reporting success without a thread: init runs
+// one pass of the sensor thread itself, and joining a real thread at every
+// shut-down would cost more than the rest of the run.
+int GThread::start() {
+    return 1;
+}
+
+// The host's shell runner, for the channel's clean-up command only.
+int sy_system(const char* p_szCommand, int) {
+    FUZZ_CHECK(p_szCommand != nullptr);
+    FUZZ_CHECK(strcmp(p_szCommand, "rm -rf /mnt/mtd/code/config*/sensor1_[0-3].cfg") == 0);
+    for (int i = 0; i < fuzzinputs::SchemeFiles::kSchemes; ++i) unlink(DeviceRoot::resolve(schemePath(i)).c_str());
+    return 0;
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzzsupport::prepareDevice("ir-bullet");
+    const char* const szStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
+    fuzzsupport::writeFile(szStyle, fuzzinputs::cutDownStyle(fuzzsupport::readFile(szStyle)));
+    // Without a control file the traces cost one failing access() each.
+    fuzzsupport::removeFile("/tmp/Debug.sign");
+    g_vecFactory = fuzzsupport::factorySet();
+    g_strFactoryImage = fuzzinputs::fileImage(g_vecFactory);
+    g_pConfig = new ModuleConfigure(fuzzsupport::moduleConfig());
+    g_pVideo = new SimulatedVideoModule();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
+    const fuzzinputs::SchemeFiles stFiles = fuzzinputs::decodeSchemeFiles(p_pData, p_nSize, g_strFactoryImage);
+    const int nSchemes = fuzzinputs::SchemeFiles::kSchemes;
+
+    fuzzsupport::removeFile(kVersionPath);
+    if (stFiles.bVersion) fuzzsupport::writeFile(kVersionPath, stFiles.strVersion);
+    const bool bVersionMatches = stFiles.bVersion && stFiles.strVersion.size() >= 4 &&
+                                 fuzzinputs::le32(stFiles.strVersion, 0) == kVersion;
+    for (int i = 0; i < nSchemes; ++i) {
+        fuzzsupport::removeFile(schemePath(i));
+        if (stFiles.abPresent[i]) fuzzsupport::writeFile(schemePath(i), stFiles.astrSchemes[i]);
+    }
+    fuzzsupport::removeFile(schemePath(0) + ".tmp");
+    fuzzsupport::removeFile(std::string(kVersionPath) + ".tmp");
+    if (stFiles.bLeftovers) {
+        fuzzsupport::writeFile(schemePath(0) + ".tmp", stFiles.strSchemeLeftover);
+        fuzzsupport::writeFile(std::string(kVersionPath) + ".tmp", stFiles.strVersionLeftover);
+    }
+
+    ispsim::clearCalls();
+    g_pVideo->clearNotifications();
+    std::unique_ptr<ISensorController> pController(new ISensorController());
+    pController->setChannelID(1);
+    pController->setVideoStreamModule(g_pVideo);
+    FUZZ_CHECK(pController->init(*g_pConfig));
+    FUZZ_CHECK(pController->getSensorStatus());
+
+    ISensorControllerTestAccess objAccess(*pController);
+    const u32 nKeyValSum = objAccess.keyValSum();
+    FUZZ_CHECK(nKeyValSum == g_vecFactory.size());
+    for (int i = 0; i < nSchemes; ++i) {
+        const std::string& strFile = stFiles.astrSchemes[i];
+        const bool bFromFile = bVersionMatches && stFiles.abPresent[i];
+        const size_t nWhole = bFromFile ? std::min<size_t>(strFile.size() / sizeof(KeyVal), nKeyValSum) : 0;
+        for (size_t j = 0; j < nKeyValSum; ++j) {
+            const u32 nExpected = j < nWhole ? fuzzinputs::le32(strFile, j * sizeof(KeyVal)) : g_vecFactory[j].key;
+            FUZZ_CHECK(objAccess.scheme(static_cast<u32>(i))[j].key == nExpected);
+        }
+        FUZZ_CHECK(fuzzsupport::fileExists(schemePath(i)));
+    }
+    FUZZ_CHECK(fuzzsupport::readFile(kVersionPath) == std::string("\x08\x00\x00\x00", 4));
+
+    std::string strAll;
+    pController->getAllParameters(strAll);
+    pController->flush();
+    pController->resetToLastParameters();
+    pController->uinit();
+    return 0;
+}
