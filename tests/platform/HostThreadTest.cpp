@@ -129,6 +129,23 @@ TEST_F(GThreadTest, DestructorStopsARunningThread) {
     EXPECT_FALSE(m_objWorker.m_bInBody.load());
 }
 
+TEST_F(GThreadTest, HeldThreadsRunNoPassUntilReleasedAndStillStop) {
+    GThread* pThread = makeThread();
+    ASSERT_NE(0, pThread->start());
+    ASSERT_TRUE(m_objWorker.waitForCalls(1));
+    hostsim::holdThreads(true);
+    EXPECT_FALSE(m_objWorker.m_bInBody.load());
+    const int nCalls = m_objWorker.m_nCalls.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(nCalls, m_objWorker.m_nCalls.load());
+    hostsim::holdThreads(false);
+    EXPECT_TRUE(m_objWorker.waitForCalls(nCalls + 1));
+    hostsim::holdThreads(true);
+    EXPECT_NE(0, pThread->stop());
+    hostsim::holdThreads(false);
+    delete pThread;
+}
+
 class Counted : public callable_object<int> {
 public:
     explicit Counted(int* p_pDestroyed) : m_pDestroyed(p_pDestroyed) {}

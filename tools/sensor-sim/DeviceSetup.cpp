@@ -305,16 +305,13 @@ bool startDevice(Session& p_objSession, std::string& p_strError) {
         if (!loadSensorProfile(p_objSession, stChannel, p_strError)) return false;
         p_objSession.channels.push_back(std::move(stChannel));
     }
+    holdSensorThreads();
     for (Channel& stChannel : p_objSession.channels) {
         EffectWatch objWatch(p_objSession.root, p_objSession.isp, p_objSession.video);
         stChannel.controller.reset(new ISensorController());
         stChannel.controller->setChannelID(stChannel.number);
         stChannel.controller->setVideoStreamModule(&p_objSession.video);
         stChannel.controller->init(stChannel.module);
-        if (!holdSensorThread(*stChannel.controller)) {
-            p_strError = "the sensor thread of ch" + std::to_string(stChannel.number) + " does not stop";
-            return false;
-        }
         printChannelSummary(p_objSession, stChannel);
         objWatch.report(p_objSession.trace, "start-up");
     }

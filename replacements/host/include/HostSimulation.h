@@ -28,7 +28,13 @@ void failWritesAfter(long long p_nBytes);
 std::string lastSystemCommand();
 unsigned long systemCommandCount();
 
-// Back to defaults: real clock, scale 1, no faults, counters cleared.
+// Holds every GThread: while held no thread begins a new pass of its body
+// (stop still ends them). Holding returns once no pass is running, so what
+// the caller does next is never interleaved with a background pass.
+void holdThreads(bool p_bHold);
+
+// Back to defaults: real clock, scale 1, no faults, counters cleared, threads
+// not held.
 void reset();
 
 }  // namespace hostsim

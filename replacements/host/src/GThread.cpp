@@ -1,6 +1,7 @@
 // The host thread class on pthreads: calls its body again and again until
 // stopped.
 #include "GThread.h"
+#include "HostSimulationState.h"
 
 #include <pthread.h>
 #include <sched.h>
@@ -31,6 +32,18 @@ struct GThread::Impl {
     std::atomic<bool> bStopRequested;
 };
 
+namespace {
+
+// Ends a pass also when the body throws.
+struct PassGuard {
+    ~PassGuard() {
+        hostsim::detail::endPass();
+        sched_yield();
+    }
+};
+
+}  // namespace
+
 void* GThread::Impl::run(void* p_pImpl) {
     static_cast<Impl*>(p_pImpl)->loop();
     return nullptr;
@@ -44,8 +57,9 @@ void GThread::Impl::loop() {
     try {
         objOnStart();
         while (!bStopRequested.load(std::memory_order_acquire)) {
+            if (!hostsim::detail::beginPass()) continue;
+            PassGuard objPass;
             objBody();
-            sched_yield();
         }
         objOnStop();
     } catch (const std::exception& e) {

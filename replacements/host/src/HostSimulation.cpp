@@ -3,6 +3,8 @@
 #include "HostSimulation.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 
 #include "HostSimulationState.h"
@@ -77,7 +79,32 @@ unsigned long systemCommandCount() {
     return st.nCommandCount;
 }
 
+namespace {
+
+struct ThreadHold {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool bHeld = false;
+    int nRunningPasses = 0;
+};
+
+ThreadHold& threadHold() {
+    static ThreadHold st;
+    return st;
+}
+
+}  // namespace
+
+void holdThreads(bool p_bHold) {
+    ThreadHold& st = threadHold();
+    std::unique_lock<std::mutex> lock(st.mutex);
+    st.bHeld = p_bHold;
+    st.changed.notify_all();
+    if (p_bHold) st.changed.wait(lock, [&st] { return st.nRunningPasses == 0; });
+}
+
 void reset() {
+    holdThreads(false);
     {
         State& st = state();
         std::lock_guard<std::mutex> guard(st.mutex);
@@ -98,6 +125,24 @@ double waitScale() {
     State& st = state();
     std::lock_guard<std::mutex> guard(st.mutex);
     return st.dWaitScale;
+}
+
+bool beginPass() {
+    ThreadHold& st = threadHold();
+    std::unique_lock<std::mutex> lock(st.mutex);
+    if (st.bHeld) {
+        st.changed.wait_for(lock, std::chrono::milliseconds(1));
+        return false;
+    }
+    ++st.nRunningPasses;
+    return true;
+}
+
+void endPass() {
+    ThreadHold& st = threadHold();
+    std::lock_guard<std::mutex> guard(st.mutex);
+    --st.nRunningPasses;
+    st.changed.notify_all();
 }
 
 void countWait() {

@@ -16,6 +16,10 @@ bool simulatedClock(int& p_nHour, int& p_nMinute);
 // the granted bytes are taken from the remaining budget.
 unsigned int takeWriteBudget(unsigned int p_nWanted);
 void recordSystemCommand(const std::string& p_strCommand);
+// Brackets one pass of a GThread body: beginPass returns false (after a
+// short wait) while the threads are held, so the caller looks again later.
+bool beginPass();
+void endPass();
 
 }  // namespace detail
 }  // namespace hostsim
