@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include "SensorFile.h"
 #include "diag/SensorReport.h"
@@ -90,10 +91,15 @@ struct CollectOptions {
 };
 
 // The style's own default for one of the six commands, where the ISP allows it
-// or the custom-shutter rule applies.
-void applyStyleDefault(TiXmlElement* p_pRoot, int p_nIndex, int p_nCmd, ia_dynamic_params_attr_st& p_stRange) {
+// or the custom-shutter rule applies. p_vecElements: the command's elements as
+// the id walk finds them; the default is the "value" of the last that has one.
+void applyStyleDefault(const std::vector<TiXmlElement*>& p_vecElements, int p_nIndex, int p_nCmd,
+                       ia_dynamic_params_attr_st& p_stRange) {
     int nVal = 0;
-    getDnaValbyCmdId(p_pRoot, p_nCmd, nVal);
+    for (const TiXmlElement* pElement : p_vecElements) {
+        const char* szValue = pElement->Attribute("value");
+        if (szValue != NULL) nVal = styleNumber(szValue);
+    }
     if (nVal == kKeepIspDefault) return;
     printf("dnaCmdList.cmd_list[%d] = dnaParamList.items_cnt(%d)\n", p_nIndex, p_stRange.items_cnt);
     const int nItems = boundedItemCount(p_stRange);
@@ -105,7 +111,8 @@ void applyStyleDefault(TiXmlElement* p_pRoot, int p_nIndex, int p_nCmd, ia_dynam
         }
     }
     if (nVal >= kCustomShutterOffset && p_nCmd == kCustomShutterCommand) {
-        doCustomizeStyle(p_pRoot, kCustomShutterCommand, &p_stRange);
+        CollectOptions objCollect = {kCustomShutterCommand, p_stRange};
+        actOnEach(p_vecElements, objCollect);
         p_stRange.def_val = nVal - kCustomShutterOffset;
     }
 }
@@ -148,6 +155,7 @@ int getDnaStyle(int p_channelID, const char* szStyle, std::string& strDnaStyle, 
 
     ia_dynamic_params_attr_st dnaParamList;
     memset(&dnaParamList, 0, sizeof(dnaParamList));
+    std::vector<TiXmlElement*> vecElements;
     for (int i = 0; i < dnaCmdList.cmd_cnt; ++i) {
         const int nCmd = dnaCmdList.cmd_list[i];
         SENSOR_DBG("dnaCmdList.cmd_list[%d] = cmd(%d)\n", i, nCmd);
@@ -167,9 +175,14 @@ int getDnaStyle(int p_channelID, const char* szStyle, std::string& strDnaStyle, 
                            "cmd(%d) items_cnt(%d)\n", nCmd, dnaParamList.items_cnt);
         dnaParamList.items_cnt = boundedItemCount(dnaParamList);
 
-        if (styleDefaultCanWin(nCmd)) applyStyleDefault(pRoot, i, nCmd, dnaParamList);
+        // Reading the style's default changes nothing in the document, so one
+        // walk finds the command's elements for the reading and the fitting.
+        vecElements.clear();
+        collectById(pRoot, nCmd, vecElements);
+        if (styleDefaultCanWin(nCmd)) applyStyleDefault(vecElements, i, nCmd, dnaParamList);
 
-        const int nFitted = doDnaStyle(pRoot, nCmd, &dnaParamList);
+        FitToRange objFit = {nCmd, dnaParamList};
+        const int nFitted = actOnEach(vecElements, objFit);
         SENSOR_ASSERT_EXPR(SNS_SUCCESS == nFitted,
                            "SNS_SUCCESS == doDnaStyle(objStyleXmlDoc.RootElement(), dnaCmdList.cmd_list[i], "
                            "&dnaParamList)",
