@@ -1,0 +1,297 @@
+// Bringing a bundled device profile up under a private device root.
+#include "Device.h"
+
+#include <dirent.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "DeviceRoot.h"
+#include "HostSimulation.h"
+#include "IspSimulation.h"
+#include "MachineInfo.h"
+#include "Probe.h"
+
+namespace bench {
+namespace {
+
+const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
+const char* const kModuleConfigFile = "/hd1/moduleConfig/moduleConfig.xml";
+const char* const kControlFile = "/tmp/Debug.sign";
+const char* const kVersionFile = "/mnt/mtd/code/config_file/snsversion.cfg";
+const int kMaxSchemes = 16;
+
+void makeDirectories(const std::string& p_strPath) {
+    std::string strPartial = p_strPath.compare(0, 1, "/") == 0 ? "/" : "";
+    std::stringstream stream(p_strPath);
+    std::string strPiece;
+    while (std::getline(stream, strPiece, '/')) {
+        if (strPiece.empty()) continue;
+        strPartial += strPiece + "/";
+        if (mkdir(strPartial.c_str(), 0755) != 0 && errno != EEXIST)
+            throw std::runtime_error("cannot create " + strPartial);
+    }
+}
+
+void copyTree(const std::string& p_strFrom, const std::string& p_strTo) {
+    makeDirectories(p_strTo);
+    DIR* pDir = opendir(p_strFrom.c_str());
+    if (pDir == nullptr) throw std::runtime_error("cannot read " + p_strFrom);
+    while (dirent* pEntry = readdir(pDir)) {
+        const std::string strName = pEntry->d_name;
+        if (strName == "." || strName == "..") continue;
+        const std::string strSource = p_strFrom + "/" + strName;
+        const std::string strTarget = p_strTo + "/" + strName;
+        struct stat st;
+        if (stat(strSource.c_str(), &st) != 0) continue;
+        if (S_ISDIR(st.st_mode))
+            copyTree(strSource, strTarget);
+        else
+            writeHostFile(strTarget, readHostFile(strSource));
+    }
+    closedir(pDir);
+}
+
+void removeTree(const std::string& p_strPath) {
+    DIR* pDir = opendir(p_strPath.c_str());
+    if (pDir == nullptr) {
+        unlink(p_strPath.c_str());
+        return;
+    }
+    while (dirent* pEntry = readdir(pDir)) {
+        const std::string strName = pEntry->d_name;
+        if (strName == "." || strName == "..") continue;
+        const std::string strChild = p_strPath + "/" + strName;
+        struct stat st;
+        if (lstat(strChild.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            removeTree(strChild);
+        else
+            unlink(strChild.c_str());
+    }
+    closedir(pDir);
+    rmdir(p_strPath.c_str());
+}
+
+// video.ini: "stream=<encoder type>,<height>" lines, "limitFramesModeId=" and
+// "limitWdr="; '#' starts a comment line.
+void configureVideo(const std::string& p_strPath, SimulatedVideoModule& p_objVideo) {
+    std::ifstream in(p_strPath);
+    std::vector<AVStreamParam> vecStreams;
+    int nModeId = 0;
+    int nLimitWdr = 0;
+    std::string strLine;
+    while (std::getline(in, strLine)) {
+        if (strLine.empty() || strLine[0] == '#') continue;
+        const size_t nEquals = strLine.find('=');
+        if (nEquals == std::string::npos) continue;
+        const std::string strName = strLine.substr(0, nEquals);
+        const std::string strValue = strLine.substr(nEquals + 1);
+        if (strName == "stream") {
+            int nEncoder = 0;
+            int nHeight = 0;
+            if (sscanf(strValue.c_str(), "%d,%d", &nEncoder, &nHeight) == 2)
+                vecStreams.push_back(AVStreamParam(nEncoder, nHeight));
+        } else if (strName == "limitFramesModeId") {
+            nModeId = atoi(strValue.c_str());
+        } else if (strName == "limitWdr") {
+            nLimitWdr = atoi(strValue.c_str());
+        }
+    }
+    p_objVideo.setStreams(vecStreams);
+    p_objVideo.setLimitedFrames(nModeId, nLimitWdr);
+}
+
+std::unique_ptr<Device>& activeDevice() {
+    static std::unique_ptr<Device> s_pDevice;
+    return s_pDevice;
+}
+
+}  // namespace
+
+std::string Profile::label() const {
+    return device == "thermal-dual" ? device + ":" + std::to_string(channel) : device;
+}
+
+std::vector<Profile> bundledProfiles() {
+    return {{"ir-bullet", 1}, {"dome", 1}, {"thermal-dual", 1}, {"thermal-dual", 2}};
+}
+
+bool profileByLabel(const std::string& p_strLabel, Profile& p_stProfile) {
+    for (const Profile& stProfile : bundledProfiles()) {
+        if (stProfile.label() == p_strLabel) {
+            p_stProfile = stProfile;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string readHostFile(const std::string& p_strPath) {
+    std::ifstream in(p_strPath, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void writeHostFile(const std::string& p_strPath, const std::string& p_strContent) {
+    std::ofstream out(p_strPath, std::ios::binary | std::ios::trunc);
+    out << p_strContent;
+}
+
+int RecordingVideoModule::listStreamParams(std::vector<AVStreamParam>& p_vecStreams) const {
+    if (probing()) recordOp(Op{OpKind::VideoList});
+    detail::OutsideScope objOutside;
+    return m_objVideo.listStreamParams(p_vecStreams);
+}
+
+int RecordingVideoModule::notifySensorParam(int p_nChannel, int p_nKey, int p_nValue) const {
+    if (probing()) {
+        Op stOp{OpKind::VideoNotify};
+        stOp.channel = p_nChannel;
+        stOp.cmd = p_nKey;
+        stOp.length = p_nValue;
+        recordOp(std::move(stOp));
+    }
+    detail::OutsideScope objOutside;
+    return m_objVideo.notifySensorParam(p_nChannel, p_nKey, p_nValue);
+}
+
+int RecordingVideoModule::getLimitedFramesWDRModeParam(int p_nChannel, LimitedFramesWDRModeParam& p_objParam) const {
+    if (probing()) {
+        Op stOp{OpKind::VideoLimited};
+        stOp.channel = p_nChannel;
+        recordOp(std::move(stOp));
+    }
+    detail::OutsideScope objOutside;
+    return m_objVideo.getLimitedFramesWDRModeParam(p_nChannel, p_objParam);
+}
+
+int RecordingVideoModule::isVideoBusy() const {
+    if (probing()) recordOp(Op{OpKind::VideoBusy});
+    detail::OutsideScope objOutside;
+    return m_objVideo.isVideoBusy();
+}
+
+Device::Device(const Profile& p_stProfile) : m_stProfile(p_stProfile), m_objRecording(m_objVideo) {
+    const char* szTmp = getenv("TMPDIR");
+    std::string strTemplate = std::string(szTmp != nullptr && *szTmp ? szTmp : "/tmp") + "/sensordll-bench-XXXXXX";
+    std::vector<char> vecName(strTemplate.begin(), strTemplate.end());
+    vecName.push_back('\0');
+    if (mkdtemp(vecName.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    m_strRoot = vecName.data();
+    makeDirectories(m_strRoot + "/tmp");
+    makeDirectories(m_strRoot + "/mnt/mtd/code/config_file");
+    makeDirectories(m_strRoot + "/mnt/mtd/log");
+
+    DeviceRoot::setRoot(m_strRoot);
+    hostsim::reset();
+    hostsim::setWaitScale(0.0);
+    ispsim::reset();
+    installIspObserver();
+    setControlFile(hostPath(kControlFile));
+
+    const std::string strDevices = SENSORDLL_DEVICES_DIR;
+    copyTree(strDevices + "/common", m_strRoot);
+    const std::string strProfile = strDevices + "/" + m_stProfile.device;
+    copyTree(strProfile + "/root", m_strRoot);
+    for (int nChannel = 1; nChannel <= 2; ++nChannel) {
+        const std::string strIsp = strProfile + "/isp/sensor-ch" + std::to_string(nChannel) + ".xml";
+        if (access(strIsp.c_str(), R_OK) == 0 && !ispsim::setProfileFromFile(nChannel - 1, strIsp))
+            throw std::runtime_error("bad ISP profile " + strIsp);
+    }
+    configureVideo(strProfile + "/video.ini", m_objVideo);
+
+    MachineInfo objInfo;
+    if (!SystemInfoParser::parseMachineInfo(kMachineInfoFile, objInfo))
+        throw std::runtime_error("no machine information in " + strProfile);
+    std::vector<ModuleConfigure> vecModules;
+    if (!ModuleConfigureParser::parse(kModuleConfigFile, objInfo.getHardwareModel(), objInfo.getHardwareCode(),
+                                      vecModules) ||
+        vecModules.empty())
+        throw std::runtime_error("no module configuration in " + strProfile);
+    // A two-sensor device lists one module per channel.
+    const size_t nModule = static_cast<size_t>(m_stProfile.channel - 1);
+    m_objConfig = vecModules[nModule < vecModules.size() ? nModule : 0];
+}
+
+Device::~Device() {
+    dropSteady();
+    setControlFile("");
+    DeviceRoot::setRoot("");
+    hostsim::reset();
+    ispsim::reset();
+    removeTree(m_strRoot);
+}
+
+std::string Device::hostPath(const std::string& p_strCameraPath) const {
+    return m_strRoot + p_strCameraPath;
+}
+
+std::unique_ptr<ISensorController> Device::makeController() {
+    std::unique_ptr<ISensorController> pController(new ISensorController());
+    pController->setChannelID(m_stProfile.channel);
+    pController->setVideoStreamModule(&m_objRecording);
+    return pController;
+}
+
+ISensorController& Device::steady() {
+    if (!m_pSteady) {
+        hostsim::setWaitScale(0.0);
+        m_pSteady = makeController();
+        m_pSteady->init(m_objConfig);
+        hostsim::setWaitScale(1.0);
+        clearRecords();
+    }
+    return *m_pSteady;
+}
+
+void Device::dropSteady() {
+    if (!m_pSteady) return;
+    m_pSteady->uinit();
+    m_pSteady.reset();
+    hostsim::setWaitScale(0.0);
+    clearRecords();
+}
+
+void Device::removeStoredFiles() {
+    for (int i = 0; i < kMaxSchemes; ++i) {
+        const std::string strName = m_stProfile.channel == 2 && m_stProfile.device == "thermal-dual"
+                                        ? "/mnt/mtd/code/config_file/sensor-thermal" + std::to_string(i) + ".cfg"
+                                        : "/mnt/mtd/code/config_file/sensor" + std::to_string(m_stProfile.channel) +
+                                              "_" + std::to_string(i) + ".cfg";
+        unlink(hostPath(strName).c_str());
+    }
+    unlink(hostPath(kVersionFile).c_str());
+}
+
+void Device::writeControlFile(const std::string& p_strContent) {
+    writeHostFile(hostPath(kControlFile), p_strContent);
+}
+
+void Device::removeControlFile() {
+    unlink(hostPath(kControlFile).c_str());
+}
+
+void Device::clearRecords() {
+    ispsim::clearCalls();
+    m_objVideo.clearNotifications();
+}
+
+Device& activate(const Profile& p_stProfile) {
+    std::unique_ptr<Device>& pDevice = activeDevice();
+    if (pDevice && pDevice->profile().label() == p_stProfile.label()) return *pDevice;
+    pDevice.reset();
+    pDevice.reset(new Device(p_stProfile));
+    return *pDevice;
+}
+
+void deactivate() {
+    activeDevice().reset();
+}
+
+}  // namespace bench
