@@ -8,18 +8,17 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
-#include "DeviceRoot.h"
 #include "GThread.h"
 #include "ISensorController.h"
 #include "MachineInfo.h"
 #include "SensorFile.h"
 #include "VideoStreamModule.h"
 #include "diag/SensorReport.h"
+#include "platform/CameraFileSystem.h"
 #include "sensor.h"
 
 namespace {
@@ -82,7 +81,7 @@ void ISensorController::loadSchemeFiles() {
     for (u32 i = 0; i < nSchemeSum; ++i) {
         char szFileName[256];
         formatSchemeFileName(static_cast<int>(i), szFileName, sizeof(szFileName));
-        if (access(DeviceRoot::resolve(szFileName).c_str(), F_OK) != 0) {
+        if (!cameraFileExists(szFileName)) {
             if (m_bLPRScheme) {
                 if (i == 1) {
                     memcpy(m_pstKeyValLPR, m_pFctKeyVal, m_nKeyValSum * sizeof(KeyVal));

@@ -1,13 +1,12 @@
 // The process-wide diagnostics settings and their refresh from the control
 // file "/tmp/Debug.sign".
-#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "DeviceRoot.h"
 #include "SensorDebug.h"
 #include "ZTFile.h"
+#include "platform/CameraFileSystem.h"
 
 std::atomic<int> g_nDebugLevel(1);
 std::atomic<bool> g_bEnAssert(false);
@@ -17,7 +16,7 @@ const char* const kDebugControlFile = "/tmp/Debug.sign";
 }
 
 void updateDebugLevel() {
-    if (access(DeviceRoot::resolve(kDebugControlFile).c_str(), F_OK) != 0) {
+    if (!cameraFileExists(kDebugControlFile)) {
         g_nDebugLevel = 1;
         g_bEnAssert = false;
         return;

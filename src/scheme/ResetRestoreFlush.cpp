@@ -3,18 +3,17 @@
 // and the factory reset; with the scheme file names and their removal.
 #include <stdio.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
-#include "DeviceRoot.h"
 #include "ISensorController.h"
 #include "MachineInfo.h"
 #include "ModuleConfigure.h"
 #include "SensorFile.h"
 #include "StringHandler.h"
 #include "diag/SensorReport.h"
+#include "platform/CameraFileSystem.h"
 
 namespace {
 
@@ -56,7 +55,7 @@ void ISensorController::removeSchemeFiles() {
     for (u32 i = FIRST_SCHEME_PAST_CLEANUP; i < m_stSysConf.nSchemeSum; ++i) {
         char szFileName[256];
         formatSchemeFileName(static_cast<int>(i), szFileName, sizeof(szFileName));
-        unlink(DeviceRoot::resolve(szFileName).c_str());
+        removeCameraFile(szFileName);
     }
 }
 

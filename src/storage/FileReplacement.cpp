@@ -2,11 +2,10 @@
 // sync.
 #include "storage/FileReplacement.h"
 
-#include <fcntl.h>
 #include <stdio.h>
 #include <unistd.h>
 
-#include "DeviceRoot.h"
+#include "platform/CameraFileSystem.h"
 #include "diag/SensorReport.h"
 
 namespace {
@@ -14,13 +13,6 @@ namespace {
 std::mutex& replacementMutex() {
     static std::mutex s_objMutex;
     return s_objMutex;
-}
-
-std::string directoryOf(const std::string& p_strPath) {
-    const size_t nSlash = p_strPath.rfind('/');
-    if (nSlash == std::string::npos) return ".";
-    if (nSlash == 0) return "/";
-    return p_strPath.substr(0, nSlash);
 }
 
 }  // namespace
@@ -56,20 +48,16 @@ bool FileReplacement::commit() {
     m_objFile.close();
     m_bOpened = false;
 
-    const std::string strTarget = DeviceRoot::resolve(m_strTarget);
-    const std::string strTemporary = DeviceRoot::resolve(m_strTemporary);
-    const bool bRenamed = 0 == rename(strTemporary.c_str(), strTarget.c_str());
-    SENSOR_ASSERT_EXPR(bRenamed, "0 == rename(strTemporary.c_str(), strTarget.c_str())", "file_name(%s)\n", szTarget);
+    const bool bRenamed = 0 == renameCameraFile(m_strTemporary, m_strTarget);
+    SENSOR_ASSERT_EXPR(bRenamed, "0 == renameCameraFile(m_strTemporary, m_strTarget)", "file_name(%s)\n", szTarget);
     if (!bRenamed) return false;
     m_bCommitted = true;
 
     // Until the directory is synced a power cut may bring the old file back;
     // the new content is in place either way, so a failure here is reported
     // but does not undo the replacement.
-    const int nDirectory = ::open(directoryOf(strTarget).c_str(), O_RDONLY | O_DIRECTORY);
-    const bool bDirectorySynced = nDirectory >= 0 && 0 == fsync(nDirectory);
-    SENSOR_ASSERT_EXPR(bDirectorySynced, "0 == fsync(nDirectory)", "file_name(%s)\n", szTarget);
-    if (nDirectory >= 0) ::close(nDirectory);
+    const bool bDirectorySynced = syncCameraDirectoryOf(m_strTarget);
+    SENSOR_ASSERT_EXPR(bDirectorySynced, "syncCameraDirectoryOf(m_strTarget)", "file_name(%s)\n", szTarget);
     return true;
 }
 
@@ -78,5 +66,5 @@ void FileReplacement::discard() {
         m_objFile.close();
         m_bOpened = false;
     }
-    unlink(DeviceRoot::resolve(m_strTemporary).c_str());
+    removeCameraFile(m_strTemporary.c_str());
 }

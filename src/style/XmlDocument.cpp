@@ -5,7 +5,7 @@
 #include <string.h>
 #include <strings.h>
 
-#include "DeviceRoot.h"
+#include "platform/CameraFileSystem.h"
 
 namespace {
 
@@ -169,10 +169,10 @@ void getXmlString(const TiXmlDocument& p_objDoc, std::string& p_strText) {
 
 bool LoadFile(TiXmlDocument& p_objDoc, const char* p_szCameraPath, TiXmlEncoding p_eEncoding) {
     if (p_szCameraPath == NULL) return false;
-    return p_objDoc.LoadFile(DeviceRoot::resolve(p_szCameraPath).c_str(), p_eEncoding);
+    return p_objDoc.LoadFile(cameraPath(p_szCameraPath).c_str(), p_eEncoding);
 }
 
 bool SaveFile(const TiXmlDocument& p_objDoc, const char* p_szCameraPath) {
     if (p_szCameraPath == NULL) return false;
-    return p_objDoc.SaveFile(DeviceRoot::resolve(p_szCameraPath).c_str());
+    return p_objDoc.SaveFile(cameraPath(p_szCameraPath).c_str());
 }

@@ -187,7 +187,7 @@ TEST_F(SchemeFileTest, FailedRenameRemovesTheTemporary) {
     const std::string strStdout = testing::internal::GetCapturedStdout();
     EXPECT_EQ(-1, nResult);
     EXPECT_NE(std::string::npos,
-              strStdout.find("0 == rename(strTemporary.c_str(), strTarget.c_str())   ~~~Assertion failed.\n"));
+              strStdout.find("0 == renameCameraFile(m_strTemporary, m_strTarget)   ~~~Assertion failed.\n"));
     EXPECT_FALSE(temporaryLeft(kSchemeFile));
 }
 

@@ -1,0 +1,34 @@
+#include "platform/CameraFileSystem.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include "DeviceRoot.h"
+
+std::string cameraPath(const std::string& p_strCameraPath) {
+    return DeviceRoot::resolve(p_strCameraPath);
+}
+
+bool cameraFileExists(const char* p_szCameraPath) {
+    return access(cameraPath(p_szCameraPath).c_str(), F_OK) == 0;
+}
+
+int removeCameraFile(const char* p_szCameraPath) {
+    return unlink(cameraPath(p_szCameraPath).c_str());
+}
+
+int renameCameraFile(const std::string& p_strFrom, const std::string& p_strTo) {
+    return rename(cameraPath(p_strFrom).c_str(), cameraPath(p_strTo).c_str());
+}
+
+bool syncCameraDirectoryOf(const std::string& p_strCameraPath) {
+    const std::string strPath = cameraPath(p_strCameraPath);
+    const size_t nSlash = strPath.rfind('/');
+    const std::string strDirectory = nSlash == std::string::npos ? "." : (nSlash == 0 ? "/" : strPath.substr(0, nSlash));
+    const int nDirectory = open(strDirectory.c_str(), O_RDONLY | O_DIRECTORY);
+    if (nDirectory < 0) return false;
+    const bool bSynced = fsync(nDirectory) == 0;
+    close(nDirectory);
+    return bSynced;
+}
