@@ -8,8 +8,8 @@
 #   asan     clang with AddressSanitizer and UBSan, every test
 #   tsan     clang with ThreadSanitizer, every test
 #   armhf    Debian's 32-bit ARM cross compiler, every test under qemu-user
-#   bench    benchmark smoke run (tests labelled bench-smoke), once bench/ has targets
-#   fuzz     fuzzer smoke run (tests labelled fuzz-smoke), once fuzz/ has targets
+#   bench    benchmark smoke run (the test labelled bench-smoke), once bench/ has targets
+#   fuzz     fuzzer smoke run (scripts/fuzz-smoke.sh), once fuzz/ has targets
 #
 #   scripts/test.sh [STAGE...]     (default: all of them, in this order)
 #
@@ -25,8 +25,8 @@ log_dir=$build_root/ci-logs
 jobs=${SENSORDLL_JOBS:-2}
 all_stages=(native exports install asan tsan armhf bench fuzz)
 
-# Labels of the smoke runs; the ordinary test runs leave them out.
-smoke_labels='^(bench-smoke|fuzz-smoke)$'
+# Label of the benchmark smoke run; the ordinary test runs leave it out.
+smoke_labels='^bench-smoke$'
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:halt_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
@@ -38,6 +38,8 @@ stage_times=()
 stage_notes=()
 # What a stage reports beside its result (test counts, a skip reason).
 note=""
+# The log of the running stage.
+stage_log=""
 # Command prefix under which the sanitizer tests run (see sanitizer_prefix).
 run_prefix=()
 restore_mmap_bits=""
@@ -192,8 +194,8 @@ stage_armhf() {
         run_ctest "$dir" --timeout 300 -LE "$smoke_labels"
 }
 
-# The benchmarks register their smoke runs (a few iterations each) as tests
-# labelled bench-smoke in bench/CMakeLists.txt.
+# bench/CMakeLists.txt registers the benchmarks' smoke run (a few iterations
+# of each) as a test labelled bench-smoke.
 stage_bench() {
     if [[ ! -f $repo/bench/CMakeLists.txt ]]; then
         note="skipped: bench/ has no targets"
@@ -205,25 +207,26 @@ stage_bench() {
         run_ctest "$dir" -L '^bench-smoke$'
 }
 
-# The fuzz targets register their smoke runs (a bounded number of runs over
-# their seed corpus) as tests labelled fuzz-smoke in fuzz/CMakeLists.txt.
+# scripts/fuzz-smoke.sh builds the fuzz targets with ASan and UBSan, replays
+# the saved findings and runs each target from its seeds for a short budget.
 stage_fuzz() {
-    if [[ ! -f $repo/fuzz/CMakeLists.txt ]]; then
+    if [[ ! -f $repo/fuzz/CMakeLists.txt || ! -x $repo/scripts/fuzz-smoke.sh ]]; then
         note="skipped: fuzz/ has no targets"
         return 0
     fi
     local dir=$build_root/ci-fuzz
-    sanitizer_prefix address,undefined "$dir" &&
-        CC=clang CXX=clang++ configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-            -DSENSORDLL_SANITIZE=address,undefined -DSENSORDLL_BUILD_FUZZ=ON \
-            -DSENSORDLL_BUILD_TESTS=OFF -DSENSORDLL_BUILD_TOOLS=OFF -DSENSORDLL_BUILD_BENCH=OFF &&
-        build "$dir" &&
-        run_ctest "$dir" -L '^fuzz-smoke$'
+    local status
+    sanitizer_prefix address,undefined "$dir" || return 1
+    SENSORDLL_FUZZ_BUILD=$dir "${run_prefix[@]}" "$repo/scripts/fuzz-smoke.sh" "${SENSORDLL_FUZZ_SECONDS:-20}"
+    status=$?
+    note="$(grep -c '^ok ' "$stage_log") targets clean, $(grep -c '^FAIL ' "$stage_log") failed"
+    return $status
 }
 
 run_stage() {
     local stage=$1
     local log=$log_dir/$stage.log
+    stage_log=$log
     local start end status
     note=""
     run_prefix=()
