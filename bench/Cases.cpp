@@ -484,12 +484,12 @@ bool CaseRun::ensure() {
     return true;
 }
 
-CaseRun::Block CaseRun::runBlock(bool p_bFloorFirst) {
+CaseRun::Block CaseRun::runBlock(bool p_bFloorFirst, long p_nCalls) {
     Block stBlock = {0.0, 0.0};
-    const auto timeCalls = [this, &stBlock]() {
+    const auto timeCalls = [this, &stBlock, p_nCalls]() {
         double dTotal = 0.0;
         if (hasBetween()) {
-            for (long i = 0; i < m_nBlockCalls; ++i) {
+            for (long i = 0; i < p_nCalls; ++i) {
                 between();
                 const double dStart = monotonicNs();
                 call();
@@ -497,15 +497,15 @@ CaseRun::Block CaseRun::runBlock(bool p_bFloorFirst) {
             }
         } else {
             const double dStart = monotonicNs();
-            for (long i = 0; i < m_nBlockCalls; ++i) call();
+            for (long i = 0; i < p_nCalls; ++i) call();
             dTotal = monotonicNs() - dStart;
         }
-        stBlock.callNs = dTotal / static_cast<double>(m_nBlockCalls);
+        stBlock.callNs = dTotal / static_cast<double>(p_nCalls);
     };
-    const auto timeFloors = [this, &stBlock]() {
+    const auto timeFloors = [this, &stBlock, p_nCalls]() {
         double dTotal = 0.0;
         if (hasBeforeFloor()) {
-            for (long i = 0; i < m_nBlockCalls; ++i) {
+            for (long i = 0; i < p_nCalls; ++i) {
                 beforeFloor();
                 const double dStart = monotonicNs();
                 floor();
@@ -513,10 +513,10 @@ CaseRun::Block CaseRun::runBlock(bool p_bFloorFirst) {
             }
         } else {
             const double dStart = monotonicNs();
-            for (long i = 0; i < m_nBlockCalls; ++i) floor();
+            for (long i = 0; i < p_nCalls; ++i) floor();
             dTotal = monotonicNs() - dStart;
         }
-        stBlock.floorNs = dTotal / static_cast<double>(m_nBlockCalls);
+        stBlock.floorNs = dTotal / static_cast<double>(p_nCalls);
     };
     if (p_bFloorFirst) {
         timeFloors();

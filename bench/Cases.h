@@ -63,15 +63,16 @@ public:
     const Composition& composition() const { return m_stComposition; }
     const std::vector<Op>& ops() const { return m_vecOps; }
 
-    // Calls and floors are timed in alternating blocks of blockCalls() each,
-    // so that both see the same load on a busy machine; a block lasts about
-    // 50 microseconds, or one call where calls need untimed work between them.
+    // Calls and floors are timed in alternating blocks, so that both see the
+    // same load on a busy machine. blockCalls() is the length of a block that
+    // lasts about 50 microseconds (1 where calls need untimed work between
+    // them).
     struct Block {
         double callNs;   // per call
         double floorNs;  // per floor
     };
     long blockCalls() const { return m_nBlockCalls; }
-    Block runBlock(bool p_bFloorFirst);
+    Block runBlock(bool p_bFloorFirst, long p_nCalls);
     void clearBlocks() { m_vecBlocks.clear(); }
     void addBlock(const Block& p_stBlock) { m_vecBlocks.push_back(p_stBlock); }
     // Medians over the blocks: call time, floor time, and the ratio of the two
