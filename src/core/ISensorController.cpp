@@ -3,6 +3,7 @@
 #include "ISensorController.h"
 
 #include "GThread.h"
+#include "diag/SensorReport.h"
 #include "function.h"
 
 std::atomic<int> ISensorController::m_nPassKeycmd(-1);
@@ -53,9 +54,14 @@ ISensorController::ISensorController()
     SystemInfoParser::parseMachineInfo(kMachineInfoFile, m_objMachineInfo);
 }
 
-// The host calls uinit first; the arrays and the configuration are its to
-// release, the thread is ours.
+// The host calls uinit first. One that destroys a started controller without
+// it would leave the arrays and texts behind: the controller is shut down
+// here, with a report.
 ISensorController::~ISensorController() {
+    if (m_ppUserKeyVal != nullptr) {
+        SENSOR_WARN("ISensorController(%d) destroyed without uinit\n", m_nCameraID);
+        uinit();
+    }
     if (m_pSensorThread) {
         m_pSensorThread->stop();
         m_pSensorThread.reset();

@@ -81,6 +81,10 @@ void ISensorController::loadSchemeFiles() {
     for (u32 i = 0; i < nSchemeSum; ++i) {
         char szFileName[256];
         formatSchemeFileName(static_cast<int>(i), szFileName, sizeof(szFileName));
+        // A power cut while the file was being replaced can leave the
+        // replacement's temporary beside it; the file itself holds its old or
+        // its new records.
+        removeCameraFile((std::string(szFileName) + ".tmp").c_str());
         if (!cameraFileExists(szFileName)) {
             if (m_bLPRScheme) {
                 if (i == 1) {

@@ -1,0 +1,311 @@
+// Lifecycle abuse: init twice, uinit twice or without init, destruction
+// without uinit, a factory reset while host threads call in, and every public
+// operation on a controller that was never initialised. No crash, no leak (the
+// sanitizer builds check), a failure answer where there is nothing to answer
+// with, and a report.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "RobustnessFixture.h"
+#include "SensorZoomFocusParam.h"
+
+class LifecycleAbuseTest : public RobustnessFixture {
+protected:
+    void SetUp() override {
+        RobustnessFixture::SetUp();
+        hostsim::setWaitScale(0.001);
+    }
+};
+
+TEST_F(LifecycleAbuseTest, SecondInitRestartsInsteadOfStackingASecondStart) {
+    ISensorController& objController = makeController(1);
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(objController.init(moduleConfig()));
+    const u32 nKeyValSum = access(0).keyValSum();
+    ASSERT_TRUE(objController.init(moduleConfig()));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(access(0).keyValSum(), nKeyValSum);
+    EXPECT_NE(access(0).userKeyVal(), nullptr);
+    EXPECT_TRUE(objController.getSensorStatus());
+    EXPECT_EQ(objController.setParameter(KEY_BRIGHTNESS, 63, true), SNS_SUCCESS);
+    EXPECT_EQ(access(0).schemeValue(0, KEY_BRIGHTNESS), 63);
+}
+
+TEST_F(LifecycleAbuseTest, UinitTwiceAndUinitWithoutInitDoNothing) {
+    ISensorController& objNever = makeController(1);
+    objNever.uinit();
+    objNever.uinit();
+    EXPECT_FALSE(objNever.getSensorStatus());
+
+    ISensorController& objController = makeController(1);
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(objController.init(moduleConfig()));
+    testing::internal::GetCapturedStdout();
+    objController.uinit();
+    objController.uinit();
+    EXPECT_EQ(access(1).userKeyVal(), nullptr);
+    EXPECT_EQ(access(1).keyCmdMap(), nullptr);
+    EXPECT_EQ(access(1).curScheme(), -1);
+    // A start after the double shut-down works as the first one did.
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(objController.init(moduleConfig()));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(objController.setParameter(KEY_BRIGHTNESS, 64, true), SNS_SUCCESS);
+}
+
+TEST_F(LifecycleAbuseTest, DestructionWithoutUinitShutsTheControllerDownWithAReport) {
+    setDebugControl("4\n0\n");
+    std::unique_ptr<ISensorController> pController(new ISensorController());
+    pController->setChannelID(1);
+    pController->setVideoStreamModule(&m_objVideo);
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(pController->init(moduleConfig()));
+    pController.reset();
+    testing::internal::GetCapturedStdout();
+    EXPECT_NE(errorLog().find("ISensorController(1) destroyed without uinit"), std::string::npos);
+    // Nothing runs on after the destruction: no pass of a thread left behind
+    // reaches the ISP (and the leak checker finds no block left behind).
+    ispsim::clearCalls();
+    const unsigned long nWaits = hostsim::waitCount();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(hostsim::waitCount(), nWaits);
+    EXPECT_TRUE(ispsim::calls().empty());
+}
+
+TEST_F(LifecycleAbuseTest, FactoryResetWhileHostThreadsCallIn) {
+    ISensorController& objController = makeController(1);
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(objController.init(moduleConfig()));
+
+    std::atomic<bool> bStop(false);
+    std::atomic<unsigned long> nCalls(0);
+    std::vector<std::thread> vecThreads;
+    vecThreads.emplace_back([&]() {
+        for (int nValue = 0; !bStop; nValue = (nValue + 1) % 100, ++nCalls) objController.setParameter(KEY_BRIGHTNESS, nValue, true);
+    });
+    vecThreads.emplace_back([&]() {
+        for (; !bStop; ++nCalls) {
+            int nValue = 0;
+            objController.getParameter(KEY_SATURATION, nValue);
+            std::string strAll;
+            objController.getAllParameters(strAll);
+        }
+    });
+    vecThreads.emplace_back([&]() {
+        for (; !bStop; ++nCalls) {
+            objController.flush();
+            objController.getUIStyleFile();
+            int nScheme = 0;
+            objController.getParamScheme(nScheme);
+            std::string strText = "(34,55)(2337,45)";
+            objController.setParameters(strText, true);
+        }
+    });
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(objController.resetParameters());
+    bStop = true;
+    for (std::thread& objThread : vecThreads) objThread.join();
+    testing::internal::GetCapturedStdout();
+
+    EXPECT_GT(nCalls.load(), 0u);
+    EXPECT_TRUE(objController.getSensorStatus());
+    int nScheme = -1;
+    EXPECT_TRUE(objController.getParamScheme(nScheme));
+    EXPECT_EQ(objController.setParameter(KEY_BRIGHTNESS, 66, true), SNS_SUCCESS);
+    EXPECT_EQ(access(0).schemeValue(static_cast<u32>(nScheme), KEY_BRIGHTNESS), 66);
+}
+
+TEST_F(LifecycleAbuseTest, FactoryResetOfAControllerNeverStartedLeavesItFullyStartedOrNotAtAll) {
+    ISensorController& objController = makeController(1);
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(objController.resetParameters());
+    testing::internal::GetCapturedStdout();
+    ISensorControllerTestAccess& objAccess = access(0);
+    if (objController.getSensorStatus()) {
+        EXPECT_NE(objAccess.userKeyVal(), nullptr);
+        EXPECT_NE(objAccess.keyCmdMap(), nullptr);
+        EXPECT_EQ(objAccess.curScheme(), 0);
+        EXPECT_EQ(objController.setParameter(KEY_BRIGHTNESS, 65, true), SNS_SUCCESS);
+    } else {
+        EXPECT_EQ(objAccess.userKeyVal(), nullptr);
+        EXPECT_EQ(objAccess.keyCmdMap(), nullptr);
+    }
+}
+
+// Each public operation on a controller that has never been started: it must
+// answer (failing where it has nothing to answer with) without touching the
+// arrays that do not exist.
+struct UnstartedCall {
+    const char* szName;
+    std::function<bool(ISensorController&)> fnCall;  // whether the call claimed success
+    bool bMayClaimSuccess;
+    bool bReports;  // a call that would change state reports that it cannot
+};
+
+void PrintTo(const UnstartedCall& p_stCase, std::ostream* p_pStream) {
+    *p_pStream << p_stCase.szName;
+}
+
+class UnstartedControllerTest : public LifecycleAbuseTest, public testing::WithParamInterface<UnstartedCall> {};
+
+TEST_P(UnstartedControllerTest, AnswersWithoutCrashing) {
+    ISensorController& objController = makeController(1);
+    removeFile("/tmp/Debug.sign");
+    testing::internal::CaptureStdout();
+    const bool bSucceeded = GetParam().fnCall(objController);
+    testing::internal::GetCapturedStdout();
+    if (!GetParam().bMayClaimSuccess) {
+        EXPECT_FALSE(bSucceeded);
+    }
+    if (GetParam().bReports) {
+        EXPECT_NE(errorLog().find("[sensor assert]"), std::string::npos);
+    }
+    EXPECT_FALSE(objController.getSensorStatus());
+    EXPECT_EQ(access(0).userKeyVal(), nullptr);
+}
+
+namespace {
+
+const UnstartedCall kUnstartedCalls[] = {
+    {"SetParameter", [](ISensorController& c) { return c.setParameter(KEY_BRIGHTNESS, 50, true) == SNS_SUCCESS; }, false, true},
+    {"SetParametersText", [](ISensorController& c) { return c.setParameters(std::string("(34,50)"), true) == SNS_SUCCESS; },
+     false, true},
+    {"SetParametersRecords",
+     [](ISensorController& c) {
+         KeyVal astRecords[] = {{KEY_BRIGHTNESS, 50}, {KEY_SCHEME_MODE, 2}, {KEY_IR_MODE, 1}};
+         return c.setParameters(astRecords, 3, true) == SNS_SUCCESS;
+     },
+     false, true},
+    {"GetParameter",
+     [](ISensorController& c) {
+         int n = 0;
+         return c.getParameter(KEY_BRIGHTNESS, n);
+     },
+     true, false},
+    {"GetAllParameters",
+     [](ISensorController& c) {
+         std::string s;
+         return c.getAllParameters(s) && !s.empty();
+     },
+     false, false},
+    {"GetParameters",
+     [](ISensorController& c) {
+         std::string s;
+         c.getParameters("(34,2337)", s);
+         return false;
+     },
+     false, false},
+    {"Cache",
+     [](ISensorController& c) {
+         u32 n = 0;
+         c.setKeyValToCache(0, KEY_BRIGHTNESS, 1, true);
+         return c.getKeyValFromCache(0, KEY_BRIGHTNESS, n) == 0 || c.isKeyValSame({KEY_BRIGHTNESS, 1});
+     },
+     false, false},
+    {"SwitchTo", [](ISensorController& c) { return c.switch_to(1, true) == SNS_SUCCESS; }, false, true},
+    {"LprSwitchTo", [](ISensorController& c) { return c.LPR_switch_to(1) == SNS_SUCCESS; }, false, true},
+    {"SetParamScheme", [](ISensorController& c) { return c.setParamScheme(1); }, false, true},
+    {"GetParamScheme",
+     [](ISensorController& c) {
+         int n = 0;
+         c.getParamScheme(n);
+         return false;
+     },
+     false, false},
+    {"SetParamMode", [](ISensorController& c) { return c.setParamMode(2); }, true, true},
+    {"JudgeCurScheme",
+     [](ISensorController& c) {
+         int nScheme = 0;
+         int nIn = 0;
+         c.judgeCurScheme(nScheme, nIn);
+         c.paramCheck();
+         return false;
+     },
+     false, false},
+    {"SensorThreadPass", [](ISensorController& c) { return c.sensorThread() == SNS_SUCCESS; }, true, false},
+    {"Flush", [](ISensorController& c) { return c.flush() == SNS_SUCCESS; }, true, false},
+    {"ResetToLastParameters", [](ISensorController& c) { return c.resetToLastParameters(); }, true, false},
+    {"Restore", [](ISensorController& c) { return c.restore(KEY_BRIGHTNESS) == SNS_SUCCESS; }, false, true},
+    {"RestoreAeMode", [](ISensorController& c) { return c.restoreAeMode(); }, false, true},
+    {"SensorCheck",
+     [](ISensorController& c) {
+         std::string s = "(5,2,0)";
+         c.SensorCheck(s);
+         return false;
+     },
+     false, false},
+    {"UiFiles",
+     [](ISensorController& c) {
+         c.getUIStyleFile();
+         c.getUICommonFile(1);
+         c.getUILanguageFile(1);
+         int nDefault = 0;
+         std::string s;
+         c.getSensorParamRange(49, nDefault, s);
+         return false;
+     },
+     false, true},
+    {"Accessors",
+     [](ISensorController& c) {
+         int n = 1;
+         c.getDNMode(n);
+         c.setDNMode(1);
+         c.setWDRSwitch(n);
+         c.getBeaway(n);
+         c.setMirrorMode(1);
+         return false;
+     },
+     false, true},
+    {"Shutter",
+     [](ISensorController& c) {
+         int n = 0;
+         c.getShutterValue(n);
+         c.setShutterValue(3);
+         return c.shutterUp() || c.shutterDown();
+     },
+     false, true},
+    {"LensAndLight",
+     [](ISensorController& c) {
+         int n = 0;
+         int r = 0;
+         c.zoomIn();
+         c.focusFar();
+         c.getZoomValue(n, r);
+         c.setZoomValue(10);
+         c.setFocusMode(1);
+         c.setIRSwitch(1);
+         c.setLightType(2);
+         c.setDNState(1);
+         SensorZoomFocusParam objParam;
+         c.getSensorZoomFocusParam(objParam);
+         c.setSensorZoomFocusParam(objParam);
+         c.sync_fov();
+         return false;
+     },
+     false, true},
+    {"Handlers",
+     [](ISensorController& c) {
+         int nValue = 1;
+         c.doIaCmd(KEY_BRIGHTNESS, IA_CMD_OPT_SET, &nValue);
+         c.doDNThr(KEY_DTN_THR, IA_CMD_OPT_SET, &nValue);
+         c.doDNTime(KEY_DTN_H, IA_CMD_OPT_SET, &nValue);
+         c.doMirror(KEY_MIRROR, IA_CMD_OPT_SET, &nValue);
+         c.doBeaway(KEY_BEAWAY, IA_CMD_OPT_SET, &nValue);
+         c.doImageAdjust(KEY_BRIGHTNESS, IA_CMD_OPT_SET, &nValue);
+         return false;
+     },
+     false, false},
+};
+
+}  // namespace
+
+INSTANTIATE_TEST_SUITE_P(Calls, UnstartedControllerTest, testing::ValuesIn(kUnstartedCalls),
+                         [](const testing::TestParamInfo<UnstartedCall>& p_stInfo) {
+                             return std::string(p_stInfo.param.szName);
+                         });
