@@ -1,21 +1,17 @@
 // Bringing a bundled device profile up under a private device root.
 #include "Device.h"
 
-#include <dirent.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
-#include "DeviceRoot.h"
 #include "HostSimulation.h"
 #include "IspSimulation.h"
 #include "MachineInfo.h"
 #include "Probe.h"
+#include "SimulatedDevice.h"
 
 namespace bench {
 namespace {
@@ -25,57 +21,6 @@ const char* const kModuleConfigFile = "/hd1/moduleConfig/moduleConfig.xml";
 const char* const kControlFile = "/tmp/Debug.sign";
 const char* const kVersionFile = "/mnt/mtd/code/config_file/snsversion.cfg";
 const int kMaxSchemes = 16;
-
-void makeDirectories(const std::string& p_strPath) {
-    std::string strPartial = p_strPath.compare(0, 1, "/") == 0 ? "/" : "";
-    std::stringstream stream(p_strPath);
-    std::string strPiece;
-    while (std::getline(stream, strPiece, '/')) {
-        if (strPiece.empty()) continue;
-        strPartial += strPiece + "/";
-        if (mkdir(strPartial.c_str(), 0755) != 0 && errno != EEXIST)
-            throw std::runtime_error("cannot create " + strPartial);
-    }
-}
-
-void copyTree(const std::string& p_strFrom, const std::string& p_strTo) {
-    makeDirectories(p_strTo);
-    DIR* pDir = opendir(p_strFrom.c_str());
-    if (pDir == nullptr) throw std::runtime_error("cannot read " + p_strFrom);
-    while (dirent* pEntry = readdir(pDir)) {
-        const std::string strName = pEntry->d_name;
-        if (strName == "." || strName == "..") continue;
-        const std::string strSource = p_strFrom + "/" + strName;
-        const std::string strTarget = p_strTo + "/" + strName;
-        struct stat st;
-        if (stat(strSource.c_str(), &st) != 0) continue;
-        if (S_ISDIR(st.st_mode))
-            copyTree(strSource, strTarget);
-        else
-            writeHostFile(strTarget, readHostFile(strSource));
-    }
-    closedir(pDir);
-}
-
-void removeTree(const std::string& p_strPath) {
-    DIR* pDir = opendir(p_strPath.c_str());
-    if (pDir == nullptr) {
-        unlink(p_strPath.c_str());
-        return;
-    }
-    while (dirent* pEntry = readdir(pDir)) {
-        const std::string strName = pEntry->d_name;
-        if (strName == "." || strName == "..") continue;
-        const std::string strChild = p_strPath + "/" + strName;
-        struct stat st;
-        if (lstat(strChild.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-            removeTree(strChild);
-        else
-            unlink(strChild.c_str());
-    }
-    closedir(pDir);
-    rmdir(p_strPath.c_str());
-}
 
 // video.ini: "stream=<encoder type>,<height>" lines, "limitFramesModeId=" and
 // "limitWdr="; '#' starts a comment line.
@@ -132,15 +77,13 @@ bool profileByLabel(const std::string& p_strLabel, Profile& p_stProfile) {
 }
 
 std::string readHostFile(const std::string& p_strPath) {
-    std::ifstream in(p_strPath, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
+    std::string strContent;
+    simdevice::readWholeFile(p_strPath, strContent);
+    return strContent;
 }
 
 void writeHostFile(const std::string& p_strPath, const std::string& p_strContent) {
-    std::ofstream out(p_strPath, std::ios::binary | std::ios::trunc);
-    out << p_strContent;
+    simdevice::writeWholeFile(p_strPath, p_strContent);
 }
 
 int RecordingVideoModule::listStreamParams(std::vector<AVStreamParam>& p_vecStreams) const {
@@ -178,32 +121,16 @@ int RecordingVideoModule::isVideoBusy() const {
 }
 
 Device::Device(const Profile& p_stProfile) : m_stProfile(p_stProfile), m_objRecording(m_objVideo) {
-    const char* szTmp = getenv("TMPDIR");
-    std::string strTemplate = std::string(szTmp != nullptr && *szTmp ? szTmp : "/tmp") + "/sensordll-bench-XXXXXX";
-    std::vector<char> vecName(strTemplate.begin(), strTemplate.end());
-    vecName.push_back('\0');
-    if (mkdtemp(vecName.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    m_strRoot = vecName.data();
-    makeDirectories(m_strRoot + "/tmp");
-    makeDirectories(m_strRoot + "/mnt/mtd/code/config_file");
-    makeDirectories(m_strRoot + "/mnt/mtd/log");
-
-    DeviceRoot::setRoot(m_strRoot);
-    hostsim::reset();
-    hostsim::setWaitScale(0.0);
-    ispsim::reset();
+    const std::string strDevices = SENSORDLL_DEVICES_DIR;
+    const std::string strProfile = strDevices + "/" + m_stProfile.device;
+    std::string strError;
+    if (!simdevice::createTemporaryRoot("sensordll-bench", "/tmp", m_strRoot, strError) ||
+        !simdevice::makeCameraDirectories(m_strRoot, strError))
+        throw std::runtime_error(strError);
+    simdevice::enterRoot(m_strRoot);
     installIspObserver();
     setControlFile(hostPath(kControlFile));
-
-    const std::string strDevices = SENSORDLL_DEVICES_DIR;
-    copyTree(strDevices + "/common", m_strRoot);
-    const std::string strProfile = strDevices + "/" + m_stProfile.device;
-    copyTree(strProfile + "/root", m_strRoot);
-    for (int nChannel = 1; nChannel <= 2; ++nChannel) {
-        const std::string strIsp = strProfile + "/isp/sensor-ch" + std::to_string(nChannel) + ".xml";
-        if (access(strIsp.c_str(), R_OK) == 0 && !ispsim::setProfileFromFile(nChannel - 1, strIsp))
-            throw std::runtime_error("bad ISP profile " + strIsp);
-    }
+    if (!simdevice::installProfile(strDevices, strProfile, m_strRoot, strError)) throw std::runtime_error(strError);
     configureVideo(strProfile + "/video.ini", m_objVideo);
 
     MachineInfo objInfo;
@@ -222,10 +149,8 @@ Device::Device(const Profile& p_stProfile) : m_stProfile(p_stProfile), m_objReco
 Device::~Device() {
     dropSteady();
     setControlFile("");
-    DeviceRoot::setRoot("");
-    hostsim::reset();
-    ispsim::reset();
-    removeTree(m_strRoot);
+    simdevice::leaveRoot();
+    simdevice::removeTree(m_strRoot);
 }
 
 std::string Device::hostPath(const std::string& p_strCameraPath) const {

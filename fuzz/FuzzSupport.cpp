@@ -1,22 +1,14 @@
 // Device roots and small helpers for the fuzz targets.
 #include "FuzzSupport.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <fstream>
-#include <sstream>
-
-#include "DeviceRoot.h"
-#include "HostSimulation.h"
-#include "IspSimulation.h"
 #include "MachineInfo.h"
 #include "SensorFile.h"
+#include "SimulatedDevice.h"
 #include "sensor.h"
 
 namespace fuzzsupport {
@@ -24,73 +16,15 @@ namespace {
 
 std::string g_strRoot;
 
-void makeDirectories(const std::string& p_strPath) {
-    std::string strPartial;
-    std::stringstream stream(p_strPath);
-    std::string strPiece;
-    if (!p_strPath.empty() && p_strPath[0] == '/') strPartial = "/";
-    while (std::getline(stream, strPiece, '/')) {
-        if (strPiece.empty()) continue;
-        strPartial += strPiece + "/";
-        if (mkdir(strPartial.c_str(), 0755) != 0 && errno != EEXIST) {
-            fprintf(stderr, "cannot create %s\n", strPartial.c_str());
-            abort();
-        }
-    }
-}
-
-void removeTree(const std::string& p_strPath) {
-    DIR* pDir = opendir(p_strPath.c_str());
-    if (pDir == nullptr) {
-        unlink(p_strPath.c_str());
-        return;
-    }
-    while (dirent* pEntry = readdir(pDir)) {
-        const std::string strName = pEntry->d_name;
-        if (strName == "." || strName == "..") continue;
-        const std::string strChild = p_strPath + "/" + strName;
-        struct stat st;
-        if (lstat(strChild.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-            removeTree(strChild);
-        else
-            unlink(strChild.c_str());
-    }
-    closedir(pDir);
-    rmdir(p_strPath.c_str());
-}
-
-void copyTree(const std::string& p_strFrom, const std::string& p_strTo) {
-    makeDirectories(p_strTo);
-    DIR* pDir = opendir(p_strFrom.c_str());
-    if (pDir == nullptr) {
-        fprintf(stderr, "cannot read %s\n", p_strFrom.c_str());
-        abort();
-    }
-    while (dirent* pEntry = readdir(pDir)) {
-        const std::string strName = pEntry->d_name;
-        if (strName == "." || strName == "..") continue;
-        const std::string strSource = p_strFrom + "/" + strName;
-        const std::string strTarget = p_strTo + "/" + strName;
-        struct stat st;
-        if (stat(strSource.c_str(), &st) != 0) continue;
-        if (S_ISDIR(st.st_mode)) {
-            copyTree(strSource, strTarget);
-        } else {
-            std::ifstream in(strSource, std::ios::binary);
-            std::ofstream out(strTarget, std::ios::binary | std::ios::trunc);
-            out << in.rdbuf();
-        }
-    }
-    closedir(pDir);
+// Ends the run on a broken precondition of the harness itself.
+void require(bool p_bDone, const std::string& p_strError) {
+    if (p_bDone) return;
+    fprintf(stderr, "%s\n", p_strError.c_str());
+    abort();
 }
 
 void removeRoot() {
-    if (!g_strRoot.empty()) removeTree(g_strRoot);
-}
-
-std::string parentOf(const std::string& p_strPath) {
-    const size_t nSlash = p_strPath.rfind('/');
-    return nSlash == std::string::npos ? std::string(".") : p_strPath.substr(0, nSlash);
+    if (!g_strRoot.empty()) simdevice::removeTree(g_strRoot);
 }
 
 }  // namespace
@@ -98,35 +32,16 @@ std::string parentOf(const std::string& p_strPath) {
 void prepareDevice(const std::string& p_strProfile) {
     // Every input rewrites files; a memory file system keeps that from
     // dominating the run.
-    const char* szTmp = getenv("TMPDIR");
-    std::string strBase = szTmp != nullptr && *szTmp ? szTmp : "/tmp";
-    if (szTmp == nullptr && access("/dev/shm", W_OK) == 0) strBase = "/dev/shm";
-    std::string strTemplate = strBase + "/sensordll-fuzz-XXXXXX";
-    std::vector<char> vecName(strTemplate.begin(), strTemplate.end());
-    vecName.push_back('\0');
-    if (mkdtemp(vecName.data()) == nullptr) {
-        perror("mkdtemp");
-        abort();
-    }
-    g_strRoot = vecName.data();
+    const std::string strFallback = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    std::string strError;
+    require(simdevice::createTemporaryRoot("sensordll-fuzz", strFallback, g_strRoot, strError) &&
+                simdevice::makeCameraDirectories(g_strRoot, strError),
+            strError);
     atexit(removeRoot);
-    makeDirectories(g_strRoot + "/tmp");
-    makeDirectories(g_strRoot + "/mnt/mtd/code/config_file");
-    makeDirectories(g_strRoot + "/mnt/mtd/log");
-    DeviceRoot::setRoot(g_strRoot);
-    hostsim::reset();
-    hostsim::setWaitScale(0.0);
-    ispsim::reset();
-
+    simdevice::enterRoot(g_strRoot);
     if (!p_strProfile.empty()) {
         const std::string strDevices = SENSORDLL_DEVICES_DIR;
-        copyTree(strDevices + "/common", g_strRoot);
-        copyTree(strDevices + "/" + p_strProfile + "/root", g_strRoot);
-        for (int nChannel = 1; nChannel <= 2; ++nChannel) {
-            const std::string strIsp =
-                strDevices + "/" + p_strProfile + "/isp/sensor-ch" + std::to_string(nChannel) + ".xml";
-            if (access(strIsp.c_str(), R_OK) == 0) ispsim::setProfileFromFile(nChannel - 1, strIsp);
-        }
+        require(simdevice::installProfile(strDevices, strDevices + "/" + p_strProfile, g_strRoot, strError), strError);
     }
 
     const int nNull = open("/dev/null", O_WRONLY);
@@ -142,10 +57,7 @@ std::string hostPath(const std::string& p_strCameraPath) {
 }
 
 void writeFile(const std::string& p_strCameraPath, const std::string& p_strContent) {
-    const std::string strPath = hostPath(p_strCameraPath);
-    makeDirectories(parentOf(strPath));
-    std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
-    out << p_strContent;
+    simdevice::writeWholeFile(hostPath(p_strCameraPath), p_strContent);
 }
 
 void writeFile(const std::string& p_strCameraPath, const uint8_t* p_pData, size_t p_nSize) {
@@ -153,10 +65,9 @@ void writeFile(const std::string& p_strCameraPath, const uint8_t* p_pData, size_
 }
 
 std::string readFile(const std::string& p_strCameraPath) {
-    std::ifstream in(hostPath(p_strCameraPath), std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
+    std::string strContent;
+    simdevice::readWholeFile(hostPath(p_strCameraPath), strContent);
+    return strContent;
 }
 
 bool fileExists(const std::string& p_strCameraPath) {

@@ -53,15 +53,7 @@ bool makeWorkingRoot(Session& p_objSession, std::string& p_strError) {
     const Options& stOptions = p_objSession.options;
     std::string strRoot;
     if (stOptions.workDir.empty()) {
-        const char* szTmp = getenv("TMPDIR");
-        std::string strTemplate = std::string(szTmp != nullptr && *szTmp ? szTmp : "/tmp") + "/sensor-sim-XXXXXX";
-        std::vector<char> vecName(strTemplate.begin(), strTemplate.end());
-        vecName.push_back('\0');
-        if (mkdtemp(vecName.data()) == nullptr) {
-            p_strError = "cannot create a working root under " + strTemplate.substr(0, strTemplate.rfind('/'));
-            return false;
-        }
-        strRoot = vecName.data();
+        if (!simdevice::createTemporaryRoot("sensor-sim", "/tmp", strRoot, p_strError)) return false;
         p_objSession.removeRootAtExit = !stOptions.keep;
     } else {
         if (!makeDirectories(stOptions.workDir)) {
@@ -91,14 +83,7 @@ bool fillWorkingRoot(Session& p_objSession, std::string& p_strError) {
         if (isDirectory(strCommon) && !copyTree(strCommon, strRoot, p_strError)) return false;
         if (!copyTree(p_objSession.profileDir + "/root", strRoot, p_strError)) return false;
     }
-    // Folders every camera has, which the controller writes into.
-    for (const char* szDir : {"/tmp", "/mnt/mtd/code/config_file", "/mnt/mtd/log"}) {
-        if (!makeDirectories(strRoot + szDir)) {
-            p_strError = "cannot create " + strRoot + szDir;
-            return false;
-        }
-    }
-    return true;
+    return simdevice::makeCameraDirectories(strRoot, p_strError);
 }
 
 bool findProfile(Session& p_objSession, std::string& p_strError) {

@@ -1,5 +1,5 @@
-// Directory helpers of the simulator: creating and copying device trees, and
-// snapshots of a working root that show which files a command wrote.
+// Snapshots of a working root that show which files a command wrote, and the
+// directory helpers they stand on.
 #ifndef SENSOR_SIM_FILE_TREE_H
 #define SENSOR_SIM_FILE_TREE_H
 
@@ -8,19 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "SimulatedDevice.h"
+
 namespace sensorsim {
 
-bool isDirectory(const std::string& p_strPath);
-bool isFile(const std::string& p_strPath);
-// Creates the directory and its parents; false when one cannot be made.
-bool makeDirectories(const std::string& p_strPath);
-// Copies the contents of a directory into another, creating it as needed.
-bool copyTree(const std::string& p_strFrom, const std::string& p_strTo, std::string& p_strError);
-void removeTree(const std::string& p_strPath);
-bool readWholeFile(const std::string& p_strPath, std::string& p_strContent);
-bool writeWholeFile(const std::string& p_strPath, const std::string& p_strContent);
-// Names of the entries of a directory, sorted; empty when it cannot be read.
-std::vector<std::string> listDirectory(const std::string& p_strPath);
+using simdevice::copyTree;
+using simdevice::isDirectory;
+using simdevice::isFile;
+using simdevice::listDirectory;
+using simdevice::makeDirectories;
+using simdevice::readWholeFile;
+using simdevice::removeTree;
+using simdevice::writeWholeFile;
 
 // What a file looked like when a snapshot was taken. Small binary stores keep
 // their bytes so that their records can be compared afterwards.
