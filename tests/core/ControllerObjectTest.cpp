@@ -1,6 +1,5 @@
 // The controller object before init: what construction leaves, the channel
 // assignment by device type, and destruction of a never-started controller.
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,33 +10,21 @@
 
 namespace {
 
-class ControllerObjectTest : public DeviceFixture {
-protected:
-    void writeMachineInfo(int p_nDeviceType) const {
-        writeFile("/mnt/mtd/code/factory_setting/machineinfo.ini",
-                  "[machine]\ndeviceType=" + std::to_string(p_nDeviceType) + "\nhardwareModel=Hi3516EV300\n");
+TEST_F(DeviceFixture, AFreshControllerIsEmptyAndItsDestructionTouchesNothing) {
+    {
+        ISensorController objController;
+        ISensorControllerTestAccess access(objController);
+        EXPECT_EQ(1, access.cameraId());
+        EXPECT_EQ(-1, access.curScheme());
+        EXPECT_EQ(1, access.paramMode());
+        EXPECT_EQ(nullptr, access.userKeyVal());
+        EXPECT_EQ(nullptr, access.keyCmdMap());
+        EXPECT_TRUE(access.threadExists());
+        EXPECT_FALSE(objController.getSensorStatus());
+        access.stateFlags() = SENSOR_STATE_INITIALISED;
+        EXPECT_TRUE(objController.getSensorStatus());
+        access.stateFlags() = 0;
     }
-};
-
-TEST_F(ControllerObjectTest, FreshControllerIsEmptyAndNotInitialised) {
-    ISensorController objController;
-    ISensorControllerTestAccess access(objController);
-    EXPECT_EQ(1, access.cameraId());
-    EXPECT_EQ(-1, access.curScheme());
-    EXPECT_EQ(1, access.paramMode());
-    EXPECT_EQ(nullptr, access.userKeyVal());
-    EXPECT_EQ(nullptr, access.keyCmdMap());
-    EXPECT_EQ(170u, access.keyCmdSum());
-    EXPECT_EQ(0u, access.stateFlags().load());
-    EXPECT_TRUE(access.threadExists());
-    EXPECT_FALSE(objController.getSensorStatus());
-    access.stateFlags() = SENSOR_STATE_INITIALISED;
-    EXPECT_TRUE(objController.getSensorStatus());
-    access.stateFlags() = 0;
-}
-
-TEST_F(ControllerObjectTest, DestroyingANeverInitialisedControllerTouchesNothing) {
-    { ISensorController objController; }
     EXPECT_TRUE(ispsim::calls().empty());
     EXPECT_TRUE(m_objVideo.notifications().empty());
 }
@@ -49,16 +36,12 @@ struct ChannelCase {
     bool expectedThermal;
 };
 
-void PrintTo(const ChannelCase& p_stCase, std::ostream* p_pOut) {
-    *p_pOut << "type" << p_stCase.deviceType << "_calls" << p_stCase.channels.size() << "_last"
-            << p_stCase.channels.back();
-}
-
-class SetChannelTest : public ControllerObjectTest, public ::testing::WithParamInterface<ChannelCase> {};
+class SetChannelTest : public DeviceFixture, public ::testing::WithParamInterface<ChannelCase> {};
 
 TEST_P(SetChannelTest, ChannelAndThermalFlagFollowTheDeviceType) {
     const ChannelCase& stCase = GetParam();
-    writeMachineInfo(stCase.deviceType);
+    writeFile("/mnt/mtd/code/factory_setting/machineinfo.ini",
+              "[machine]\ndeviceType=" + std::to_string(stCase.deviceType) + "\nhardwareModel=Hi3516EV300\n");
     ISensorController objController;
     ISensorControllerTestAccess access(objController);
     for (int nChannel : stCase.channels) objController.setChannelID(nChannel);

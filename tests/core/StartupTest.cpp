@@ -3,8 +3,8 @@
 // markers, and the style flags taken from the video module.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../scheme/SchemeControllerFixture.h"
@@ -13,20 +13,7 @@
 
 namespace {
 
-bool sameRecords(const std::vector<KeyVal>& p_vecLeft, const KeyVal* p_pRight, u32 p_nCount) {
-    if (p_vecLeft.size() != p_nCount) return false;
-    return p_nCount == 0 || std::memcmp(p_vecLeft.data(), p_pRight, p_nCount * sizeof(KeyVal)) == 0;
-}
-
-size_t occurrences(const std::string& p_strText, const std::string& p_strPattern) {
-    size_t nCount = 0;
-    for (size_t nPos = p_strText.find(p_strPattern); nPos != std::string::npos;
-         nPos = p_strText.find(p_strPattern, nPos + 1))
-        ++nCount;
-    return nCount;
-}
-
-}  // namespace
+using Edits = std::vector<std::pair<u32, u32>>;
 
 class StartupTest : public SchemeControllerFixture {
 protected:
@@ -38,56 +25,59 @@ protected:
         objController.uinit();
         ispsim::clearCalls();
     }
+    bool start(int p_nChannel = 1, size_t p_nModule = 0, const std::string& p_strDetail = "") {
+        return makeController(p_nChannel).init(moduleConfig(p_nModule, p_strDetail));
+    }
+    void edit(const std::string& p_strPath, const Edits& p_vecEdits) const {
+        std::vector<KeyVal> vecRecords = readScheme(p_strPath);
+        for (const std::pair<u32, u32>& stEdit : p_vecEdits) setValue(vecRecords, stEdit.first, stEdit.second);
+        writeScheme(p_strPath, vecRecords);
+    }
     std::vector<KeyVal> factorySet(size_t p_nIndex) {
         ISensorControllerTestAccess& objAccess = access(p_nIndex);
         return std::vector<KeyVal>(objAccess.fctKeyVal(), objAccess.fctKeyVal() + objAccess.keyValSum());
     }
+    // Whether the file holds exactly these records.
+    bool holds(const std::string& p_strPath, const std::vector<KeyVal>& p_vecRecords) const {
+        return readFile(p_strPath) == image(p_vecRecords);
+    }
 };
+
+const char* const kRemoveVisible = "rm -rf /mnt/mtd/code/config*/sensor1_[0-3].cfg";
 
 TEST_F(StartupTest, FirstStartCreatesEverySchemeFileFromTheFactorySet) {
     installDevice("ir-bullet");
     setDebugControl("4\n0\n");
-    ISensorController& objController = makeController(1);
-    EXPECT_TRUE(objController.init(moduleConfig()));
-
+    ASSERT_TRUE(start());
     EXPECT_NE(errorLog().find("check the sensor version,   local(0) --> libsensordll.so(8)"), std::string::npos);
-    EXPECT_EQ(hostsim::lastSystemCommand(), "rm -rf /mnt/mtd/code/config*/sensor1_[0-3].cfg");
-
+    EXPECT_EQ(hostsim::lastSystemCommand(), kRemoveVisible);
     const std::vector<KeyVal> vecFactory = factorySet(0);
     ASSERT_GT(vecFactory.size(), 5u);
     EXPECT_EQ(vecFactory[0].key, static_cast<u32>(KEY_SCHEME_MODE));
     EXPECT_EQ(valueOf(vecFactory, KEY_SCHEME_MODE), 0);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(sameRecords(readScheme(schemePath(1, i)), vecFactory.data(), vecFactory.size())) << i;
-    }
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(holds(schemePath(1, i), vecFactory)) << i;
     EXPECT_FALSE(fileExists(schemePath(1, 4)));
     EXPECT_EQ(readFile(versionPath()), std::string("\x08\x00\x00\x00", 4));
-
     int nScheme = -1;
-    EXPECT_TRUE(objController.getParamScheme(nScheme));
+    EXPECT_TRUE(controller().getParamScheme(nScheme));
     EXPECT_EQ(nScheme, 0);
-    EXPECT_TRUE(objController.getSensorStatus());
+    EXPECT_TRUE(controller().getSensorStatus());
     // The first switch has no scheme to compare with: every value is sent.
-    EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{valueOf(vecFactory, KEY_BRIGHTNESS)});
-    EXPECT_EQ(sentValues(KEY_SATURATION), std::vector<int>{valueOf(vecFactory, KEY_SATURATION)});
+    for (u32 nKey : {KEY_BRIGHTNESS, KEY_SATURATION})
+        EXPECT_EQ(sentValues(static_cast<int>(nKey)), std::vector<int>{valueOf(vecFactory, nKey)}) << nKey;
 }
 
 TEST_F(StartupTest, RestartWithFilesPresentWritesOnlyTheVersionFile) {
     installDevice("ir-bullet");
     setDebugControl("4\n0\n");
     primeFiles();
-    std::vector<KeyVal> vecScheme1 = readScheme(schemePath(1, 1));
-    setValue(vecScheme1, KEY_BRIGHTNESS, 77);
-    writeScheme(schemePath(1, 1), vecScheme1);
+    edit(schemePath(1, 1), {{KEY_BRIGHTNESS, 77}});
     for (int i = 0; i < 4; ++i) age(schemePath(1, i));
     age(versionPath());
-    const std::string strLogBefore = errorLog();
+    const size_t nLogBefore = errorLog().size();
     const unsigned long nCommandsBefore = hostsim::systemCommandCount();
-
-    makeController(1);
-    EXPECT_TRUE(controller(1).init(moduleConfig()));
-
-    EXPECT_EQ(occurrences(errorLog(), "check the sensor version"), occurrences(strLogBefore, "check the sensor version"));
+    EXPECT_TRUE(start());
+    EXPECT_EQ(errorLog().find("check the sensor version", nLogBefore), std::string::npos);
     EXPECT_EQ(hostsim::systemCommandCount(), nCommandsBefore);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(mtime(schemePath(1, i)), 1000) << i;
     EXPECT_NE(mtime(versionPath()), 1000);
@@ -99,23 +89,15 @@ TEST_F(StartupTest, VersionChangeRecreatesAllSixSchemeFiles) {
     setDebugControl("4\n0\n");
     const std::string strDetail = "(max_scheme=6)(isInfrared=1)(lensId=3)";
     primeFiles(1, 0, strDetail);
-    for (int i = 0; i < 6; ++i) {
-        std::vector<KeyVal> vecStored = readScheme(schemePath(1, i));
-        setValue(vecStored, KEY_BRIGHTNESS, 90 + i);
-        writeScheme(schemePath(1, i), vecStored);
-    }
+    for (u32 i = 0; i < 6; ++i) edit(schemePath(1, static_cast<int>(i)), {{KEY_BRIGHTNESS, 90 + i}});
     writeVersion(7);
-
-    makeController(1);
-    EXPECT_TRUE(controller(1).init(moduleConfig(0, strDetail)));
-
+    EXPECT_TRUE(start(1, 0, strDetail));
     EXPECT_NE(errorLog().find("local(7) --> libsensordll.so(8)"), std::string::npos);
-    EXPECT_EQ(hostsim::lastSystemCommand(), "rm -rf /mnt/mtd/code/config*/sensor1_[0-3].cfg");
+    EXPECT_EQ(hostsim::lastSystemCommand(), kRemoveVisible);
     const std::vector<KeyVal> vecFactory = factorySet(1);
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_TRUE(sameRecords(readScheme(schemePath(1, i)), vecFactory.data(), vecFactory.size())) << i;
-        EXPECT_EQ(access(1).schemeValue(static_cast<u32>(i), KEY_BRIGHTNESS), valueOf(vecFactory, KEY_BRIGHTNESS))
-            << i;
+    for (u32 i = 0; i < 6; ++i) {
+        EXPECT_TRUE(holds(schemePath(1, static_cast<int>(i)), vecFactory)) << i;
+        EXPECT_EQ(access(1).schemeValue(i, KEY_BRIGHTNESS), valueOf(vecFactory, KEY_BRIGHTNESS)) << i;
     }
     EXPECT_EQ(readFile(versionPath()), std::string("\x08\x00\x00\x00", 4));
 }
@@ -124,53 +106,37 @@ TEST_F(StartupTest, VersionChangeOnTheThermalChannelRemovesOnlyThermalFiles) {
     installDevice("thermal-dual");
     primeFiles(2, 1);
     ASSERT_TRUE(access(0).thermalChannel());
-    for (int i = 0; i < 4; ++i) ASSERT_TRUE(fileExists(thermalPath(i))) << i;
-    std::vector<KeyVal> vecMarked = readScheme(thermalPath(1));
-    ASSERT_FALSE(vecMarked.empty());
-    setValue(vecMarked, KEY_BRIGHTNESS, 99);
-    for (int i = 0; i < 4; ++i) writeScheme(thermalPath(i), vecMarked);
-    writeScheme(schemePath(1, 0), vecMarked);
+    ASSERT_TRUE(fileExists(thermalPath(3)));
+    const std::string strMarked = withValue(readFile(thermalPath(1)), KEY_BRIGHTNESS, 99);
+    for (int i = 0; i < 4; ++i) writeFile(thermalPath(i), strMarked);
+    writeFile(schemePath(1, 0), strMarked);
     writeVersion(7);
-
-    makeController(2);
-    EXPECT_TRUE(controller(1).init(moduleConfig(1)));
-
+    EXPECT_TRUE(start(2, 1));
     EXPECT_EQ(hostsim::lastSystemCommand(), "rm -rf /mnt/mtd/code/config*/sensor-thermal*.cfg");
-    const std::vector<KeyVal> vecFactory = factorySet(1);
-    ASSERT_NE(valueOf(vecFactory, KEY_BRIGHTNESS), 99);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(valueOf(readScheme(thermalPath(i)), KEY_BRIGHTNESS), valueOf(vecFactory, KEY_BRIGHTNESS)) << i;
-    EXPECT_EQ(valueOf(readScheme(schemePath(1, 0)), KEY_BRIGHTNESS), 99);
+    const int nFactory = valueOf(factorySet(1), KEY_BRIGHTNESS);
+    ASSERT_NE(nFactory, 99);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(valueOf(readFile(thermalPath(i)), KEY_BRIGHTNESS), nFactory) << i;
+    EXPECT_EQ(valueOf(readFile(schemePath(1, 0)), KEY_BRIGHTNESS), 99);
 }
 
 TEST_F(StartupTest, DayNightModeFromSchemeZeroLetsTheFirstPassChoose) {
     installDevice("ir-bullet");
     primeFiles();
-    std::vector<KeyVal> vecScheme0 = readScheme(schemePath(1, 0));
-    setValue(vecScheme0, KEY_SCHEME_MODE, 2);
-    setValue(vecScheme0, KEY_BRIGHTNESS, 10);
-    writeScheme(schemePath(1, 0), vecScheme0);
-    std::vector<KeyVal> vecScheme1 = readScheme(schemePath(1, 1));
-    setValue(vecScheme1, KEY_BRIGHTNESS, 20);
-    writeScheme(schemePath(1, 1), vecScheme1);
+    edit(schemePath(1, 0), {{KEY_SCHEME_MODE, 2}, {KEY_BRIGHTNESS, 10}});
+    edit(schemePath(1, 1), {{KEY_BRIGHTNESS, 20}});
     ispsim::setDayNightState(0, 1);
-
-    ISensorController& objController = makeController(1);
-    EXPECT_TRUE(objController.init(moduleConfig()));
-
+    ASSERT_TRUE(start());
     int nScheme = -7;
-    objController.getParamScheme(nScheme);
+    controller(1).getParamScheme(nScheme);
     EXPECT_EQ(nScheme, 1);
     // No switch to scheme 0 came first.
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{20});
-
     // The running thread (its waits are instant here) follows the day.
     ispsim::setDayNightState(0, 0);
-    for (long nPoll = 0; nPoll < 100000000L && nScheme != 0; ++nPoll) objController.getParamScheme(nScheme);
+    for (long nPoll = 0; nPoll < 100000000L && nScheme != 0; ++nPoll) controller(1).getParamScheme(nScheme);
     EXPECT_EQ(nScheme, 0);
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), (std::vector<int>{20, 10}));
-
-    objController.setParamMode(0);
+    controller(1).setParamMode(0);
     EXPECT_TRUE(access(1).dnScheme());
     EXPECT_FALSE(access(1).timingScheme());
 }
@@ -178,60 +144,38 @@ TEST_F(StartupTest, DayNightModeFromSchemeZeroLetsTheFirstPassChoose) {
 TEST_F(StartupTest, TimedModeStartsInTheSchemeWhoseWindowHoldsTheTime) {
     installDevice("ir-bullet");
     primeFiles();
-    std::vector<KeyVal> vecScheme0 = readScheme(schemePath(1, 0));
-    setValue(vecScheme0, KEY_SCHEME_MODE, 1);
-    setValue(vecScheme0, KEY_SCHEME_END_HOUR, 0);
-    writeScheme(schemePath(1, 0), vecScheme0);
-    std::vector<KeyVal> vecScheme2 = readScheme(schemePath(1, 2));
-    setValue(vecScheme2, KEY_SCHEME_START_HOUR, 12);
-    setValue(vecScheme2, KEY_SCHEME_END_HOUR, 13);
-    writeScheme(schemePath(1, 2), vecScheme2);
-    std::vector<KeyVal> vecScheme1 = readScheme(schemePath(1, 1));
-    setValue(vecScheme1, KEY_SCHEME_END_HOUR, 0);
-    writeScheme(schemePath(1, 1), vecScheme1);
+    edit(schemePath(1, 0), {{KEY_SCHEME_MODE, 1}, {KEY_SCHEME_END_HOUR, 0}});
+    edit(schemePath(1, 1), {{KEY_SCHEME_END_HOUR, 0}});
+    edit(schemePath(1, 2), {{KEY_SCHEME_START_HOUR, 12}, {KEY_SCHEME_END_HOUR, 13}});
     hostsim::setClock(12, 30);
-
-    makeController(1);
-    EXPECT_TRUE(controller(1).init(moduleConfig()));
-
+    ASSERT_TRUE(start());
     controller(1).setParamMode(0);
     EXPECT_TRUE(access(1).timingScheme());
     EXPECT_EQ(access(1).curScheme(), 2);
 }
 
+// A plate-recognition device without the infrared marker gets night
+// defaults in scheme 1; with the marker every scheme is the factory set.
 TEST_F(StartupTest, PlateRecognitionDeviceGetsTheNightDefaultsInSchemeOne) {
     installDevice("ir-bullet");
     setDeviceType(8);
-    makeController(1);
-    EXPECT_TRUE(controller().init(moduleConfig(0, "(max_scheme=4)(lensId=3)")));
-
-    EXPECT_TRUE(access().lprScheme());
-    const std::vector<KeyVal> vecFactory = factorySet(0);
-    const std::vector<KeyVal> vecNight = readScheme(schemePath(1, 1));
-    ASSERT_EQ(vecNight.size(), vecFactory.size());
-    const std::vector<std::pair<u32, int>> vecDefaults = {{KEY_DN_MODE, 0},    {KEY_MAX_SHUTTER, 18},
-                                                          {KEY_MIN_SHUTTER, 20}, {KEY_METER_AREA, 1},
-                                                          {KEY_IR_MODE, 2},    {KEY_IR_MANUAL_STRG_NEAR, 40}};
-    for (size_t i = 0; i < vecNight.size(); ++i) {
-        int nExpected = static_cast<int>(vecFactory[i].value);
-        for (const std::pair<u32, int>& stDefault : vecDefaults)
-            if (stDefault.first == vecFactory[i].key) nExpected = stDefault.second;
-        EXPECT_EQ(vecNight[i].key, vecFactory[i].key) << i;
-        EXPECT_EQ(static_cast<int>(vecNight[i].value), nExpected) << "key " << vecFactory[i].key;
+    for (const bool bInfrared : {false, true}) {
+        SCOPED_TRACE(bInfrared);
+        const size_t nIndex = m_vecControllers.size();
+        ASSERT_TRUE(start(1, 0, bInfrared ? "(max_scheme=4)(isInfrared=1)(lensId=3)" : "(max_scheme=4)(lensId=3)"));
+        EXPECT_EQ(!bInfrared, access(nIndex).lprScheme());
+        std::vector<KeyVal> vecNight = factorySet(nIndex);
+        if (!bInfrared)
+            for (const std::pair<u32, u32>& stDefault : Edits{{KEY_DN_MODE, 0}, {KEY_MAX_SHUTTER, 18},
+                                                              {KEY_MIN_SHUTTER, 20}, {KEY_METER_AREA, 1},
+                                                              {KEY_IR_MODE, 2}, {KEY_IR_MANUAL_STRG_NEAR, 40}})
+                setValue(vecNight, stDefault.first, stDefault.second);
+        EXPECT_TRUE(holds(schemePath(1, 1), vecNight));
+        for (int i : {0, 2, 3}) EXPECT_TRUE(holds(schemePath(1, i), factorySet(nIndex))) << i;
+        controller(nIndex).uinit();
+        for (int i = 0; i < 4; ++i) removeFile(schemePath(1, i));
+        removeFile(versionPath());
     }
-    for (int i : {0, 2, 3})
-        EXPECT_TRUE(sameRecords(readScheme(schemePath(1, i)), vecFactory.data(), vecFactory.size())) << i;
-}
-
-TEST_F(StartupTest, PlateRecognitionDeviceWithAnInfraredMarkerKeepsTheFactorySet) {
-    installDevice("ir-bullet");
-    setDeviceType(8);
-    makeController(1);
-    EXPECT_TRUE(controller().init(moduleConfig(0, "(max_scheme=4)(isInfrared=1)(lensId=3)")));
-
-    EXPECT_FALSE(access().lprScheme());
-    const std::vector<KeyVal> vecFactory = factorySet(0);
-    EXPECT_TRUE(sameRecords(readScheme(schemePath(1, 1)), vecFactory.data(), vecFactory.size()));
 }
 
 TEST_F(StartupTest, ShortSchemeFileLeavesFactoryValuesBeyondItsEnd) {
@@ -240,35 +184,21 @@ TEST_F(StartupTest, ShortSchemeFileLeavesFactoryValuesBeyondItsEnd) {
     std::vector<KeyVal> vecStored = readScheme(schemePath(1, 2));
     vecStored.resize(8);
     writeScheme(schemePath(1, 2), vecStored);
-
-    makeController(1);
-    EXPECT_TRUE(controller(1).init(moduleConfig()));
-
+    ASSERT_TRUE(start());
     const std::vector<KeyVal> vecFactory = factorySet(1);
-    EXPECT_TRUE(sameRecords(vecFactory, access(1).scheme(2), access(1).keyValSum()));
+    EXPECT_EQ(image(vecFactory), image(access(1).scheme(2), access(1).keyValSum()));
 }
 
-TEST_F(StartupTest, SecondInitShutsDownFirstAndStartsOneThread) {
+TEST_F(StartupTest, SecondInitRestartsAndRepeatedShutDownReleasesNothingTwice) {
     installDevice("ir-bullet");
-    ISensorController& objController = makeController(1);
-    ASSERT_TRUE(objController.init(moduleConfig()));
-    ASSERT_TRUE(objController.setParamScheme(2));
-
-    EXPECT_TRUE(objController.init(moduleConfig()));
-
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(controller().setParamScheme(2));
+    EXPECT_TRUE(controller().init(moduleConfig()));
     EXPECT_EQ(errorLog().find("m_pSensorThread->start()"), std::string::npos);
     EXPECT_EQ(access().curScheme(), 0);
-    EXPECT_TRUE(objController.getSensorStatus());
-}
-
-TEST_F(StartupTest, RepeatedShutDownReleasesNothingTwice) {
-    installDevice("ir-bullet");
-    ISensorController& objController = makeController(1);
-    ASSERT_TRUE(objController.init(moduleConfig()));
-
-    objController.uinit();
-    objController.uinit();
-
+    EXPECT_TRUE(controller().getSensorStatus());
+    controller().uinit();
+    controller().uinit();
     EXPECT_EQ(access().userKeyVal(), nullptr);
     EXPECT_EQ(access().keyCmdMap(), nullptr);
     EXPECT_EQ(access().keyValSum(), 0u);
@@ -281,24 +211,10 @@ TEST_F(StartupTest, ShutDownOfAControllerNeverStartedDoesNothing) {
     makeController(1);
     access().paramMode() = 0;
     access().curScheme() = 3;
-
     controller().uinit();
-
     EXPECT_EQ(access().paramMode(), 0);
     EXPECT_EQ(access().curScheme(), 3);
     EXPECT_FALSE(access().shutterIdle());
-}
-
-TEST_F(StartupTest, AbsentVideoModuleLeavesBothStyleFlagsSet) {
-    installDevice("ir-bullet");
-    ISensorController& objController = makeController(1);
-    objController.setVideoStreamModule(nullptr);
-    setshowBeawayFalg(false);
-
-    EXPECT_TRUE(objController.init(moduleConfig()));
-
-    EXPECT_TRUE(access().showWdr());
-    EXPECT_TRUE(getshowBeawayFalg());
 }
 
 struct DetailCase {
@@ -312,11 +228,9 @@ class StartupDetailTest : public StartupTest, public ::testing::WithParamInterfa
 
 TEST_P(StartupDetailTest, MarkersSetTheLensAndInfraredFlags) {
     installDevice("ir-bullet");
-    makeController(1);
     testing::internal::CaptureStdout();
-    controller().init(moduleConfig(0, GetParam().detail));
+    start(1, 0, GetParam().detail);
     const std::string strOut = testing::internal::GetCapturedStdout();
-
     EXPECT_EQ(access().hasLens(), GetParam().hasLens);
     EXPECT_EQ(access().limitedIrPower(), GetParam().limitedIrPower);
     EXPECT_EQ(strOut.find("#### m_bisLimitedIrPower is true!\n") != std::string::npos, GetParam().limitedIrPower);
@@ -331,60 +245,44 @@ INSTANTIATE_TEST_SUITE_P(
                       DetailCase{"LimitedInfrared", "(max_scheme=4)(isInfrared=17)(lensId=3)", true, true}),
     [](const ::testing::TestParamInfo<DetailCase>& p_stInfo) { return std::string(p_stInfo.param.name); });
 
-struct SceneCase {
+// What the video module says at start-up: a small second stream hides the
+// scene item on one hardware family, a limited-frames mode with limited WDR
+// hides WDR, and without a video module both stay shown.
+struct VideoCase {
     const char* name;
     const char* device;
-    int encoderType;
-    int height;
-    bool shown;
+    bool module;
+    int encoderType, height;
+    int modeId, limitWdr;
+    bool sceneShown, wdrShown;
 };
 
-class StartupSceneTest : public StartupTest, public ::testing::WithParamInterface<SceneCase> {};
+class StartupVideoTest : public StartupTest, public ::testing::WithParamInterface<VideoCase> {};
 
-TEST_P(StartupSceneTest, SmallEncodedStreamHidesTheSceneItemOnOneHardwareFamily) {
-    installDevice(GetParam().device);
-    m_objVideo.setStreams({AVStreamParam(1, 1080), AVStreamParam(GetParam().encoderType, GetParam().height)});
-    setshowBeawayFalg(!GetParam().shown);
-    makeController(1);
-
-    controller().init(moduleConfig());
-
-    EXPECT_EQ(getshowBeawayFalg(), GetParam().shown);
+TEST_P(StartupVideoTest, TheVideoModuleSetsTheStyleFlags) {
+    const VideoCase& stCase = GetParam();
+    installDevice(stCase.device);
+    m_objVideo.setStreams({AVStreamParam(1, 1080), AVStreamParam(stCase.encoderType, stCase.height)});
+    m_objVideo.setLimitedFrames(stCase.modeId, stCase.limitWdr);
+    setshowBeawayFalg(!stCase.sceneShown);
+    ISensorController& objController = makeController(1);
+    if (!stCase.module) objController.setVideoStreamModule(nullptr);
+    EXPECT_TRUE(objController.init(moduleConfig()));
+    EXPECT_EQ(getshowBeawayFalg(), stCase.sceneShown);
+    EXPECT_EQ(access().showWdr(), stCase.wdrShown);
 }
 
-INSTANTIATE_TEST_SUITE_P(Streams, StartupSceneTest,
-                         ::testing::Values(SceneCase{"Height240", "ir-bullet", 1, 240, false},
-                                           SceneCase{"Height255", "ir-bullet", 1, 255, false},
-                                           SceneCase{"Height256", "ir-bullet", 1, 256, true},
-                                           SceneCase{"OtherEncoder", "ir-bullet", 2, 240, true},
-                                           SceneCase{"OtherHardwareModel", "dome", 1, 240, true}),
-                         [](const ::testing::TestParamInfo<SceneCase>& p_stInfo) {
-                             return std::string(p_stInfo.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Streams, StartupVideoTest,
+    ::testing::Values(VideoCase{"Height240", "ir-bullet", true, 1, 240, 1, 0, false, true},
+                      VideoCase{"Height255", "ir-bullet", true, 1, 255, 1, 0, false, true},
+                      VideoCase{"Height256", "ir-bullet", true, 1, 256, 1, 0, true, true},
+                      VideoCase{"OtherEncoder", "ir-bullet", true, 2, 240, 1, 0, true, true},
+                      VideoCase{"OtherHardwareModel", "dome", true, 1, 240, 1, 0, true, true},
+                      VideoCase{"ModeZeroLimited", "ir-bullet", true, 1, 1080, 0, 1, true, false},
+                      VideoCase{"ModeZeroUnlimited", "ir-bullet", true, 1, 1080, 0, 0, true, true},
+                      VideoCase{"OtherModeLimited", "ir-bullet", true, 1, 1080, 1, 1, true, true},
+                      VideoCase{"NoVideoModule", "ir-bullet", false, 1, 240, 0, 1, true, true}),
+    [](const ::testing::TestParamInfo<VideoCase>& p_stInfo) { return std::string(p_stInfo.param.name); });
 
-struct LimitedFramesCase {
-    const char* name;
-    int modeId;
-    int limitWdr;
-    bool showWdr;
-};
-
-class StartupWdrTest : public StartupTest, public ::testing::WithParamInterface<LimitedFramesCase> {};
-
-TEST_P(StartupWdrTest, LimitedFramesModeWithLimitedWdrHidesWdr) {
-    installDevice("ir-bullet");
-    m_objVideo.setLimitedFrames(GetParam().modeId, GetParam().limitWdr);
-    makeController(1);
-
-    controller().init(moduleConfig());
-
-    EXPECT_EQ(access().showWdr(), GetParam().showWdr);
-}
-
-INSTANTIATE_TEST_SUITE_P(LimitedFrames, StartupWdrTest,
-                         ::testing::Values(LimitedFramesCase{"ModeZeroLimited", 0, 1, false},
-                                           LimitedFramesCase{"ModeZeroUnlimited", 0, 0, true},
-                                           LimitedFramesCase{"OtherMode", 1, 1, true}),
-                         [](const ::testing::TestParamInfo<LimitedFramesCase>& p_stInfo) {
-                             return std::string(p_stInfo.param.name);
-                         });
+}  // namespace
