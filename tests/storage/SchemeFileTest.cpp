@@ -1,10 +1,12 @@
-// Scheme and version files: the little-endian record format byte for byte,
-// short and long files, and replacement that keeps the old file whenever a
-// write fails part-way.
+// The file helpers: whole reads and truncating writes with their reports,
+// and the scheme and version files: the little-endian record format byte for
+// byte, short and long files, and replacement that keeps the old file
+// whenever a write fails part-way.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,9 +17,16 @@
 
 namespace {
 
+const char* const kStyle = "/hd1/moduleConfig/sensorConfig/style/style.xml";
 const char* const kSchemeFile = "/mnt/mtd/code/config_file/sensor1_0.cfg";
 const char* const kVersionFile = "/mnt/mtd/code/config_file/snsversion.cfg";
 const KeyVal kSentinel = {0xDEADBEEFu, 0xFEEDFACEu};
+
+std::string stdoutOf(const std::function<void()>& p_fnCall) {
+    testing::internal::CaptureStdout();
+    p_fnCall();
+    return testing::internal::GetCapturedStdout();
+}
 
 std::vector<KeyVal> makeRecords(u32 p_nCount, u32 p_nSeed) {
     std::vector<KeyVal> vecRecords;
@@ -33,159 +42,176 @@ std::string littleEndian(const std::vector<KeyVal>& p_vecRecords) {
     return strBytes;
 }
 
-bool sameRecords(const std::vector<KeyVal>& p_vecA, const std::vector<KeyVal>& p_vecB) {
-    if (p_vecA.size() != p_vecB.size()) return false;
-    for (size_t i = 0; i < p_vecA.size(); ++i)
-        if (p_vecA[i].key != p_vecB[i].key || p_vecA[i].value != p_vecB[i].value) return false;
-    return true;
-}
-
-std::string shortCountReport(u32 p_nSize, u32 p_nRecords) {
+std::string shortCountReport(size_t p_nSize, u32 p_nRecords) {
     return std::string("file_name(") + kSchemeFile + ") nSize(" + std::to_string(p_nSize) +
            ") sizeof(KeyVal) = 8, p_nKeyValNum(" + std::to_string(p_nRecords) + ")\n";
 }
 
+const char* const kShortWriteReport = "file_len == (nSize=file.write(data, file_len))   ~~~Assertion failed.\n";
+
+std::string openReport(const std::string& p_strCall, const std::string& p_strPath) {
+    return p_strCall + "   ~~~Assertion failed.\n\033[0m\033[0m\033[31mfile_name(" + p_strPath + ")";
+}
+
+class FileIoTest : public DeviceFixture {};
+
+TEST_F(FileIoTest, LengthOfMissingFileIsReportedWithoutLineEnd) {
+    writeFile(kStyle, std::string(123, 'a'));
+    EXPECT_EQ(123, getFileLen(kStyle));
+    INT64 nLength = 0;
+    const std::string strStdout = stdoutOf([&] { nLength = getFileLen("/hd1/none.xml"); });
+    EXPECT_EQ(-1, nLength);
+    EXPECT_NE(std::string::npos, strStdout.find(openReport("file.open(file_name)", "/hd1/none.xml") + "\033[0m"))
+        << strStdout;
+}
+
+TEST_F(FileIoTest, LoadReadsExactlyTheAskedLengthAndFailsSilently) {
+    writeFile(kStyle, "<style/>");
+    char szData[16] = {0};
+    EXPECT_EQ(8, loadFromFile(kStyle, szData, 8));
+    EXPECT_STREQ("<style/>", szData);
+    EXPECT_EQ(-1, loadFromFile(kStyle, szData, 9));
+    szData[0] = 'x';
+    const std::string strStdout = stdoutOf([&] {
+        EXPECT_EQ(-1, loadFromFile("/hd1/none.xml", szData, 4));
+        EXPECT_EQ(-1, loadFromFile(kStyle, szData, -1));
+    });
+    EXPECT_EQ("", strStdout);
+    EXPECT_EQ('x', szData[0]);
+}
+
+TEST_F(FileIoTest, LoadTracesTheFileInGreyAtDebugLevel) {
+    writeFile(kStyle, "<style/>");
+    setDebugControl("6\n");
+    char szData[8];
+    const std::string strStdout = stdoutOf([&] { EXPECT_EQ(8, loadFromFile(kStyle, szData, 8)); });
+    EXPECT_EQ(0u, strStdout.find("\033[0m\033[37m[sensor dbg] file:SensorFileIo.cpp fun:loadFromFile line:"));
+    const std::string strTail = std::string("\nopen file:") + kStyle + "\n\033[0m";
+    ASSERT_GE(strStdout.size(), strTail.size());
+    EXPECT_EQ(strTail, strStdout.substr(strStdout.size() - strTail.size()));
+}
+
+TEST_F(FileIoTest, SaveTruncatesAndReportsShortWritesAndMissingDirectories) {
+    std::string strName = kStyle;
+    char szData[] = "0123456789";
+    writeFile(kStyle, std::string(100, 'z'));
+    EXPECT_EQ(10, saveToFile(&strName[0], szData, 10));
+    EXPECT_EQ("0123456789", readFile(kStyle));
+
+    hostsim::failWritesAfter(3);
+    std::string strStdout = stdoutOf([&] { EXPECT_EQ(3, saveToFile(&strName[0], szData, 10)); });
+    EXPECT_NE(std::string::npos,
+              strStdout.find(std::string(kShortWriteReport) + "\033[0m\033[0m\033[31mfile_len(10)\n\033[0m"))
+        << strStdout;
+    EXPECT_EQ("012", readFile(kStyle));
+    hostsim::failWritesAfter(-1);
+
+    std::string strMissing = "/hd1/missing/style.xml";
+    strStdout = stdoutOf([&] { EXPECT_EQ(0, saveToFile(&strMissing[0], szData, 3)); });
+    EXPECT_NE(std::string::npos,
+              strStdout.find(openReport("file.open(file_name, ZTFile::modeWrite | ZTFile::modeTruncate)", strMissing) +
+                             "\n\033[0m"));
+    EXPECT_NE(std::string::npos, strStdout.find("file_len(3)\n"));
+}
+
 class SchemeFileTest : public DeviceFixture {
 protected:
-    int writeScheme(std::vector<KeyVal>& p_vecRecords) {
-        std::string strName = kSchemeFile;
+    int writeScheme(std::vector<KeyVal> p_vecRecords, const char* p_szPath = kSchemeFile) {
+        std::string strName = p_szPath;
         return keyValToFile(&strName[0], p_vecRecords.data(), static_cast<u32>(p_vecRecords.size()));
     }
-
-    // Reads p_nRecords records into an array of p_nRecords + 1 sentinels, so
-    // that a read past the caller's records shows in the last one.
-    std::vector<KeyVal> readScheme(u32 p_nRecords, std::string& p_strStdout, int& p_nResult) {
-        std::vector<KeyVal> vecRecords(p_nRecords + 1, kSentinel);
-        std::string strName = kSchemeFile;
-        testing::internal::CaptureStdout();
-        p_nResult = keyValFromFile(&strName[0], vecRecords.data(), p_nRecords);
-        p_strStdout = testing::internal::GetCapturedStdout();
-        EXPECT_EQ(kSentinel.key, vecRecords.back().key) << "read past the caller's records";
-        vecRecords.pop_back();
-        return vecRecords;
-    }
-
     bool temporaryLeft(const std::string& p_strTarget) const { return fileExists(p_strTarget + ".tmp"); }
+
+    // Every possible point at which the flash fills up: the old file stays
+    // whole, no temporary is left and the caller hears of the failure.
+    void expectEveryCutKeepsTheOldFile(const char* p_szPath, size_t p_nBytes, const std::function<int()>& p_fnWrite,
+                                       const std::function<std::string(size_t)>& p_fnReport) {
+        const std::string strOld = readFile(p_szPath);
+        for (size_t nBudget = 0; nBudget < p_nBytes; ++nBudget) {
+            SCOPED_TRACE("budget " + std::to_string(nBudget));
+            hostsim::failWritesAfter(static_cast<long long>(nBudget));
+            int nResult = 0;
+            const std::string strStdout = stdoutOf([&] { nResult = p_fnWrite(); });
+            ASSERT_EQ(-1, nResult);
+            ASSERT_EQ(strOld, readFile(p_szPath));
+            ASSERT_FALSE(temporaryLeft(p_szPath));
+            ASSERT_NE(std::string::npos, strStdout.find(p_fnReport(nBudget))) << strStdout;
+        }
+        hostsim::failWritesAfter(static_cast<long long>(p_nBytes));
+        EXPECT_EQ(0, p_fnWrite());
+    }
 };
 
+// 165 records span several of the chunks the records move in.
 TEST_F(SchemeFileTest, RecordsAreStoredLittleEndianWithoutHeader) {
-    std::vector<KeyVal> vecRecords = {{0x01020304u, 0xA0B0C0D0u}, {34, 60}};
-    EXPECT_EQ(0, writeScheme(vecRecords));
-    const std::string strExpected("\x04\x03\x02\x01\xD0\xC0\xB0\xA0\x22\x00\x00\x00\x3C\x00\x00\x00", 16);
-    EXPECT_EQ(strExpected, readFile(kSchemeFile));
+    EXPECT_EQ(0, writeScheme({{0x01020304u, 0xA0B0C0D0u}, {34, 60}}));
+    EXPECT_EQ(std::string("\x04\x03\x02\x01\xD0\xC0\xB0\xA0\x22\x00\x00\x00\x3C\x00\x00\x00", 16),
+              readFile(kSchemeFile));
     EXPECT_FALSE(temporaryLeft(kSchemeFile));
+    EXPECT_EQ(0, writeScheme(makeRecords(165, 7)));
+    EXPECT_EQ(littleEndian(makeRecords(165, 7)), readFile(kSchemeFile));
 }
 
-// 165 records span several of the chunks the records move in; on a
-// big-endian host the round trip also checks the decoding.
-TEST_F(SchemeFileTest, FullSchemeRoundTrips) {
-    std::vector<KeyVal> vecRecords = makeRecords(165, 7);
-    ASSERT_EQ(0, writeScheme(vecRecords));
-    EXPECT_EQ(littleEndian(vecRecords), readFile(kSchemeFile));
-    std::string strStdout;
-    int nResult = -1;
-    EXPECT_TRUE(sameRecords(vecRecords, readScheme(165, strStdout, nResult)));
-    EXPECT_EQ(0, nResult);
-    EXPECT_EQ("", strStdout);
-}
-
-TEST_F(SchemeFileTest, ShortFileReportsCountAndKeepsTheRest) {
-    const std::vector<KeyVal> vecStored = makeRecords(70, 1);
-    const std::string strBytes = littleEndian(vecStored);
-    writeFile(kSchemeFile, strBytes.substr(0, strBytes.size() - 8));
-
-    std::string strStdout;
-    int nResult = -1;
-    const std::vector<KeyVal> vecRead = readScheme(70, strStdout, nResult);
-    EXPECT_EQ(0, nResult);
-    EXPECT_TRUE(sameRecords(std::vector<KeyVal>(vecStored.begin(), vecStored.end() - 1),
-                            std::vector<KeyVal>(vecRead.begin(), vecRead.end() - 1)));
-    EXPECT_EQ(kSentinel.key, vecRead.back().key);
-    EXPECT_EQ(kSentinel.value, vecRead.back().value);
-    EXPECT_NE(std::string::npos, strStdout.find("nSize == sizeof(KeyVal)*p_nKeyValNum   ~~~Assertion failed.\n"));
-    EXPECT_NE(std::string::npos, strStdout.find(shortCountReport(552, 70)));
-}
-
-TEST_F(SchemeFileTest, TornLastRecordIsLeftUnchanged) {
-    const std::vector<KeyVal> vecStored = makeRecords(3, 1);
-    writeFile(kSchemeFile, littleEndian(vecStored).substr(0, 21));
-    std::string strStdout;
-    int nResult = -1;
-    const std::vector<KeyVal> vecRead = readScheme(3, strStdout, nResult);
-    EXPECT_EQ(vecStored[1].value, vecRead[1].value);
-    EXPECT_EQ(kSentinel.key, vecRead[2].key);
-    EXPECT_EQ(kSentinel.value, vecRead[2].value);
-    EXPECT_NE(std::string::npos, strStdout.find(shortCountReport(21, 3)));
-}
-
-TEST_F(SchemeFileTest, MissingFileReportsAndReturnsZero) {
-    std::string strStdout;
-    int nResult = -1;
-    const std::vector<KeyVal> vecRead = readScheme(4, strStdout, nResult);
-    EXPECT_EQ(0, nResult);
-    for (const KeyVal& record : vecRead) EXPECT_EQ(kSentinel.key, record.key);
-    EXPECT_NE(std::string::npos,
-              strStdout.find(std::string("file.open(file_name)   ~~~Assertion failed.\n\033[0m\033[0m\033[31mfile_name(") +
-                             kSchemeFile + ")\n\033[0m"));
-    EXPECT_NE(std::string::npos, strStdout.find(shortCountReport(0, 4)));
-    EXPECT_NE(std::string::npos, readFile("/mnt/mtd/log/SensorError.log").find("file.open(file_name)"));
-}
-
-TEST_F(SchemeFileTest, LongerFileReadsOnlyTheCallersRecords) {
-    const std::vector<KeyVal> vecStored = makeRecords(6, 3);
-    writeFile(kSchemeFile, littleEndian(vecStored));
-    std::string strStdout;
-    int nResult = -1;
-    const std::vector<KeyVal> vecRead = readScheme(4, strStdout, nResult);
-    EXPECT_EQ(0, nResult);
-    EXPECT_TRUE(sameRecords(std::vector<KeyVal>(vecStored.begin(), vecStored.begin() + 4), vecRead));
-    EXPECT_EQ("", strStdout);
-}
-
-// Every possible point at which the flash fills up: the old file stays whole,
-// no temporary is left behind and the caller hears of the failure.
-TEST_F(SchemeFileTest, FailedWriteAtAnyByteKeepsTheOldFile) {
-    std::vector<KeyVal> vecOld = makeRecords(70, 100);
-    ASSERT_EQ(0, writeScheme(vecOld));
-    const std::string strOld = readFile(kSchemeFile);
-    std::vector<KeyVal> vecNew = makeRecords(70, 900);
-
-    for (u32 nBudget = 0; nBudget < strOld.size(); ++nBudget) {
-        hostsim::failWritesAfter(nBudget);
-        testing::internal::CaptureStdout();
-        const int nResult = writeScheme(vecNew);
-        const std::string strStdout = testing::internal::GetCapturedStdout();
-        ASSERT_EQ(-1, nResult) << "budget " << nBudget;
-        ASSERT_EQ(strOld, readFile(kSchemeFile)) << "budget " << nBudget;
-        ASSERT_FALSE(temporaryLeft(kSchemeFile)) << "budget " << nBudget;
-        ASSERT_NE(std::string::npos, strStdout.find("nSize(" + std::to_string(nBudget) +
-                                                    ") sizeof(KeyVal) = 8, p_nKeyValNum(70)\n"))
-            << strStdout;
+// Reads into an array of sentinels one longer than asked: the whole records
+// of the file arrive, a torn or missing one leaves its sentinel, and nothing
+// past the caller's records is touched. A short file is reported.
+TEST_F(SchemeFileTest, ReadsTheWholeRecordsTheFileHolds) {
+    const struct {
+        const char* szName;
+        int nStored;  // -1: no file
+        size_t nCut;  // bytes missing at the end
+        u32 nAsked;
+        u32 nWhole;
+    } aCases[] = {{"FullScheme", 165, 0, 165, 165}, {"LongerFile", 6, 0, 4, 4}, {"ShortFile", 70, 8, 70, 69},
+                  {"TornLastRecord", 3, 3, 3, 2},   {"EmptyFile", 0, 0, 3, 0},  {"MissingFile", -1, 0, 4, 0}};
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.szName);
+        removeFile(kSchemeFile);
+        const std::vector<KeyVal> vecStored = makeRecords(c.nStored < 0 ? 0 : static_cast<u32>(c.nStored), 3);
+        const std::string strBytes = littleEndian(vecStored).substr(0, vecStored.size() * 8 - c.nCut);
+        if (c.nStored >= 0) writeFile(kSchemeFile, strBytes);
+        std::vector<KeyVal> vecRead(c.nAsked + 1, kSentinel);
+        std::string strName = kSchemeFile;
+        int nResult = -1;
+        const std::string strStdout =
+            stdoutOf([&] { nResult = keyValFromFile(&strName[0], vecRead.data(), c.nAsked); });
+        EXPECT_EQ(0, nResult);
+        for (u32 i = 0; i <= c.nAsked; ++i) {
+            const KeyVal stExpected = i < c.nWhole ? vecStored[i] : kSentinel;
+            EXPECT_EQ(stExpected.key, vecRead[i].key) << "record " << i;
+            EXPECT_EQ(stExpected.value, vecRead[i].value) << "record " << i;
+        }
+        if (strBytes.size() >= c.nAsked * 8u) {
+            EXPECT_EQ("", strStdout);
+        } else {
+            EXPECT_NE(std::string::npos, strStdout.find("nSize == sizeof(KeyVal)*p_nKeyValNum   ~~~Assertion failed.\n"))
+                << strStdout;
+            EXPECT_NE(std::string::npos, strStdout.find(shortCountReport(strBytes.size(), c.nAsked))) << strStdout;
+        }
+        if (c.nStored < 0) {
+            EXPECT_NE(std::string::npos, strStdout.find(openReport("file.open(file_name)", kSchemeFile) + "\n\033[0m"));
+            EXPECT_NE(std::string::npos, readFile("/mnt/mtd/log/SensorError.log").find("file.open(file_name)"));
+        }
     }
-    hostsim::failWritesAfter(static_cast<long long>(strOld.size()));
-    EXPECT_EQ(0, writeScheme(vecNew));
-    EXPECT_EQ(littleEndian(vecNew), readFile(kSchemeFile));
 }
 
-TEST_F(SchemeFileTest, OpenFailureReportsAndFails) {
-    std::vector<KeyVal> vecRecords = makeRecords(2, 1);
-    std::string strName = "/mnt/mtd/code/missing_dir/sensor1_0.cfg";
-    testing::internal::CaptureStdout();
-    const int nResult = keyValToFile(&strName[0], vecRecords.data(), 2);
-    const std::string strStdout = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(-1, nResult);
+TEST_F(SchemeFileTest, FailedWriteAtAnyByteKeepsTheOldFile) {
+    ASSERT_EQ(0, writeScheme(makeRecords(70, 100)));
+    expectEveryCutKeepsTheOldFile(
+        kSchemeFile, 560, [&] { return writeScheme(makeRecords(70, 900)); },
+        [](size_t n) { return "nSize(" + std::to_string(n) + ") sizeof(KeyVal) = 8, p_nKeyValNum(70)\n"; });
+    EXPECT_EQ(littleEndian(makeRecords(70, 900)), readFile(kSchemeFile));
+}
+
+TEST_F(SchemeFileTest, FailedOpenOrRenameFailsAndLeavesNoTemporary) {
+    const char* const szMissing = "/mnt/mtd/code/missing_dir/sensor1_0.cfg";
+    std::string strStdout = stdoutOf([&] { EXPECT_EQ(-1, writeScheme(makeRecords(2, 1), szMissing)); });
     EXPECT_NE(std::string::npos,
-              strStdout.find("file.open(file_name, ZTFile::modeWrite | ZTFile::modeTruncate)   ~~~Assertion failed.\n"
-                             "\033[0m\033[0m\033[31mfile_name(/mnt/mtd/code/missing_dir/sensor1_0.cfg)\n"));
-}
+              strStdout.find(openReport("file.open(file_name, ZTFile::modeWrite | ZTFile::modeTruncate)", szMissing) +
+                             "\n"));
 
-TEST_F(SchemeFileTest, FailedRenameRemovesTheTemporary) {
     ASSERT_EQ(0, mkdir(hostPath(kSchemeFile).c_str(), 0755));
-    std::vector<KeyVal> vecRecords = makeRecords(2, 1);
-    testing::internal::CaptureStdout();
-    const int nResult = writeScheme(vecRecords);
-    const std::string strStdout = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(-1, nResult);
+    strStdout = stdoutOf([&] { EXPECT_EQ(-1, writeScheme(makeRecords(2, 1))); });
     EXPECT_NE(std::string::npos,
               strStdout.find("0 == renameCameraFile(m_strTemporary, m_strTarget)   ~~~Assertion failed.\n"));
     EXPECT_FALSE(temporaryLeft(kSchemeFile));
@@ -193,62 +219,36 @@ TEST_F(SchemeFileTest, FailedRenameRemovesTheTemporary) {
 
 TEST_F(SchemeFileTest, LeftoverTemporaryIsReplacedAndRemoved) {
     writeFile(std::string(kSchemeFile) + ".tmp", "torn");
-    std::vector<KeyVal> vecRecords = makeRecords(3, 5);
-    EXPECT_EQ(0, writeScheme(vecRecords));
-    EXPECT_EQ(littleEndian(vecRecords), readFile(kSchemeFile));
+    EXPECT_EQ(0, writeScheme(makeRecords(3, 5)));
+    EXPECT_EQ(littleEndian(makeRecords(3, 5)), readFile(kSchemeFile));
     EXPECT_FALSE(temporaryLeft(kSchemeFile));
 }
 
 class VersionFileTest : public SchemeFileTest {};
 
-TEST_F(VersionFileTest, MissingFileFails) {
+TEST_F(VersionFileTest, MissingOrShortFileFailsAndLeavesTheVersion) {
     u32 nVersion = 77;
     EXPECT_EQ(-1, getVersion(&nVersion));
-    EXPECT_EQ(77u, nVersion);
-}
-
-TEST_F(VersionFileTest, TwoByteFileFailsAndLeavesTheVersion) {
     writeBytes(kVersionFile, {0x01, 0x02});
-    u32 nVersion = 77;
     EXPECT_EQ(-1, getVersion(&nVersion));
     EXPECT_EQ(77u, nVersion);
 }
 
-TEST_F(VersionFileTest, LongerFileGivesItsFirstFourBytes) {
+TEST_F(VersionFileTest, ReadsTheFirstFourBytesAndWritesExactlyFour) {
     writeBytes(kVersionFile, {0x04, 0x03, 0x02, 0x01, 0xFF, 0xFF, 0xFF, 0xFF});
     u32 nVersion = 0;
     EXPECT_EQ(0, getVersion(&nVersion));
     EXPECT_EQ(0x01020304u, nVersion);
-}
-
-TEST_F(VersionFileTest, SetWritesExactlyFourLittleEndianBytes) {
-    writeBytes(kVersionFile, {9, 9, 9, 9, 9, 9, 9, 9});
     EXPECT_EQ(0, setVersion(0x11223344u));
     EXPECT_EQ(std::string("\x44\x33\x22\x11", 4), readFile(kVersionFile));
     EXPECT_FALSE(temporaryLeft(kVersionFile));
-    u32 nVersion = 0;
-    EXPECT_EQ(0, getVersion(&nVersion));
-    EXPECT_EQ(0x11223344u, nVersion);
 }
 
 TEST_F(VersionFileTest, FailedWriteAtAnyByteKeepsTheOldVersion) {
     ASSERT_EQ(0, setVersion(5));
-    const std::string strOld = readFile(kVersionFile);
-    for (long long nBudget = 0; nBudget < 4; ++nBudget) {
-        hostsim::failWritesAfter(nBudget);
-        testing::internal::CaptureStdout();
-        const int nResult = setVersion(6);
-        const std::string strStdout = testing::internal::GetCapturedStdout();
-        EXPECT_EQ(-1, nResult) << "budget " << nBudget;
-        EXPECT_EQ(strOld, readFile(kVersionFile)) << "budget " << nBudget;
-        EXPECT_FALSE(temporaryLeft(kVersionFile)) << "budget " << nBudget;
-        EXPECT_NE(std::string::npos,
-                  strStdout.find("file_len == (nSize=file.write(data, file_len))   ~~~Assertion failed.\n"
-                                 "\033[0m\033[0m\033[31mfile_len(4)\n"))
-            << strStdout;
-    }
-    hostsim::failWritesAfter(4);
-    EXPECT_EQ(0, setVersion(6));
+    expectEveryCutKeepsTheOldFile(kVersionFile, 4, [] { return setVersion(6); }, [](size_t) {
+        return std::string(kShortWriteReport) + "\033[0m\033[0m\033[31mfile_len(4)\n";
+    });
     EXPECT_EQ(std::string("\x06\x00\x00\x00", 4), readFile(kVersionFile));
 }
 
