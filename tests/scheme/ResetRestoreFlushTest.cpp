@@ -2,30 +2,31 @@
 // values, the factory reset and the sensor check, on a started controller.
 #include <gtest/gtest.h>
 
-#include "SchemeControllerFixture.h"
 #include "HostSimulation.h"
 #include "IspSimulation.h"
+#include "SchemeControllerFixture.h"
 
 class StartedControllerTest : public SchemeControllerFixture {
 protected:
     void start(const std::string& p_strDetail = "") {
         installDevice("ir-bullet");
-        ISensorController& objController = makeController(1);
-        ASSERT_TRUE(objController.init(moduleConfig(0, p_strDetail)));
+        ASSERT_TRUE(makeController(1).init(moduleConfig(0, p_strDetail)));
         ispsim::clearCalls();
     }
     std::vector<KeyVal> factorySet() {
         return std::vector<KeyVal>(access().fctKeyVal(), access().fctKeyVal() + access().keyValSum());
     }
+    static std::vector<int> setCommands() {
+        std::vector<int> vecCommands;
+        for (const ispsim::Call& stCall : ispsim::calls())
+            if (stCall.option == IA_CMD_OPT_SET) vecCommands.push_back(stCall.cmd);
+        return vecCommands;
+    }
 };
 
 struct FlushCase {
     const char* name;
-    int startHour;
-    int startMin;
-    int endHour;
-    int endMin;
-    int result;
+    int startHour, startMin, endHour, endMin, result;
 };
 
 class FlushRefusalTest : public StartedControllerTest, public ::testing::WithParamInterface<FlushCase> {};
@@ -35,13 +36,12 @@ TEST_P(FlushRefusalTest, InvalidWindowIsRefusedAndNothingWritten) {
     const std::string strBefore = readFile(schemePath(1, 0));
     age(schemePath(1, 0));
     ASSERT_EQ(controller().setParameter(KEY_BRIGHTNESS, 66, true), SNS_SUCCESS);
-    controller().setParameter(KEY_SCHEME_START_HOUR, GetParam().startHour, true);
-    controller().setParameter(KEY_SCHEME_START_MIN, GetParam().startMin, true);
-    controller().setParameter(KEY_SCHEME_END_HOUR, GetParam().endHour, true);
-    controller().setParameter(KEY_SCHEME_END_MIN, GetParam().endMin, true);
+    const FlushCase& c = GetParam();
+    const int anKeys[] = {KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN, KEY_SCHEME_END_HOUR, KEY_SCHEME_END_MIN};
+    const int anValues[] = {c.startHour, c.startMin, c.endHour, c.endMin};
+    for (int i = 0; i < 4; ++i) controller().setParameter(anKeys[i], anValues[i], true);
 
-    EXPECT_EQ(controller().flush(), GetParam().result);
-
+    EXPECT_EQ(controller().flush(), c.result);
     EXPECT_EQ(mtime(schemePath(1, 0)), 1000);
     EXPECT_EQ(readFile(schemePath(1, 0)), strBefore);
     EXPECT_EQ(access().schemeValue(0, KEY_BRIGHTNESS), 66);
@@ -51,53 +51,37 @@ INSTANTIATE_TEST_SUITE_P(Windows, FlushRefusalTest,
                          ::testing::Values(FlushCase{"StartAfterMidnight", 24, 1, 24, 30, 505},
                                            FlushCase{"EndAfterMidnight", 0, 0, 25, 0, 506},
                                            FlushCase{"Wrapped", 18, 0, 8, 0, 507}),
-                         [](const ::testing::TestParamInfo<FlushCase>& p_stInfo) {
-                             return std::string(p_stInfo.param.name);
-                         });
+                         [](const ::testing::TestParamInfo<FlushCase>& p_stInfo) { return std::string(p_stInfo.param.name); });
 
-TEST_F(StartedControllerTest, FlushWritesTheCurrentScheme) {
+TEST_F(StartedControllerTest, FlushWritesTheCurrentSchemeOnlyAndNothingForTheFactorySet) {
     start();
     ASSERT_TRUE(controller().setParamScheme(2));
     controller().setParameter(KEY_BRIGHTNESS, 66, true);
-
     EXPECT_EQ(controller().flush(), SNS_SUCCESS);
-
     EXPECT_EQ(valueOf(readScheme(schemePath(1, 2)), KEY_BRIGHTNESS), 66);
     EXPECT_EQ(valueOf(readScheme(schemePath(1, 0)), KEY_BRIGHTNESS), valueOf(factorySet(), KEY_BRIGHTNESS));
-}
 
-TEST_F(StartedControllerTest, FlushWithTheFactorySetCurrentWritesNothing) {
-    start();
     ASSERT_TRUE(controller().setParamScheme(4));
     for (int i = 0; i < 4; ++i) age(schemePath(1, i));
-
     EXPECT_EQ(controller().flush(), SNS_SUCCESS);
-
     for (int i = 0; i < 4; ++i) EXPECT_EQ(mtime(schemePath(1, i)), 1000) << i;
 }
 
-TEST_F(StartedControllerTest, RevertSendsBackExactlyTheChangedKey) {
+TEST_F(StartedControllerTest, RevertSendsBackExactlyTheChangedKeyAndNothingAfterAFlush) {
     start();
     const int nSaved = access().schemeValue(0, KEY_BRIGHTNESS);
     ASSERT_EQ(controller().setParameter(KEY_BRIGHTNESS, nSaved + 11, true), SNS_SUCCESS);
     ispsim::clearCalls();
-
     EXPECT_TRUE(controller().resetToLastParameters());
-
     ASSERT_EQ(ispsim::calls().size(), 1u);
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{nSaved});
     EXPECT_EQ(access().schemeValue(0, KEY_BRIGHTNESS), nSaved);
     EXPECT_EQ(access().stateFlags().load() & SENSOR_STATE_RETURNING, 0u);
-}
 
-TEST_F(StartedControllerTest, RevertAfterFlushSendsNothing) {
-    start();
     controller().setParameter(KEY_BRIGHTNESS, 71, true);
     ASSERT_EQ(controller().flush(), SNS_SUCCESS);
     ispsim::clearCalls();
-
     EXPECT_TRUE(controller().resetToLastParameters());
-
     EXPECT_TRUE(ispsim::calls().empty());
     EXPECT_EQ(access().schemeValue(0, KEY_BRIGHTNESS), 71);
 }
@@ -112,68 +96,49 @@ TEST_F(StartedControllerTest, RevertFromAShortFileSendsOnlyWhatTheFileHolds) {
     controller().setParameter(static_cast<int>(nBeyond), 3, true);
     const int nBeyondValue = access().schemeValue(0, nBeyond);
     ispsim::clearCalls();
-
     controller().resetToLastParameters();
-
     EXPECT_TRUE(ispsim::calls().empty());
     EXPECT_EQ(access().schemeValue(0, nBeyond), nBeyondValue);
 }
 
 TEST_F(StartedControllerTest, RestoreResendsTheStoredValue) {
     start();
-    const int nStored = access().schemeValue(0, KEY_BRIGHTNESS);
-
     EXPECT_EQ(controller().restore(KEY_BRIGHTNESS), SNS_SUCCESS);
-    EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{nStored});
-
+    EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{access().schemeValue(0, KEY_BRIGHTNESS)});
     EXPECT_EQ(controller().restore(9999), -1);
     EXPECT_NE(errorLog().find("restore key(9999) failed!"), std::string::npos);
 }
 
-TEST_F(StartedControllerTest, RestoreAeModeSendsFocusThenExposure) {
+struct AeCase {
+    const char* name;
+    bool hasLens, thermal;
+    int failing;  // the command the ISP refuses, 0 for none
+    bool result;
+    std::vector<int> sent;
+};
+
+class RestoreAeModeTest : public StartedControllerTest, public ::testing::WithParamInterface<AeCase> {};
+
+TEST_P(RestoreAeModeTest, SendsFocusThenExposureAsTheChannelHas) {
     start();
     ASSERT_TRUE(access().hasLens());
-
-    EXPECT_TRUE(controller().restoreAeMode());
-
-    std::vector<int> vecCommands;
-    for (const ispsim::Call& stCall : ispsim::calls()) vecCommands.push_back(stCall.cmd);
-    EXPECT_EQ(vecCommands, (std::vector<int>{KEY_AUTO_FOCUS_MODE, KEY_EXPOSE_MODE}));
+    access().hasLens() = GetParam().hasLens;
+    access().thermalChannel() = GetParam().thermal;
+    if (GetParam().failing != 0) ispsim::failCommand(0, GetParam().failing, -1);
+    EXPECT_EQ(controller().restoreAeMode(), GetParam().result);
+    EXPECT_EQ(setCommands(), GetParam().sent);
 }
 
-TEST_F(StartedControllerTest, RestoreAeModeFailsWhenTheFocusModeFails) {
-    start();
-    ispsim::failCommand(0, KEY_AUTO_FOCUS_MODE, -1);
-
-    EXPECT_FALSE(controller().restoreAeMode());
-
-    EXPECT_TRUE(ispsim::setCalls(KEY_EXPOSE_MODE).empty());
-}
-
-TEST_F(StartedControllerTest, RestoreAeModeWithoutLensOnlyExposure) {
-    start();
-    access().hasLens() = false;
-
-    EXPECT_TRUE(controller().restoreAeMode());
-
-    EXPECT_TRUE(ispsim::setCalls(KEY_AUTO_FOCUS_MODE).empty());
-    EXPECT_EQ(ispsim::setCalls(KEY_EXPOSE_MODE).size(), 1u);
-}
-
-TEST_F(StartedControllerTest, RestoreAeModeOnTheThermalChannelLeavesExposure) {
-    start();
-    access().thermalChannel() = true;
-    ispsim::failCommand(0, KEY_EXPOSE_MODE, -1);
-
-    EXPECT_TRUE(controller().restoreAeMode());
-
-    EXPECT_EQ(ispsim::setCalls(KEY_AUTO_FOCUS_MODE).size(), 1u);
-    EXPECT_TRUE(ispsim::setCalls(KEY_EXPOSE_MODE).empty());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Channels, RestoreAeModeTest,
+    ::testing::Values(AeCase{"Lens", true, false, 0, true, {KEY_AUTO_FOCUS_MODE, KEY_EXPOSE_MODE}},
+                      AeCase{"FocusModeFails", true, false, KEY_AUTO_FOCUS_MODE, false, {KEY_AUTO_FOCUS_MODE}},
+                      AeCase{"NoLens", false, false, 0, true, {KEY_EXPOSE_MODE}},
+                      AeCase{"ThermalLeavesExposure", true, true, KEY_EXPOSE_MODE, true, {KEY_AUTO_FOCUS_MODE}}),
+    [](const ::testing::TestParamInfo<AeCase>& p_stInfo) { return std::string(p_stInfo.param.name); });
 
 TEST_F(StartedControllerTest, FactoryResetLeavesSchemeZeroAndFreshFiles) {
-    const std::string strDetail = "(max_scheme=6)(isInfrared=1)(lensId=3)";
-    start(strDetail);
+    start("(max_scheme=6)(isInfrared=1)(lensId=3)");
     const std::vector<KeyVal> vecFactory = factorySet();
     for (int nScheme : {0, 5}) {
         ASSERT_TRUE(controller().setParamScheme(nScheme));
@@ -189,9 +154,7 @@ TEST_F(StartedControllerTest, FactoryResetLeavesSchemeZeroAndFreshFiles) {
     EXPECT_EQ(nScheme, 0);
     EXPECT_EQ(hostsim::lastSystemCommand(), "rm -rf /mnt/mtd/code/config*/sensor1_[0-3].cfg");
     for (int i = 0; i < 6; ++i) {
-        const std::vector<KeyVal> vecStored = readScheme(schemePath(1, i));
-        ASSERT_EQ(vecStored.size(), vecFactory.size()) << i;
-        EXPECT_EQ(std::memcmp(vecStored.data(), vecFactory.data(), vecFactory.size() * sizeof(KeyVal)), 0) << i;
+        EXPECT_EQ(readFile(schemePath(1, i)), image(vecFactory)) << i;
         EXPECT_EQ(access().schemeValue(static_cast<u32>(i), KEY_BRIGHTNESS), valueOf(vecFactory, KEY_BRIGHTNESS));
     }
     EXPECT_TRUE(controller().getSensorStatus());
@@ -213,11 +176,9 @@ TEST_P(FactoryResetConfigTest, HighDebugLevelReReadsTheModuleConfiguration) {
     ASSERT_EQ(access().sysConf().nSchemeSum, 3u);
     setDebugControl(GetParam().debugControl);
     if (GetParam().removeModuleConfig) removeFile("/hd1/moduleConfig/moduleConfig.xml");
-
     testing::internal::CaptureStdout();
     controller().resetParameters();
     testing::internal::GetCapturedStdout();
-
     EXPECT_EQ(access().sysConf().nSchemeSum, GetParam().schemeSum);
 }
 
@@ -225,9 +186,7 @@ INSTANTIATE_TEST_SUITE_P(Levels, FactoryResetConfigTest,
                          ::testing::Values(ReloadCase{"StoredConfiguration", "1\n0\n", false, 3},
                                            ReloadCase{"ReReadConfiguration", "6\n0\n", false, 4},
                                            ReloadCase{"EmptyParseKeepsStored", "6\n0\n", true, 3}),
-                         [](const ::testing::TestParamInfo<ReloadCase>& p_stInfo) {
-                             return std::string(p_stInfo.param.name);
-                         });
+                         [](const ::testing::TestParamInfo<ReloadCase>& p_stInfo) { return std::string(p_stInfo.param.name); });
 
 class SensorCheckTest : public SchemeControllerFixture {
 protected:
@@ -238,26 +197,19 @@ protected:
     }
 };
 
-TEST_F(SensorCheckTest, QueryReplacesTheTextWithTheAnswerWord) {
+TEST_F(SensorCheckTest, QueryTakesTheAnswerWordAndACommandKeepsTheText) {
     std::string strText = "(5,2,0)";
-
     EXPECT_EQ(controller().SensorCheck(strText), SNS_SUCCESS);
-
     const std::vector<ispsim::Call> vecCalls = ispsim::calls();
     ASSERT_EQ(vecCalls.size(), 1u);
     EXPECT_EQ(vecCalls[0].cmd, IA_CMD_SENSOR_CHECK);
     EXPECT_EQ(vecCalls[0].option, static_cast<unsigned>(IA_CMD_OPT_GET));
-    EXPECT_EQ(vecCalls[0].wordIn(0), 5);
-    EXPECT_EQ(vecCalls[0].wordIn(1), 2);
-    EXPECT_EQ(vecCalls[0].wordIn(2), 0);
+    EXPECT_EQ(std::vector<int>({vecCalls[0].wordIn(0), vecCalls[0].wordIn(1), vecCalls[0].wordIn(2)}),
+              std::vector<int>({5, 2, 0}));
     EXPECT_EQ(strText, "1");
-}
 
-TEST_F(SensorCheckTest, CommandKeepsTheText) {
-    std::string strText = "(5,1,9)";
-
+    strText = "(5,1,9)";
     EXPECT_EQ(controller().SensorCheck(strText), SNS_SUCCESS);
-
     ASSERT_EQ(ispsim::setCalls(IA_CMD_SENSOR_CHECK).size(), 1u);
     EXPECT_EQ(ispsim::setCalls(IA_CMD_SENSOR_CHECK)[0].wordIn(2), 9);
     EXPECT_EQ(strText, "(5,1,9)");
@@ -267,13 +219,10 @@ TEST_F(SensorCheckTest, ShortOrMalformedListIsRefusedAndNothingSent) {
     for (const char* szText : {"(5,2)", "", "5,2,0", "(5)(6)"}) {
         std::string strText = szText;
         testing::internal::CaptureStdout();
-        const int nStatus = controller().SensorCheck(strText);
+        EXPECT_NE(controller().SensorCheck(strText), SNS_SUCCESS) << szText;
         const std::string strOut = testing::internal::GetCapturedStdout();
-
-        EXPECT_NE(nStatus, SNS_SUCCESS) << szText;
         EXPECT_EQ(strText, szText);
-        EXPECT_NE(strOut.find(std::string("getParameters fail p_strIds = ") + szText + " \n"), std::string::npos)
-            << szText;
+        EXPECT_NE(strOut.find(std::string("getParameters fail p_strIds = ") + szText + " \n"), std::string::npos) << szText;
     }
     EXPECT_TRUE(ispsim::calls().empty());
 }

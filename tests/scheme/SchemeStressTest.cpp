@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "SchemeControllerFixture.h"
 #include "HostSimulation.h"
 #include "IspSimulation.h"
+#include "SchemeControllerFixture.h"
 
 namespace {
 
@@ -55,19 +55,23 @@ protected:
     // Scheme 0 in day/night mode; windows that the simulated clock walks
     // through: scheme 0 before 12:00, scheme 1 to 12:20, scheme 2 after.
     void prepareSchemeFiles() {
-        ISensorController& objPrimer = makeController(1);
-        ASSERT_TRUE(objPrimer.init(moduleConfig()));
-        objPrimer.uinit();
+        ASSERT_TRUE(startAndStop());
         const u32 aanWindows[3][4] = {{0, 0, 12, 0}, {12, 0, 12, 20}, {12, 20, 24, 0}};
         for (int i = 0; i < 3; ++i) {
             std::vector<KeyVal> vecScheme = readScheme(schemePath(1, i));
-            setValue(vecScheme, KEY_SCHEME_START_HOUR, aanWindows[i][0]);
-            setValue(vecScheme, KEY_SCHEME_START_MIN, aanWindows[i][1]);
-            setValue(vecScheme, KEY_SCHEME_END_HOUR, aanWindows[i][2]);
-            setValue(vecScheme, KEY_SCHEME_END_MIN, aanWindows[i][3]);
+            const u32 anKeys[] = {KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN, KEY_SCHEME_END_HOUR, KEY_SCHEME_END_MIN};
+            for (int j = 0; j < 4; ++j) setValue(vecScheme, anKeys[j], aanWindows[i][j]);
             if (i == 0) setValue(vecScheme, KEY_SCHEME_MODE, 2);
             writeScheme(schemePath(1, i), vecScheme);
         }
+    }
+    // Marks the calling thread as one of the test's and waits for the start.
+    void enroll(CallCounter& p_objCounter, std::mutex& p_objStart) {
+        {
+            std::lock_guard<std::mutex> objGuard(p_objCounter.mutex);
+            p_objCounter.testThreads.insert(std::this_thread::get_id());
+        }
+        std::lock_guard<std::mutex> objWait(p_objStart);
     }
 
     std::atomic<unsigned> m_nRevertGeneration{0};
@@ -87,7 +91,7 @@ TEST_F(SchemeStressTest, HostThreadsAndSensorThreadLoseNoUpdate) {
 
     ISensorController& objController = makeController(1);
     ASSERT_TRUE(objController.init(moduleConfig()));
-    ASSERT_TRUE(access(1).dnScheme());
+    ASSERT_TRUE(access().dnScheme());
 
     const std::array<int, 3> anOwnedKeys = {KEY_BRIGHTNESS, KEY_SATURATION, KEY_CONTRAST};
     std::vector<std::thread> vecThreads;
@@ -97,11 +101,7 @@ TEST_F(SchemeStressTest, HostThreadsAndSensorThreadLoseNoUpdate) {
 
     for (size_t nOwner = 0; nOwner < anOwnedKeys.size(); ++nOwner) {
         vecThreads.emplace_back([&, nOwner]() {
-            {
-                std::lock_guard<std::mutex> objGuard(objCounter.mutex);
-                objCounter.testThreads.insert(std::this_thread::get_id());
-            }
-            { std::lock_guard<std::mutex> objWait(objStart); }
+            enroll(objCounter, objStart);
             const int nKey = anOwnedKeys[nOwner];
             std::array<Confirmed, USER_SCHEMES> astModel;
             unsigned nLastGeneration = m_nRevertGeneration.load();
@@ -149,11 +149,7 @@ TEST_F(SchemeStressTest, HostThreadsAndSensorThreadLoseNoUpdate) {
     }
 
     vecThreads.emplace_back([&]() {
-        {
-            std::lock_guard<std::mutex> objGuard(objCounter.mutex);
-            objCounter.testThreads.insert(std::this_thread::get_id());
-        }
-        { std::lock_guard<std::mutex> objWait(objStart); }
+        enroll(objCounter, objStart);
         for (int nIteration = 0; nIteration < CHAOS_ITERATIONS_MAX && m_nOwnersRunning.load() > 0; ++nIteration) {
             ispsim::setDayNightState(0, (nIteration / 3) % 2);
             hostsim::setClock(11 + (50 + nIteration % 60) / 60, (50 + nIteration % 60) % 60);

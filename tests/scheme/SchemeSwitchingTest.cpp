@@ -4,9 +4,9 @@
 
 #include <thread>
 
-#include "SchemeControllerFixture.h"
 #include "HostSimulation.h"
 #include "IspSimulation.h"
+#include "SchemeControllerFixture.h"
 
 class SchemeSwitchingTest : public SchemeLayoutFixture {
 protected:
@@ -14,66 +14,39 @@ protected:
         SchemeLayoutFixture::SetUp();
         layOut();
     }
-    // Makes the scheme current with a first (complete) switch and forgets
-    // the ISP calls it made.
-    void startIn(int p_nScheme) {
-        controller().switch_to(p_nScheme, false);
-        ispsim::clearCalls();
-    }
 };
 
 struct WindowCase {
     const char* name;
-    int hour;
-    int minute;
-    int scheme;
-    int inSchedule;
+    int hour, minute, scheme, inSchedule;
 };
 
 class JudgeCurSchemeTest : public SchemeSwitchingTest, public ::testing::WithParamInterface<WindowCase> {};
 
 TEST_P(JudgeCurSchemeTest, LowestSchemeWhoseHalfOpenWindowHoldsTheTime) {
+    setWindow(0, 17, 0, 19, 0);
     setWindow(1, 8, 0, 18, 0);
     setWindow(2, 12, 0, 13, 0);
     setWindow(3, 22, 0, 6, 0);
     hostsim::setClock(GetParam().hour, GetParam().minute);
     int nScheme = -7;
     int nInSchedule = -7;
-
     EXPECT_EQ(controller().judgeCurScheme(nScheme, nInSchedule), SNS_SUCCESS);
-
     EXPECT_EQ(nScheme, GetParam().scheme);
     EXPECT_EQ(nInSchedule, GetParam().inSchedule);
 }
 
 INSTANTIATE_TEST_SUITE_P(Times, JudgeCurSchemeTest,
                          ::testing::Values(WindowCase{"Overlap", 12, 30, 1, 1}, WindowCase{"Start", 8, 0, 1, 1},
-                                           WindowCase{"BeforeStart", 7, 59, 0, 0}, WindowCase{"End", 18, 0, 0, 0},
+                                           WindowCase{"BeforeStart", 7, 59, 0, 0},
+                                           WindowCase{"EndIsSchemeZeroOwnWindow", 18, 0, 0, 1},
                                            WindowCase{"WrappedWindowNeverHolds", 23, 0, 0, 0},
                                            WindowCase{"EarlyMorning", 3, 0, 0, 0}),
-                         [](const ::testing::TestParamInfo<WindowCase>& p_stInfo) {
-                             return std::string(p_stInfo.param.name);
-                         });
-
-TEST_F(SchemeSwitchingTest, SchemeZeroOwnWindowTakesPart) {
-    setWindow(0, 17, 0, 19, 0);
-    setWindow(1, 8, 0, 18, 0);
-    hostsim::setClock(18, 0);
-    int nScheme = -7;
-    int nInSchedule = -7;
-
-    controller().judgeCurScheme(nScheme, nInSchedule);
-
-    EXPECT_EQ(nScheme, 0);
-    EXPECT_EQ(nInSchedule, 1);
-}
+                         [](const ::testing::TestParamInfo<WindowCase>& p_stInfo) { return std::string(p_stInfo.param.name); });
 
 struct CheckCase {
     const char* name;
-    u32 startHour;
-    u32 startMin;
-    u32 endHour;
-    u32 endMin;
+    u32 startHour, startMin, endHour, endMin;
     int result;
 };
 
@@ -82,7 +55,6 @@ class ParamCheckTest : public SchemeSwitchingTest, public ::testing::WithParamIn
 TEST_P(ParamCheckTest, CurrentSchemeWindowIsChecked) {
     startIn(2);
     setWindow(2, GetParam().startHour, GetParam().startMin, GetParam().endHour, GetParam().endMin);
-
     EXPECT_EQ(controller().paramCheck(), GetParam().result);
 }
 
@@ -90,43 +62,31 @@ INSTANTIATE_TEST_SUITE_P(Windows, ParamCheckTest,
                          ::testing::Values(CheckCase{"WholeDay", 0, 0, 24, 0, 0},
                                            CheckCase{"StartAfterMidnight", 24, 1, 24, 30, 505},
                                            CheckCase{"EndAfterMidnight", 0, 0, 25, 0, 506},
-                                           CheckCase{"Wrapped", 22, 0, 6, 0, 507},
-                                           CheckCase{"Empty", 10, 0, 10, 0, 507},
+                                           CheckCase{"Wrapped", 22, 0, 6, 0, 507}, CheckCase{"Empty", 10, 0, 10, 0, 507},
                                            CheckCase{"MinutesNotValidated", 10, 75, 11, 0, 0}),
-                         [](const ::testing::TestParamInfo<CheckCase>& p_stInfo) {
-                             return std::string(p_stInfo.param.name);
-                         });
+                         [](const ::testing::TestParamInfo<CheckCase>& p_stInfo) { return std::string(p_stInfo.param.name); });
 
-TEST_F(SchemeSwitchingTest, FirstSwitchSendsEveryRecordAndStoresIt) {
+TEST_F(SchemeSwitchingTest, FirstSwitchSendsEveryRecordThenOnlyWhatDiffers) {
     put(1, KEY_BRIGHTNESS, 61);
-
     EXPECT_EQ(controller().switch_to(1, false), SNS_SUCCESS);
-
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{61});
     EXPECT_EQ(sentValues(KEY_SATURATION), std::vector<int>{50});
     EXPECT_EQ(sentValues(KEY_IR_SWITCH), std::vector<int>{0});
     EXPECT_EQ(access().curScheme(), 1);
     EXPECT_EQ(access().lastScheme(), -1);
     EXPECT_EQ(access().stateFlags().load() & SENSOR_STATE_SWITCHING, 0u);
-}
 
-TEST_F(SchemeSwitchingTest, SwitchSendsOnlyWhatDiffersFromTheSchemeLeft) {
-    startIn(0);
-    put(1, KEY_BRIGHTNESS, 61);
-
-    controller().switch_to(1, false);
-
+    ispsim::clearCalls();
+    controller().switch_to(0, false);
     ASSERT_EQ(ispsim::calls().size(), 1u);
-    EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{61});
-    EXPECT_EQ(access().lastScheme(), 0);
-    EXPECT_EQ(access().schemeValue(0, KEY_BRIGHTNESS), 50);
+    EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{50});
+    EXPECT_EQ(access().lastScheme(), 1);
+    EXPECT_EQ(access().schemeValue(1, KEY_BRIGHTNESS), 61);
 }
 
 TEST_F(SchemeSwitchingTest, ForcedSwitchSendsEveryRecordEvenWhenUnchanged) {
     startIn(0);
-
     controller().switch_to(1, true);
-
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{50});
     EXPECT_EQ(sentValues(KEY_CONTRAST), std::vector<int>{50});
     EXPECT_EQ(access().curScheme(), 1);
@@ -135,9 +95,7 @@ TEST_F(SchemeSwitchingTest, ForcedSwitchSendsEveryRecordEvenWhenUnchanged) {
 TEST_F(SchemeSwitchingTest, PlateRecognitionSwitchSendsDayNightModeZeroAndKeepsTheScheme) {
     startIn(0);
     put(2, KEY_DN_MODE, 2);
-
     EXPECT_EQ(controller().LPR_switch_to(2), SNS_SUCCESS);
-
     EXPECT_EQ(sentValues(KEY_DN_MODE), std::vector<int>{0});
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{50});
     EXPECT_EQ(access().schemeValue(2, KEY_DN_MODE), 2);
@@ -145,69 +103,52 @@ TEST_F(SchemeSwitchingTest, PlateRecognitionSwitchSendsDayNightModeZeroAndKeepsT
     EXPECT_EQ(access().lastScheme(), 0);
 }
 
-TEST_F(SchemeSwitchingTest, SchemeOutsideTheRangeIsRefusedWithoutSwitching) {
+TEST_F(SchemeSwitchingTest, SchemeOutsideTheRangeIsRefusedAndTheFactorySetMayBeChosen) {
     startIn(1);
-
     EXPECT_FALSE(controller().setParamScheme(-1));
     EXPECT_FALSE(controller().setParamScheme(5));
     EXPECT_EQ(controller().switch_to(9, false), -1);
     EXPECT_EQ(controller().LPR_switch_to(-3), -1);
-
-    int nScheme = -7;
-    controller().getParamScheme(nScheme);
-    EXPECT_EQ(nScheme, 1);
+    EXPECT_EQ(access().curScheme(), 1);
     EXPECT_TRUE(ispsim::calls().empty());
     EXPECT_NE(errorLog().find("p_nScheme >= 0 && (u32)p_nScheme <= m_stSysConf.nSchemeSum"), std::string::npos);
-}
 
-TEST_F(SchemeSwitchingTest, FactorySetMayBeChosen) {
-    startIn(1);
     put(4, KEY_BRIGHTNESS, 33);
-
     EXPECT_TRUE(controller().setParamScheme(4));
-
-    EXPECT_EQ(access().curScheme(), 4);
+    int nScheme = -7;
+    controller().getParamScheme(nScheme);
+    EXPECT_EQ(nScheme, 4);
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{33});
 }
 
 TEST_F(SchemeSwitchingTest, ModeOutsideZeroAndOneIsReportedAndStored) {
-    EXPECT_TRUE(controller().setParamMode(5));
-    int nMode = -7;
-    controller().getParamMode(nMode);
-    EXPECT_EQ(nMode, 5);
+    for (int nSet : {5, -1}) {
+        EXPECT_TRUE(controller().setParamMode(nSet));
+        int nMode = -7;
+        controller().getParamMode(nMode);
+        EXPECT_EQ(nMode, nSet);
+    }
     EXPECT_NE(errorLog().find("0 == p_nMode || 1 == p_nMode"), std::string::npos);
-
-    EXPECT_TRUE(controller().setParamMode(-1));
-    controller().getParamMode(nMode);
-    EXPECT_EQ(nMode, -1);
 }
 
 TEST_F(SchemeSwitchingTest, SchemeAndModeChangesWaitWhileABulkChangeRuns) {
     startIn(0);
-    access().stateFlags() |= SENSOR_STATE_RETURNING;
-    hostsim::resetWaitCount();
-
-    std::thread objHost([this]() {
-        controller().setParamScheme(2);
-    });
-    while (hostsim::waitCount() < 3) std::this_thread::yield();
-    EXPECT_EQ(access().curScheme(), 0);
-    access().stateFlags() &= ~static_cast<u32>(SENSOR_STATE_RETURNING);
-    objHost.join();
-
-    int nScheme = -7;
-    controller().getParamScheme(nScheme);
-    EXPECT_EQ(nScheme, 2);
-
-    access().stateFlags() |= SENSOR_STATE_RESETTING;
-    hostsim::resetWaitCount();
-    std::thread objModeHost([this]() { controller().setParamMode(0); });
-    while (hostsim::waitCount() < 3) std::this_thread::yield();
-    EXPECT_EQ(access().paramMode(), 1);
-    access().stateFlags() &= ~static_cast<u32>(SENSOR_STATE_RESETTING);
-    objModeHost.join();
-
-    int nMode = -7;
-    controller().getParamMode(nMode);
-    EXPECT_EQ(nMode, 0);
+    for (int nStep = 0; nStep < 2; ++nStep) {
+        const u32 nFlag = nStep == 0 ? SENSOR_STATE_RETURNING : SENSOR_STATE_RESETTING;
+        const int nScheme = access().curScheme();
+        const int nMode = access().paramMode();
+        access().stateFlags() |= nFlag;
+        hostsim::resetWaitCount();
+        std::thread objHost([this, nStep]() {
+            if (nStep == 0) controller().setParamScheme(2);
+            else controller().setParamMode(0);
+        });
+        while (hostsim::waitCount() < 3) std::this_thread::yield();
+        EXPECT_EQ(access().curScheme(), nScheme) << nStep;
+        EXPECT_EQ(access().paramMode(), nMode) << nStep;
+        access().stateFlags() &= ~nFlag;
+        objHost.join();
+    }
+    EXPECT_EQ(access().curScheme(), 2);
+    EXPECT_EQ(access().paramMode(), 0);
 }
