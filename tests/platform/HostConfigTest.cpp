@@ -17,44 +17,37 @@ namespace {
 const char* const kMachineInfo = "/mnt/mtd/code/factory_setting/machineinfo.ini";
 const char* const kModuleConfig = "/hd1/moduleConfig/moduleConfig.xml";
 
-class MachineInfoTest : public DeviceFixture {
-protected:
-    MachineInfo preset() const {
+class MachineInfoTest : public DeviceFixture {};
+
+// Unknown keys, other sections and bad numbers are ignored; a missing file
+// leaves the record as it was.
+TEST_F(MachineInfoTest, ReadsTheMachineSection) {
+    const struct {
+        const char* szContent;  // nullptr: no file
+        bool bResult;
+        int nType;
+        const char* szModel;
+        const char* szCode;
+    } aCases[] = {{"# factory data\r\n[machine]\r\ndeviceType = 4\r\nhardwareModel=Hi3516AV200 ; chip\r\n"
+                   "hardwareCode=IPC-B2-IR\r\n",
+                   true, 4, "Hi3516AV200", "IPC-B2-IR"},
+                  {"deviceType=8\n[network]\ndeviceType=9\nhardwareCode=NET\n[machine]\nserial=123\n"
+                   "deviceType=abc\nhardwareModel=A;B\n",
+                   true, 99, "A;B", "keep"},
+                  {nullptr, false, 99, "keep", "keep"}};
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.szContent == nullptr ? "no file" : c.szContent);
+        removeFile(kMachineInfo);
+        if (c.szContent != nullptr) writeFile(kMachineInfo, c.szContent);
         MachineInfo objInfo;
         objInfo.setDeviceType(99);
         objInfo.setHardwareModel("keep");
         objInfo.setHardwareCode("keep");
-        return objInfo;
+        EXPECT_EQ(c.bResult, SystemInfoParser::parseMachineInfo(kMachineInfo, objInfo));
+        EXPECT_EQ(c.nType, objInfo.getDeviceType());
+        EXPECT_EQ(c.szModel, objInfo.getHardwareModel());
+        EXPECT_EQ(c.szCode, objInfo.getHardwareCode());
     }
-};
-
-TEST_F(MachineInfoTest, ReadsTheMachineSection) {
-    writeFile(kMachineInfo,
-              "# factory data\r\n[machine]\r\ndeviceType = 4\r\nhardwareModel=Hi3516AV200 ; chip\r\n"
-              "hardwareCode=IPC-B2-IR\r\n");
-    MachineInfo objInfo = preset();
-    ASSERT_TRUE(SystemInfoParser::parseMachineInfo(kMachineInfo, objInfo));
-    EXPECT_EQ(4, objInfo.getDeviceType());
-    EXPECT_EQ("Hi3516AV200", objInfo.getHardwareModel());
-    EXPECT_EQ("IPC-B2-IR", objInfo.getHardwareCode());
-}
-
-TEST_F(MachineInfoTest, UnknownKeysSectionsAndBadNumbersAreIgnored) {
-    writeFile(kMachineInfo,
-              "deviceType=8\n[network]\ndeviceType=9\nhardwareCode=NET\n[machine]\nserial=123\n"
-              "deviceType=abc\nhardwareModel=A;B\n");
-    MachineInfo objInfo = preset();
-    ASSERT_TRUE(SystemInfoParser::parseMachineInfo(kMachineInfo, objInfo));
-    EXPECT_EQ(99, objInfo.getDeviceType());
-    EXPECT_EQ("A;B", objInfo.getHardwareModel());
-    EXPECT_EQ("keep", objInfo.getHardwareCode());
-}
-
-TEST_F(MachineInfoTest, MissingFileLeavesTheRecord) {
-    MachineInfo objInfo = preset();
-    EXPECT_FALSE(SystemInfoParser::parseMachineInfo(kMachineInfo, objInfo));
-    EXPECT_EQ(99, objInfo.getDeviceType());
-    EXPECT_EQ("keep", objInfo.getHardwareModel());
 }
 
 class ModuleConfigureTest : public DeviceFixture {};
@@ -84,56 +77,44 @@ TEST_F(ModuleConfigureTest, KeepsMatchingModulesInDocumentOrder) {
 TEST_F(ModuleConfigureTest, MissingOrBrokenDocumentFails) {
     std::vector<ModuleConfigure> vecModules;
     EXPECT_FALSE(ModuleConfigureParser::parse(kModuleConfig, "m", "c", vecModules));
-    writeFile(kModuleConfig, "<moduleConfig><module id=\"1\">");
-    EXPECT_FALSE(ModuleConfigureParser::parse(kModuleConfig, "m", "c", vecModules));
-    writeFile(kModuleConfig, "<modules><module id=\"1\"/></modules>");
-    EXPECT_FALSE(ModuleConfigureParser::parse(kModuleConfig, "m", "c", vecModules));
+    for (const char* szContent : {"<moduleConfig><module id=\"1\">", "<modules><module id=\"1\"/></modules>"}) {
+        writeFile(kModuleConfig, szContent);
+        EXPECT_FALSE(ModuleConfigureParser::parse(kModuleConfig, "m", "c", vecModules)) << szContent;
+    }
     EXPECT_TRUE(vecModules.empty());
 }
 
-struct SplitCase {
-    const char* szText;
-    const char* szSeparator;
-    std::vector<std::string> vecItems;
-};
-
-class SplitTest : public ::testing::TestWithParam<SplitCase> {};
-
-TEST_P(SplitTest, OneItemPerPiece) {
-    std::vector<std::string> vecItems{"before"};
-    StringHandler::split(GetParam().szText, vecItems, GetParam().szSeparator);
-    std::vector<std::string> vecExpected{"before"};
-    vecExpected.insert(vecExpected.end(), GetParam().vecItems.begin(), GetParam().vecItems.end());
-    EXPECT_EQ(vecExpected, vecItems);
+TEST(StringHandlerTest, SplitGivesOneItemPerPiece) {
+    const struct {
+        const char* szText;
+        const char* szSeparator;
+        std::vector<std::string> vecItems;
+    } aCases[] = {{"1,2,3", ",", {"1", "2", "3"}},       {"", ",", {}},
+                  {",", ",", {"", ""}},                  {",a,,b,", ",", {"", "a", "", "b", ""}},
+                  {"abc", ",", {"abc"}},                 {"(1)(2)(3)", ")(", {"(1", "2", "3)"}},
+                  {"a)(", ")(", {"a", ""}},              {"abc", "", {"abc"}}};
+    for (const auto& c : aCases) {
+        std::vector<std::string> vecItems{"before"};
+        StringHandler::split(c.szText, vecItems, c.szSeparator);
+        std::vector<std::string> vecExpected{"before"};
+        vecExpected.insert(vecExpected.end(), c.vecItems.begin(), c.vecItems.end());
+        EXPECT_EQ(vecExpected, vecItems) << c.szText << " by " << c.szSeparator;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SplitTest,
-                         ::testing::Values(SplitCase{"1,2,3", ",", {"1", "2", "3"}},
-                                           SplitCase{"", ",", {}},
-                                           SplitCase{",", ",", {"", ""}},
-                                           SplitCase{",a,,b,", ",", {"", "a", "", "b", ""}},
-                                           SplitCase{"abc", ",", {"abc"}},
-                                           SplitCase{"(1)(2)(3)", ")(", {"(1", "2", "3)"}},
-                                           SplitCase{"a)(", ")(", {"a", ""}},
-                                           SplitCase{"abc", "", {"abc"}}));
-
-TEST(Str2TypeTest, ReadsLeadingDecimal) {
-    int nValue = 5;
-    EXPECT_TRUE(StringHandler::str2type("  -12x", nValue));
-    EXPECT_EQ(-12, nValue);
-    EXPECT_TRUE(StringHandler::str2type("+7", nValue));
-    EXPECT_EQ(7, nValue);
-    EXPECT_TRUE(StringHandler::str2type("-2147483648", nValue));
-    EXPECT_EQ(-2147483647 - 1, nValue);
-    EXPECT_TRUE(StringHandler::str2type("2147483647", nValue));
-    EXPECT_EQ(2147483647, nValue);
-}
-
-TEST(Str2TypeTest, RefusesTextWithoutDigitOrOutOfRange) {
-    for (const char* szText : {"", "x1", "-", " + 1", "2147483648", "-2147483649", "99999999999999999999"}) {
+TEST(StringHandlerTest, Str2TypeReadsLeadingDecimalInRange) {
+    const struct {
+        const char* szText;
+        bool bOk;
+        int nValue;
+    } aCases[] = {{"  -12x", true, -12},      {"+7", true, 7},         {"-2147483648", true, -2147483647 - 1},
+                  {"2147483647", true, 2147483647}, {"", false, 5},    {"x1", false, 5},
+                  {"-", false, 5},          {" + 1", false, 5},      {"2147483648", false, 5},
+                  {"-2147483649", false, 5}, {"99999999999999999999", false, 5}};
+    for (const auto& c : aCases) {
         int nValue = 5;
-        EXPECT_FALSE(StringHandler::str2type(szText, nValue)) << szText;
-        EXPECT_EQ(5, nValue) << szText;
+        EXPECT_EQ(c.bOk, StringHandler::str2type(c.szText, nValue)) << c.szText;
+        EXPECT_EQ(c.nValue, nValue) << c.szText;
     }
 }
 
@@ -169,17 +150,13 @@ TEST_F(SySystemTest, RootWithBlanksAndGlobCharactersStaysLiteral) {
     EXPECT_TRUE(fileExists("/dev iceX/tmp/a.cfg"));
 }
 
-TEST_F(SySystemTest, ReturnsTheExitStatus) {
+TEST_F(SySystemTest, ReturnsTheExitStatusAndWithoutRootTakesPathsAsGiven) {
     EXPECT_EQ(3, sy_system("exit 3", 30));
     EXPECT_EQ(0, sy_system("test -d /mnt/mtd/log", 30));
     EXPECT_EQ(-1, sy_system(nullptr, 30));
-}
-
-TEST_F(SySystemTest, WithoutRootPathsStandAsGiven) {
     DeviceRoot::setRoot("");
-    const std::string strFile = root() + "/plain.txt";
     writeFile("/plain.txt", "x");
-    EXPECT_EQ(0, sy_system(("rm " + strFile).c_str(), 30));
+    EXPECT_EQ(0, sy_system(("rm " + root() + "/plain.txt").c_str(), 30));
     EXPECT_FALSE(fileExists("/plain.txt"));
 }
 
