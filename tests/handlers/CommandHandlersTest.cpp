@@ -20,39 +20,34 @@ protected:
     int m_nValue = 0;
 };
 
-class ZoomFocusLockTest : public HandlerTest, public ::testing::WithParamInterface<std::pair<u32, bool>> {};
-
-TEST_P(ZoomFocusLockTest, HoldsBackTheLensCommandsWhileLocked) {
-    m_pAccess->zoomFocusParam().setLockZoomFocusEnable(true);
-    EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmd, GetParam().first, 5));
-    EXPECT_EQ(GetParam().second, sent(static_cast<int>(GetParam().first)) == Commands{5});
-    m_pAccess->zoomFocusParam().setLockZoomFocusEnable(false);
-    call(&ISensorController::doIaCmd, GetParam().first, 6);
-    EXPECT_EQ(6, sent(static_cast<int>(GetParam().first)).back());
+// Only the lens commands at both ends of the zoom/focus block are held back.
+TEST_F(HandlerTest, TheZoomFocusLockHoldsBackTheLensCommands) {
+    for (const std::pair<u32, bool>& stCase : std::vector<std::pair<u32, bool>>{
+             {1535, true}, {1536, false}, {1584, false}, {1616, false}, {1617, true}}) {
+        const int nCmd = static_cast<int>(stCase.first);
+        m_pAccess->zoomFocusParam().setLockZoomFocusEnable(true);
+        EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmd, stCase.first, 5));
+        EXPECT_EQ(stCase.second, sent(nCmd) == Commands{5}) << nCmd;
+        m_pAccess->zoomFocusParam().setLockZoomFocusEnable(false);
+        call(&ISensorController::doIaCmd, stCase.first, 6);
+        EXPECT_EQ(6, sent(nCmd).back()) << nCmd;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, ZoomFocusLockTest,
-                         ::testing::Values(std::make_pair(1535u, true), std::make_pair(1536u, false),
-                                           std::make_pair(1584u, false), std::make_pair(1616u, false),
-                                           std::make_pair(1617u, true)));
-
-class BulkGateTest : public HandlerTest, public ::testing::WithParamInterface<std::pair<u32, bool>> {};
-
-TEST_P(BulkGateTest, ActionKeysWaitForTheEndOfABulkOperation) {
-    m_pAccess->stateFlags() = GetParam().first;
-    EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmd_User, KEY_ZOOM_IN, 1));
-    EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmdShutter, KEY_SHUTTER_ADJUST, 1));
-    const Commands vecExpected = GetParam().second ? Commands{1} : Commands{};
-    EXPECT_EQ(vecExpected, sent(KEY_ZOOM_IN));
-    EXPECT_EQ(vecExpected, sent(KEY_SHUTTER_ADJUST));
+TEST_F(HandlerTest, ActionKeysWaitForTheEndOfABulkOperation) {
+    for (const std::pair<u32, bool>& stCase : std::vector<std::pair<u32, bool>>{
+             {0, true}, {1, false}, {2, true}, {4, true}, {8, false}, {16, false}, {32, false}}) {
+        SCOPED_TRACE(stCase.first);
+        ispsim::clearCalls();
+        m_pAccess->stateFlags() = stCase.first;
+        EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmd_User, KEY_ZOOM_IN, 1));
+        EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmdShutter, KEY_SHUTTER_ADJUST, 1));
+        const Commands vecExpected = stCase.second ? Commands{1} : Commands{};
+        EXPECT_EQ(vecExpected, sent(KEY_ZOOM_IN));
+        EXPECT_EQ(vecExpected, sent(KEY_SHUTTER_ADJUST));
+    }
     m_pAccess->stateFlags() = 0;
 }
-
-INSTANTIATE_TEST_SUITE_P(Flags, BulkGateTest,
-                         ::testing::Values(std::make_pair(0u, true), std::make_pair(1u, false),
-                                           std::make_pair(2u, true), std::make_pair(4u, true),
-                                           std::make_pair(8u, false), std::make_pair(16u, false),
-                                           std::make_pair(32u, false)));
 
 TEST_F(HandlerTest, AfterARestartOneShutterAdjustmentPassesTheGate) {
     m_pAccess->shutterIdle() = true;
@@ -85,6 +80,7 @@ TEST_F(HandlerTest, WideDynamicRangeIsAnnouncedAndReturnsTheVideoAnswer) {
     EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doHwdr, 2368, 2));
     EXPECT_EQ(0, m_nValue);
     EXPECT_TRUE(notified().empty());
+    EXPECT_EQ(-1, m_pController->doHwdr(2368, 0, nullptr));
 }
 
 TEST_F(HandlerTest, EachHandlerReturnsTheStatusItIsMeantToReturn) {
@@ -100,14 +96,12 @@ TEST_F(HandlerTest, EachHandlerReturnsTheStatusItIsMeantToReturn) {
     EXPECT_TRUE(sent(9102).empty());
     EXPECT_TRUE(sent(190).empty());
     EXPECT_EQ((Notes{{2416, 1}, {2432, 1}, {9102, 7}, {190, 1}, {2416, 1}, {2432, 1}}), notified());
-    EXPECT_EQ(-1, m_pController->doHwdr(2368, 0, nullptr));
-}
-
-TEST_F(HandlerTest, WithoutAVideoModuleNotificationsSucceed) {
+    // Without a video module notifications succeed.
     m_pController->setVideoStreamModule(nullptr);
+    m_objVideo.clearNotifications();
     EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmd_PanoTuning, 9102, 7));
     EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doImageAdjust, 2432, 1));
-    EXPECT_TRUE(m_objVideo.notifications().empty());
+    EXPECT_TRUE(notified().empty());
 }
 
 TEST_F(HandlerTest, TheFieldOfViewSyncIsLeftForChannelOne) {

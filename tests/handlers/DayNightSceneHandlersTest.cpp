@@ -6,12 +6,11 @@ namespace {
 using Words = std::vector<int>;
 using Notes = std::vector<std::pair<int, int>>;
 
-// The words of the record sent with a command, in field order.
+// The words of the last record sent with a command, in field order.
 Words recordSent(int p_nCmd, size_t p_nWords) {
     Words vecWords;
     const std::vector<ispsim::Call> vecCalls = ispsim::setCalls(p_nCmd);
-    if (vecCalls.empty()) return vecWords;
-    for (size_t i = 0; i < p_nWords; ++i) vecWords.push_back(vecCalls.back().wordIn(i));
+    for (size_t i = 0; i < p_nWords && !vecCalls.empty(); ++i) vecWords.push_back(vecCalls.back().wordIn(i));
     return vecWords;
 }
 
@@ -23,15 +22,12 @@ protected:
     }
 };
 
-TEST_F(DayNightTest, ThresholdRecordTakesTheCompanionsOfTheCurrentScheme) {
+TEST_F(DayNightTest, RecordsTakeTheCompanionsOfTheCurrentScheme) {
     EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_NTD_THR, 70, true));
     EXPECT_EQ((Words{30, 70, 2}), recordSent(146, 3));
     EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_DN_SENSITIVITY, 5, true));
     EXPECT_EQ((Words{30, 70, 5}), recordSent(154, 3));
     EXPECT_EQ(70, stored(146));
-}
-
-TEST_F(DayNightTest, TimeRecordTakesTheCompanionsOfTheCurrentScheme) {
     store(149, 99, 0);
     m_pAccess->curScheme() = 1;
     EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_NTD_M, 15, true));
@@ -39,8 +35,7 @@ TEST_F(DayNightTest, TimeRecordTakesTheCompanionsOfTheCurrentScheme) {
 }
 
 TEST_F(DayNightTest, ACompanionTheSchemeLacksIsSentAsZero) {
-    m_pAccess->setUpSchemes(4, {{145, 30}, {149, 18}});
-    m_pAccess->curScheme() = 0;
+    layOut({{145, 30}, {149, 18}});
     int nValue = 40;
     m_pController->doDNThr(KEY_NTD_THR, 0, &nValue);
     m_pController->doDNTime(KEY_DTN_M, 0, &nValue);
@@ -72,36 +67,30 @@ protected:
     }
 };
 
-struct MirrorCase {
-    int scene;
-    int mirror;
-    int sent;
-};
-
-void PrintTo(const MirrorCase& p_stCase, std::ostream* p_pOut) {
-    *p_pOut << "scene" << p_stCase.scene << "_mirror" << p_stCase.mirror;
+// Scene, mirror given, mirror sent: scene mode swaps mirror 1 and 2, but the
+// scheme keeps the given value.
+TEST_F(SceneTest, SceneModeSwapsMirrorOneAndTwo) {
+    for (const Words& vecCase : std::vector<Words>{
+             {0, 1, 1}, {0, 2, 2}, {1, 1, 2}, {1, 2, 1}, {1, 3, 3}, {5, 2, 1}, {0, 3, 3}}) {
+        SCOPED_TRACE(::testing::PrintToString(vecCase));
+        store(2385, vecCase[0]);
+        ispsim::clearCalls();
+        m_objVideo.clearNotifications();
+        EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_MIRROR, vecCase[1], true));
+        EXPECT_EQ(Words{vecCase[2]}, recordSent(2384, 1));
+        EXPECT_EQ((Notes{{2384, vecCase[2]}}), notified());
+        EXPECT_EQ(vecCase[1], stored(2384));
+        store(2384, 0);
+    }
 }
-
-class MirrorSwapTest : public SceneTest, public ::testing::WithParamInterface<MirrorCase> {};
-
-TEST_P(MirrorSwapTest, SceneModeSwapsMirrorOneAndTwoButTheSchemeKeepsTheGivenValue) {
-    store(2385, GetParam().scene);
-    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_MIRROR, GetParam().mirror, true));
-    EXPECT_EQ(Words{GetParam().sent}, recordSent(2384, 1));
-    EXPECT_EQ((Notes{{2384, GetParam().sent}}), notified());
-    EXPECT_EQ(GetParam().mirror, stored(2384));
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, MirrorSwapTest,
-                         ::testing::Values(MirrorCase{0, 1, 1}, MirrorCase{0, 2, 2}, MirrorCase{1, 1, 2},
-                                           MirrorCase{1, 2, 1}, MirrorCase{1, 3, 3}, MirrorCase{5, 2, 1},
-                                           MirrorCase{0, 3, 3}));
 
 TEST_F(SceneTest, SceneChangeResendsTheStoredMirrorFirst) {
     store(2384, 2);
     EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_BEAWAY, 1, true));
     EXPECT_EQ((Notes{{2384, 1}, {2385, 1}}), notified());
-    EXPECT_EQ((std::vector<int>{2384, 2385}), sentCommands());
+    ASSERT_EQ(2u, ispsim::calls().size());
+    EXPECT_EQ(2384, ispsim::calls()[0].cmd);
+    EXPECT_EQ(2385, ispsim::calls()[1].cmd);
     EXPECT_EQ((Words{1}), recordSent(2384, 1));
     EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_BEAWAY, 0, true));
     EXPECT_EQ((Words{2}), recordSent(2384, 1));

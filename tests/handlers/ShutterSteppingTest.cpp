@@ -37,9 +37,8 @@ TEST_F(ShutterSteppingTest, StepsStopAtBothEndsOfTheList) {
     EXPECT_EQ(2, nIndex);
     EXPECT_TRUE(m_pController->shutterUp());
     EXPECT_TRUE(m_pController->shutterUp());
-    EXPECT_EQ(80, ispValue());
-    EXPECT_EQ(80, stored(KEY_MAX_SHUTTER));
     EXPECT_EQ(std::vector<int>{80}, sent(KEY_MAX_SHUTTER));
+    EXPECT_EQ(80, stored(KEY_MAX_SHUTTER));
     current(10);
     EXPECT_TRUE(m_pController->shutterDown());
     EXPECT_EQ(10, ispValue());

@@ -1,4 +1,5 @@
-// Single-value reads and writes of the scheme arrays.
+// Single-value reads and writes of the scheme arrays, and what a controller
+// before init answers from them.
 #include "ControllerFixture.h"
 
 namespace {
@@ -12,13 +13,12 @@ protected:
     }
 };
 
-TEST_F(SchemeCacheTest, UnforcedWritesNeverReachTheFactorySet) {
+TEST_F(SchemeCacheTest, UnforcedWritesNeverReachTheFactorySetNorAnyWriteBeyondIt) {
     EXPECT_EQ(-2, m_pController->setKeyValToCache(4, 34, 70, false));
     EXPECT_EQ(50, stored(34, 4));
     EXPECT_EQ(1, m_pController->setKeyValToCache(4, 34, 70, true));
     EXPECT_EQ(70, stored(34, 4));
     EXPECT_EQ(-2, m_pController->setKeyValToCache(static_cast<u32>(-1), 34, 70, false));
-    // Forced or not, nothing past the factory set is written.
     EXPECT_EQ(-2, m_pController->setKeyValToCache(5, 34, 70, true));
     EXPECT_EQ(-1, m_pController->setKeyValToCache(0, 4242, 70, false));
 }
@@ -37,9 +37,8 @@ TEST_F(SchemeCacheTest, AFailedReadLeavesTheCallersValue) {
     setDebugControl("6\n");
     u32 nValue = 12345;
     EXPECT_EQ(-1, m_pController->getKeyValFromCache(0, 4242, nValue));
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(-1, m_pController->getKeyValFromCache(5, 34, nValue));
-    EXPECT_NE(std::string::npos, testing::internal::GetCapturedStdout().find("can not find val, invalid sheme(5) \n"));
+    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_EQ(-1, m_pController->getKeyValFromCache(5, 34, nValue)); })
+                                     .find("can not find val, invalid sheme(5) \n"));
     EXPECT_EQ(12345u, nValue);
 }
 
@@ -58,12 +57,21 @@ TEST_F(SchemeCacheTest, SameValueIsJudgedAgainstTheReferenceScheme) {
     EXPECT_FALSE(m_pController->isKeyValSame({34, 50}));
 }
 
-TEST_F(ControllerFixture, TheCacheRefusesBeforeInit) {
+TEST_F(ControllerFixture, BeforeInitNothingIsAppliedOrCachedAndReadsGoToTheIsp) {
+    EXPECT_EQ(-1, m_pController->setParameter(34, 60, true));
+    EXPECT_EQ(-1, m_pController->setParameters(std::string("(34,60)"), true));
+    EXPECT_TRUE(ispsim::calls().empty());
     u32 nValue = 3;
     EXPECT_EQ(-1, m_pController->getKeyValFromCache(0, 34, nValue));
     EXPECT_EQ(-1, m_pController->setKeyValToCache(0, 34, 1, true));
     EXPECT_FALSE(m_pController->isKeyValSame({34, 3}));
     EXPECT_EQ(3u, nValue);
+    ispsim::setValue(0, 34, 44);
+    std::string strOut = "(1,2)";
+    EXPECT_TRUE(m_pController->getAllParameters(strOut));
+    EXPECT_EQ("(1,2)", strOut);
+    EXPECT_TRUE(m_pController->getParameters("(34)", strOut));
+    EXPECT_EQ("(34,44)", strOut);
 }
 
 }  // namespace
