@@ -3,15 +3,15 @@
 // diff, the video settings and the descriptions of ISP calls and files.
 #include <gtest/gtest.h>
 
-#include <ftw.h>
-#include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <set>
 
 #include "CommandParser.h"
+#include "DeviceFixture.h"
 #include "FileTree.h"
 #include "KeyNames.h"
 #include "SimulatedVideoModule.h"
@@ -42,96 +42,63 @@ TEST(SensorSimStatements, SemicolonsLinesAndCommentsSeparate) {
     EXPECT_EQ("flush", vecStatements[2].text);
 }
 
-TEST(SensorSimStatements, QuotesKeepBlanksSemicolonsAndHashes) {
+TEST(SensorSimStatements, QuotesKeepBlanksSemicolonsAndHashesAndMustBeClosed) {
     const auto vecStatements = split("style \"my style.xml\"; echo \"a;b # c\" d");
-
     ASSERT_EQ(2u, vecStatements.size());
     EXPECT_EQ((std::vector<std::string>{"style", "my style.xml"}), vecStatements[0].words);
     EXPECT_EQ((std::vector<std::string>{"echo", "a;b # c", "d"}), vecStatements[1].words);
-}
 
-TEST(SensorSimStatements, AnUnclosedQuoteIsRefusedWithItsLine) {
-    std::vector<Statement> vecStatements;
+    std::vector<Statement> vecRefused;
     std::string strError;
-
-    EXPECT_FALSE(splitStatements("get 34\nstyle \"open.xml\nflush", vecStatements, strError));
+    EXPECT_FALSE(splitStatements("get 34\nstyle \"open.xml\nflush", vecRefused, strError));
     EXPECT_EQ("line 2: the quote is not closed", strError);
 }
 
-struct NumberCase {
-    const char* word;
-    bool ok;
-    long long value;
-};
-
-class SensorSimNumbers : public ::testing::TestWithParam<NumberCase> {};
-
-TEST_P(SensorSimNumbers, ReadAsThirtyTwoBitDecimalOrHex) {
-    const NumberCase& stCase = GetParam();
-    if (!stCase.ok) {
-        EXPECT_THROW(parseInteger(stCase.word, "value"), InputError);
-        return;
+// Values above the signed range keep their bits.
+TEST(SensorSimValues, NumbersAreThirtyTwoBitDecimalOrHex) {
+    const struct {
+        const char* szWord;
+        bool bOk;
+        long long nValue;
+    } aCases[] = {{"60", true, 60},        {"-5", true, -5},          {"+7", true, 7},
+                  {"0x1F", true, 31},      {"010", true, 10},         {"4294967295", true, 4294967295LL},
+                  {"-2147483648", true, -2147483648LL}, {"4294967296", false, 0}, {"-2147483649", false, 0},
+                  {"6O", false, 0},        {"", false, 0},            {" 5", false, 0},
+                  {"0x", false, 0},        {"-", false, 0},           {"99999999999999999999", false, 0}};
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.szWord);
+        if (c.bOk) {
+            EXPECT_EQ(c.nValue, parseInteger(c.szWord, "value"));
+        } else {
+            EXPECT_THROW(parseInteger(c.szWord, "value"), InputError);
+        }
     }
-    EXPECT_EQ(stCase.value, parseInteger(stCase.word, "value"));
-}
-
-INSTANTIATE_TEST_SUITE_P(Words, SensorSimNumbers,
-                         ::testing::Values(NumberCase{"60", true, 60}, NumberCase{"-5", true, -5},
-                                           NumberCase{"+7", true, 7}, NumberCase{"0x1F", true, 31},
-                                           NumberCase{"010", true, 10}, NumberCase{"4294967295", true, 4294967295LL},
-                                           NumberCase{"-2147483648", true, -2147483648LL},
-                                           NumberCase{"4294967296", false, 0}, NumberCase{"-2147483649", false, 0},
-                                           NumberCase{"6O", false, 0}, NumberCase{"", false, 0},
-                                           NumberCase{" 5", false, 0}, NumberCase{"0x", false, 0},
-                                           NumberCase{"-", false, 0}, NumberCase{"99999999999999999999", false, 0}));
-
-TEST(SensorSimValues, ValuesAboveTheSignedRangeKeepTheirBits) {
     EXPECT_EQ(-1, parseValue("4294967295", "value"));
     EXPECT_EQ(-2147483647 - 1, parseValue("0x80000000", "value"));
 }
 
 TEST(SensorSimKeys, NamesMatchWithoutCaseOrPrefixAndNumbersMatchTheTable) {
-    EXPECT_EQ(34u, parseKey("34").key);
-    EXPECT_EQ(34u, parseKey("brightness").key);
-    EXPECT_EQ(34u, parseKey("Key_Brightness").key);
-    EXPECT_EQ(8231u, parseKey("IA_CMD_UI_SHUTTER_RESET").key);
-    EXPECT_EQ(8104u, parseKey("KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV").key);
-    EXPECT_EQ(8240u, parseKey("_DDE_MANUAL_STRG").key);
-    EXPECT_EQ(201u, parseKey("201").key);
-    EXPECT_THROW(parseKey("9999"), InputError);
-    EXPECT_THROW(parseKey("-34"), InputError);
-    EXPECT_THROW(parseKey("BRIGHT"), InputError);
-}
-
-TEST(SensorSimKeys, AnUnknownNameSuggestsTheKeysThatContainIt) {
-    try {
-        parseKey("satur");
-        FAIL() << "no error";
-    } catch (const InputError& e) {
-        EXPECT_STREQ("unknown key 'satur' (did you mean KEY_SATURATION?)", e.what());
-    }
-}
-
-TEST(SensorSimKeys, TheVocabularyIsTheMapsRowsAndTheFourTwins) {
+    const std::pair<const char*, unsigned int> aNames[] = {
+        {"34", 34u}, {"brightness", 34u}, {"Key_Brightness", 34u}, {"IA_CMD_UI_SHUTTER_RESET", 8231u},
+        {"KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV", 8104u}, {"_DDE_MANUAL_STRG", 8240u}, {"201", 201u}};
+    for (const auto& name : aNames) EXPECT_EQ(name.second, parseKey(name.first).key) << name.first;
+    for (const char* szWord : {"9999", "-34", "BRIGHT"}) EXPECT_THROW(parseKey(szWord), InputError) << szWord;
+    // The map's rows and the four twins, each key once.
     const std::vector<KeyInfo>& vecKeys = allKeys();
-    ASSERT_EQ(169u, vecKeys.size());
+    EXPECT_EQ(169u, vecKeys.size());
     std::set<unsigned int> setKeys;
     for (const KeyInfo& stKey : vecKeys) EXPECT_TRUE(setKeys.insert(stKey.key).second) << stKey.key;
-    EXPECT_STREQ("KEY__DDE_MANUAL_STRG", vecKeys.front().name);
-    EXPECT_STREQ("KEY_WB_BG", vecKeys[164].name);
     EXPECT_STREQ("", findKey(8000)->handler);
     EXPECT_STREQ("doIaCmd_User", findKey(17)->handler);
 }
 
+// Command 83 is KEY_IRIS_UP's, though key 83 (KEY_IRIS_SIZE) sends 85.
 TEST(SensorSimKeys, CommandsAreNamedByTheRowThatSendsThem) {
-    // Command 83 is KEY_IRIS_UP's, though key 83 (KEY_IRIS_SIZE) sends 85.
-    EXPECT_EQ("KEY_IRIS_UP", commandName(83));
-    EXPECT_EQ("KEY_IRIS_SIZE", commandName(85));
-    EXPECT_EQ("KEY_WHITE_SWITCH", commandName(168));
-    EXPECT_EQ("KEY_WHITE_MANUAL_STRG", commandName(170));
-    EXPECT_EQ("KEY_SENSOR_FPS", commandName(2464));
-    EXPECT_EQ("IA_CMD_DN_STATE", commandName(153));
-    EXPECT_EQ("", commandName(4242));
+    const std::pair<int, const char*> aCommands[] = {{83, "KEY_IRIS_UP"},         {85, "KEY_IRIS_SIZE"},
+                                                     {168, "KEY_WHITE_SWITCH"},   {170, "KEY_WHITE_MANUAL_STRG"},
+                                                     {2464, "KEY_SENSOR_FPS"},    {153, "IA_CMD_DN_STATE"},
+                                                     {4242, ""}};
+    for (const auto& command : aCommands) EXPECT_EQ(command.second, commandName(command.first)) << command.first;
 }
 
 TEST(SensorSimClock, ReadsHoursAndMinutesOfADay) {
@@ -144,25 +111,12 @@ TEST(SensorSimClock, ReadsHoursAndMinutesOfADay) {
         EXPECT_THROW(parseClock(szWord, nHour, nMinute), InputError) << szWord;
 }
 
-int removeEntry(const char* p_szPath, const struct stat*, int, struct FTW*) {
-    return remove(p_szPath);
-}
-
-class SensorSimTree : public ::testing::Test {
+class SensorSimTree : public DeviceFixture {
 protected:
-    void SetUp() override {
-        char szTemplate[] = "/tmp/sensor-sim-parts-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(szTemplate));
-        m_strRoot = szTemplate;
-        ASSERT_TRUE(makeDirectories(m_strRoot + "/mnt/mtd/code/config_file"));
-    }
-    void TearDown() override { nftw(m_strRoot.c_str(), &removeEntry, 16, FTW_DEPTH | FTW_PHYS); }
-
     void write(const std::string& p_strCameraPath, const std::string& p_strBytes) const {
-        ASSERT_TRUE(writeWholeFile(m_strRoot + p_strCameraPath, p_strBytes));
+        writeFile(p_strCameraPath, p_strBytes);
     }
-
-    std::string m_strRoot;
+    TreeSnapshot snapshot() const { return snapshotTree(root(), &keepsContent); }
 };
 
 std::string record(uint32_t p_nKey, int32_t p_nValue) {
@@ -179,12 +133,12 @@ TEST_F(SensorSimTree, CreatedWrittenAndRemovedFilesAreFound) {
     write("/keep.txt", "same");
     write("/gone.txt", "x");
     write("/grow.txt", "a");
-    const TreeSnapshot mapBefore = snapshotTree(m_strRoot, &keepsContent);
+    const TreeSnapshot mapBefore = snapshot();
     write("/grow.txt", "ab");
     write("/new.txt", "n");
-    unlink((m_strRoot + "/gone.txt").c_str());
+    unlink((root() + "/gone.txt").c_str());
 
-    const auto vecChanges = diffTrees(mapBefore, snapshotTree(m_strRoot, &keepsContent));
+    const auto vecChanges = diffTrees(mapBefore, snapshot());
 
     ASSERT_EQ(3u, vecChanges.size());
     EXPECT_EQ(FileChange::Removed, vecChanges[0].kind);
@@ -198,14 +152,14 @@ TEST_F(SensorSimTree, CreatedWrittenAndRemovedFilesAreFound) {
 TEST_F(SensorSimTree, ARewriteWithTheSameBytesInTheSameClockTickCounts) {
     const std::string strScheme = "/mnt/mtd/code/config_file/sensor1_0.cfg";
     write(strScheme, record(34, 50));
-    const TreeSnapshot mapBefore = snapshotTree(m_strRoot, &keepsContent);
-    WriteWatch objWrites(m_strRoot);
+    const TreeSnapshot mapBefore = snapshot();
+    WriteWatch objWrites(root());
     write(strScheme, record(34, 50));
-    makeDirectories(m_strRoot + "/tmp/new");
+    makeDirectories(root() + "/tmp/new");
     const std::set<std::string> setWritten = objWrites.written();
     write("/tmp/new/later.txt", "x");
 
-    const auto vecChanges = diffTrees(mapBefore, snapshotTree(m_strRoot, &keepsContent), objWrites.written());
+    const auto vecChanges = diffTrees(mapBefore, snapshot(), objWrites.written());
 
     EXPECT_EQ(1u, setWritten.count(strScheme));
     EXPECT_EQ(1u, objWrites.written().count("/tmp/new/later.txt")) << "a folder made meanwhile is watched";
@@ -228,10 +182,10 @@ TEST_F(SensorSimTree, SchemeFilesShowTheValuesThatChangedInLittleEndianRecords) 
     strOld += record(34, 50);
     strNew += record(34, -60);
     write(strScheme, strOld);
-    const TreeSnapshot mapBefore = snapshotTree(m_strRoot, &keepsContent);
+    const TreeSnapshot mapBefore = snapshot();
     write(strScheme, strNew);
 
-    const auto vecChanges = diffTrees(mapBefore, snapshotTree(m_strRoot, &keepsContent));
+    const auto vecChanges = diffTrees(mapBefore, snapshot());
     ASSERT_EQ(1u, vecChanges.size());
     const std::vector<std::string> vecLines = describeFileChange(vecChanges[0]);
 
@@ -243,17 +197,17 @@ TEST_F(SensorSimTree, SchemeFilesShowTheValuesThatChangedInLittleEndianRecords) 
 
 TEST_F(SensorSimTree, TheVersionFileShowsItsVersion) {
     const std::string strVersion = "/mnt/mtd/code/config_file/snsversion.cfg";
-    const TreeSnapshot mapBefore = snapshotTree(m_strRoot, &keepsContent);
+    const TreeSnapshot mapBefore = snapshot();
     write(strVersion, std::string("\x08\x00\x00\x00", 4));
 
-    const auto vecChanges = diffTrees(mapBefore, snapshotTree(m_strRoot, &keepsContent));
+    const auto vecChanges = diffTrees(mapBefore, snapshot());
 
     ASSERT_EQ(1u, vecChanges.size());
     EXPECT_EQ(std::vector<std::string>{"file created " + strVersion + " (version 8)"}, describeFileChange(vecChanges[0]));
 }
 
 TEST_F(SensorSimTree, VideoSettingsReachTheVideoModule) {
-    const std::string strPath = m_strRoot + "/video.ini";
+    const std::string strPath = root() + "/video.ini";
     std::ofstream(strPath) << "# streams\nhardwareModel = Hi3516AV200\nstream=1,1080\nstream = 1, 240 # sub\n"
                               "limitFramesModeId=0\nlimitWdr=1\n";
     VideoSettings stSettings;
@@ -274,7 +228,7 @@ TEST_F(SensorSimTree, VideoSettingsReachTheVideoModule) {
 }
 
 TEST_F(SensorSimTree, AVideoSettingThatDoesNotReadNamesItsLine) {
-    const std::string strPath = m_strRoot + "/video.ini";
+    const std::string strPath = root() + "/video.ini";
     for (const auto& item : std::vector<std::pair<std::string, std::string>>{
              {"stream=1,1080\nstreams=1,720\n", ":2: unknown setting 'streams'"},
              {"stream=1080\n", ":1: stream needs 'encoder type,picture height'"},
@@ -312,14 +266,9 @@ TEST(SensorSimIspCalls, ValuesRecordsAndFailuresAreDescribed) {
 
 TEST(SensorSimIspCalls, RangeAnswersShowTheirItems) {
     std::vector<int32_t> vecRange(sizeof(ia_dynamic_params_attr_st) / 4, 0);
-    vecRange[0] = 0;   // item list
-    vecRange[1] = 6;   // default
-    vecRange[2] = 4;   // min
-    vecRange[3] = 22;  // max
-    vecRange[4] = 3;   // items
-    vecRange[5] = 4;
-    vecRange[6] = 6;
-    vecRange[7] = 22;
+    // Item list type, default, min, max, item count and the items.
+    const int32_t aAnswer[] = {0, 6, 4, 22, 3, 4, 6, 22};
+    std::copy(aAnswer, aAnswer + 8, vecRange.begin());
     EXPECT_EQ("isp ch2 range 49 KEY_MAX_SHUTTER: answer: type 0, default 6, 4 to 22, items 4 6 22 -> ok",
               describeIspCall(call(49, 2, std::vector<int32_t>(vecRange.size(), 0), vecRange, 0)));
 }
