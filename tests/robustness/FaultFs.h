@@ -36,15 +36,17 @@ struct Event {
     std::string strName;  // the file's name in the watched directory; "" for the directory itself
     size_t nBytes;        // bytes asked for, reads and writes only
 };
+// "write sensor1_0.cfg.tmp", "sync <dir>".
+std::string describe(const Event& p_stEvent);
 
 // What a reboot after a cut shows of the data and of the directory entries
 // that were not synced.
 enum class Loss {
-    Keep,           // everything the disk was given
-    DropData,       // unsynced file data lost, entries kept
-    GarbleData,     // unsynced file data there but garbage, entries kept
-    DropEntries,    // unsynced entries lost, data kept
-    DropAll,        // both lost
+    Keep,         // everything the disk was given
+    DropData,     // unsynced file data lost, entries kept
+    GarbleData,   // unsynced file data there but garbage, entries kept
+    DropEntries,  // unsynced entries lost, data kept
+    DropAll,      // both lost
 };
 const Loss kAllLosses[] = {Loss::Keep, Loss::DropData, Loss::GarbleData, Loss::DropEntries, Loss::DropAll};
 const char* lossName(Loss p_eLoss);
@@ -60,7 +62,6 @@ void disarm();
 
 // The watched operations since arm.
 const std::vector<Event>& events();
-size_t operationCount();
 
 // Fault settings for the armed layer (operations counted from 0).
 void failAt(size_t p_nOperation, int p_nErrno, bool p_bPersistent);
@@ -73,14 +74,10 @@ void failOpens(const std::string& p_strName, int p_nErrno);
 // Power cut before operation p_nOperation, or after p_nBytes of it when it is
 // a write.
 void cutAt(size_t p_nOperation, size_t p_nBytes);
-bool cutHappened();
 // What the disk holds after a reboot, as of the cut (as of now without one).
 Image rebootImage(Loss p_eLoss);
 
-// Whether any watched operation failed (injected or after a cut).
-bool anyFailure();
-
-// Helpers for the tests.
+// Helpers for the tests, beside the layer.
 Image readDirectory(const std::string& p_strDirectory);
 void writeDirectory(const std::string& p_strDirectory, const Image& p_mapImage);
 int openDescriptors();

@@ -186,7 +186,7 @@ TEST_P(BrokenFileTest, StartCompletesAndLaterCallsWorkOrFailCleanly) {
         testing::internal::CaptureStdout();
         ASSERT_TRUE(objReference.init(moduleConfig()));
         ISensorControllerTestAccess objAccess(objReference);
-        m_strFactory = schemeImage(objAccess, 4);
+        m_strFactory = image(objAccess.scheme(4), objAccess.keyValSum());
         objReference.uinit();
         testing::internal::GetCapturedStdout();
     }

@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,19 +23,12 @@
 namespace {
 
 struct CutPoint {
-    size_t nOperation;
-    size_t nBytes;  // bytes of a cut write that reach the file
-    bool bRestart;  // also start a controller on what it leaves
+    size_t nOperation;  // the number of operations when it is after the last
+    size_t nBytes;      // bytes of a cut write that reach the file
+    bool bRestart;      // also start a controller on what it leaves
+    bool bLast;
+    std::string strName;
 };
-
-std::string describe(const CutPoint& p_stCut, const std::vector<faultfs::Event>& p_vecEvents) {
-    static const char* const s_aszOps[] = {"open", "read", "write", "flush", "sync", "close", "rename", "unlink"};
-    if (p_stCut.nOperation >= p_vecEvents.size()) return "after the last operation";
-    const faultfs::Event& stEvent = p_vecEvents[p_stCut.nOperation];
-    return std::string("at operation ") + std::to_string(p_stCut.nOperation) + " (" +
-           s_aszOps[static_cast<int>(stEvent.eOp)] + " " + (stEvent.strName.empty() ? "<dir>" : stEvent.strName) +
-           ") after " + std::to_string(p_stCut.nBytes) + " bytes";
-}
 
 // Every operation, every byte of every write when p_bEveryByte (else its
 // first byte, its first whole record and all but its last byte), and the end.
@@ -43,16 +36,16 @@ std::string describe(const CutPoint& p_stCut, const std::vector<faultfs::Event>&
 std::vector<CutPoint> cutPoints(const std::vector<faultfs::Event>& p_vecEvents, bool p_bEveryByte) {
     std::vector<CutPoint> vecCuts;
     for (size_t i = 0; i < p_vecEvents.size(); ++i) {
-        vecCuts.push_back({i, 0, true});
+        const std::string strAt = "at operation " + std::to_string(i) + " (" + faultfs::describe(p_vecEvents[i]) + ")";
+        vecCuts.push_back({i, 0, true, false, strAt});
         if (p_vecEvents[i].eOp != faultfs::Op::Write) continue;
         const size_t nBytes = p_vecEvents[i].nBytes;
-        const std::set<size_t> setSampled = {1, 8, nBytes - 1};
         for (size_t k = 1; k < nBytes; ++k) {
-            const bool bSampled = setSampled.count(k) != 0;
-            if (p_bEveryByte || bSampled) vecCuts.push_back({i, k, bSampled});
+            const bool bSampled = k == 1 || k == 8 || k == nBytes - 1;
+            if (p_bEveryByte || bSampled) vecCuts.push_back({i, k, bSampled, false, strAt + " after " + std::to_string(k) + " bytes"});
         }
     }
-    vecCuts.push_back({p_vecEvents.size(), 0, true});
+    vecCuts.push_back({p_vecEvents.size(), 0, true, true, "after the last operation"});
     return vecCuts;
 }
 
@@ -60,68 +53,69 @@ std::vector<CutPoint> cutPoints(const std::vector<faultfs::Event>& p_vecEvents, 
 
 class PowerCutTest : public RobustnessFixture {
 protected:
-    void SetUp() override {
-        RobustnessFixture::SetUp();
-        // The sensor thread of a running controller sleeps between passes
-        // instead of spinning beside thousands of runs.
-        hostsim::setWaitScale(0.001);
+    // The operations of one run of p_fnWrite on the directory as it is.
+    static std::vector<faultfs::Event> operationsOf(const std::string& p_strDirectory, const std::function<int()>& p_fnWrite) {
+        faultfs::arm(p_strDirectory);
+        EXPECT_EQ(p_fnWrite(), SNS_SUCCESS);
+        const std::vector<faultfs::Event> vecEvents = faultfs::events();
+        faultfs::disarm();
+        return vecEvents;
     }
 
-    // Each file of the image holds the old or the new content; the image
-    // holds the same files as before, or those of the new state.
-    void expectOldOrNew(const faultfs::Image& p_mapImage, const faultfs::Image& p_mapOld,
-                        const faultfs::Image& p_mapNew, const std::string& p_strWhere) {
-        for (const auto& stEntry : lasting(p_mapImage)) {
-            const auto itOld = p_mapOld.find(stEntry.first);
-            const auto itNew = p_mapNew.find(stEntry.first);
-            const bool bOld = itOld != p_mapOld.end() && itOld->second == stEntry.second;
-            const bool bNew = itNew != p_mapNew.end() && itNew->second == stEntry.second;
-            EXPECT_TRUE(bOld || bNew) << stEntry.first << " is torn " << p_strWhere;
-        }
-        for (const auto& stEntry : p_mapOld) {
-            if (isTemporary(stEntry.first)) continue;
-            EXPECT_TRUE(p_mapImage.count(stEntry.first) != 0) << stEntry.first << " is lost " << p_strWhere;
+    // Runs p_fnWrite from p_mapBefore with the power cut at each point and
+    // hands each reboot image to p_fnCheck with the run's name and result.
+    void cutEverywhere(const faultfs::Image& p_mapBefore, const std::vector<CutPoint>& p_vecCuts,
+                       const std::function<int()>& p_fnWrite,
+                       const std::function<void(const faultfs::Image&, const std::string&, const CutPoint&, int)>& p_fnCheck) {
+        for (const CutPoint& stCut : p_vecCuts) {
+            faultfs::writeDirectory(configDir(), p_mapBefore);
+            faultfs::arm(configDir());
+            if (!stCut.bLast) faultfs::cutAt(stCut.nOperation, stCut.nBytes);
+            const int nResult = p_fnWrite();
+            std::vector<faultfs::Image> vecImages;
+            for (faultfs::Loss eLoss : faultfs::kAllLosses) vecImages.push_back(faultfs::rebootImage(eLoss));
+            faultfs::disarm();
+            for (size_t i = 0; i < vecImages.size(); ++i)
+                p_fnCheck(vecImages[i], stCut.strName + " / " + faultfs::lossName(faultfs::kAllLosses[i]), stCut, nResult);
+            if (HasFailure()) return;
         }
     }
 
-    // Starts a controller of channel 1 on the image; what it loaded, what it
+    // Starts a controller of channel 1 on the image: what it loaded, what it
     // sent and what it left on disk.
     struct Restart {
         std::vector<std::string> vecSchemes;
         std::vector<int> vecBrightnessSent;
         faultfs::Image mapAfter;
     };
-    Restart restartOn(const faultfs::Image& p_mapImage) {
+    Restart restartOn(const faultfs::Image& p_mapImage, const std::string& p_strCase) {
         faultfs::writeDirectory(configDir(), p_mapImage);
         ispsim::clearCalls();
         ISensorController objController;
         objController.setChannelID(1);
         objController.setVideoStreamModule(&m_objVideo);
-        EXPECT_TRUE(objController.init(moduleConfig()));
+        EXPECT_TRUE(objController.init(moduleConfig())) << p_strCase;
         ISensorControllerTestAccess objAccess(objController);
         Restart stRestart;
         for (u32 i = 0; i < 4; ++i) stRestart.vecSchemes.push_back(image(objAccess.scheme(i), objAccess.keyValSum()));
         stRestart.vecBrightnessSent = sentValues(KEY_BRIGHTNESS);
         stRestart.mapAfter = faultfs::readDirectory(configDir());
         objController.uinit();
+        for (const auto& stEntry : stRestart.mapAfter)
+            EXPECT_FALSE(isTemporary(stEntry.first)) << stEntry.first << " after the restart " << p_strCase;
         return stRestart;
     }
 
     // Restarts on images that differ only in what their temporary files hold
     // behave alike: start-up never reads them (the start-up fuzz target feeds
     // it leftovers of any content), so one restart stands for all of them.
-    static faultfs::Image restartKey(const faultfs::Image& p_mapImage) {
-        faultfs::Image mapKey = p_mapImage;
-        for (auto& stEntry : mapKey)
+    bool firstOfItsKind(faultfs::Image p_mapImage) {
+        for (auto& stEntry : p_mapImage)
             if (isTemporary(stEntry.first)) stEntry.second.clear();
-        return mapKey;
+        return m_setSeen.insert(p_mapImage).second;
     }
 
-    static void expectNoTemporary(const faultfs::Image& p_mapImage, const std::string& p_strWhere) {
-        for (const auto& stEntry : p_mapImage) EXPECT_FALSE(isTemporary(stEntry.first)) << stEntry.first << p_strWhere;
-    }
-
-    static int brightnessOf(const std::string& p_strImage) { return valueOf(p_strImage, KEY_BRIGHTNESS); }
+    std::set<faultfs::Image> m_setSeen;
 };
 
 TEST_F(PowerCutTest, FlushCutAtEveryStepAndByteLeavesTheOldOrTheNewScheme) {
@@ -129,55 +123,43 @@ TEST_F(PowerCutTest, FlushCutAtEveryStepAndByteLeavesTheOldOrTheNewScheme) {
     ISensorController& objController = makeController(1);
     ASSERT_TRUE(objController.init(moduleConfig()));
     const faultfs::Image mapOld = faultfs::readDirectory(configDir());
-    const int nOldBrightness = access(0).schemeValue(0, KEY_BRIGHTNESS);
-    ASSERT_EQ(objController.setParameter(KEY_BRIGHTNESS, nOldBrightness + 7, true), SNS_SUCCESS);
-
-    faultfs::arm(configDir());
-    ASSERT_EQ(objController.flush(), SNS_SUCCESS);
-    const std::vector<faultfs::Event> vecEvents = faultfs::events();
+    const int nNewBrightness = access().schemeValue(0, KEY_BRIGHTNESS) + 7;
+    ASSERT_EQ(objController.setParameter(KEY_BRIGHTNESS, nNewBrightness, true), SNS_SUCCESS);
+    const auto fnFlush = [&objController]() { return objController.flush(); };
+    const std::vector<faultfs::Event> vecEvents = operationsOf(configDir(), fnFlush);
     const faultfs::Image mapNew = faultfs::readDirectory(configDir());
-    faultfs::disarm();
-    ASSERT_NE(mapNew.at(schemeName(0)), mapOld.at(schemeName(0)));
-    ASSERT_EQ(brightnessOf(mapNew.at(schemeName(0))), nOldBrightness + 7);
+    ASSERT_EQ(valueOf(mapNew.at(schemeName(0)), KEY_BRIGHTNESS), nNewBrightness);
+    ASSERT_NE(valueOf(mapOld.at(schemeName(0)), KEY_BRIGHTNESS), nNewBrightness);
     // The data goes out in more than one write, so cuts fall between them too.
     ASSERT_GE(std::count_if(vecEvents.begin(), vecEvents.end(),
-                            [](const faultfs::Event& e) { return e.eOp == faultfs::Op::Write; }),
-              2);
+                            [](const faultfs::Event& e) { return e.eOp == faultfs::Op::Write; }), 2);
 
     std::vector<std::pair<faultfs::Image, std::string>> vecRestarts;
-    std::set<faultfs::Image> setSeen;
-    for (const CutPoint& stCut : cutPoints(vecEvents, true)) {
-        faultfs::writeDirectory(configDir(), mapOld);
-        faultfs::arm(configDir());
-        if (stCut.nOperation < vecEvents.size()) faultfs::cutAt(stCut.nOperation, stCut.nBytes);
-        const int nResult = objController.flush();
-        const std::string strWhere = describe(stCut, vecEvents);
-        for (faultfs::Loss eLoss : faultfs::kAllLosses) {
-            const faultfs::Image mapImage = faultfs::rebootImage(eLoss);
-            const std::string strCase = strWhere + " / " + faultfs::lossName(eLoss);
-            expectOldOrNew(mapImage, mapOld, mapNew, strCase);
-            for (const char* szUntouched : {"sensor1_1.cfg", "sensor1_2.cfg", "sensor1_3.cfg", "snsversion.cfg"})
-                EXPECT_EQ(mapImage.at(szUntouched), mapOld.at(szUntouched)) << szUntouched << " " << strCase;
-            if (stCut.nOperation == vecEvents.size()) {
-                EXPECT_EQ(nResult, SNS_SUCCESS);
-                EXPECT_EQ(lasting(mapImage), mapNew) << "a completed flush is lost: " << strCase;
-            }
-            if (stCut.bRestart && setSeen.insert(restartKey(mapImage)).second) vecRestarts.emplace_back(mapImage, strCase);
-        }
-        faultfs::disarm();
-        if (HasFailure()) return;
-    }
+    cutEverywhere(mapOld, cutPoints(vecEvents, true), fnFlush,
+                  [&](const faultfs::Image& p_mapImage, const std::string& p_strCase, const CutPoint& p_stCut, int p_nResult) {
+                      for (const auto& stEntry : lasting(p_mapImage)) {
+                          const bool bOld = mapOld.count(stEntry.first) != 0 && mapOld.at(stEntry.first) == stEntry.second;
+                          const bool bNew = mapNew.count(stEntry.first) != 0 && mapNew.at(stEntry.first) == stEntry.second;
+                          EXPECT_TRUE(bOld || bNew) << stEntry.first << " is torn " << p_strCase;
+                      }
+                      for (int i = 1; i < 4; ++i) EXPECT_EQ(p_mapImage.at(schemeName(i)), mapOld.at(schemeName(i))) << i << p_strCase;
+                      EXPECT_EQ(p_mapImage.at(versionName()), mapOld.at(versionName())) << p_strCase;
+                      EXPECT_TRUE(p_mapImage.count(schemeName(0)) != 0) << "lost " << p_strCase;
+                      if (p_stCut.bLast) {
+                          EXPECT_EQ(p_nResult, SNS_SUCCESS);
+                          EXPECT_EQ(lasting(p_mapImage), mapNew) << "a completed flush is lost: " << p_strCase;
+                      }
+                      if (p_stCut.bRestart && firstOfItsKind(p_mapImage)) vecRestarts.emplace_back(p_mapImage, p_strCase);
+                  });
     objController.uinit();
 
-    for (const auto& stRestart : vecRestarts) {
-        const Restart stResult = restartOn(stRestart.first);
-        const std::string& strCase = stRestart.second;
-        expectNoTemporary(stResult.mapAfter, " after the restart " + strCase);
+    for (const auto& stCase : vecRestarts) {
+        const Restart stResult = restartOn(stCase.first, stCase.second);
         const std::string& strScheme0 = stResult.vecSchemes[0];
-        EXPECT_TRUE(strScheme0 == mapOld.at(schemeName(0)) || strScheme0 == mapNew.at(schemeName(0))) << strCase;
-        EXPECT_EQ(stResult.mapAfter.at(schemeName(0)), strScheme0) << strCase;
-        for (int i = 1; i < 4; ++i) EXPECT_EQ(stResult.vecSchemes[i], mapOld.at(schemeName(i))) << i << " " << strCase;
-        EXPECT_EQ(stResult.vecBrightnessSent, std::vector<int>{brightnessOf(strScheme0)}) << strCase;
+        EXPECT_TRUE(strScheme0 == mapOld.at(schemeName(0)) || strScheme0 == mapNew.at(schemeName(0))) << stCase.second;
+        EXPECT_EQ(stResult.mapAfter.at(schemeName(0)), strScheme0) << stCase.second;
+        for (int i = 1; i < 4; ++i) EXPECT_EQ(stResult.vecSchemes[i], mapOld.at(schemeName(i))) << i << stCase.second;
+        EXPECT_EQ(stResult.vecBrightnessSent, std::vector<int>{valueOf(strScheme0, KEY_BRIGHTNESS)}) << stCase.second;
         if (HasFailure()) return;
     }
 }
@@ -185,92 +167,37 @@ TEST_F(PowerCutTest, FlushCutAtEveryStepAndByteLeavesTheOldOrTheNewScheme) {
 TEST_F(PowerCutTest, RestartCutAtEveryStepOfItsVersionWriteKeepsEveryScheme) {
     primeFiles();
     const faultfs::Image mapStored = faultfs::readDirectory(configDir());
-
-    faultfs::arm(configDir());
-    {
-        ISensorController objController;
-        objController.setChannelID(1);
-        objController.setVideoStreamModule(&m_objVideo);
-        ASSERT_TRUE(objController.init(moduleConfig()));
-        objController.uinit();
-    }
-    const std::vector<faultfs::Event> vecEvents = faultfs::events();
-    faultfs::disarm();
+    const auto fnStart = [this]() { return startAndStop() ? SNS_SUCCESS : -1; };
+    const std::vector<faultfs::Event> vecEvents = operationsOf(configDir(), fnStart);
     ASSERT_TRUE(std::any_of(vecEvents.begin(), vecEvents.end(), [](const faultfs::Event& e) {
         return e.eOp == faultfs::Op::Rename && e.strName == "snsversion.cfg";
     }));
 
-    std::set<faultfs::Image> setSeen;
-    for (const CutPoint& stCut : cutPoints(vecEvents, true)) {
-        faultfs::writeDirectory(configDir(), mapStored);
-        faultfs::arm(configDir());
-        if (stCut.nOperation < vecEvents.size()) faultfs::cutAt(stCut.nOperation, stCut.nBytes);
-        {
-            ISensorController objController;
-            objController.setChannelID(1);
-            objController.setVideoStreamModule(&m_objVideo);
-            EXPECT_TRUE(objController.init(moduleConfig()));
-            objController.uinit();
-        }
-        std::vector<faultfs::Image> vecImages;
-        for (faultfs::Loss eLoss : faultfs::kAllLosses) vecImages.push_back(faultfs::rebootImage(eLoss));
-        faultfs::disarm();
-        for (size_t i = 0; i < vecImages.size(); ++i) {
-            const std::string strCase = describe(stCut, vecEvents) + " / " + faultfs::lossName(faultfs::kAllLosses[i]);
-            EXPECT_EQ(lasting(vecImages[i]), lasting(mapStored)) << strCase;
-            if (!setSeen.insert(restartKey(vecImages[i])).second) continue;
-            const Restart stResult = restartOn(vecImages[i]);
-            expectNoTemporary(stResult.mapAfter, " after the restart " + strCase);
-            EXPECT_EQ(lasting(stResult.mapAfter), lasting(mapStored)) << strCase;
-            EXPECT_EQ(brightnessOf(stResult.vecSchemes[1]), 77) << strCase;
-        }
-        if (HasFailure()) return;
-    }
+    cutEverywhere(mapStored, cutPoints(vecEvents, true), fnStart,
+                  [&](const faultfs::Image& p_mapImage, const std::string& p_strCase, const CutPoint&, int p_nResult) {
+                      EXPECT_EQ(p_nResult, SNS_SUCCESS) << p_strCase;
+                      EXPECT_EQ(lasting(p_mapImage), lasting(mapStored)) << p_strCase;
+                      if (!firstOfItsKind(p_mapImage)) return;
+                      const Restart stResult = restartOn(p_mapImage, p_strCase);
+                      EXPECT_EQ(lasting(stResult.mapAfter), lasting(mapStored)) << p_strCase;
+                      EXPECT_EQ(valueOf(stResult.vecSchemes[1], KEY_BRIGHTNESS), 77) << p_strCase;
+                  });
 }
 
 TEST_F(PowerCutTest, FirstStartCutAtAnyStepLeavesCompleteFilesAndTheRestartCreatesTheRest) {
-    faultfs::arm(configDir());
-    {
-        ISensorController objController;
-        objController.setChannelID(1);
-        objController.setVideoStreamModule(&m_objVideo);
-        ASSERT_TRUE(objController.init(moduleConfig()));
-        objController.uinit();
-    }
-    const std::vector<faultfs::Event> vecEvents = faultfs::events();
+    const auto fnStart = [this]() { return startAndStop() ? SNS_SUCCESS : -1; };
+    const std::vector<faultfs::Event> vecEvents = operationsOf(configDir(), fnStart);
     const faultfs::Image mapCreated = faultfs::readDirectory(configDir());
-    faultfs::disarm();
     ASSERT_EQ(mapCreated.size(), 5u);
 
-    std::set<faultfs::Image> setSeen;
-    const std::vector<CutPoint> vecCuts = cutPoints(vecEvents, false);
-    for (const CutPoint& stCut : vecCuts) {
-        faultfs::writeDirectory(configDir(), faultfs::Image());
-        faultfs::arm(configDir());
-        if (stCut.nOperation < vecEvents.size()) faultfs::cutAt(stCut.nOperation, stCut.nBytes);
-        {
-            ISensorController objController;
-            objController.setChannelID(1);
-            objController.setVideoStreamModule(&m_objVideo);
-            EXPECT_TRUE(objController.init(moduleConfig()));
-            objController.uinit();
-        }
-        std::vector<faultfs::Image> vecImages;
-        for (faultfs::Loss eLoss : faultfs::kAllLosses) vecImages.push_back(faultfs::rebootImage(eLoss));
-        faultfs::disarm();
-        for (size_t i = 0; i < vecImages.size(); ++i) {
-            const std::string strCase = describe(stCut, vecEvents) + " / " + faultfs::lossName(faultfs::kAllLosses[i]);
-            for (const auto& stEntry : lasting(vecImages[i])) {
-                EXPECT_EQ(stEntry.second, mapCreated.at(stEntry.first)) << stEntry.first << " is torn " << strCase;
-            }
-            if (stCut.nOperation == vecEvents.size()) {
-                EXPECT_EQ(lasting(vecImages[i]), mapCreated) << strCase;
-            }
-            if (!stCut.bRestart || !setSeen.insert(restartKey(vecImages[i])).second) continue;
-            const Restart stResult = restartOn(vecImages[i]);
-            expectNoTemporary(stResult.mapAfter, " after the restart " + strCase);
-            EXPECT_EQ(stResult.mapAfter, mapCreated) << strCase;
-        }
-        if (HasFailure()) return;
-    }
+    cutEverywhere(faultfs::Image(), cutPoints(vecEvents, false), fnStart,
+                  [&](const faultfs::Image& p_mapImage, const std::string& p_strCase, const CutPoint& p_stCut, int p_nResult) {
+                      EXPECT_EQ(p_nResult, SNS_SUCCESS) << p_strCase;
+                      for (const auto& stEntry : lasting(p_mapImage))
+                          EXPECT_EQ(stEntry.second, mapCreated.at(stEntry.first)) << stEntry.first << " is torn " << p_strCase;
+                      if (p_stCut.bLast) { EXPECT_EQ(lasting(p_mapImage), mapCreated) << p_strCase; }
+                      if (p_stCut.bRestart && firstOfItsKind(p_mapImage)) {
+                          EXPECT_EQ(restartOn(p_mapImage, p_strCase).mapAfter, mapCreated) << p_strCase;
+                      }
+                  });
 }
