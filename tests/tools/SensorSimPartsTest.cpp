@@ -129,26 +129,6 @@ std::string record(uint32_t p_nKey, int32_t p_nValue) {
     return strBytes;
 }
 
-TEST_F(SensorSimTree, CreatedWrittenAndRemovedFilesAreFound) {
-    write("/keep.txt", "same");
-    write("/gone.txt", "x");
-    write("/grow.txt", "a");
-    const TreeSnapshot mapBefore = snapshot();
-    write("/grow.txt", "ab");
-    write("/new.txt", "n");
-    unlink((root() + "/gone.txt").c_str());
-
-    const auto vecChanges = diffTrees(mapBefore, snapshot());
-
-    ASSERT_EQ(3u, vecChanges.size());
-    EXPECT_EQ(FileChange::Removed, vecChanges[0].kind);
-    EXPECT_EQ("/gone.txt", vecChanges[0].path);
-    EXPECT_EQ(FileChange::Written, vecChanges[1].kind);
-    EXPECT_EQ("/grow.txt", vecChanges[1].path);
-    EXPECT_EQ(FileChange::Created, vecChanges[2].kind);
-    EXPECT_EQ("/new.txt", vecChanges[2].path);
-}
-
 TEST_F(SensorSimTree, ARewriteWithTheSameBytesInTheSameClockTickCounts) {
     const std::string strScheme = "/mnt/mtd/code/config_file/sensor1_0.cfg";
     write(strScheme, record(34, 50));
@@ -171,39 +151,45 @@ TEST_F(SensorSimTree, ARewriteWithTheSameBytesInTheSameClockTickCounts) {
               describeFileChange(vecChanges[0]));
 }
 
-TEST_F(SensorSimTree, SchemeFilesShowTheValuesThatChangedInLittleEndianRecords) {
+// Scheme files show the values that changed, the version file its version.
+TEST_F(SensorSimTree, CreatedWrittenAndRemovedFilesAreFoundAndDescribed) {
     const std::string strScheme = "/mnt/mtd/code/config_file/sensor-thermal0.cfg";
+    const std::string strVersion = "/mnt/mtd/code/config_file/snsversion.cfg";
     std::string strOld;
     std::string strNew;
     for (uint32_t nKey = 0; nKey < 14; ++nKey) {
         strOld += record(9000 + nKey, 1);
         strNew += record(9000 + nKey, nKey < 13 ? 2 : 1);
     }
-    strOld += record(34, 50);
-    strNew += record(34, -60);
-    write(strScheme, strOld);
+    write(strScheme, strOld + record(34, 50));
+    write("/keep.txt", "same");
+    write("/gone.txt", "x");
+    write("/grow.txt", "a");
     const TreeSnapshot mapBefore = snapshot();
-    write(strScheme, strNew);
+    write(strScheme, strNew + record(34, -60));
+    write(strVersion, std::string("\x08\x00\x00\x00", 4));
+    write("/grow.txt", "ab");
+    write("/new.txt", "n");
+    unlink((root() + "/gone.txt").c_str());
 
     const auto vecChanges = diffTrees(mapBefore, snapshot());
-    ASSERT_EQ(1u, vecChanges.size());
-    const std::vector<std::string> vecLines = describeFileChange(vecChanges[0]);
 
+    ASSERT_EQ(5u, vecChanges.size());
+    const std::pair<FileChange::Kind, std::string> aExpected[] = {{FileChange::Removed, "/gone.txt"},
+                                                                   {FileChange::Written, "/grow.txt"},
+                                                                   {FileChange::Written, strScheme},
+                                                                   {FileChange::Created, strVersion},
+                                                                   {FileChange::Created, "/new.txt"}};
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(aExpected[i].first, vecChanges[i].kind) << i;
+        EXPECT_EQ(aExpected[i].second, vecChanges[i].path) << i;
+    }
+    const std::vector<std::string> vecLines = describeFileChange(vecChanges[2]);
     ASSERT_EQ(12u, vecLines.size());
     EXPECT_EQ("file written " + strScheme + " (15 records, 14 changed)", vecLines[0]);
     EXPECT_EQ("  KEY_PANO_STITCH_DIST (9000) 1 -> 2", vecLines[1]);
     EXPECT_EQ("  ... and 4 more", vecLines[11]);
-}
-
-TEST_F(SensorSimTree, TheVersionFileShowsItsVersion) {
-    const std::string strVersion = "/mnt/mtd/code/config_file/snsversion.cfg";
-    const TreeSnapshot mapBefore = snapshot();
-    write(strVersion, std::string("\x08\x00\x00\x00", 4));
-
-    const auto vecChanges = diffTrees(mapBefore, snapshot());
-
-    ASSERT_EQ(1u, vecChanges.size());
-    EXPECT_EQ(std::vector<std::string>{"file created " + strVersion + " (version 8)"}, describeFileChange(vecChanges[0]));
+    EXPECT_EQ(std::vector<std::string>{"file created " + strVersion + " (version 8)"}, describeFileChange(vecChanges[3]));
 }
 
 TEST_F(SensorSimTree, VideoSettingsReachTheVideoModule) {
@@ -262,11 +248,8 @@ TEST(SensorSimIspCalls, ValuesRecordsAndFailuresAreDescribed) {
     EXPECT_EQ("isp ch2 correct 49 KEY_MAX_SHUTTER: 3, answer 4 -> ok", describeIspCall(call(49, 3, {3}, {4}, 0)));
     EXPECT_EQ("isp ch2 set 145 KEY_DTN_THR: record of 12 bytes: 30 70 1 -> failed, status -4",
               describeIspCall(call(145, 0, {30, 70, 1}, {30, 70, 1}, -4)));
-}
-
-TEST(SensorSimIspCalls, RangeAnswersShowTheirItems) {
+    // A range answer: item list type, default, min, max, item count, items.
     std::vector<int32_t> vecRange(sizeof(ia_dynamic_params_attr_st) / 4, 0);
-    // Item list type, default, min, max, item count and the items.
     const int32_t aAnswer[] = {0, 6, 4, 22, 3, 4, 6, 22};
     std::copy(aAnswer, aAnswer + 8, vecRange.begin());
     EXPECT_EQ("isp ch2 range 49 KEY_MAX_SHUTTER: answer: type 0, default 6, 4 to 22, items 4 6 22 -> ok",
