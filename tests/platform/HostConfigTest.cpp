@@ -52,7 +52,7 @@ TEST_F(MachineInfoTest, ReadsTheMachineSection) {
 
 class ModuleConfigureTest : public DeviceFixture {};
 
-TEST_F(ModuleConfigureTest, KeepsMatchingModulesInDocumentOrder) {
+TEST_F(ModuleConfigureTest, KeepsMatchingModulesInDocumentOrderAndRefusesBrokenDocuments) {
     writeFile(kModuleConfig,
               "<moduleConfig>\n"
               "  <module id=\"1\" hardwareModel=\"Hi3516AV200\" hardwareCode=\"IPC-B2-IR\">\n"
@@ -63,6 +63,7 @@ TEST_F(ModuleConfigureTest, KeepsMatchingModulesInDocumentOrder) {
               "  <other id=\"5\"/>\n"
               "</moduleConfig>\n");
     std::vector<ModuleConfigure> vecModules(1);
+    EXPECT_FALSE(ModuleConfigureParser::parse("/hd1/none.xml", "m", "c", vecModules));
     ASSERT_TRUE(ModuleConfigureParser::parse(kModuleConfig, "Hi3516AV200", "IPC-B2-IR", vecModules));
     ASSERT_EQ(3u, vecModules.size());
     EXPECT_EQ(0, vecModules[0].getModuleId());
@@ -72,16 +73,11 @@ TEST_F(ModuleConfigureTest, KeepsMatchingModulesInDocumentOrder) {
     EXPECT_EQ(4, vecModules[2].getModuleId());
     EXPECT_EQ("", vecModules[2].getParameters());
     EXPECT_EQ("(lensId=3)", vecModules[2].getDetail());
-}
-
-TEST_F(ModuleConfigureTest, MissingOrBrokenDocumentFails) {
-    std::vector<ModuleConfigure> vecModules;
-    EXPECT_FALSE(ModuleConfigureParser::parse(kModuleConfig, "m", "c", vecModules));
     for (const char* szContent : {"<moduleConfig><module id=\"1\">", "<modules><module id=\"1\"/></modules>"}) {
         writeFile(kModuleConfig, szContent);
         EXPECT_FALSE(ModuleConfigureParser::parse(kModuleConfig, "m", "c", vecModules)) << szContent;
+        EXPECT_EQ(3u, vecModules.size()) << szContent;
     }
-    EXPECT_TRUE(vecModules.empty());
 }
 
 TEST(StringHandlerTest, SplitGivesOneItemPerPiece) {

@@ -55,7 +55,7 @@ protected:
     ispsim::SensorProfile m_stProfile;
 };
 
-TEST_F(IspTest, ValuesAreKeptPerChannelAndNeverSetOnesAnswerInitialThenDefaultThenZero) {
+TEST_F(IspTest, ValuesAndDayNightStateAreKeptPerChannelAndNeverSetOnesAnswerInitialThenDefaultThenZero) {
     ASSERT_EQ(0, setWord(0, 34, 60));
     ASSERT_EQ(0, setWord(1, 34, 70));
     int nStatus = -1;
@@ -76,6 +76,16 @@ TEST_F(IspTest, ValuesAreKeptPerChannelAndNeverSetOnesAnswerInitialThenDefaultTh
     int32_t aData[2] = {0, 42};
     ASSERT_EQ(0, call(0, 49, IA_CMD_OPT_GET, aData));
     EXPECT_EQ(42, aData[1]);
+    // The day/night state is set by the caller or the command, per channel.
+    EXPECT_EQ(0, getWord(0, IA_CMD_DN_STATE));
+    ispsim::setDayNightState(0, 1);
+    EXPECT_EQ(1, getWord(0, IA_CMD_DN_STATE));
+    EXPECT_EQ(0, getWord(1, IA_CMD_DN_STATE));
+    EXPECT_EQ(0, setWord(0, IA_CMD_DN_STATE, 0));
+    EXPECT_EQ(0, getWord(0, IA_CMD_DN_STATE));
+    ispsim::setDayNightState(0, 1);
+    ispsim::reset();
+    EXPECT_EQ(0, getWord(0, IA_CMD_DN_STATE));
 }
 
 TEST_F(IspTest, RangeRecordCopiesTheProfileUpToItsBounds) {
@@ -138,18 +148,6 @@ TEST_F(IspTest, CommandListFollowsTheProfileRangesUpToSixteen) {
     ASSERT_EQ(0, call(1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &stList));
     EXPECT_EQ(IA_DYNAMIC_PARAMS_CMDS_MAX, stList.cmd_cnt);
     EXPECT_EQ(115, stList.cmd_list[15]);
-}
-
-TEST_F(IspTest, DayNightStateIsSetByCallerOrCommand) {
-    EXPECT_EQ(0, getWord(0, IA_CMD_DN_STATE));
-    ispsim::setDayNightState(0, 1);
-    EXPECT_EQ(1, getWord(0, IA_CMD_DN_STATE));
-    EXPECT_EQ(0, getWord(1, IA_CMD_DN_STATE));
-    EXPECT_EQ(0, setWord(0, IA_CMD_DN_STATE, 0));
-    EXPECT_EQ(0, getWord(0, IA_CMD_DN_STATE));
-    ispsim::setDayNightState(0, 1);
-    ispsim::reset();
-    EXPECT_EQ(0, getWord(0, IA_CMD_DN_STATE));
 }
 
 // The record is read whole and nothing beyond it: the word after it must not
@@ -303,9 +301,6 @@ TEST_F(IspProfileFileTest, LoadsTheDocumentedFormAndRefusesBrokenOnes) {
     EXPECT_EQ((std::vector<int>{1, 2, 4, 8, 12}), stProfile.ranges[0].items);
     EXPECT_EQ(1, stProfile.ranges[1].attrType);
     EXPECT_EQ(100, stProfile.ranges[1].maxValue);
-    EXPECT_TRUE(stProfile.ranges[1].items.empty());
-    ASSERT_EQ(1u, stProfile.initialValues.size());
-    EXPECT_EQ(36, stProfile.initialValues[0].second);
     EXPECT_EQ("LENS-2.8-12-V1.4", stProfile.lensVersion);
     EXPECT_EQ(0, stProfile.sensorCheckAnswer);
     ASSERT_TRUE(ispsim::setProfileFromFile(1, hostPath("/p.xml")));
