@@ -1,11 +1,14 @@
 // Helpers shared by the style tests: styles as heap texts the way the system
-// holds them, merges over hand-written documents, and reading results back.
+// holds them, merges over hand-written documents, reading results back, and
+// the console lines a call printed.
 #ifndef SENSORDLL_TESTS_STYLE_TEST_SUPPORT_H
 #define SENSORDLL_TESTS_STYLE_TEST_SUPPORT_H
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +20,8 @@
 
 namespace styletest {
 
+typedef std::vector<std::string> Strings;
+
 // The text printed the way the system prints a parsed document.
 inline std::string printed(const std::string& p_strXml) {
     TiXmlDocument objDoc;
@@ -26,18 +31,19 @@ inline std::string printed(const std::string& p_strXml) {
     return strOut;
 }
 
-inline ModuleConfig moduleWithDetail(const std::string& p_strDetail) {
-    ModuleConfig stModule;
-    memset(&stModule, 0, sizeof(stModule));
-    strncpy(stModule.szDetail, p_strDetail.c_str(), sizeof(stModule.szDetail) - 1);
-    return stModule;
+inline std::string printedBy(const std::function<void()>& p_fnCall) {
+    testing::internal::CaptureStdout();
+    p_fnCall();
+    return testing::internal::GetCapturedStdout();
 }
 
 // mergeStyle over a base text and a diversity text for a module detail text;
 // the merged text.
 inline std::string merge(const std::string& p_strBase, const std::string& p_strDiversity,
                          const std::string& p_strDetail, int p_nChannel = 1) {
-    ModuleConfig stModule = moduleWithDetail(p_strDetail);
+    ModuleConfig stModule;
+    memset(&stModule, 0, sizeof(stModule));
+    strncpy(stModule.szDetail, p_strDetail.c_str(), sizeof(stModule.szDetail) - 1);
     char* szStyle = strdup(p_strBase.c_str());
     std::vector<char> vecDiversity(p_strDiversity.begin(), p_strDiversity.end());
     vecDiversity.push_back('\0');
@@ -47,61 +53,52 @@ inline std::string merge(const std::string& p_strBase, const std::string& p_strD
     return strMerged;
 }
 
+inline std::string attribute(const TiXmlElement* p_pElement, const char* p_szName, const char* p_szAbsent) {
+    const char* szValue = p_pElement->Attribute(p_szName);
+    return szValue != nullptr ? szValue : p_szAbsent;
+}
+
 // "key" of each tab of a style, with its "title" after a colon when it has one.
-inline std::vector<std::string> tabs(const std::string& p_strStyle) {
-    std::vector<std::string> vecTabs;
+inline Strings tabs(const std::string& p_strStyle) {
+    Strings vecTabs;
     TiXmlDocument objDoc;
     if (!LoadMem(objDoc, p_strStyle.c_str(), TIXML_ENCODING_UTF8) || objDoc.RootElement() == nullptr) return vecTabs;
     for (const TiXmlElement* pTab = objDoc.RootElement()->FirstChildElement(); pTab != nullptr;
-         pTab = pTab->NextSiblingElement()) {
-        std::string strTab = pTab->Attribute("key") != nullptr ? pTab->Attribute("key") : "";
-        if (pTab->Attribute("title") != nullptr) strTab += std::string(":") + pTab->Attribute("title");
-        vecTabs.push_back(strTab);
-    }
+         pTab = pTab->NextSiblingElement())
+        vecTabs.push_back(attribute(pTab, "key", "") + (pTab->Attribute("title") ? ":" + attribute(pTab, "title", "") : ""));
     return vecTabs;
-}
-
-inline void collectElements(TiXmlElement* p_pElement, int p_nId, std::vector<TiXmlElement*>& p_vecFound) {
-    for (; p_pElement != nullptr; p_pElement = p_pElement->NextSiblingElement()) {
-        const char* szId = p_pElement->Attribute("id");
-        if (szId != nullptr && atoi(szId) == p_nId) p_vecFound.push_back(p_pElement);
-        collectElements(p_pElement->FirstChildElement(), p_nId, p_vecFound);
-    }
 }
 
 // What a style says of the parameter elements with one id, in document order:
 // "value" ("-" without one) and the "index" of its options.
 struct Param {
     std::string value;
-    std::vector<std::string> options;
+    Strings options;
 };
+
+inline void collect(const TiXmlElement* p_pElement, int p_nId, std::vector<Param>& p_vecFound) {
+    for (; p_pElement != nullptr; p_pElement = p_pElement->NextSiblingElement()) {
+        if (p_pElement->Attribute("id") != nullptr && atoi(p_pElement->Attribute("id")) == p_nId) {
+            Param stParam{attribute(p_pElement, "value", "-"), {}};
+            for (const TiXmlElement* pOption = p_pElement->FirstChildElement(); pOption != nullptr;
+                 pOption = pOption->NextSiblingElement())
+                stParam.options.push_back(attribute(pOption, "index", "-"));
+            p_vecFound.push_back(stParam);
+        }
+        collect(p_pElement->FirstChildElement(), p_nId, p_vecFound);
+    }
+}
 
 inline std::vector<Param> params(const std::string& p_strStyle, int p_nId) {
     std::vector<Param> vecParams;
     TiXmlDocument objDoc;
-    if (!LoadMem(objDoc, p_strStyle.c_str(), TIXML_ENCODING_UTF8)) return vecParams;
-    std::vector<TiXmlElement*> vecFound;
-    collectElements(objDoc.RootElement(), p_nId, vecFound);
-    for (TiXmlElement* pElement : vecFound) {
-        Param stParam;
-        stParam.value = pElement->Attribute("value") != nullptr ? pElement->Attribute("value") : "-";
-        for (const TiXmlElement* pOption = pElement->FirstChildElement(); pOption != nullptr;
-             pOption = pOption->NextSiblingElement())
-            stParam.options.push_back(pOption->Attribute("index") != nullptr ? pOption->Attribute("index") : "-");
-        vecParams.push_back(stParam);
-    }
+    if (LoadMem(objDoc, p_strStyle.c_str(), TIXML_ENCODING_UTF8)) collect(objDoc.RootElement(), p_nId, vecParams);
     return vecParams;
 }
 
-inline ispsim::Range range(int p_nCmd, int p_nDefault, const std::vector<int>& p_vecItems, int p_nType = 0) {
-    ispsim::Range stRange;
-    stRange.cmd = p_nCmd;
-    stRange.attrType = p_nType;
-    stRange.defaultValue = p_nDefault;
-    stRange.minValue = p_vecItems.empty() ? 0 : p_vecItems.front();
-    stRange.maxValue = p_vecItems.empty() ? 0 : p_vecItems.back();
-    stRange.items = p_vecItems;
-    return stRange;
+inline ispsim::Range range(int p_nCmd, int p_nDefault, const std::vector<int>& p_vecItems) {
+    return ispsim::Range{p_nCmd, 0, p_nDefault, p_vecItems.empty() ? 0 : p_vecItems.front(),
+                         p_vecItems.empty() ? 0 : p_vecItems.back(), p_vecItems};
 }
 
 inline void setRanges(int p_nIspChannel, const std::vector<ispsim::Range>& p_vecRanges) {
@@ -119,9 +116,10 @@ inline std::vector<int> commandsWithOption(unsigned int p_nOption) {
     return vecCommands;
 }
 
-// The console line of a failed check quoting the expression text.
-inline std::string assertionLine(const std::string& p_strExpression) {
-    return p_strExpression + "   ~~~Assertion failed.";
+// Whether the output holds the console line of a failed check quoting the
+// expression text.
+inline bool reports(const std::string& p_strOut, const std::string& p_strExpression) {
+    return p_strOut.find(p_strExpression + "   ~~~Assertion failed.") != std::string::npos;
 }
 
 inline size_t occurrences(const std::string& p_strText, const std::string& p_strPiece) {

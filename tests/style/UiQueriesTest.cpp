@@ -24,9 +24,8 @@ protected:
     bool range(int p_nCmd, const std::string& p_strBefore) {
         m_nDefault = 77;
         m_strRange = p_strBefore;
-        testing::internal::CaptureStdout();
-        const bool bRet = m_pController->getSensorParamRange(p_nCmd, m_nDefault, m_strRange);
-        m_strStdout = testing::internal::GetCapturedStdout();
+        bool bRet = false;
+        m_strStdout = printedBy([&] { bRet = m_pController->getSensorParamRange(p_nCmd, m_nDefault, m_strRange); });
         return bRet;
     }
     int m_nDefault = 0;
@@ -36,39 +35,28 @@ protected:
 
 struct RangeTextCase {
     std::vector<int> items;
-    std::string before;
-    std::string expected;
+    std::string before, expected;
 };
 
-void PrintTo(const RangeTextCase& p_stCase, std::ostream* p_pOut) {
-    *p_pOut << p_stCase.items.size() << "items_before\"" << p_stCase.before << "\"";
+TEST_F(UiQueriesTest, ItemsAreAppendedWithOneBlankBetween) {
+    for (const RangeTextCase& stCase : {RangeTextCase{{1, 2, 4}, "", "1 2 4"}, RangeTextCase{{717}, "", "717"},
+                                        RangeTextCase{{1, 2, 4}, "x9", "x91 2 4"}}) {
+        listRanges({{49, 0, 2, 0, 0, stCase.items}});
+        EXPECT_TRUE(range(49, stCase.before));
+        EXPECT_EQ(2, m_nDefault);
+        EXPECT_EQ(stCase.expected, m_strRange);
+        EXPECT_NE(std::string::npos, m_strStdout.find("cmd=49 DefaltParam=2 strParamRange=" + stCase.expected + "\n"));
+    }
 }
 
-class RangeTextTest : public UiQueriesTest, public ::testing::WithParamInterface<RangeTextCase> {};
-
-TEST_P(RangeTextTest, ItemsAreAppendedWithOneBlankBetween) {
-    listRanges({{49, 0, 2, 0, 0, GetParam().items}});
-    EXPECT_TRUE(range(49, GetParam().before));
-    EXPECT_EQ(2, m_nDefault);
-    EXPECT_EQ(GetParam().expected, m_strRange);
-    EXPECT_NE(std::string::npos, m_strStdout.find("cmd=49 DefaltParam=2 strParamRange=" + GetParam().expected + "\n"));
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, RangeTextTest,
-                         ::testing::Values(RangeTextCase{{1, 2, 4}, "", "1 2 4"}, RangeTextCase{{717}, "", "717"},
-                                           RangeTextCase{{1, 2, 4}, "x9", "x91 2 4"}));
-
-TEST_F(UiQueriesTest, ARangeThatIsNoItemListIsAnsweredWithNothingWritten) {
-    listRanges({{51, 1, 8, 1, 30, {}}});
+// 51 is no item list; 34 is listed but no range command, 56 a range command
+// but unlisted; the range of 49 cannot be read; 1537 is held back by the
+// zoom/focus lock.
+TEST_F(UiQueriesTest, ARangeNotGivenWritesNothing) {
+    listRanges({{34, 0, 50, 0, 100, {0, 50}}, {49, 0, 2, 1, 4, {1, 2}}, {1537, 0, 3, 1, 9, {1, 3}}, {51, 1, 8, 1, 30, {}}});
     EXPECT_TRUE(range(51, "keep"));
     EXPECT_EQ(77, m_nDefault);
     EXPECT_EQ("keep", m_strRange);
-}
-
-// 34 is listed but no range command, 56 a range command but unlisted; the
-// range of 49 cannot be read; 1537 is held back by the zoom/focus lock.
-TEST_F(UiQueriesTest, ARangeNotGivenWritesNothing) {
-    listRanges({{34, 0, 50, 0, 100, {0, 50}}, {49, 0, 2, 1, 4, {1, 2}}, {1537, 0, 3, 1, 9, {1, 3}}});
     ispsim::failCommand(0, 49, -1);
     m_pAccess->zoomFocusParam().setLockZoomFocusEnable(true);
     for (int nCmd : {34, 56, 49, 1537}) {
@@ -79,38 +67,6 @@ TEST_F(UiQueriesTest, ARangeNotGivenWritesNothing) {
     m_pAccess->zoomFocusParam().setLockZoomFocusEnable(false);
     EXPECT_TRUE(range(1537, ""));
     EXPECT_EQ("1 3", m_strRange);
-}
-
-class UiStyleTest : public UiQueriesTest {
-protected:
-    void SetUp() override {
-        UiQueriesTest::SetUp();
-        listRanges({{82, 0, 717, 410, 2816, {410, 717}}});
-        m_pAccess->sysConf().szUIStyle = m_szStyle;
-    }
-    void TearDown() override {
-        m_pAccess->sysConf().szUIStyle = nullptr;
-        UiQueriesTest::TearDown();
-    }
-    char m_szStyle[96] = "<style><param id=\"82\" value=\"5\"><item index=\"410\"/></param></style>";
-};
-
-TEST_F(UiStyleTest, ABusyVideoModuleDelaysTheStyleByAtMostThirtyPauses) {
-    m_pController->setVideoStreamModule(nullptr);
-    EXPECT_NE(std::string::npos, m_pController->getUIStyleFile().find("value=\"717\""));
-    EXPECT_EQ(0u, hostsim::waitCount());
-
-    m_pController->setVideoStreamModule(&m_objVideo);
-    m_objVideo.setBusyAnswers(3);
-    m_pController->getUIStyleFile();
-    EXPECT_EQ(4, m_objVideo.busyQuestions());
-    EXPECT_EQ(3u, hostsim::waitCount());
-
-    m_objVideo.setBusyAnswers(-1);
-    hostsim::resetWaitCount();
-    EXPECT_NE(std::string::npos, m_pController->getUIStyleFile().find("value=\"717\""));
-    EXPECT_EQ(4 + 30, m_objVideo.busyQuestions());
-    EXPECT_EQ(30u, hostsim::waitCount());
 }
 
 // A video module that, while it is asked, checks from another thread that the
@@ -132,12 +88,32 @@ private:
     mutable std::vector<std::future<void>> m_vecProbes;
 };
 
-TEST_F(UiStyleTest, TheWaitDoesNotHoldTheLock) {
-    LockProbeVideoModule objVideo(*m_pController);
-    m_pController->setVideoStreamModule(&objVideo);
+// The style answer is fitted (82 takes the ISP's 717) however long the video
+// module stays busy: at most thirty pauses, none without a module, and the
+// controller's lock is not held while waiting.
+TEST_F(UiQueriesTest, ABusyVideoModuleDelaysTheStyleByAtMostThirtyPausesWithoutTheLock) {
+    listRanges({{82, 0, 717, 410, 2816, {410, 717}}});
+    char szStyle[] = "<style><param id=\"82\" value=\"5\"><item index=\"410\"/></param></style>";
+    m_pAccess->sysConf().szUIStyle = szStyle;
+    m_pController->setVideoStreamModule(nullptr);
+    EXPECT_NE(std::string::npos, m_pController->getUIStyleFile().find("value=\"717\""));
+    EXPECT_EQ(0u, hostsim::waitCount());
+    m_pController->setVideoStreamModule(&m_objVideo);
+    m_objVideo.setBusyAnswers(3);
+    m_pController->getUIStyleFile();
+    EXPECT_EQ(4, m_objVideo.busyQuestions());
+    EXPECT_EQ(3u, hostsim::waitCount());
+    m_objVideo.setBusyAnswers(-1);
+    hostsim::resetWaitCount();
+    EXPECT_NE(std::string::npos, m_pController->getUIStyleFile().find("value=\"717\""));
+    EXPECT_EQ(4 + 30, m_objVideo.busyQuestions());
+    EXPECT_EQ(30u, hostsim::waitCount());
+    LockProbeVideoModule objProbe(*m_pController);
+    m_pController->setVideoStreamModule(&objProbe);
     m_pController->getUIStyleFile();
     m_pController->setVideoStreamModule(&m_objVideo);
-    EXPECT_TRUE(objVideo.m_bLockFree);
+    EXPECT_TRUE(objProbe.m_bLockFree);
+    m_pAccess->sysConf().szUIStyle = nullptr;
 }
 
 TEST_F(UiQueriesTest, UiFileNamesByIdElseTheFirstRecordElseEmpty) {
