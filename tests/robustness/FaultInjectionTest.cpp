@@ -12,114 +12,77 @@
 #include <functional>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "RobustnessFixture.h"
 
-namespace {
-
-const char* const kStyleDir = "/hd1/moduleConfig/sensorConfig/style";
-const char* const kDiversityDir = "/hd1/moduleConfig/sensorConfig/styleDiversity";
-
-}  // namespace
-
 class FaultInjectionTest : public RobustnessFixture {
 protected:
-    void SetUp() override {
-        RobustnessFixture::SetUp();
-        hostsim::setWaitScale(0.001);
-    }
-
     // The calls a host makes after start-up; each either works or fails
     // without harm. Returns whether the brightness change was applied.
-    bool exerciseAfterStart(ISensorController& p_objController) {
-        EXPECT_TRUE(p_objController.getSensorStatus());
-        const bool bApplied = p_objController.setParameter(KEY_BRIGHTNESS, 61, true) == SNS_SUCCESS;
+    static bool exerciseAfterStart(ISensorController& c) {
+        EXPECT_TRUE(c.getSensorStatus());
+        const bool bApplied = c.setParameter(KEY_BRIGHTNESS, 61, true) == SNS_SUCCESS;
         int nValue = 0;
-        p_objController.getParameter(KEY_BRIGHTNESS, nValue);
-        std::string strAll;
-        p_objController.getAllParameters(strAll);
-        std::string strSome;
-        p_objController.getParameters("(34,2337,144)", strSome);
-        p_objController.setParameters(std::string("(34,40)(2337,41)"), true);
-        p_objController.getUIStyleFile();
-        int nDefault = 0;
-        std::string strRange;
-        p_objController.getSensorParamRange(49, nDefault, strRange);
-        int nScheme = 0;
-        p_objController.getParamScheme(nScheme);
-        p_objController.setParamScheme(1);
-        std::string strCheck = "(5,2,0)";
-        p_objController.SensorCheck(strCheck);
-        p_objController.flush();
-        p_objController.resetToLastParameters();
-        p_objController.restoreAeMode();
-        int nShutter = 0;
-        p_objController.getShutterValue(nShutter);
-        p_objController.shutterUp();
-        p_objController.zoomIn();
-        p_objController.focusFar();
-        p_objController.sensorThread();
+        std::string strText;
+        c.getParameter(KEY_BRIGHTNESS, nValue);
+        c.getAllParameters(strText);
+        c.getParameters("(34,2337,144)", strText);
+        c.setParameters(std::string("(34,40)(2337,41)"), true);
+        c.getUIStyleFile();
+        c.getSensorParamRange(49, nValue, strText);
+        c.getParamScheme(nValue);
+        c.setParamScheme(1);
+        strText = "(5,2,0)";
+        c.SensorCheck(strText);
+        c.flush();
+        c.resetToLastParameters();
+        c.restoreAeMode();
+        c.getShutterValue(nValue);
+        c.shutterUp();
+        c.zoomIn();
+        c.focusFar();
+        c.sensorThread();
+        return bApplied;
+    }
+    // A start and the calls after it with the ISP's faults as set.
+    bool startAndExercise() {
+        testing::internal::CaptureStdout();
+        ISensorController objController;
+        objController.setChannelID(1);
+        objController.setVideoStreamModule(&m_objVideo);
+        EXPECT_TRUE(objController.init(moduleConfig()));
+        const bool bApplied = exerciseAfterStart(objController);
+        objController.uinit();
+        testing::internal::GetCapturedStdout();
         return bApplied;
     }
 };
 
 TEST_F(FaultInjectionTest, EveryIspCommandOfTheStartFailingInTurn) {
-    {
-        ISensorController objController;
-        objController.setChannelID(1);
-        objController.setVideoStreamModule(&m_objVideo);
-        testing::internal::CaptureStdout();
-        ASSERT_TRUE(objController.init(moduleConfig()));
-        objController.uinit();
-        testing::internal::GetCapturedStdout();
-    }
+    ASSERT_TRUE(startAndStop());
     std::set<int> setCommands;
     for (const ispsim::Call& stCall : ispsim::calls()) setCommands.insert(stCall.cmd);
     ASSERT_GT(setCommands.size(), 20u);
-
     for (int nCmd : setCommands) {
+        SCOPED_TRACE(nCmd);
         ispsim::clearFaults();
-        ispsim::clearCalls();
         ispsim::failCommand(-1, nCmd, -1);
-        testing::internal::CaptureStdout();
-        ISensorController objController;
-        objController.setChannelID(1);
-        objController.setVideoStreamModule(&m_objVideo);
-        EXPECT_TRUE(objController.init(moduleConfig())) << nCmd;
-        const bool bApplied = exerciseAfterStart(objController);
-        objController.uinit();
-        testing::internal::GetCapturedStdout();
         // Only a failing brightness command keeps brightness from changing.
-        EXPECT_EQ(bApplied, nCmd != KEY_BRIGHTNESS) << nCmd;
+        EXPECT_EQ(startAndExercise(), nCmd != KEY_BRIGHTNESS);
         if (HasFailure()) return;
     }
 }
 
 TEST_F(FaultInjectionTest, IspFailingFromEveryCallOfTheStartOn) {
     ispsim::clearCalls();
-    {
-        ISensorController objController;
-        objController.setChannelID(1);
-        objController.setVideoStreamModule(&m_objVideo);
-        testing::internal::CaptureStdout();
-        ASSERT_TRUE(objController.init(moduleConfig()));
-        objController.uinit();
-        testing::internal::GetCapturedStdout();
-    }
+    ASSERT_TRUE(startAndStop());
     const long nCalls = static_cast<long>(ispsim::calls().size());
     // Every tenth call and the first few: each run is a whole start.
     for (long n = 0; n < nCalls; n += n < 4 ? 1 : 10) {
+        SCOPED_TRACE(n);
         ispsim::clearFaults();
         ispsim::failAfterCalls(n, -1);
-        testing::internal::CaptureStdout();
-        ISensorController objController;
-        objController.setChannelID(1);
-        objController.setVideoStreamModule(&m_objVideo);
-        EXPECT_TRUE(objController.init(moduleConfig())) << n;
-        exerciseAfterStart(objController);
-        objController.uinit();
-        testing::internal::GetCapturedStdout();
+        startAndExercise();
         if (HasFailure()) return;
     }
 }
@@ -131,7 +94,6 @@ TEST_F(FaultInjectionTest, AbsentVideoModule) {
     EXPECT_TRUE(objController.init(moduleConfig()));
     EXPECT_TRUE(exerciseAfterStart(objController));
     EXPECT_EQ(objController.setParameter(KEY_MIRROR, 1, true), SNS_SUCCESS);
-    objController.uinit();
     testing::internal::GetCapturedStdout();
 }
 
@@ -143,9 +105,7 @@ TEST_F(FaultInjectionTest, VideoModuleRefusingEveryNotificationAndAlwaysBusy) {
     EXPECT_TRUE(objController.init(moduleConfig()));
     EXPECT_TRUE(exerciseAfterStart(objController));
     objController.setParameter(KEY_MIRROR, 1, true);
-    int nPosition = 0;
-    objController.setZoomValue(nPosition);
-    objController.uinit();
+    objController.setZoomValue(0);
     testing::internal::GetCapturedStdout();
 }
 
@@ -155,7 +115,9 @@ class BrokenFileTest;
 struct BrokenFile {
     const char* szName;
     std::function<void(BrokenFileTest&)> fnBreak;
-    // What must hold after the start, beyond completing and answering.
+    // The schemes load: the factory set is the device's, scheme 1 what it stored.
+    bool bSchemesLoad;
+    // What else must hold after the start, beyond completing and answering.
     std::function<void(BrokenFileTest&, ISensorControllerTestAccess&)> fnCheck;
 };
 
@@ -165,13 +127,13 @@ void PrintTo(const BrokenFile& p_stCase, std::ostream* p_pStream) {
 
 class BrokenFileTest : public FaultInjectionTest, public testing::WithParamInterface<BrokenFile> {
 public:
-    void remove(const std::string& p_strCameraPath) { removeFile(p_strCameraPath); }
-    void write(const std::string& p_strCameraPath, const std::string& p_strContent) {
-        writeFile(p_strCameraPath, p_strContent);
-    }
-    std::string read(const std::string& p_strCameraPath) { return readFile(p_strCameraPath); }
-    std::string host(const std::string& p_strCameraPath) { return hostPath(p_strCameraPath); }
-    std::string config() { return configDir(); }
+    using FaultInjectionTest::configDir;
+    using FaultInjectionTest::hostPath;
+    using FaultInjectionTest::readFile;
+    using FaultInjectionTest::removeFile;
+    using FaultInjectionTest::writeFile;
+
+    static std::string scheme(ISensorControllerTestAccess& a, u32 p_nScheme) { return image(a.scheme(p_nScheme), a.keyValSum()); }
 
     std::string m_strFactory;  // the factory set's image
     std::string m_strStored1;  // scheme 1's stored image
@@ -180,22 +142,27 @@ public:
 TEST_P(BrokenFileTest, StartCompletesAndLaterCallsWorkOrFailCleanly) {
     primeFiles();
     m_strStored1 = readFile(schemePath(1));
+    testing::internal::CaptureStdout();
     {
         ISensorController objReference;
         objReference.setChannelID(1);
-        testing::internal::CaptureStdout();
         ASSERT_TRUE(objReference.init(moduleConfig()));
         ISensorControllerTestAccess objAccess(objReference);
-        m_strFactory = image(objAccess.scheme(4), objAccess.keyValSum());
+        m_strFactory = scheme(objAccess, 4);
         objReference.uinit();
-        testing::internal::GetCapturedStdout();
     }
-
     GetParam().fnBreak(*this);
-    testing::internal::CaptureStdout();
     ISensorController& objController = makeController(1);
     EXPECT_TRUE(objController.init(moduleConfig()));
-    if (GetParam().fnCheck) GetParam().fnCheck(*this, access(0));
+    // A broken style gives no (or another) factory set, but a working controller.
+    EXPECT_NE(access().userKeyVal(), nullptr);
+    EXPECT_NE(access().keyCmdMap(), nullptr);
+    EXPECT_EQ(access().keyCmdSum(), 165u);
+    if (GetParam().bSchemesLoad) {
+        EXPECT_EQ(image(access().fctKeyVal(), access().keyValSum()), m_strFactory);
+        EXPECT_EQ(access().schemeValue(1, KEY_BRIGHTNESS), 77);
+    }
+    if (GetParam().fnCheck) GetParam().fnCheck(*this, access());
     exerciseAfterStart(objController);
     objController.uinit();
     faultfs::disarm();
@@ -204,169 +171,119 @@ TEST_P(BrokenFileTest, StartCompletesAndLaterCallsWorkOrFailCleanly) {
 
 namespace {
 
-const std::string kScheme0 = std::string(RobustnessFixture::kConfigDir) + "/sensor1_0.cfg";
-const std::string kScheme1 = std::string(RobustnessFixture::kConfigDir) + "/sensor1_1.cfg";
-const std::string kScheme2 = std::string(RobustnessFixture::kConfigDir) + "/sensor1_2.cfg";
-const std::string kScheme3 = std::string(RobustnessFixture::kConfigDir) + "/sensor1_3.cfg";
+const std::string kScheme1 = RobustnessFixture::schemePath(1);
+const std::string kScheme2 = RobustnessFixture::schemePath(2);
 const std::string kVersion = std::string(RobustnessFixture::kConfigDir) + "/snsversion.cfg";
-const std::string kBaseStyle = std::string(kStyleDir) + "/Style.xml";
-const std::string kDiversity = std::string(kDiversityDir) + "/StyleDiversity.xml";
+const std::string kMachineInfo = "/mnt/mtd/code/factory_setting/machineinfo.ini";
+const std::string kBaseStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
+const std::string kDiversity = "/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity.xml";
 
-int valueIn(ISensorControllerTestAccess& p_objAccess, u32 p_nScheme, u32 p_nKey) {
-    return p_objAccess.schemeValue(p_nScheme, p_nKey);
+void writeAs(const std::string& p_strPath, const std::string& p_strContent, BrokenFileTest& t) { t.writeFile(p_strPath, p_strContent); }
+std::function<void(BrokenFileTest&)> removing(const std::string& p_strPath) { return [p_strPath](BrokenFileTest& t) { t.removeFile(p_strPath); }; }
+std::function<void(BrokenFileTest&)> writing(const std::string& p_strPath, const std::string& p_strContent) {
+    return [p_strPath, p_strContent](BrokenFileTest& t) { writeAs(p_strPath, p_strContent, t); };
 }
-
-// A broken style gives no (or another) factory set, but a working controller.
-void expectStarted(BrokenFileTest&, ISensorControllerTestAccess& p_objAccess) {
-    EXPECT_NE(p_objAccess.userKeyVal(), nullptr);
-    EXPECT_NE(p_objAccess.keyCmdMap(), nullptr);
-    EXPECT_EQ(p_objAccess.keyCmdSum(), 165u);
+void expectNoFactorySet(BrokenFileTest&, ISensorControllerTestAccess& a) { EXPECT_EQ(a.keyValSum(), 0u); }
+// An unreadable version counts as another one: the schemes start over.
+void expectSchemesStartOver(BrokenFileTest&, ISensorControllerTestAccess& a) {
+    EXPECT_EQ(a.schemeValue(1, KEY_BRIGHTNESS), a.schemeValue(4, KEY_BRIGHTNESS));
 }
-
-// Scheme files broken: the factory set is the device's, scheme 1 keeps what
-// it stored.
-void expectSchemesLoaded(BrokenFileTest& p_objTest, ISensorControllerTestAccess& p_objAccess) {
-    expectStarted(p_objTest, p_objAccess);
-    EXPECT_EQ(RobustnessFixture::image(p_objAccess.fctKeyVal(), p_objAccess.keyValSum()), p_objTest.m_strFactory);
-    EXPECT_EQ(valueIn(p_objAccess, 1, KEY_BRIGHTNESS), 77);
+std::string repeated(const std::string& p_strPart, int p_nTimes) {
+    std::string strText;
+    for (int i = 0; i < p_nTimes; ++i) strText += p_strPart;
+    return strText;
+}
+std::string manyParameters() {
+    std::string strStyle = "<s><t key=\"a\">";
+    for (int i = 0; i < 400; ++i) strStyle += "<p id=\"" + std::to_string(3000 + i) + "\" value=\"1\"/>";
+    return strStyle + "</t></s>";
+}
+std::string garbage() {
+    std::string strGarbage(4000, '\0');
+    for (size_t i = 0; i < strGarbage.size(); ++i) strGarbage[i] = static_cast<char>(i * 131 + 7);
+    return strGarbage;
 }
 
 const BrokenFile kBrokenFiles[] = {
-    {"MachineInfoMissing", [](BrokenFileTest& t) { t.remove("/mnt/mtd/code/factory_setting/machineinfo.ini"); },
-     expectStarted},
-    {"MachineInfoGarbage",
-     [](BrokenFileTest& t) {
-         t.write("/mnt/mtd/code/factory_setting/machineinfo.ini", std::string("\x01\xff[machine\ndeviceType=\nhard", 26));
-     },
-     expectStarted},
-    {"BaseStyleMissing", [](BrokenFileTest& t) { t.remove(kBaseStyle); },
-     [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         expectStarted(t, a);
-         EXPECT_EQ(a.keyValSum(), 0u);
-     }},
-    {"BaseStyleEmpty", [](BrokenFileTest& t) { t.write(kBaseStyle, ""); },
-     [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         expectStarted(t, a);
-         EXPECT_EQ(a.keyValSum(), 0u);
-     }},
+    {"MachineInfoMissing", removing(kMachineInfo), false, nullptr},
+    {"MachineInfoGarbage", writing(kMachineInfo, std::string("\x01\xff[machine\ndeviceType=\nhard", 26)), false, nullptr},
+    {"BaseStyleMissing", removing(kBaseStyle), false, expectNoFactorySet},
+    {"BaseStyleEmpty", writing(kBaseStyle, ""), false, expectNoFactorySet},
     {"BaseStyleCutInTheMiddle",
-     [](BrokenFileTest& t) {
-         const std::string strStyle = t.read(kBaseStyle);
-         t.write(kBaseStyle, strStyle.substr(0, strStyle.size() / 2));
-     },
-     expectStarted},
-    {"BaseStyleNotXml", [](BrokenFileTest& t) { t.write(kBaseStyle, "<<<>>> &&& \xef\xbb"); }, expectStarted},
-    {"BaseStyleNestedTooDeep",
-     [](BrokenFileTest& t) {
-         std::string strDeep;
-         for (int i = 0; i < 5000; ++i) strDeep += "<a id=\"34\" value=\"1\">";
-         t.write(kBaseStyle, strDeep);
-     },
+     [](BrokenFileTest& t) { writeAs(kBaseStyle, t.readFile(kBaseStyle).substr(0, t.readFile(kBaseStyle).size() / 2), t); },
+     false, nullptr},
+    {"BaseStyleNotXml", writing(kBaseStyle, "<<<>>> &&& \xef\xbb"), false, nullptr},
+    {"BaseStyleNestedTooDeep", writing(kBaseStyle, repeated("<a id=\"34\" value=\"1\">", 5000)), false,
      [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         expectStarted(t, a);
-         EXPECT_EQ(a.keyValSum(), 0u);
-         EXPECT_LT(t.read("/tmp/merge_style_ch1.xml").size(), 1024u);
+         expectNoFactorySet(t, a);
+         EXPECT_LT(t.readFile("/tmp/merge_style_ch1.xml").size(), 1024u);
      }},
-    {"BaseStyleWithMoreParametersThanFit",
-     [](BrokenFileTest& t) {
-         std::string strStyle = "<s><t key=\"a\">";
-         for (int i = 0; i < 400; ++i) strStyle += "<p id=\"" + std::to_string(3000 + i) + "\" value=\"1\"/>";
-         t.write(kBaseStyle, strStyle + "</t></s>");
-     },
-     [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         expectStarted(t, a);
-         EXPECT_EQ(a.keyValSum(), 170u);
-     }},
-    {"DiversityMissing", [](BrokenFileTest& t) { t.remove(kDiversity); }, expectStarted},
-    {"DiversityNotXml", [](BrokenFileTest& t) { t.write(kDiversity, "<x a='1'"); }, expectStarted},
+    {"BaseStyleWithMoreParametersThanFit", writing(kBaseStyle, manyParameters()), false,
+     [](BrokenFileTest&, ISensorControllerTestAccess& a) { EXPECT_EQ(a.keyValSum(), 170u); }},
+    {"DiversityMissing", removing(kDiversity), false, nullptr},
+    {"DiversityNotXml", writing(kDiversity, "<x a='1'"), false, nullptr},
     {"DiversityOperationsWithoutTabs",
-     [](BrokenFileTest& t) {
-         t.write(kDiversity,
-                 "<c iris=\"P-Iris\"><Modify tab_key=\"iris\"/><AddAfter tab_key=\"image\"/><Delete/>"
-                 "<Unknown tab_key=\"wb\"/></c>");
-     },
-     expectStarted},
-    {"SchemeFileMissing", [](BrokenFileTest& t) { t.remove(kScheme2); },
+     writing(kDiversity, "<c iris=\"P-Iris\"><Modify tab_key=\"iris\"/><AddAfter tab_key=\"image\"/><Delete/>"
+                         "<Unknown tab_key=\"wb\"/></c>"),
+     false, nullptr},
+    {"SchemeFileMissing", removing(kScheme2), true,
+     [](BrokenFileTest& t, ISensorControllerTestAccess&) { EXPECT_EQ(t.readFile(kScheme2), t.m_strFactory); }},
+    {"SchemeFileShort", [](BrokenFileTest& t) { writeAs(kScheme1, t.m_strStored1.substr(0, 100), t); }, false,
      [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         expectSchemesLoaded(t, a);
-         EXPECT_EQ(t.read(kScheme2), t.m_strFactory);
-     }},
-    {"SchemeFileShort", [](BrokenFileTest& t) { t.write(kScheme1, t.m_strStored1.substr(0, 100)); },
-     [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         expectStarted(t, a);
          // Twelve whole records from the file, the rest from the factory set.
-         const std::string strLoaded = RobustnessFixture::image(a.scheme(1), a.keyValSum());
-         EXPECT_EQ(strLoaded.substr(0, 96), t.m_strStored1.substr(0, 96));
-         EXPECT_EQ(strLoaded.substr(96), t.m_strFactory.substr(96));
+         EXPECT_EQ(t.scheme(a, 1).substr(0, 96), t.m_strStored1.substr(0, 96));
+         EXPECT_EQ(t.scheme(a, 1).substr(96), t.m_strFactory.substr(96));
      }},
-    {"SchemeFileEmpty", [](BrokenFileTest& t) { t.write(kScheme3, ""); },
-     [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         expectSchemesLoaded(t, a);
-         EXPECT_EQ(RobustnessFixture::image(a.scheme(3), a.keyValSum()), t.m_strFactory);
-     }},
-    {"SchemeFileGarbage",
-     [](BrokenFileTest& t) {
-         std::string strGarbage(4000, '\0');
-         for (size_t i = 0; i < strGarbage.size(); ++i) strGarbage[i] = static_cast<char>(i * 131 + 7);
-         t.write(kScheme0, strGarbage);
-     },
-     [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         expectSchemesLoaded(t, a);
-         EXPECT_EQ(RobustnessFixture::image(a.scheme(0), a.keyValSum()), t.read(kScheme0).substr(0, t.m_strFactory.size()));
-     }},
+    {"SchemeFileEmpty", writing(RobustnessFixture::schemePath(3), ""), true,
+     [](BrokenFileTest& t, ISensorControllerTestAccess& a) { EXPECT_EQ(t.scheme(a, 3), t.m_strFactory); }},
+    {"SchemeFileGarbage", writing(RobustnessFixture::schemePath(0), garbage()), true,
+     [](BrokenFileTest& t, ISensorControllerTestAccess& a) { EXPECT_EQ(t.scheme(a, 0), garbage().substr(0, t.m_strFactory.size())); }},
     {"SchemeFileUnreadable",
      [](BrokenFileTest& t) {
-         faultfs::arm(t.config());
+         faultfs::arm(t.configDir());
          faultfs::failOpens("sensor1_1.cfg", EACCES);
      },
+     false,
      [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         EXPECT_EQ(RobustnessFixture::image(a.scheme(1), a.keyValSum()), t.m_strFactory);
+         EXPECT_EQ(t.scheme(a, 1), t.m_strFactory);
          // The stored file is not replaced by the factory set it could not read.
-         EXPECT_EQ(t.read(kScheme1), t.m_strStored1);
+         EXPECT_EQ(t.readFile(kScheme1), t.m_strStored1);
      }},
     {"SchemeFilesUnwritable",
      [](BrokenFileTest& t) {
-         t.remove(kScheme2);
-         faultfs::arm(t.config());
-         for (int i = 0; i < 4; ++i) faultfs::failOpens("sensor1_" + std::to_string(i) + ".cfg.tmp", EROFS);
+         t.removeFile(kScheme2);
+         faultfs::arm(t.configDir());
+         for (int i = 0; i < 4; ++i) faultfs::failOpens(RobustnessFixture::schemeName(i) + ".tmp", EROFS);
          faultfs::failOpens("snsversion.cfg.tmp", EROFS);
      },
+     true,
      [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         expectSchemesLoaded(t, a);
-         EXPECT_EQ(RobustnessFixture::image(a.scheme(2), a.keyValSum()), t.m_strFactory);
-         EXPECT_EQ(t.read(kScheme2), "");
+         EXPECT_EQ(t.scheme(a, 2), t.m_strFactory);
+         EXPECT_EQ(t.readFile(kScheme2), "");
      }},
-    {"VersionFileShort", [](BrokenFileTest& t) { t.write(kVersion, std::string("\x08", 1)); },
+    {"VersionFileShort", writing(kVersion, std::string("\x08", 1)), false,
      [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         // An unreadable version counts as another one: the schemes start over.
-         expectStarted(t, a);
-         EXPECT_EQ(valueIn(a, 1, KEY_BRIGHTNESS), valueIn(a, 4, KEY_BRIGHTNESS));
-         EXPECT_EQ(t.read(kVersion), std::string("\x08\x00\x00\x00", 4));
+         expectSchemesStartOver(t, a);
+         EXPECT_EQ(t.readFile(kVersion), std::string("\x08\x00\x00\x00", 4));
      }},
     {"VersionFileUnreadable",
      [](BrokenFileTest& t) {
-         faultfs::arm(t.config());
+         faultfs::arm(t.configDir());
          faultfs::failOpens("snsversion.cfg", EIO);
      },
-     [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         expectStarted(t, a);
-         EXPECT_EQ(valueIn(a, 1, KEY_BRIGHTNESS), valueIn(a, 4, KEY_BRIGHTNESS));
-     }},
+     false, expectSchemesStartOver},
     {"ConfigurationDirectoryMissing",
      [](BrokenFileTest& t) {
-         for (const auto& stEntry : faultfs::readDirectory(t.config())) t.remove(std::string(RobustnessFixture::kConfigDir) + "/" + stEntry.first);
-         rmdir(t.config().c_str());
+         faultfs::writeDirectory(t.configDir(), faultfs::Image());
+         rmdir(t.configDir().c_str());
      },
-     [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         expectStarted(t, a);
-         EXPECT_EQ(RobustnessFixture::image(a.scheme(0), a.keyValSum()), t.m_strFactory);
-     }},
+     false, [](BrokenFileTest& t, ISensorControllerTestAccess& a) { EXPECT_EQ(t.scheme(a, 0), t.m_strFactory); }},
     {"DebugControlFileUnreadable",
      [](BrokenFileTest& t) {
-         faultfs::arm(t.host("/tmp"));
+         faultfs::arm(t.hostPath("/tmp"));
          faultfs::failOpens("Debug.sign", EACCES);
      },
-     expectSchemesLoaded},
+     true, nullptr},
 };
 
 }  // namespace

@@ -16,13 +16,7 @@
 #include "RobustnessFixture.h"
 #include "SensorZoomFocusParam.h"
 
-class LifecycleAbuseTest : public RobustnessFixture {
-protected:
-    void SetUp() override {
-        RobustnessFixture::SetUp();
-        hostsim::setWaitScale(0.001);
-    }
-};
+class LifecycleAbuseTest : public RobustnessFixture {};
 
 TEST_F(LifecycleAbuseTest, SecondInitRestartsInsteadOfStackingASecondStart) {
     ISensorController& objController = makeController(1);
@@ -172,132 +166,73 @@ TEST_P(UnstartedControllerTest, AnswersWithoutCrashing) {
 
 namespace {
 
+typedef ISensorController C;
+const int kBrightness = KEY_BRIGHTNESS;
+
 const UnstartedCall kUnstartedCalls[] = {
-    {"SetParameter", [](ISensorController& c) { return c.setParameter(KEY_BRIGHTNESS, 50, true) == SNS_SUCCESS; }, false, true},
-    {"SetParametersText", [](ISensorController& c) { return c.setParameters(std::string("(34,50)"), true) == SNS_SUCCESS; },
-     false, true},
+    {"SetParameter", [](C& c) { return c.setParameter(kBrightness, 50, true) == SNS_SUCCESS; }, false, true},
+    {"SetParametersText", [](C& c) { return c.setParameters(std::string("(34,50)"), true) == SNS_SUCCESS; }, false, true},
     {"SetParametersRecords",
-     [](ISensorController& c) {
+     [](C& c) {
          KeyVal astRecords[] = {{KEY_BRIGHTNESS, 50}, {KEY_SCHEME_MODE, 2}, {KEY_IR_MODE, 1}};
          return c.setParameters(astRecords, 3, true) == SNS_SUCCESS;
      },
      false, true},
-    {"GetParameter",
-     [](ISensorController& c) {
-         int n = 0;
-         return c.getParameter(KEY_BRIGHTNESS, n);
-     },
-     true, false},
-    {"GetAllParameters",
-     [](ISensorController& c) {
-         std::string s;
-         return c.getAllParameters(s) && !s.empty();
-     },
-     false, false},
-    {"GetParameters",
-     [](ISensorController& c) {
-         std::string s;
-         c.getParameters("(34,2337)", s);
-         return false;
-     },
-     false, false},
+    {"GetParameter", [](C& c) { int n = 0; return c.getParameter(kBrightness, n); }, true, false},
+    {"GetAllParameters", [](C& c) { std::string s; return c.getAllParameters(s) && !s.empty(); }, false, false},
+    {"GetParameters", [](C& c) { std::string s; c.getParameters("(34,2337)", s); return false; }, false, false},
     {"Cache",
-     [](ISensorController& c) {
+     [](C& c) {
          u32 n = 0;
          c.setKeyValToCache(0, KEY_BRIGHTNESS, 1, true);
          return c.getKeyValFromCache(0, KEY_BRIGHTNESS, n) == 0 || c.isKeyValSame({KEY_BRIGHTNESS, 1});
      },
      false, false},
-    {"SwitchTo", [](ISensorController& c) { return c.switch_to(1, true) == SNS_SUCCESS; }, false, true},
-    {"LprSwitchTo", [](ISensorController& c) { return c.LPR_switch_to(1) == SNS_SUCCESS; }, false, true},
-    {"SetParamScheme", [](ISensorController& c) { return c.setParamScheme(1); }, false, true},
-    {"GetParamScheme",
-     [](ISensorController& c) {
-         int n = 0;
-         c.getParamScheme(n);
-         return false;
-     },
-     false, false},
-    {"SetParamMode", [](ISensorController& c) { return c.setParamMode(2); }, true, true},
-    {"JudgeCurScheme",
-     [](ISensorController& c) {
-         int nScheme = 0;
-         int nIn = 0;
-         c.judgeCurScheme(nScheme, nIn);
-         c.paramCheck();
-         return false;
-     },
-     false, false},
-    {"SensorThreadPass", [](ISensorController& c) { return c.sensorThread() == SNS_SUCCESS; }, true, false},
-    {"Flush", [](ISensorController& c) { return c.flush() == SNS_SUCCESS; }, true, false},
-    {"ResetToLastParameters", [](ISensorController& c) { return c.resetToLastParameters(); }, true, false},
-    {"Restore", [](ISensorController& c) { return c.restore(KEY_BRIGHTNESS) == SNS_SUCCESS; }, false, true},
-    {"RestoreAeMode", [](ISensorController& c) { return c.restoreAeMode(); }, false, true},
-    {"SensorCheck",
-     [](ISensorController& c) {
-         std::string s = "(5,2,0)";
-         c.SensorCheck(s);
-         return false;
-     },
-     false, false},
+    {"SwitchTo", [](C& c) { return c.switch_to(1, true) == SNS_SUCCESS; }, false, true},
+    {"LprSwitchTo", [](C& c) { return c.LPR_switch_to(1) == SNS_SUCCESS; }, false, true},
+    {"SetParamScheme", [](C& c) { return c.setParamScheme(1); }, false, true},
+    {"GetParamScheme", [](C& c) { int n = 0; c.getParamScheme(n); return false; }, false, false},
+    {"SetParamMode", [](C& c) { return c.setParamMode(2); }, true, true},
+    {"JudgeCurScheme", [](C& c) { int n = 0, m = 0; c.judgeCurScheme(n, m); c.paramCheck(); return false; }, false, false},
+    {"SensorThreadPass", [](C& c) { return c.sensorThread() == SNS_SUCCESS; }, true, false},
+    {"Flush", [](C& c) { return c.flush() == SNS_SUCCESS; }, true, false},
+    {"ResetToLastParameters", [](C& c) { return c.resetToLastParameters(); }, true, false},
+    {"Restore", [](C& c) { return c.restore(kBrightness) == SNS_SUCCESS; }, false, true},
+    {"RestoreAeMode", [](C& c) { return c.restoreAeMode(); }, false, true},
+    {"SensorCheck", [](C& c) { std::string s = "(5,2,0)"; c.SensorCheck(s); return false; }, false, false},
     {"UiFiles",
-     [](ISensorController& c) {
-         c.getUIStyleFile();
-         c.getUICommonFile(1);
-         c.getUILanguageFile(1);
-         int nDefault = 0;
+     [](C& c) {
+         int n = 0;
          std::string s;
-         c.getSensorParamRange(49, nDefault, s);
+         c.getUIStyleFile(); c.getUICommonFile(1); c.getUILanguageFile(1); c.getSensorParamRange(49, n, s);
          return false;
      },
      false, true},
     {"Accessors",
-     [](ISensorController& c) {
+     [](C& c) {
          int n = 1;
-         c.getDNMode(n);
-         c.setDNMode(1);
-         c.setWDRSwitch(n);
-         c.getBeaway(n);
-         c.setMirrorMode(1);
+         c.getDNMode(n); c.setDNMode(1); c.setWDRSwitch(n); c.getBeaway(n); c.setMirrorMode(1);
          return false;
      },
      false, true},
-    {"Shutter",
-     [](ISensorController& c) {
-         int n = 0;
-         c.getShutterValue(n);
-         c.setShutterValue(3);
-         return c.shutterUp() || c.shutterDown();
-     },
+    {"Shutter", [](C& c) { int n = 0; c.getShutterValue(n); c.setShutterValue(3); return c.shutterUp() || c.shutterDown(); },
      false, true},
     {"LensAndLight",
-     [](ISensorController& c) {
-         int n = 0;
-         int r = 0;
-         c.zoomIn();
-         c.focusFar();
-         c.getZoomValue(n, r);
-         c.setZoomValue(10);
-         c.setFocusMode(1);
-         c.setIRSwitch(1);
-         c.setLightType(2);
-         c.setDNState(1);
+     [](C& c) {
+         int n = 0, r = 0;
+         c.zoomIn(); c.focusFar(); c.getZoomValue(n, r); c.setZoomValue(10); c.setFocusMode(1);
+         c.setIRSwitch(1); c.setLightType(2); c.setDNState(1);
          SensorZoomFocusParam objParam;
-         c.getSensorZoomFocusParam(objParam);
-         c.setSensorZoomFocusParam(objParam);
-         c.sync_fov();
+         c.getSensorZoomFocusParam(objParam); c.setSensorZoomFocusParam(objParam); c.sync_fov();
          return false;
      },
      false, true},
     {"Handlers",
-     [](ISensorController& c) {
-         int nValue = 1;
-         c.doIaCmd(KEY_BRIGHTNESS, IA_CMD_OPT_SET, &nValue);
-         c.doDNThr(KEY_DTN_THR, IA_CMD_OPT_SET, &nValue);
-         c.doDNTime(KEY_DTN_H, IA_CMD_OPT_SET, &nValue);
-         c.doMirror(KEY_MIRROR, IA_CMD_OPT_SET, &nValue);
-         c.doBeaway(KEY_BEAWAY, IA_CMD_OPT_SET, &nValue);
-         c.doImageAdjust(KEY_BRIGHTNESS, IA_CMD_OPT_SET, &nValue);
+     [](C& c) {
+         int v = 1;
+         c.doIaCmd(KEY_BRIGHTNESS, IA_CMD_OPT_SET, &v); c.doDNThr(KEY_DTN_THR, IA_CMD_OPT_SET, &v);
+         c.doDNTime(KEY_DTN_H, IA_CMD_OPT_SET, &v); c.doMirror(KEY_MIRROR, IA_CMD_OPT_SET, &v);
+         c.doBeaway(KEY_BEAWAY, IA_CMD_OPT_SET, &v); c.doImageAdjust(KEY_BRIGHTNESS, IA_CMD_OPT_SET, &v);
          return false;
      },
      false, false},
@@ -306,6 +241,4 @@ const UnstartedCall kUnstartedCalls[] = {
 }  // namespace
 
 INSTANTIATE_TEST_SUITE_P(Calls, UnstartedControllerTest, testing::ValuesIn(kUnstartedCalls),
-                         [](const testing::TestParamInfo<UnstartedCall>& p_stInfo) {
-                             return std::string(p_stInfo.param.szName);
-                         });
+                         [](const testing::TestParamInfo<UnstartedCall>& p_stInfo) { return std::string(p_stInfo.param.szName); });
