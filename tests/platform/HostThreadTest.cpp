@@ -1,7 +1,6 @@
-// Host replacement: threads, callables, the mutex, waits and the clock.
+// Host replacement: the thread the sensor pass runs on and the mutex guarding
+// the controller.
 #include <gtest/gtest.h>
-
-#include <time.h>
 
 #include <atomic>
 #include <chrono>
@@ -10,12 +9,10 @@
 #include "GThread.h"
 #include "HostSimulation.h"
 #include "ZTMutex.h"
-#include "ZentarTime.h"
 #include "function.h"
 
 namespace {
 
-// A thread body whose calls are observable.
 class Worker {
 public:
     int body() {
@@ -25,128 +22,67 @@ public:
         m_bInBody = false;
         return 0;
     }
-    int onStart() {
-        m_nCallsAtStart = m_nCalls.load();
-        ++m_nStarts;
-        return 0;
-    }
+    int onStart() { return ++m_nStarts, 0; }
     int onStop() {
         m_nCallsAtStop = m_nCalls.load();
-        ++m_nStops;
-        return 0;
+        return ++m_nStops, 0;
     }
-
     bool waitForCalls(int p_nCount) {
         for (int i = 0; i < 5000 && m_nCalls.load() < p_nCount; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return m_nCalls.load() >= p_nCount;
     }
-
-    std::atomic<int> m_nCalls{0};
-    std::atomic<int> m_nStarts{0};
-    std::atomic<int> m_nStops{0};
-    std::atomic<int> m_nCallsAtStop{-1};
+    std::atomic<int> m_nCalls{0}, m_nStarts{0}, m_nStops{0}, m_nCallsAtStop{-1};
     std::atomic<bool> m_bInBody{false};
-    std::atomic<int> m_nCallsAtStart{-1};
 };
 
-class GThreadTest : public ::testing::Test {
-protected:
-    GThread* makeThread() {
-        return new GThread(function<int>(bind_funcobj0(&m_objWorker, &Worker::body)), "SensorThread",
-                           function<int>(bind_funcobj0(&m_objWorker, &Worker::onStart)),
-                           function<int>(bind_funcobj0(&m_objWorker, &Worker::onStop)));
-    }
-    Worker m_objWorker;
-};
-
-TEST_F(GThreadTest, BodyRunsRepeatedlyBetweenTheStartAndStopCallables) {
-    GThread* pThread = makeThread();
+// Stop returns only after the pass in progress and the stop callable; a held
+// thread (the simulator's) still stops, and the destructor stops a running one.
+TEST(GThreadTest, StopEndsThePassInProgressAndRunsTheStopCallableOnce) {
+    Worker objWorker;
+    GThread* pThread = new GThread(function<int>(bind_funcobj0(&objWorker, &Worker::body)), "SensorThread",
+                                   function<int>(bind_funcobj0(&objWorker, &Worker::onStart)),
+                                   function<int>(bind_funcobj0(&objWorker, &Worker::onStop)));
     EXPECT_NE(0, pThread->stop());
-    EXPECT_EQ(0, m_objWorker.m_nCalls.load());
     for (int nRun = 1; nRun <= 2; ++nRun) {
-        const int nBefore = m_objWorker.m_nCalls.load();
+        SCOPED_TRACE(nRun);
         ASSERT_NE(0, pThread->start());
         EXPECT_EQ(0, pThread->start());
-        ASSERT_TRUE(m_objWorker.waitForCalls(nBefore + 3));
+        ASSERT_TRUE(objWorker.waitForCalls(objWorker.m_nCalls.load() + 3));
+        if (nRun == 2) hostsim::holdThreads(true);
         EXPECT_NE(0, pThread->stop());
-        EXPECT_FALSE(m_objWorker.m_bInBody.load());
-        const int nCalls = m_objWorker.m_nCalls.load();
+        hostsim::holdThreads(false);
+        EXPECT_FALSE(objWorker.m_bInBody.load());
+        const int nCalls = objWorker.m_nCalls.load();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        EXPECT_EQ(nCalls, m_objWorker.m_nCalls.load());
-        EXPECT_EQ(nRun, m_objWorker.m_nStarts.load());
-        EXPECT_EQ(nRun, m_objWorker.m_nStops.load());
-        EXPECT_EQ(nBefore, m_objWorker.m_nCallsAtStart.load());
-        EXPECT_EQ(nCalls, m_objWorker.m_nCallsAtStop.load());
-        EXPECT_NE(0, pThread->stop());
+        EXPECT_EQ(nCalls, objWorker.m_nCalls.load());
+        EXPECT_EQ(nCalls, objWorker.m_nCallsAtStop.load());
+        EXPECT_EQ(nRun, objWorker.m_nStarts.load());
+        EXPECT_EQ(nRun, objWorker.m_nStops.load());
     }
+    ASSERT_NE(0, pThread->start());
     delete pThread;
+    EXPECT_EQ(3, objWorker.m_nStops.load());
+    EXPECT_FALSE(objWorker.m_bInBody.load());
 }
 
-TEST_F(GThreadTest, HeldThreadsRunNoPassUntilReleasedAndStillStop) {
-    GThread* pThread = makeThread();
-    ASSERT_NE(0, pThread->start());
-    ASSERT_TRUE(m_objWorker.waitForCalls(1));
+TEST(GThreadTest, HeldThreadsRunNoPassUntilReleased) {
+    Worker objWorker;
+    GThread objThread(function<int>(bind_funcobj0(&objWorker, &Worker::body)), "SensorThread", GThread::emptyFun,
+                      GThread::emptyFun);
+    ASSERT_NE(0, objThread.start());
+    ASSERT_TRUE(objWorker.waitForCalls(1));
     hostsim::holdThreads(true);
-    EXPECT_FALSE(m_objWorker.m_bInBody.load());
-    const int nCalls = m_objWorker.m_nCalls.load();
+    EXPECT_FALSE(objWorker.m_bInBody.load());
+    const int nCalls = objWorker.m_nCalls.load();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(nCalls, m_objWorker.m_nCalls.load());
+    EXPECT_EQ(nCalls, objWorker.m_nCalls.load());
     hostsim::holdThreads(false);
-    EXPECT_TRUE(m_objWorker.waitForCalls(nCalls + 1));
-    hostsim::holdThreads(true);
-    EXPECT_NE(0, pThread->stop());
-    hostsim::holdThreads(false);
-    ASSERT_NE(0, pThread->start());
-    delete pThread;
-    EXPECT_EQ(2, m_objWorker.m_nStops.load()) << "the destructor stops a running thread";
-    EXPECT_FALSE(m_objWorker.m_bInBody.load());
+    EXPECT_TRUE(objWorker.waitForCalls(nCalls + 1));
+    objThread.stop();
 }
 
-class Counted : public callable_object<int> {
-public:
-    explicit Counted(int* p_pDestroyed) : m_pDestroyed(p_pDestroyed) {}
-    ~Counted() override { ++*m_pDestroyed; }
-    int call() override { return 7; }
-
-private:
-    int* m_pDestroyed;
-};
-
-TEST(FunctionTest, NullPointersReportAndThrow) {
-    int (*pNull)() = nullptr;
-    testing::internal::CaptureStdout();
-    try {
-        function<int> objFunction(pNull);
-        ADD_FAILURE() << "no exception";
-    } catch (const ZTRuntimeError& e) {
-        EXPECT_STREQ("Construct from NULL original pointer", e.what());
-    }
-    Worker* pNoWorker = nullptr;
-    EXPECT_THROW(function<int> objFunction(bind_funcobj0(pNoWorker, &Worker::body)), ZTRuntimeError);
-    EXPECT_EQ("SafePointer Report:function<R> Construct from NULL original pointer\n"
-              "SafePointer Report:function<R> Construct from NULL <T>pointer\n",
-              testing::internal::GetCapturedStdout());
-}
-
-TEST(FunctionTest, CopiesShareTheObjectWhichDiesWithTheLastCopy) {
-    int nDestroyed = 0;
-    {
-        function<int> objFirst(new Counted(&nDestroyed));
-        function<int> objSecond(GThread::emptyFun);
-        {
-            function<int> objCopy(objFirst);
-            objSecond = objCopy;
-            const function<int>& rSame = objSecond;
-            objSecond = rSame;
-            EXPECT_EQ(7, objCopy());
-        }
-        EXPECT_EQ(0, nDestroyed);
-        EXPECT_EQ(7, objSecond());
-    }
-    EXPECT_EQ(1, nDestroyed);
-}
-
+// The sensor pass relies on TryLock failing while a host call holds the lock.
 TEST(ZTMutexTest, TryLockFailsWhileAnotherThreadHoldsIt) {
     ZTMutex objMutex;
     bool bTakenElsewhere = true;
@@ -155,12 +91,11 @@ TEST(ZTMutexTest, TryLockFailsWhileAnotherThreadHoldsIt) {
         std::thread([&] { bTakenElsewhere = objMutex.TryLock(__FILE__, __LINE__); }).join();
     }
     EXPECT_FALSE(bTakenElsewhere);
-    bool bTakenAfter = false;
     std::thread([&] {
-        bTakenAfter = objMutex.TryLock(__FILE__, __LINE__);
-        if (bTakenAfter) objMutex.Unlock(__FILE__, __LINE__);
+        bTakenElsewhere = objMutex.TryLock(__FILE__, __LINE__);
+        if (bTakenElsewhere) objMutex.Unlock(__FILE__, __LINE__);
     }).join();
-    EXPECT_TRUE(bTakenAfter);
+    EXPECT_TRUE(bTakenElsewhere);
 }
 
 #ifndef NDEBUG
@@ -184,43 +119,5 @@ TEST(ZTMutexTest, SecondLockByTheOwnerIsRefusedInDebugBuilds) {
     objMutex.Unlock(__FILE__, __LINE__);
 }
 #endif
-
-class TimeTest : public ::testing::Test {
-protected:
-    void SetUp() override { hostsim::reset(); }
-    void TearDown() override { hostsim::reset(); }
-};
-
-TEST_F(TimeTest, WaitsAreScaledAndCounted) {
-    hostsim::setWaitScale(0.0);
-    auto tStart = std::chrono::steady_clock::now();
-    ZentarTime(1, 0).wait();
-    ZentarTime(0, 500000).wait();
-    EXPECT_LT(std::chrono::steady_clock::now() - tStart, std::chrono::milliseconds(100));
-    EXPECT_EQ(2u, hostsim::waitCount());
-    hostsim::resetWaitCount();
-    EXPECT_EQ(0u, hostsim::waitCount());
-
-    hostsim::setWaitScale(0.005);
-    tStart = std::chrono::steady_clock::now();
-    ZentarTime(1, 0).wait();
-    const auto tSpent = std::chrono::steady_clock::now() - tStart;
-    EXPECT_GE(tSpent, std::chrono::milliseconds(5));
-    EXPECT_LT(tSpent, std::chrono::milliseconds(500));
-}
-
-TEST_F(TimeTest, SimulatedClockAnswersUntilCleared) {
-    hostsim::setClock(18, 30);
-    ZTDateTime stTime = ZTDeviceTime::getCurrentTime();
-    EXPECT_EQ(18, stTime.hour);
-    EXPECT_EQ(30, stTime.minute);
-    hostsim::clearClock();
-    const time_t nNow = time(nullptr);
-    struct tm stLocal;
-    localtime_r(&nNow, &stLocal);
-    stTime = ZTDeviceTime::getCurrentTime();
-    EXPECT_EQ(stLocal.tm_year + 1900, stTime.year);
-    EXPECT_EQ(stLocal.tm_hour, stTime.hour);
-}
 
 }  // namespace
