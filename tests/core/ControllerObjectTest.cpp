@@ -1,5 +1,5 @@
-// The controller object before init: what construction leaves, the channel
-// assignment by device type, and destruction of a never-started controller.
+// The controller object before init: construction and destruction, the
+// channel assignment by device type, and the key-command map with its search.
 #include <string>
 #include <vector>
 
@@ -7,23 +7,14 @@
 #include "DeviceFixture.h"
 #include "ISensorController.h"
 #include "IspSimulation.h"
+#include "core/KeyTable.h"
 
 namespace {
 
-TEST_F(DeviceFixture, AFreshControllerIsEmptyAndItsDestructionTouchesNothing) {
+TEST_F(DeviceFixture, ANeverStartedControllerIsDestroyedWithoutTouchingTheDevice) {
     {
         ISensorController objController;
-        ISensorControllerTestAccess access(objController);
-        EXPECT_EQ(1, access.cameraId());
-        EXPECT_EQ(-1, access.curScheme());
-        EXPECT_EQ(1, access.paramMode());
-        EXPECT_EQ(nullptr, access.userKeyVal());
-        EXPECT_EQ(nullptr, access.keyCmdMap());
-        EXPECT_TRUE(access.threadExists());
         EXPECT_FALSE(objController.getSensorStatus());
-        access.stateFlags() = SENSOR_STATE_INITIALISED;
-        EXPECT_TRUE(objController.getSensorStatus());
-        access.stateFlags() = 0;
     }
     EXPECT_TRUE(ispsim::calls().empty());
     EXPECT_TRUE(m_objVideo.notifications().empty());
@@ -55,5 +46,72 @@ INSTANTIATE_TEST_SUITE_P(
                       ChannelCase{14, {2}, 2, true}, ChannelCase{14, {2, 1}, 1, true}, ChannelCase{17, {2}, 2, true},
                       ChannelCase{19, {2}, 2, true}, ChannelCase{23, {2}, 2, true}, ChannelCase{1, {2}, 2, false},
                       ChannelCase{8, {2}, 2, false}));
+
+class KeyCmdMapTest : public DeviceFixture {
+protected:
+    void SetUp() override {
+        DeviceFixture::SetUp();
+        m_objAccess.setUpSchemes(1, {{34, 50}});
+    }
+    void TearDown() override {
+        m_objAccess.tearDownSchemes();
+        DeviceFixture::TearDown();
+    }
+    int find(u32 p_nKey) { return m_objController.findFromKeyCmdMap(m_objAccess.keyCmdMap(), p_nKey, m_stRow); }
+
+    ISensorController m_objController;
+    ISensorControllerTestAccess m_objAccess{m_objController};
+    keycmd m_stRow = keycmd();
+};
+
+TEST_F(KeyCmdMapTest, LongNamesKeepTheirFirst31Characters) {
+    ASSERT_EQ(165u, m_objAccess.keyCmdSum());
+    ASSERT_EQ(85, find(8104));
+    EXPECT_STREQ("KEY_MIXSTREAM_THERMAL_TO_VISION", m_stRow.key_name);
+    EXPECT_STREQ("&ISensorController::doIoCrtl", m_stRow.func_name);
+    find(8103);
+    EXPECT_STREQ("KEY_MIXSTREAM_DISTANCE_HEIGHT_O", m_stRow.key_name);
+    find(8101);  // exactly 31: kept whole
+    EXPECT_STREQ("KEY_MIXSTREAM_DISTANCE_Y_OFFSET", m_stRow.key_name);
+}
+
+// Keys 83 and 168 are also other rows' commands: the search is by key.
+TEST_F(KeyCmdMapTest, FindsRowsByKeyNotByCommand) {
+    EXPECT_EQ(0, find(8240));
+    EXPECT_EQ(164, find(773));
+    EXPECT_EQ(19, find(83));
+    EXPECT_EQ(85u, m_stRow.ia_cmd);
+    EXPECT_TRUE(m_stRow.func == &ISensorController::doIaCmd);
+    EXPECT_EQ(20, find(17));
+    EXPECT_EQ(83u, m_stRow.ia_cmd);
+    EXPECT_TRUE(m_stRow.func == &ISensorController::doIaCmd_User);
+    EXPECT_EQ(156, find(168));
+    EXPECT_TRUE(m_stRow.func == nullptr);
+    EXPECT_STREQ("NULL", m_stRow.func_name);
+}
+
+TEST_F(KeyCmdMapTest, AMissingKeyLeavesTheRowUntouchedAndIsTraced) {
+    setDebugControl("6\n");
+    m_stRow.key = 777;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(-1, find(201));
+    // Key 0 matches only the spare rows, which are never searched.
+    EXPECT_EQ(-1, find(0));
+    EXPECT_NE(std::string::npos, testing::internal::GetCapturedStdout().find("cand not find key-cmd while key=201\n"));
+    EXPECT_EQ(777u, m_stRow.key);
+    EXPECT_EQ(-1, m_objController.findFromKeyCmdMap(nullptr, 34, m_stRow));
+}
+
+// The intelligent twins 201..205 have names but no row; a cut name is no name.
+TEST(KeyNamesTest, MaplessTwinsAreNamedAndNamesAreWhole) {
+    EXPECT_STREQ("KEY_WHITE_MANUAL_STRG_FAR_INTELL", sensorkeys::keyNameOf(205));
+    EXPECT_STREQ("KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV", sensorkeys::keyNameOf(8104));
+    EXPECT_EQ(nullptr, sensorkeys::keyNameOf(12345));
+    u32 nKey = 0;
+    EXPECT_TRUE(sensorkeys::keyByName("KEY_IR_MANUAL_STRG_MEDIUM_INTELL", nKey));
+    EXPECT_EQ(201u, nKey);
+    EXPECT_FALSE(sensorkeys::keyByName("KEY_MIXSTREAM_THERMAL_TO_VISION", nKey));
+    EXPECT_FALSE(sensorkeys::keyByName(nullptr, nKey));
+}
 
 }  // namespace

@@ -1,8 +1,5 @@
 // Start-up and shut-down on the bundled device roots: scheme files created,
-// kept or cleaned up, the scheme-mode flags and the first scheme, the detail
-// markers, and the style flags taken from the video module.
-#include <gtest/gtest.h>
-
+// kept or cleaned up, the first scheme, the detail markers and the style flags.
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,8 +14,7 @@ using Edits = std::vector<std::pair<u32, u32>>;
 
 class StartupTest : public SchemeControllerFixture {
 protected:
-    // Starts a controller once so that every scheme file and the version file
-    // exist, then shuts it down.
+    // Leaves every scheme file and the version file on disk.
     void primeFiles(int p_nChannel = 1, size_t p_nModule = 0, const std::string& p_strDetail = "") {
         ISensorController& objController = makeController(p_nChannel);
         ASSERT_TRUE(objController.init(moduleConfig(p_nModule, p_strDetail)));
@@ -37,7 +33,6 @@ protected:
         ISensorControllerTestAccess& objAccess = access(p_nIndex);
         return std::vector<KeyVal>(objAccess.fctKeyVal(), objAccess.fctKeyVal() + objAccess.keyValSum());
     }
-    // Whether the file holds exactly these records.
     bool holds(const std::string& p_strPath, const std::vector<KeyVal>& p_vecRecords) const {
         return readFile(p_strPath) == image(p_vecRecords);
     }
@@ -45,33 +40,47 @@ protected:
 
 const char* const kRemoveVisible = "rm -rf /mnt/mtd/code/config*/sensor1_[0-3].cfg";
 
-TEST_F(StartupTest, FirstStartCreatesEverySchemeFileFromTheFactorySet) {
+// The first start and a later version change both write every scheme file
+// from the factory set, the ones past the fourth included.
+TEST_F(StartupTest, FirstStartAndVersionChangeWriteEverySchemeFileFromTheFactorySet) {
     installDevice("ir-bullet");
     setDebugControl("4\n0\n");
-    ASSERT_TRUE(start());
+    const std::string strDetail = "(max_scheme=6)(isInfrared=1)(lensId=3)";
+    ASSERT_TRUE(start(1, 0, strDetail));
     EXPECT_NE(errorLog().find("check the sensor version,   local(0) --> libsensordll.so(8)"), std::string::npos);
     EXPECT_EQ(hostsim::lastSystemCommand(), kRemoveVisible);
-    const std::vector<KeyVal> vecFactory = factorySet(0);
+    std::vector<KeyVal> vecFactory = factorySet(0);
     ASSERT_GT(vecFactory.size(), 5u);
-    EXPECT_EQ(vecFactory[0].key, static_cast<u32>(KEY_SCHEME_MODE));
-    EXPECT_EQ(valueOf(vecFactory, KEY_SCHEME_MODE), 0);
-    for (int i = 0; i < 4; ++i) EXPECT_TRUE(holds(schemePath(1, i), vecFactory)) << i;
-    EXPECT_FALSE(fileExists(schemePath(1, 4)));
+    for (int i = 0; i < 6; ++i) EXPECT_TRUE(holds(schemePath(1, i), vecFactory)) << i;
+    EXPECT_FALSE(fileExists(schemePath(1, 6)));
     EXPECT_EQ(readFile(versionPath()), std::string("\x08\x00\x00\x00", 4));
-    int nScheme = -1;
-    EXPECT_TRUE(controller().getParamScheme(nScheme));
-    EXPECT_EQ(nScheme, 0);
     EXPECT_TRUE(controller().getSensorStatus());
     // The first switch has no scheme to compare with: every value is sent.
     for (u32 nKey : {KEY_BRIGHTNESS, KEY_SATURATION})
         EXPECT_EQ(sentValues(static_cast<int>(nKey)), std::vector<int>{valueOf(vecFactory, nKey)}) << nKey;
+    controller().uinit();
+
+    for (u32 i = 0; i < 6; ++i) edit(schemePath(1, static_cast<int>(i)), {{KEY_BRIGHTNESS, 90 + i}});
+    writeVersion(7);
+    EXPECT_TRUE(start(1, 0, strDetail));
+    EXPECT_NE(errorLog().find("local(7) --> libsensordll.so(8)"), std::string::npos);
+    vecFactory = factorySet(1);
+    for (u32 i = 0; i < 6; ++i) {
+        EXPECT_TRUE(holds(schemePath(1, static_cast<int>(i)), vecFactory)) << i;
+        EXPECT_EQ(access(1).schemeValue(i, KEY_BRIGHTNESS), valueOf(vecFactory, KEY_BRIGHTNESS)) << i;
+    }
+    EXPECT_EQ(readFile(versionPath()), std::string("\x08\x00\x00\x00", 4));
 }
 
-TEST_F(StartupTest, RestartWithFilesPresentWritesOnlyTheVersionFile) {
+// A file shorter than the factory set leaves factory values past its end.
+TEST_F(StartupTest, RestartWithFilesPresentReadsThemAndWritesOnlyTheVersionFile) {
     installDevice("ir-bullet");
     setDebugControl("4\n0\n");
     primeFiles();
     edit(schemePath(1, 1), {{KEY_BRIGHTNESS, 77}});
+    std::vector<KeyVal> vecShort = readScheme(schemePath(1, 2));
+    vecShort.resize(8);
+    writeScheme(schemePath(1, 2), vecShort);
     for (int i = 0; i < 4; ++i) age(schemePath(1, i));
     age(versionPath());
     const size_t nLogBefore = errorLog().size();
@@ -82,24 +91,7 @@ TEST_F(StartupTest, RestartWithFilesPresentWritesOnlyTheVersionFile) {
     for (int i = 0; i < 4; ++i) EXPECT_EQ(mtime(schemePath(1, i)), 1000) << i;
     EXPECT_NE(mtime(versionPath()), 1000);
     EXPECT_EQ(access(1).schemeValue(1, KEY_BRIGHTNESS), 77);
-}
-
-TEST_F(StartupTest, VersionChangeRecreatesAllSixSchemeFiles) {
-    installDevice("ir-bullet");
-    setDebugControl("4\n0\n");
-    const std::string strDetail = "(max_scheme=6)(isInfrared=1)(lensId=3)";
-    primeFiles(1, 0, strDetail);
-    for (u32 i = 0; i < 6; ++i) edit(schemePath(1, static_cast<int>(i)), {{KEY_BRIGHTNESS, 90 + i}});
-    writeVersion(7);
-    EXPECT_TRUE(start(1, 0, strDetail));
-    EXPECT_NE(errorLog().find("local(7) --> libsensordll.so(8)"), std::string::npos);
-    EXPECT_EQ(hostsim::lastSystemCommand(), kRemoveVisible);
-    const std::vector<KeyVal> vecFactory = factorySet(1);
-    for (u32 i = 0; i < 6; ++i) {
-        EXPECT_TRUE(holds(schemePath(1, static_cast<int>(i)), vecFactory)) << i;
-        EXPECT_EQ(access(1).schemeValue(i, KEY_BRIGHTNESS), valueOf(vecFactory, KEY_BRIGHTNESS)) << i;
-    }
-    EXPECT_EQ(readFile(versionPath()), std::string("\x08\x00\x00\x00", 4));
+    EXPECT_EQ(image(factorySet(1)), image(access(1).scheme(2), access(1).keyValSum()));
 }
 
 TEST_F(StartupTest, VersionChangeOnTheThermalChannelRemovesOnlyThermalFiles) {
@@ -178,20 +170,13 @@ TEST_F(StartupTest, PlateRecognitionDeviceGetsTheNightDefaultsInSchemeOne) {
     }
 }
 
-TEST_F(StartupTest, ShortSchemeFileLeavesFactoryValuesBeyondItsEnd) {
-    installDevice("ir-bullet");
-    primeFiles();
-    std::vector<KeyVal> vecStored = readScheme(schemePath(1, 2));
-    vecStored.resize(8);
-    writeScheme(schemePath(1, 2), vecStored);
-    ASSERT_TRUE(start());
-    const std::vector<KeyVal> vecFactory = factorySet(1);
-    EXPECT_EQ(image(vecFactory), image(access(1).scheme(2), access(1).keyValSum()));
-}
-
 TEST_F(StartupTest, SecondInitRestartsAndRepeatedShutDownReleasesNothingTwice) {
     installDevice("ir-bullet");
-    ASSERT_TRUE(start());
+    makeController(1);
+    access().curScheme() = 3;
+    controller().uinit();
+    EXPECT_EQ(access().curScheme(), 3);
+    ASSERT_TRUE(controller().init(moduleConfig()));
     ASSERT_TRUE(controller().setParamScheme(2));
     EXPECT_TRUE(controller().init(moduleConfig()));
     EXPECT_EQ(errorLog().find("m_pSensorThread->start()"), std::string::npos);
@@ -206,48 +191,32 @@ TEST_F(StartupTest, SecondInitRestartsAndRepeatedShutDownReleasesNothingTwice) {
     EXPECT_EQ(access().sysConf().szUIStyle, nullptr);
 }
 
-TEST_F(StartupTest, ShutDownOfAControllerNeverStartedDoesNothing) {
+TEST_F(StartupTest, DetailMarkersSetTheLensAndInfraredFlags) {
     installDevice("ir-bullet");
-    makeController(1);
-    access().paramMode() = 0;
-    access().curScheme() = 3;
-    controller().uinit();
-    EXPECT_EQ(access().paramMode(), 0);
-    EXPECT_EQ(access().curScheme(), 3);
-    EXPECT_FALSE(access().shutterIdle());
+    const struct {
+        const char* szDetail;
+        bool bHasLens, bLimitedIrPower;
+    } aCases[] = {{"(max_scheme=4)(lensId=0)", false, false},
+                  {"(max_scheme=4)(lensId=3)", true, false},
+                  {"(max_scheme=4)(lensId=3", false, false},
+                  {"(max_scheme=4)(isInfrared=1)", false, false},
+                  {"(max_scheme=4)(isInfrared=17)(lensId=3)", true, true}};
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.szDetail);
+        const size_t nIndex = m_vecControllers.size();
+        testing::internal::CaptureStdout();
+        start(1, 0, c.szDetail);
+        const std::string strOut = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(access(nIndex).hasLens(), c.bHasLens);
+        EXPECT_EQ(access(nIndex).limitedIrPower(), c.bLimitedIrPower);
+        EXPECT_EQ(strOut.find("#### m_bisLimitedIrPower is true!\n") != std::string::npos, c.bLimitedIrPower);
+        controller(nIndex).uinit();
+    }
 }
 
-struct DetailCase {
-    const char* name;
-    const char* detail;
-    bool hasLens;
-    bool limitedIrPower;
-};
-
-class StartupDetailTest : public StartupTest, public ::testing::WithParamInterface<DetailCase> {};
-
-TEST_P(StartupDetailTest, MarkersSetTheLensAndInfraredFlags) {
-    installDevice("ir-bullet");
-    testing::internal::CaptureStdout();
-    start(1, 0, GetParam().detail);
-    const std::string strOut = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(access().hasLens(), GetParam().hasLens);
-    EXPECT_EQ(access().limitedIrPower(), GetParam().limitedIrPower);
-    EXPECT_EQ(strOut.find("#### m_bisLimitedIrPower is true!\n") != std::string::npos, GetParam().limitedIrPower);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Details, StartupDetailTest,
-    ::testing::Values(DetailCase{"LensZero", "(max_scheme=4)(lensId=0)", false, false},
-                      DetailCase{"LensThree", "(max_scheme=4)(lensId=3)", true, false},
-                      DetailCase{"LensWithoutClosingParenthesis", "(max_scheme=4)(lensId=3", false, false},
-                      DetailCase{"NoLensField", "(max_scheme=4)(isInfrared=1)", false, false},
-                      DetailCase{"LimitedInfrared", "(max_scheme=4)(isInfrared=17)(lensId=3)", true, true}),
-    [](const ::testing::TestParamInfo<DetailCase>& p_stInfo) { return std::string(p_stInfo.param.name); });
-
-// What the video module says at start-up: a small second stream hides the
-// scene item on one hardware family, a limited-frames mode with limited WDR
-// hides WDR, and without a video module both stay shown.
+// A small second stream hides the scene item on one hardware family, a
+// limited-frames mode with limited WDR hides WDR; without a video module
+// both stay shown.
 struct VideoCase {
     const char* name;
     const char* device;
