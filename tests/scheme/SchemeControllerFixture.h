@@ -16,7 +16,6 @@
 
 class SchemeControllerFixture : public StartedControllers {
 protected:
-    // Rewrites the deviceType line of the machine information.
     void setDeviceType(int p_nDeviceType, const std::string& p_strModel = "Hi3516AV200") {
         writeFile("/mnt/mtd/code/factory_setting/machineinfo.ini",
                   "[machine]\ndeviceType=" + std::to_string(p_nDeviceType) + "\nhardwareModel=" + p_strModel +
@@ -38,7 +37,7 @@ protected:
     }
     void writeVersion(u32 p_nVersion) const { writeFile(versionPath(), image({{p_nVersion, 0}}).substr(0, 4)); }
 
-    // Modification time, and setting it far in the past, to see rewrites.
+    // Setting the modification time far in the past shows rewrites.
     long long mtime(const std::string& p_strPath) const {
         struct stat st;
         return stat(hostPath(p_strPath).c_str(), &st) == 0 ? static_cast<long long>(st.st_mtime) : -1;
@@ -55,8 +54,7 @@ protected:
 // init: user schemes holding the same records unless a test changes them.
 class SchemeLayoutFixture : public SchemeControllerFixture {
 protected:
-    // A controller of the channel with p_nSchemeSum user schemes laid out; its
-    // windows are all empty (00:00 to 00:00).
+    // Windows all empty (00:00 to 00:00).
     ISensorController& layOut(int p_nChannel = 1, u32 p_nSchemeSum = 4) {
         ISensorController& objController = makeController(p_nChannel);
         m_vecAccess.back()->setUpSchemes(
@@ -67,8 +65,7 @@ protected:
                            {KEY_AUTO_FOCUS_MODE, 0}, {KEY_EXPOSE_MODE, 0}});
         return objController;
     }
-    // Makes the scheme current with a first (complete) switch and forgets
-    // the ISP calls it made.
+    // Current after a first (complete) switch whose ISP calls are forgotten.
     void startIn(int p_nScheme) {
         controller().switch_to(p_nScheme, false);
         ispsim::clearCalls();
