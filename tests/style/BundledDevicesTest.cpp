@@ -1,13 +1,9 @@
-// The bundled device data: every document parses, every profile's styles
-// merge as its detail text says, and the factory set read out of the fitted
-// style starts with the scheme keys and holds each key the device stores once.
-#include <dirent.h>
+// The bundled device data: every profile's styles merge as its detail text
+// says, and the factory set read out of the fitted style starts with the
+// scheme keys and holds each key the device stores once.
 #include <string.h>
-#include <sys/stat.h>
 
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -81,6 +77,12 @@ TEST_P(BundledProfileTest, MergesFitsAndYieldsTheStoredKeys) {
     EXPECT_EQ(4u, m_stConf.nSchemeSum);
 
     ASSERT_EQ(stCase.storedKeys, nCount);
+    // The WDR and scene flags remove valueless notices, never stored values.
+    u32 nCountWithoutWdr = 0;
+    std::vector<KeyVal> vecWithoutWdr(170);
+    g_bShoWBeawayFalg = false;
+    printedBy([&] { getFctData(stCase.channel, m_stConf.szUIStyle, vecWithoutWdr.data(), &nCountWithoutWdr, false, 170); });
+    EXPECT_EQ(nCount, nCountWithoutWdr);
     for (u32 i = 0; i < 5; ++i) EXPECT_EQ(8000u + i, vecKeyVal[i].key) << i;
     EXPECT_EQ(0u, vecKeyVal[1].value);
     EXPECT_EQ(24u, vecKeyVal[3].value);  // the factory window is the whole day
@@ -127,53 +129,5 @@ INSTANTIATE_TEST_SUITE_P(
                     {{49, 6}, {51, 21}, {1537, 2}, {82, 512}}},
         ProfileCase{"thermal-dual", 2, 36, {"scheme", "image", "palette", "nr", "enhance", "ffc", "imageadjust"},
                     {{8201, 0}, {2497, 25}, {8203, 5}}}));
-
-TEST_F(BundledStyleTest, TheBulletsDetailTakesTheIrisAndWdrVariants) {
-    installDevice("ir-bullet");
-    printedBy([&] { initChannel(1); });
-    EXPECT_EQ(10u, params(m_stConf.szUIStyle, 82).at(0).options.size());
-    EXPECT_EQ((Strings{"0", "1", "2"}), params(m_stConf.szUIStyle, 2368).at(0).options);
-}
-
-// Removing the WDR and scene elements by flag must take the notices, not the
-// stored placeholders, so the factory set is the same either way.
-TEST_F(BundledStyleTest, TheStylesCarryValuelessNoticesForTheFlags) {
-    installDevice("ir-bullet");
-    for (const char* szStyle : {"Style.xml", "Style_dome.xml", "Style_Thermal.xml"}) {
-        const std::string strStyle = readFile(std::string("/hd1/moduleConfig/sensorConfig/style/") + szStyle);
-        for (int nId : {10, 11}) {
-            const std::vector<Param> vecParams = params(strStyle, nId);
-            ASSERT_EQ(2u, vecParams.size()) << szStyle << " " << nId;
-            EXPECT_EQ("0", vecParams[0].value);
-            EXPECT_EQ("-", vecParams[1].value);
-        }
-    }
-}
-
-void xmlFilesUnder(const std::string& p_strDir, Strings& p_vecFiles) {
-    DIR* pDir = opendir(p_strDir.c_str());
-    for (dirent* pEntry = pDir ? readdir(pDir) : nullptr; pEntry != nullptr; pEntry = readdir(pDir)) {
-        const std::string strName = pEntry->d_name, strPath = p_strDir + "/" + strName;
-        struct stat st;
-        if (strName == "." || strName == ".." || stat(strPath.c_str(), &st) != 0) continue;
-        if (S_ISDIR(st.st_mode)) xmlFilesUnder(strPath, p_vecFiles);
-        else if (strName.size() > 4 && strName.compare(strName.size() - 4, 4, ".xml") == 0) p_vecFiles.push_back(strPath);
-    }
-    if (pDir != nullptr) closedir(pDir);
-}
-
-TEST(BundledDocumentsTest, EveryXmlDocumentParses) {
-    Strings vecFiles;
-    xmlFilesUnder(bundledDevicesDir(), vecFiles);
-    EXPECT_EQ(13u, vecFiles.size());
-    for (const std::string& strPath : vecFiles) {
-        std::ifstream in(strPath.c_str());
-        std::stringstream content;
-        content << in.rdbuf();
-        TiXmlDocument objDoc;
-        EXPECT_TRUE(LoadMem(objDoc, content.str().c_str(), TIXML_ENCODING_UTF8)) << strPath;
-        EXPECT_NE(nullptr, objDoc.RootElement()) << strPath;
-    }
-}
 
 }  // namespace

@@ -108,33 +108,22 @@ TEST_F(DnaStyleTest, AListedCommandTakesTheIspDefaultAndLosesDisallowedOptions) 
     for (const ispsim::Call& stCall : ispsim::calls()) EXPECT_EQ(1, stCall.channel) << stCall.cmd;
 }
 
+// Every element with the id is fitted, but not one inside a match; an option
+// without index stops that element's filtering only.
 TEST_F(DnaStyleTest, EveryElementWithTheIdIsFittedButNotOneInsideAMatch) {
-    setRanges(0, {range(34, 5, {1})});
-    const std::vector<Param> vecParams =
-        params(fit("<s><p id=\"34\" value=\"0\"><o index=\"1\"><p id=\"34\" value=\"0\"/></o><o index=\"3\"/></p>"
-                   "<tab><p id=\"34\" value=\"0\"><o index=\"3\"/></p></tab></s>"),
-               34);
+    setRanges(0, {range(34, 5, {1}), range(35, 8, {1})});
+    const std::string strOut =
+        fit("<s><p id=\"34\" value=\"0\"><o index=\"1\"><p id=\"34\" value=\"0\"/></o><o index=\"3\"/></p>"
+            "<tab><p id=\"34\" value=\"0\"><o index=\"2\"/><o/><o index=\"3\"/></p></tab>"
+            "<p id=\"35\" value=\"0\"><o index=\"1\"/><o index=\"2\"/></p></s>");
+    const std::vector<Param> vecParams = params(strOut, 34);
     ASSERT_EQ(3u, vecParams.size());
     EXPECT_EQ("5", vecParams[0].value);
     EXPECT_EQ((Strings{"1"}), vecParams[0].options);
     EXPECT_EQ("0", vecParams[1].value);
     EXPECT_EQ("5", vecParams[2].value);
-    EXPECT_TRUE(vecParams[2].options.empty());
-}
-
-TEST_F(DnaStyleTest, AnOptionWithoutIndexStopsThatCommandOnly) {
-    setRanges(0, {range(34, 7, {1}), range(35, 8, {1})});
-    const std::string strOut = fit("<s><p id=\"34\" value=\"0\"><o index=\"2\"/><o/><o index=\"3\"/></p>"
-                                   "<p id=\"34\" value=\"0\"><o index=\"4\"/></p>"
-                                   "<p id=\"35\" value=\"0\"><o index=\"1\"/><o index=\"2\"/></p></s>");
-    const std::vector<Param> vecFirst = params(strOut, 34);
-    ASSERT_EQ(2u, vecFirst.size());
-    EXPECT_EQ("7", vecFirst[0].value);
-    EXPECT_EQ((Strings{"-", "3"}), vecFirst[0].options);
-    EXPECT_EQ("0", vecFirst[1].value);
-    EXPECT_EQ((Strings{"4"}), vecFirst[1].options);
-    EXPECT_EQ("8", params(strOut, 35)[0].value);
-    EXPECT_EQ((Strings{"1"}), params(strOut, 35)[0].options);
+    EXPECT_EQ((Strings{"-", "3"}), vecParams[2].options);
+    EXPECT_EQ((Strings{"1"}), params(strOut, 35).at(0).options);
     EXPECT_TRUE(reports(m_strStdout, "SNS_SUCCESS == doDnaStyle(objStyleXmlDoc.RootElement(), "
                                      "dnaCmdList.cmd_list[i], &dnaParamList)"));
 }
@@ -163,16 +152,23 @@ TEST_P(StyleDefaultTest, TheStyleValueWinsOnlyWhereTheIspAllowsIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     SixCommands, StyleDefaultTest,
-    ::testing::Values(StyleDefaultCase{49, 9, 6, {4, 6, 9}, 9}, StyleDefaultCase{50, 9, 6, {4, 6, 9}, 9},
-                      StyleDefaultCase{51, 9, 6, {4, 6, 9}, 9}, StyleDefaultCase{55, 9, 6, {4, 6, 9}, 9},
-                      StyleDefaultCase{56, 9, 6, {4, 6, 9}, 9}, StyleDefaultCase{1537, 9, 6, {4, 6, 9}, 9},
+    ::testing::Values(StyleDefaultCase{49, 9, 6, {4, 6, 9}, 9}, StyleDefaultCase{51, 9, 6, {4, 6, 9}, 9},
+                      StyleDefaultCase{55, 9, 6, {4, 6, 9}, 9}, StyleDefaultCase{56, 9, 6, {4, 6, 9}, 9},
+                      StyleDefaultCase{1537, 9, 6, {4, 6, 9}, 9},
                       StyleDefaultCase{50, 5, 6, {4, 6, 9}, 6},      // not allowed: the ISP's default
                       StyleDefaultCase{50, 100, 6, {4, 6, 100}, 6},  // 100 keeps the ISP's default
                       StyleDefaultCase{34, 9, 6, {4, 6, 9}, 6},      // not one of the six
-                      StyleDefaultCase{82, 9, 6, {4, 6, 9}, 6},
                       StyleDefaultCase{50, 250, 6, {4, 250}, 250},  // the offset is command 49's alone
                       StyleDefaultCase{49, 250, 6, {4, 250}, 50},   // 200 and up: the value less 200
                       StyleDefaultCase{49, 200, 6, {4, 200}, 0}));
+
+TEST_F(DnaStyleTest, ACustomShutterListKeepsTheStylesOptions) {
+    setRanges(0, {range(49, 6, {1, 2})});
+    const std::vector<Param> vecParams =
+        params(fit("<s><p id=\"49\" value=\"250\"><o index=\"5\"/><o index=\"50\"/><o index=\"70\"/></p></s>"), 49);
+    EXPECT_EQ("50", vecParams.at(0).value);
+    EXPECT_EQ((Strings{"5", "50", "70"}), vecParams[0].options);
+}
 
 TEST_F(DnaStyleTest, TheItemWalkIsPrintedLineByLineUpToTheMatch) {
     setRanges(0, {range(50, 6, {4, 9, 12})});
@@ -181,14 +177,6 @@ TEST_F(DnaStyleTest, TheItemWalkIsPrintedLineByLineUpToTheMatch) {
                                                   " dnaParamList.item[0] = 4 nVal = 9 \n"
                                                   " dnaParamList.item[1] = 9 nVal = 9 \n"));
     EXPECT_EQ(std::string::npos, m_strStdout.find("item[2]"));
-}
-
-TEST_F(DnaStyleTest, ACustomShutterListKeepsTheStylesOptions) {
-    setRanges(0, {range(49, 6, {1, 2})});
-    const std::vector<Param> vecParams =
-        params(fit("<s><p id=\"49\" value=\"250\"><o index=\"5\"/><o index=\"50\"/><o index=\"70\"/></p></s>"), 49);
-    EXPECT_EQ("50", vecParams.at(0).value);
-    EXPECT_EQ((Strings{"5", "50", "70"}), vecParams[0].options);
 }
 
 TEST_F(DnaStyleTest, TheFlagsRemoveTheLastElementWithTheirId) {

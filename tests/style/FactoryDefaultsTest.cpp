@@ -81,17 +81,4 @@ TEST_F(FactoryDefaultsTest, AnEmptyStyleGivesAnEmptySet) {
     EXPECT_TRUE(reports(m_strStdout, "objDnaStyleDoc.LoadMem(strDnaStyle.c_str(), TIXML_ENCODING_UTF8)"));
 }
 
-TEST(Style2KeyValTest, AppendsAtTheGivenPosition) {
-    TiXmlDocument objDoc;
-    ASSERT_TRUE(LoadMem(objDoc, "<s><p id=\"7\" value=\"8\"/></s>", TIXML_ENCODING_UTF8));
-    std::vector<KeyVal> vecArray(3, KeyVal{0, 0});
-    u32 nCount = 2;
-    EXPECT_EQ(0, style2KeyVal(objDoc.RootElement(), vecArray.data(), &nCount, 3));
-    EXPECT_EQ(3u, nCount);
-    EXPECT_EQ(7u, vecArray[2].key);
-    EXPECT_EQ(8u, vecArray[2].value);
-    EXPECT_EQ(0, style2KeyVal(nullptr, vecArray.data(), &nCount, 3));
-    EXPECT_EQ(3u, nCount);
-}
-
 }  // namespace

@@ -20,21 +20,18 @@ protected:
     TiXmlDocument m_objDoc;
 };
 
+// The 30 nested in the second match would come last in document order; a
+// match without value leaves the value as it was.
 TEST_F(StyleSearchTest, TheLastReachedValueWinsAndAMatchIsNotSearchedInside) {
-    // The 30 nested in the second match would come last in document order.
-    load("<s><tab><p id=\"49\" value=\"10\"/><p id=\"49\" value=\"20\"><p id=\"49\" value=\"30\"/></p></tab></s>");
+    load("<s><tab><p id=\"49\" value=\"10\"/><p id=\"49\" value=\"20\"><p id=\"49\" value=\"30\"/></p></tab>"
+         "<p id=\"50\" value=\"5\"/><p id=\"50\"/></s>");
     int nValue = -1;
     EXPECT_EQ(0, getDnaValbyCmdId(root(), 49, nValue));
     EXPECT_EQ(20, nValue);
-}
-
-TEST_F(StyleSearchTest, AMatchWithoutValueLeavesTheValueAsItWas) {
-    load("<s><p id=\"49\" value=\"10\"/><p id=\"49\"/></s>");
-    int nValue = 7;
     getDnaValbyCmdId(root(), 50, nValue);
-    EXPECT_EQ(7, nValue);
-    getDnaValbyCmdId(root(), 49, nValue);
-    EXPECT_EQ(10, nValue);
+    EXPECT_EQ(5, nValue);
+    getDnaValbyCmdId(root(), 51, nValue);
+    EXPECT_EQ(5, nValue);
 }
 
 TEST_F(StyleSearchTest, NumbersReadAsAtoiReadsThem) {

@@ -78,12 +78,10 @@ TEST_P(StyleChoiceTest, TheDeviceTypeAndChannelChooseTheStyleFiles) {
 
 INSTANTIATE_TEST_SUITE_P(
     Types, StyleChoiceTest,
-    ::testing::Values(ChoiceCase{1, 1, "Style"}, ChoiceCase{8, 1, "Style"}, ChoiceCase{13, 1, "Style"},
-                      ChoiceCase{13, 2, "Style_Thermal"}, ChoiceCase{14, 1, "Style"}, ChoiceCase{14, 2, "Style_Thermal"},
-                      ChoiceCase{15, 2, "Style"}, ChoiceCase{17, 2, "Style_Thermal"}, ChoiceCase{22, 1, "Style"},
-                      ChoiceCase{4, 1, "Style_dome"}, ChoiceCase{4, 2, "Style_dome"}, ChoiceCase{19, 1, "Style_dome"},
-                      ChoiceCase{19, 2, "Style_Thermal"}, ChoiceCase{20, 1, "Style_dome"},
-                      ChoiceCase{23, 2, "Style_Thermal"}, ChoiceCase{104, 1, "Style_dome"},
+    ::testing::Values(ChoiceCase{1, 1, "Style"}, ChoiceCase{13, 1, "Style"}, ChoiceCase{13, 2, "Style_Thermal"},
+                      ChoiceCase{14, 2, "Style_Thermal"}, ChoiceCase{15, 2, "Style"}, ChoiceCase{17, 2, "Style_Thermal"},
+                      ChoiceCase{22, 1, "Style"}, ChoiceCase{4, 2, "Style_dome"}, ChoiceCase{19, 1, "Style_dome"},
+                      ChoiceCase{19, 2, "Style_Thermal"}, ChoiceCase{23, 2, "Style_Thermal"},
                       ChoiceCase{104, 2, "Style_dome"}));
 
 TEST_F(SystemConfigTest, AnUnknownOrMissingDeviceTypeIsReportedWholeAndTakesTheDomeFiles) {
@@ -104,7 +102,7 @@ TEST_F(SystemConfigTest, AnUnknownOrMissingDeviceTypeIsReportedWholeAndTakesTheD
     EXPECT_EQ(std::string::npos, strLog.find("DOMECORE_THERMAL_DEVICE"));
 }
 
-TEST_F(SystemConfigTest, TheModuleTextsAreCopiedAndCutToTheirFields) {
+TEST_F(SystemConfigTest, TheModuleTextsAreCopiedAndCutToTheirFieldsAndGiveTheSchemeCount) {
     setDeviceType(1);
     const std::string strDetail = "(max_scheme=6)" + std::string(600, 'd');
     m_objModule.setDetail(strDetail);
@@ -116,12 +114,8 @@ TEST_F(SystemConfigTest, TheModuleTextsAreCopiedAndCutToTheirFields) {
     EXPECT_EQ(strDetail.substr(0, 511), std::string(m_stConf.moduleConfig.szDetail));
     EXPECT_EQ(std::string(255, 'p'), std::string(m_stConf.moduleConfig.szParameters));
     EXPECT_EQ(6u, m_stConf.nSchemeSum);
-    EXPECT_EQ(0u, m_stConf.nUIFileSum);
     EXPECT_EQ(nullptr, m_stConf.pUIFiles);
-}
-
-TEST_F(SystemConfigTest, TheSchemeCountComesFromTheDetailField) {
-    setDeviceType(1);
+    // The scheme count comes from the detail field, at most 16.
     for (const std::pair<const char*, u32>& stCase : std::vector<std::pair<const char*, u32>>{
              {"(isInfrared=1)(max_scheme=6)", 6}, {"(isInfrared=1)", 4}, {"(max_scheme=0)", 0}, {"(max_scheme=x)", 0},
              {"(max_scheme 6)", 4}, {"(max_scheme=6", 4}, {"(max_scheme=16)", 16}, {"(max_scheme=17)", 4},
