@@ -36,30 +36,24 @@ TEST_F(ApplyTest, SaveSkipsUnchangedValuesAndRemembersApplied) {
     EXPECT_EQ(9, stored(8001));
 }
 
-struct SchemeModeCase {
-    int scheme, value;
-    bool timing, dayNight;
-    int othersHold;  // value of KEY_SCHEME_MODE in the other user schemes
-};
-
-class SchemeModeTest : public ApplyTest, public ::testing::WithParamInterface<SchemeModeCase> {};
-
-TEST_P(SchemeModeTest, OnlySchemeZeroSetsTheModeForAllSchemes) {
-    const SchemeModeCase& stCase = GetParam();
-    m_pAccess->curScheme() = stCase.scheme;
-    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(8000, stCase.value, true));
-    EXPECT_EQ(stCase.timing, m_pAccess->timingScheme());
-    EXPECT_EQ(stCase.dayNight, m_pAccess->dnScheme());
-    for (int nScheme = 0; nScheme < 4; ++nScheme)
-        EXPECT_EQ(nScheme == stCase.scheme ? stCase.value : stCase.othersHold, stored(8000, nScheme)) << nScheme;
-    EXPECT_EQ(0, stored(8000, 4));
+// Only scheme 0 sets the scheme mode, for every user scheme; 1 is timed,
+// 2 day/night, anything else neither.
+TEST_F(ApplyTest, OnlySchemeZeroSetsTheModeForAllSchemes) {
+    // Current scheme, value, timed, day/night, what the other user schemes hold.
+    const int aanCases[][5] = {{0, 2, 0, 1, 2}, {0, 1, 1, 0, 1}, {0, 5, 0, 0, 0}, {2, 2, 0, 0, 0}};
+    for (const auto& anCase : aanCases) {
+        SCOPED_TRACE(::testing::PrintToString(std::vector<int>(anCase, anCase + 5)));
+        for (u32 nScheme = 0; nScheme <= 4; ++nScheme) store(8000, 0, static_cast<int>(nScheme));
+        m_pAccess->curScheme() = anCase[0];
+        EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(8000, anCase[1], true));
+        EXPECT_EQ(anCase[2] != 0, m_pAccess->timingScheme());
+        EXPECT_EQ(anCase[3] != 0, m_pAccess->dnScheme());
+        for (int nScheme = 0; nScheme < 4; ++nScheme)
+            EXPECT_EQ(nScheme == anCase[0] ? anCase[1] : anCase[4], stored(8000, nScheme)) << nScheme;
+        EXPECT_EQ(0, stored(8000, 4));
+    }
     EXPECT_TRUE(ispsim::calls().empty());
 }
-
-INSTANTIATE_TEST_SUITE_P(Values, SchemeModeTest,
-                         ::testing::Values(SchemeModeCase{0, 2, false, true, 2}, SchemeModeCase{0, 1, true, false, 1},
-                                           SchemeModeCase{0, 5, false, false, 0},
-                                           SchemeModeCase{2, 2, false, false, 0}));
 
 TEST_F(ApplyTest, ThermalDirectKeysDoNotStopTheRun) {
     ispsim::failCommand(-1, 2384, -1);

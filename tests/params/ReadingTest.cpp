@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "ControllerFixture.h"
-#include "StartedControllers.h"
 
 namespace {
 
@@ -114,20 +113,6 @@ TEST_F(ReadingTest, OutsideTheUserSchemesNothingIsAppended) {
         }
     }
     EXPECT_EQ(300, stored(49, 4));
-}
-
-// The dome's style gives KEY_MAX_SHUTTER 206: the answer is what flush wrote.
-TEST_F(StartedControllers, FromFlashTheAnswerShowsTheFlushedValues) {
-    installDevice("dome");
-    ISensorController& objController = makeController(1);
-    ASSERT_TRUE(objController.init(moduleConfig()));
-    ASSERT_EQ(SNS_SUCCESS, objController.setParameter(KEY_BRIGHTNESS, 61, true));
-    ASSERT_EQ(SNS_SUCCESS, objController.flush());
-    ASSERT_EQ(SNS_SUCCESS, objController.setParameter(KEY_BRIGHTNESS, 62, true));
-    std::string strOut;
-    EXPECT_TRUE(objController.getAllParameters(strOut));
-    EXPECT_NE(std::string::npos, strOut.find("(34,61)"));
-    EXPECT_EQ(std::string::npos, strOut.find("(34,62)"));
 }
 
 }  // namespace

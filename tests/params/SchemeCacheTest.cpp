@@ -13,7 +13,9 @@ protected:
     }
 };
 
-TEST_F(SchemeCacheTest, UnforcedWritesNeverReachTheFactorySetNorAnyWriteBeyondIt) {
+// Unforced writes never reach the factory set, no write goes beyond it, and
+// only the first record of a key counts.
+TEST_F(SchemeCacheTest, WritesStayInsideTheSchemesAndTouchTheFirstRecordOfAKey) {
     EXPECT_EQ(-2, m_pController->setKeyValToCache(4, 34, 70, false));
     EXPECT_EQ(50, stored(34, 4));
     EXPECT_EQ(1, m_pController->setKeyValToCache(4, 34, 70, true));
@@ -21,9 +23,6 @@ TEST_F(SchemeCacheTest, UnforcedWritesNeverReachTheFactorySetNorAnyWriteBeyondIt
     EXPECT_EQ(-2, m_pController->setKeyValToCache(static_cast<u32>(-1), 34, 70, false));
     EXPECT_EQ(-2, m_pController->setKeyValToCache(5, 34, 70, true));
     EXPECT_EQ(-1, m_pController->setKeyValToCache(0, 4242, 70, false));
-}
-
-TEST_F(SchemeCacheTest, ReadsAndWritesTouchOnlyTheFirstRecordOfAKey) {
     EXPECT_EQ(1, m_pController->setKeyValToCache(2, 34, 7, false));
     EXPECT_EQ(99u, m_pAccess->scheme(2)[3].value);
     u32 nValue = 0;
@@ -42,34 +41,14 @@ TEST_F(SchemeCacheTest, AFailedReadLeavesTheCallersValue) {
     EXPECT_EQ(12345u, nValue);
 }
 
-TEST_F(SchemeCacheTest, SameValueIsJudgedAgainstTheReferenceScheme) {
-    store(34, 60, 1);
-    m_pAccess->curScheme() = 1;
-    m_pAccess->lastScheme() = 0;
-    EXPECT_TRUE(m_pController->isKeyValSame({34, 60}));
-    EXPECT_FALSE(m_pController->isKeyValSame({34, 50}));
-    EXPECT_FALSE(m_pController->isKeyValSame({4242, static_cast<u32>(-1)}));
-    // During a switch the scheme being left is the reference.
-    m_pAccess->stateFlags() = SENSOR_STATE_SWITCHING;
-    EXPECT_TRUE(m_pController->isKeyValSame({34, 50}));
-    m_pAccess->stateFlags() = 0;
-    m_pAccess->curScheme() = -1;
-    EXPECT_FALSE(m_pController->isKeyValSame({34, 50}));
-}
-
+// Before init a set reaches neither the ISP nor a cache; reads go to the ISP.
 TEST_F(ControllerFixture, BeforeInitNothingIsAppliedOrCachedAndReadsGoToTheIsp) {
     EXPECT_EQ(-1, m_pController->setParameter(34, 60, true));
     EXPECT_EQ(-1, m_pController->setParameters(std::string("(34,60)"), true));
-    EXPECT_TRUE(ispsim::calls().empty());
-    u32 nValue = 3;
-    EXPECT_EQ(-1, m_pController->getKeyValFromCache(0, 34, nValue));
     EXPECT_EQ(-1, m_pController->setKeyValToCache(0, 34, 1, true));
-    EXPECT_FALSE(m_pController->isKeyValSame({34, 3}));
-    EXPECT_EQ(3u, nValue);
+    EXPECT_TRUE(ispsim::calls().empty());
     ispsim::setValue(0, 34, 44);
-    std::string strOut = "(1,2)";
-    EXPECT_TRUE(m_pController->getAllParameters(strOut));
-    EXPECT_EQ("(1,2)", strOut);
+    std::string strOut;
     EXPECT_TRUE(m_pController->getParameters("(34)", strOut));
     EXPECT_EQ("(34,44)", strOut);
 }

@@ -176,7 +176,7 @@ TEST_F(SensorCheckTest, QueryTakesTheAnswerWordAndACommandKeepsTheText) {
 
 TEST_F(SensorCheckTest, ShortOrMalformedListIsRefusedAndNothingSent) {
     ISensorController& objController = makeController(1);
-    for (const char* szText : {"(5,2)", "", "5,2,0", "(5)(6)"}) {
+    for (const char* szText : {"(5,2)", "", "()", "5,2,0", "(5,2,0)(6)", " (5,2,0)", "(5,2,0) ", "(5,2,0"}) {
         std::string strText = szText;
         testing::internal::CaptureStdout();
         EXPECT_NE(objController.SensorCheck(strText), SNS_SUCCESS) << szText;
