@@ -44,42 +44,39 @@ const std::vector<AccessorCase> kAccessors = {
     ACCESSOR(get3DMode, set3DMode, KEY_3D_NR_MODE),
     ACCESSOR(get3DAutoMaxStrength, set3DAutoMaxStrength, KEY_3D_NR_STRG_A),
     ACCESSOR(get3DManualMaxStrength, set3DManualMaxStrength, KEY_3D_NR_STRG_M),
-    ACCESSOR(getBeaway, setBeaway, KEY_BEAWAY),
     {"getMirrorValue", &ISensorController::getMirrorValue, &byValue<&ISensorController::setMirrorMode>, KEY_MIRROR},
+    ACCESSOR(getBeaway, setBeaway, KEY_BEAWAY),
 };
 #undef ACCESSOR
 
-class AccessorTest : public ControllerFixture, public ::testing::WithParamInterface<AccessorCase> {};
-
 // Every accessor key holds its own value, after the schedule keys a flush
-// needs; the scene is off, so the mirror is sent as given.
-TEST_P(AccessorTest, TheGetterReadsItsKeyFromTheCacheAndTheSetterAppliesAndStoresIt) {
+// needs; the scene is still off when the mirror is sent as given.
+TEST_F(ControllerFixture, EachGetterReadsItsKeyFromTheCacheAndEachSetterAppliesAndStoresIt) {
     std::vector<KeyVal> vecRecords = {{8000, 0}, {8001, 0}, {8002, 0}, {8003, 23}, {8004, 59}};
     for (size_t i = 0; i < kAccessors.size(); ++i)
         vecRecords.push_back({kAccessors[i].key, kAccessors[i].key == KEY_BEAWAY ? 0u : static_cast<u32>(100 + i)});
     layOut(vecRecords);
-    const int nStored = stored(GetParam().key);
-    ispsim::clearCalls();
-    int nValue = 0;
-    EXPECT_TRUE((m_pController.get()->*GetParam().get)(nValue));
-    EXPECT_EQ(nStored, nValue);
-    EXPECT_TRUE(ispsim::calls().empty());
+    for (const AccessorCase& stCase : kAccessors) {
+        SCOPED_TRACE(stCase.name);
+        const int nStored = stored(stCase.key);
+        ispsim::clearCalls();
+        int nValue = 0;
+        EXPECT_TRUE((m_pController.get()->*stCase.get)(nValue));
+        EXPECT_EQ(nStored, nValue);
+        EXPECT_TRUE(ispsim::calls().empty());
 
-    EXPECT_TRUE(GetParam().set(*m_pController, 1));
-    keycmd stRow;
-    ASSERT_NE(-1, m_pController->findFromKeyCmdMap(m_pAccess->keyCmdMap(), GetParam().key, stRow));
-    EXPECT_EQ(std::vector<int>{1}, sent(static_cast<int>(stRow.ia_cmd)));
-    EXPECT_EQ(1, stored(GetParam().key));
-    EXPECT_EQ(nStored, stored(GetParam().key, 1));
-    EXPECT_TRUE((m_pController.get()->*GetParam().get)(nValue));
-    EXPECT_EQ(1, nValue);
-    EXPECT_EQ(GetParam().key == KEY_MIRROR, fileExists("/mnt/mtd/code/config_file/sensor1_0.cfg"));
+        EXPECT_TRUE(stCase.set(*m_pController, 1));
+        keycmd stRow;
+        ASSERT_NE(-1, m_pController->findFromKeyCmdMap(m_pAccess->keyCmdMap(), stCase.key, stRow));
+        EXPECT_EQ(std::vector<int>{1}, sent(static_cast<int>(stRow.ia_cmd)));
+        EXPECT_EQ(1, stored(stCase.key));
+        EXPECT_EQ(nStored, stored(stCase.key, 1));
+        EXPECT_TRUE((m_pController.get()->*stCase.get)(nValue));
+        EXPECT_EQ(1, nValue);
+        EXPECT_EQ(stCase.key == KEY_MIRROR, fileExists("/mnt/mtd/code/config_file/sensor1_0.cfg"));
+        removeFile("/mnt/mtd/code/config_file/sensor1_0.cfg");
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, AccessorTest, ::testing::ValuesIn(kAccessors),
-                         [](const ::testing::TestParamInfo<AccessorCase>& p_stInfo) {
-                             return std::string(p_stInfo.param.name);
-                         });
 
 // A refused mirror saves nothing; a scene value is saved only with a mirror.
 TEST_F(StartedControllers, TheMirrorIsSavedAtOnceTheSceneOnlyWithIt) {

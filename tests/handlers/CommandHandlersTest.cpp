@@ -104,17 +104,6 @@ TEST_F(HandlerTest, EachHandlerReturnsTheStatusItIsMeantToReturn) {
     EXPECT_TRUE(notified().empty());
 }
 
-TEST_F(HandlerTest, TheFieldOfViewSyncIsLeftForChannelOne) {
-    call(&ISensorController::doIoCrtl, 8100, 1);
-    EXPECT_EQ(-1, ISensorController::m_nChanneldDosomething.load());
-    call(&ISensorController::doIoCrtl, KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV, 1);
-    EXPECT_EQ(1, ISensorController::m_nChanneldDosomething.load());
-    EXPECT_EQ(8104, ISensorController::m_nPassKeycmd.load());
-    EXPECT_TRUE(ispsim::calls().empty());
-    ISensorController::m_nChanneldDosomething = -1;
-    ISensorController::m_nPassKeycmd = -1;
-}
-
 TEST_F(DeviceFixture, AThermalOnlyDeviceNotifiesVideoChannelOne) {
     const std::string strMachineInfo = "/mnt/mtd/code/factory_setting/machineinfo.ini";
     writeFile(strMachineInfo, "[machine]\ndeviceType=13\n");

@@ -99,9 +99,6 @@ TEST_F(SceneTest, SceneChangeResendsTheStoredMirrorFirst) {
 
 TEST_F(SceneTest, WithoutTheSceneItemTheSceneIsForcedOff) {
     m_pController->setShowBeawayFalg(false);
-    bool bShown = true;
-    EXPECT_TRUE(m_pController->getShowBeawayFalg(bShown));
-    EXPECT_FALSE(bShown);
     EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_BEAWAY, 1, true));
     EXPECT_TRUE(ispsim::calls().empty());
     EXPECT_TRUE(notified().empty());
