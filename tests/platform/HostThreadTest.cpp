@@ -37,7 +37,8 @@ public:
 };
 
 // Stop returns only after the pass in progress and the stop callable; a held
-// thread (the simulator's) still stops, and the destructor stops a running one.
+// thread (the simulator's) runs no pass until released and still stops, and
+// the destructor stops a running one.
 TEST(GThreadTest, StopEndsThePassInProgressAndRunsTheStopCallableOnce) {
     Worker objWorker;
     GThread* pThread = new GThread(function<int>(bind_funcobj0(&objWorker, &Worker::body)), "SensorThread",
@@ -49,7 +50,16 @@ TEST(GThreadTest, StopEndsThePassInProgressAndRunsTheStopCallableOnce) {
         ASSERT_NE(0, pThread->start());
         EXPECT_EQ(0, pThread->start());
         ASSERT_TRUE(objWorker.waitForCalls(objWorker.m_nCalls.load() + 3));
-        if (nRun == 2) hostsim::holdThreads(true);
+        if (nRun == 2) {
+            hostsim::holdThreads(true);
+            EXPECT_FALSE(objWorker.m_bInBody.load());
+            const int nHeld = objWorker.m_nCalls.load();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            EXPECT_EQ(nHeld, objWorker.m_nCalls.load());
+            hostsim::holdThreads(false);
+            EXPECT_TRUE(objWorker.waitForCalls(nHeld + 1));
+            hostsim::holdThreads(true);
+        }
         EXPECT_NE(0, pThread->stop());
         hostsim::holdThreads(false);
         EXPECT_FALSE(objWorker.m_bInBody.load());
@@ -64,22 +74,6 @@ TEST(GThreadTest, StopEndsThePassInProgressAndRunsTheStopCallableOnce) {
     delete pThread;
     EXPECT_EQ(3, objWorker.m_nStops.load());
     EXPECT_FALSE(objWorker.m_bInBody.load());
-}
-
-TEST(GThreadTest, HeldThreadsRunNoPassUntilReleased) {
-    Worker objWorker;
-    GThread objThread(function<int>(bind_funcobj0(&objWorker, &Worker::body)), "SensorThread", GThread::emptyFun,
-                      GThread::emptyFun);
-    ASSERT_NE(0, objThread.start());
-    ASSERT_TRUE(objWorker.waitForCalls(1));
-    hostsim::holdThreads(true);
-    EXPECT_FALSE(objWorker.m_bInBody.load());
-    const int nCalls = objWorker.m_nCalls.load();
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(nCalls, objWorker.m_nCalls.load());
-    hostsim::holdThreads(false);
-    EXPECT_TRUE(objWorker.waitForCalls(nCalls + 1));
-    objThread.stop();
 }
 
 // The sensor pass relies on TryLock failing while a host call holds the lock.

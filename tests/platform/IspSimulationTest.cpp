@@ -35,16 +35,11 @@ bool stored(int p_nChannel, int p_nCmd, int32_t p_nExpected) {
     return ispsim::value(p_nChannel, p_nCmd, nValue) && nValue == p_nExpected;
 }
 
-ispsim::Range makeRange(int p_nCmd, int p_nType, int p_nDefault, int p_nMin, int p_nMax, std::vector<int> p_vecItems) {
-    return ispsim::Range{p_nCmd, p_nType, p_nDefault, p_nMin, p_nMax, p_vecItems};
-}
-
 class IspTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ispsim::reset();
-        m_stProfile.ranges = {makeRange(49, 0, 8, 1, 12, {1, 2, 4, 8, 12}), makeRange(56, 1, 5, 0, 100, {}),
-                              makeRange(1607, 1, 20, 0, 80, {})};
+        m_stProfile.ranges = {{49, 0, 8, 1, 12, {1, 2, 4, 8, 12}}, {56, 1, 5, 0, 100, {}}, {1607, 1, 20, 0, 80, {}}};
         m_stProfile.initialValues.push_back(std::make_pair(1607, 36));
         m_stProfile.lensVersion = "LENS-2.8-12-V1.4";
         m_stProfile.sensorCheckAnswer = 5;
@@ -94,7 +89,7 @@ TEST_F(IspTest, RangeRecordCopiesTheProfileUpToItsBounds) {
     std::vector<int> vecItems;
     for (int i = 0; i < 70; ++i) vecItems.push_back(i);
     ispsim::SensorProfile stProfile;
-    stProfile.ranges.push_back(makeRange(49, 0, 0, 0, 69, vecItems));
+    stProfile.ranges.push_back({49, 0, 0, 0, 69, vecItems});
     ispsim::setProfile(1, stProfile);
     ASSERT_EQ(0, call(1, 49, IA_CMD_OPT_GET_PARAM_RNAGE, &stAttr));
     EXPECT_EQ(IA_DYNAMIC_PARAMS_ITEMS_MAX, stAttr.items_cnt);
@@ -130,7 +125,7 @@ TEST_F(IspTest, CommandListFollowsTheProfileRangesUpToSixteen) {
     EXPECT_EQ(0, stList.cmd_list[0]);
 
     ispsim::SensorProfile stProfile;
-    for (int i = 0; i < 20; ++i) stProfile.ranges.push_back(makeRange(100 + i, 1, 0, 0, 1, {}));
+    for (int i = 0; i < 20; ++i) stProfile.ranges.push_back({100 + i, 1, 0, 0, 1, {}});
     ispsim::setProfile(1, stProfile);
     ASSERT_EQ(0, call(1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &stList));
     EXPECT_EQ(IA_DYNAMIC_PARAMS_CMDS_MAX, stList.cmd_cnt);
@@ -223,29 +218,6 @@ TEST_F(IspTest, FailAfterCallsFailsFromTheNthCallOn) {
         ispsim::failAfterCalls(-1, 0);
         EXPECT_EQ(0, setWord(0, 40, 1));
     }
-}
-
-struct ObserverLog {
-    std::vector<int> vecCmds;
-    size_t nCallsSeen = 0;
-};
-
-void observe(const ispsim::Call& p_stCall, void* p_pContext) {
-    ObserverLog* pLog = static_cast<ObserverLog*>(p_pContext);
-    pLog->vecCmds.push_back(p_stCall.cmd);
-    // Reading the record from the observer needs the ISP's lock to be free.
-    pLog->nCallsSeen = ispsim::calls().size();
-}
-
-TEST_F(IspTest, ObserverSeesEveryCallOutsideTheLock) {
-    ObserverLog stLog;
-    ispsim::setCallObserver(&observe, &stLog);
-    setWord(0, 34, 1);
-    getWord(0, 35);
-    ispsim::setCallObserver(nullptr, nullptr);
-    getWord(0, 36);
-    EXPECT_EQ((std::vector<int>{34, 35}), stLog.vecCmds);
-    EXPECT_EQ(2u, stLog.nCallsSeen);
 }
 
 TEST_F(IspTest, ConcurrentCallsAreAllRecordedAndKept) {
