@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <map>
@@ -16,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "DeviceFixture.h"
+#include "StartedControllers.h"
 
 extern char** environ;
 
@@ -77,18 +78,8 @@ protected:
         return finish(start(p_vecArgs, p_strInput));
     }
 
-    // Key and value of each record of a scheme file (little-endian records).
-    std::map<uint32_t, int32_t> scheme(const std::string& p_strCameraPath) const {
-        const std::string strBytes = readFile("/work" + p_strCameraPath);
-        std::map<uint32_t, int32_t> mapRecords;
-        for (size_t i = 0; i + 8 <= strBytes.size(); i += 8) {
-            uint32_t aWords[2] = {0, 0};
-            for (int j = 7; j >= 0; --j)
-                aWords[j / 4] = (aWords[j / 4] << 8) | static_cast<unsigned char>(strBytes[i + static_cast<size_t>(j)]);
-            mapRecords.emplace(aWords[0], static_cast<int32_t>(aWords[1]));
-        }
-        return mapRecords;
-    }
+    // A value channel 1's scheme 0 holds in the working root; -12345 when absent.
+    int saved(u32 p_nKey) const { return StartedControllers::valueOf(readFile(std::string("/work") + kScheme), p_nKey); }
 
     std::string m_strWork;
 };
@@ -105,17 +96,12 @@ std::string workingRootOf(const std::string& p_strOutput) {
 // parts absent from the output once the commands run, the values saved in
 // channel 1's scheme 0 and the text piped to it.
 struct Session {
-    Session(const char* p_szName, std::vector<std::string> p_vecArgs, int p_nStatus, std::vector<std::string> p_vecOut,
-            std::vector<std::string> p_vecErr = {}, std::vector<std::string> p_vecAbsent = {},
-            std::map<uint32_t, int32_t> p_mapSaved = {}, std::string p_strInput = "")
-        : name(p_szName), args(p_vecArgs), status(p_nStatus), out(p_vecOut), err(p_vecErr), absent(p_vecAbsent),
-          saved(p_mapSaved), input(p_strInput) {}
     const char* name;
     std::vector<std::string> args;
     int status;
-    std::vector<std::string> out, err, absent;
-    std::map<uint32_t, int32_t> saved;
-    std::string input;
+    std::vector<std::string> out, err = {}, absent = {};
+    std::map<uint32_t, int32_t> saved = {};
+    std::string input = "";
 };
 
 void PrintTo(const Session& p_stSession, std::ostream* p_pOut) {
@@ -126,12 +112,12 @@ class SensorSimSessionTest : public SensorSimTest, public ::testing::WithParamIn
 
 TEST_P(SensorSimSessionTest, GivesItsOutputStatusAndFiles) {
     const Session& c = GetParam();
-    std::string strInput = "/dev/null";
-    if (!c.input.empty()) {
-        writeFile("/input.txt", c.input);
-        strInput = hostPath("/input.txt");
-    }
-    const SimResult stResult = run(c.args, strInput);
+    // The text goes to standard input unless an argument "@input" names it.
+    writeFile("/input.txt", c.input);
+    std::vector<std::string> vecArgs = c.args;
+    std::replace(vecArgs.begin(), vecArgs.end(), std::string("@input"), hostPath("/input.txt"));
+    const bool bPiped = !c.input.empty() && vecArgs == c.args;
+    const SimResult stResult = run(vecArgs, bPiped ? hostPath("/input.txt") : "/dev/null");
 
     EXPECT_EQ(c.status, stResult.status);
     if (c.err.empty() && c.status == 0) {
@@ -147,12 +133,7 @@ TEST_P(SensorSimSessionTest, GivesItsOutputStatusAndFiles) {
     const size_t nCommands = stResult.out.find("sim> ");
     const std::string strCommands = nCommands == std::string::npos ? "" : stResult.out.substr(nCommands);
     for (const std::string& strPart : c.absent) EXPECT_EQ(std::string::npos, strCommands.find(strPart)) << strPart;
-    const std::map<uint32_t, int32_t> mapStored = scheme(kScheme);
-    for (const auto& stSaved : c.saved) {
-        const auto it = mapStored.find(stSaved.first);
-        ASSERT_NE(mapStored.end(), it) << stSaved.first;
-        EXPECT_EQ(stSaved.second, it->second) << stSaved.first;
-    }
+    for (const auto& stSaved : c.saved) EXPECT_EQ(stSaved.second, saved(stSaved.first)) << stSaved.first;
 }
 
 const std::string kWritten = std::string("file written ") + kScheme;
@@ -161,111 +142,94 @@ const std::vector<std::string> kSetBrightness = {"-c", "set brightness 60; get 3
 INSTANTIATE_TEST_SUITE_P(
     Sessions, SensorSimSessionTest,
     ::testing::Values(
-        Session("IrBullet", kSetBrightness, 0,
+        Session{"IrBullet", kSetBrightness, 0,
                 {"107 keys, 4 user schemes", "current scheme 0, scheme mode 0 (fixed", "file created " + std::string(kScheme),
                  "ch1 set KEY_BRIGHTNESS (34) = 60: done (status 0)", "ch1 KEY_BRIGHTNESS (34) = 60\n", kWritten,
                  "KEY_BRIGHTNESS (34) 50 -> 60"},
-                {}, {}, {{34, 60}}),
-        Session("Dome", {"--profile", "dome", "-c", "set brightness 60; flush"}, 0,
-                {"100 keys, 4 user schemes", kWritten, "KEY_BRIGHTNESS (34) 50 -> 60"}, {}, {}, {{34, 60}}),
-        Session("ThermalDual", {"--profile", "thermal-dual", "-c", "set brightness 60; flush"}, 0,
+                {}, {}, {{34, 60}}},
+        Session{"Dome", {"--profile", "dome", "-c", "set brightness 60; flush"}, 0,
+                {"100 keys, 4 user schemes", kWritten, "KEY_BRIGHTNESS (34) 50 -> 60"}, {}, {}, {{34, 60}}},
+        Session{"ThermalDual", {"--profile", "thermal-dual", "-c", "set brightness 60; flush"}, 0,
                 {"112 keys, 4 user schemes", "file created /mnt/mtd/code/config_file/sensor-thermal0.cfg", kWritten},
-                {}, {}, {{34, 60}}),
-        Session("TracingShowsTheCallsOfACommandAndOtherwiseCountsThem",
+                {}, {}, {{34, 60}}},
+        Session{"TracingShowsTheCallsOfACommandAndOtherwiseCountsThem",
                 {"-c", "set 34 60; trace on; set 2337 70; trace off; set 34 61"}, 0,
                 {"sim> set 34 60\nsim: ch1 set KEY_BRIGHTNESS (34) = 60: done (status 0)\n"
                  "sim:   1 ISP call (1 set), 0 video notifications",
                  "isp ch1 set 2337 KEY_SATURATION: 70 -> ok"},
-                {}, {"isp ch1 set 34 KEY_BRIGHTNESS"}),
-        Session("TheValueTheSchemeHoldsSendsNothing", {"-c", "set 34 50"}, 0,
-                {"ch1 set KEY_BRIGHTNESS (34) = 50: done"}, {}, {"ISP call"}),
+                {}, {"isp ch1 set 34 KEY_BRIGHTNESS"}},
+        Session{"TheValueTheSchemeHoldsSendsNothing", {"-c", "set 34 50"}, 0,
+                {"ch1 set KEY_BRIGHTNESS (34) = 50: done"}, {}, {"ISP call"}},
         // The key listings give a thread that was left running some
         // milliseconds to act before the look at the scheme.
-        Session("SchemesSwitchOnlyWhenASensorThreadPassRuns",
+        Session{"SchemesSwitchOnlyWhenASensorThreadPassRuns",
                 {"-c", "set KEY_SCHEME_MODE 2; time 18:30; daynight night; keys; keys; keys; keys; keys; keys; "
                        "scheme; trace on; pass; scheme"},
                 0,
                 {"ch1 current scheme 0 (day)", "ch1 1 sensor-thread pass: switched from scheme 0 (day) to scheme 1 (night)",
-                 "isp ch1 get 153 IA_CMD_DN_STATE: answer 1 -> ok", "ch1 current scheme 1 (night)"}),
-        Session("TheRealThreadsSwitchWhileTheyRun", {"-c", "set KEY_SCHEME_MODE 2; daynight night; run 3 0.01; scheme"},
-                0, {"ch1 threads: switched from scheme 0 (day) to scheme 1 (night)"}),
-        Session("RevertSendsTheSavedValueBackAndWritesNothing",
+                 "isp ch1 get 153 IA_CMD_DN_STATE: answer 1 -> ok", "ch1 current scheme 1 (night)"}},
+        Session{"TheRealThreadsSwitchWhileTheyRun", {"-c", "set KEY_SCHEME_MODE 2; daynight night; run 3 0.01; scheme"},
+                0, {"ch1 threads: switched from scheme 0 (day) to scheme 1 (night)"}},
+        Session{"RevertSendsTheSavedValueBackAndWritesNothing",
                 {"-c", "set saturation 80; trace on; revert; get saturation"}, 0,
                 {"ch1 revert scheme 0 to its saved values: done\nsim:   isp ch1 set 2337 KEY_SATURATION: 50 -> ok\n",
                  "ch1 KEY_SATURATION (2337) = 50\n"},
-                {}, {kWritten}, {{2337, 50}}),
-        Session("FactoryResetRewritesTheSchemeFiles", {"-c", "set brightness 70; flush; scheme 2; reset; get 34; scheme"},
+                {}, {kWritten}, {{2337, 50}}},
+        Session{"FactoryResetRewritesTheSchemeFiles", {"-c", "set brightness 70; flush; scheme 2; reset; get 34; scheme"},
                 0,
                 {"ch1 factory reset: done; current scheme 0", "KEY_BRIGHTNESS (34) 70 -> 50",
                  "ch1 KEY_BRIGHTNESS (34) = 50\n"},
-                {}, {}, {{34, 50}}),
-        Session("KeyValueTextsAndIdListsTakeKeyNames", {"-c", "setkv (brightness,61)(2337,71); ids (34,saturation)"}, 0,
-                {"ch1 set (34,61)(2337,71): done (status 0)", "ch1 read (34,2337): (34,61)(2337,71)"}),
-        Session("SwitchingTheWhiteLightOnTurnsTheInfraredOffFirst", {"-c", "light ir on; trace on; light white on; light ir"},
+                {}, {}, {{34, 50}}},
+        Session{"KeyValueTextsAndIdListsTakeKeyNames", {"-c", "setkv (brightness,61)(2337,71); ids (34,saturation)"}, 0,
+                {"ch1 set (34,61)(2337,71): done (status 0)", "ch1 read (34,2337): (34,61)(2337,71)"}},
+        Session{"SwitchingTheWhiteLightOnTurnsTheInfraredOffFirst", {"-c", "light ir on; trace on; light white on; light ir"},
                 0,
                 {"isp ch1 set 160 KEY_IR_SWITCH: 0 -> ok", "isp ch1 set 168 KEY_WHITE_SWITCH: 1 -> ok",
-                 "ch1 infrared light off (0)\n"}),
-        Session("TheThermalChannelsDirectKeysReachTheVideoModule",
+                 "ch1 infrared light off (0)\n"}},
+        Session{"TheThermalChannelsDirectKeysReachTheVideoModule",
                 {"--profile", "thermal-dual", "-c", "channel 2; trace on; set KEY_NONE_COLOR_MODE 3"}, 0,
                 {"ch2 set KEY_NONE_COLOR_MODE (8201) = 3: done", "video ch2 notified KEY_NONE_COLOR_MODE (8201) = 3"}, {},
-                {"isp ch2 set 8201"}),
-        Session("TheDemoScriptShowsEachStep", {"--script", SENSOR_SIM_DEMO_SCRIPT}, 0,
+                {"isp ch2 set 8201"}},
+        Session{"TheDemoScriptShowsEachStep", {"--script", SENSOR_SIM_DEMO_SCRIPT}, 0,
                 {"isp ch1 set 34 KEY_BRIGHTNESS: 60 -> ok", kWritten, "KEY_SCHEME_MODE (8000) 0 -> 2",
                  "switched from scheme 0 (day) to scheme 1 (night)", "revert scheme 1 to its saved values: done",
-                 "factory reset: done; current scheme 0"}),
-        Session("HelpListsOptionsAndCommands", {"--help"}, 0,
+                 "factory reset: done; current scheme 0"}},
+        Session{"HelpListsOptionsAndCommands", {"--help"}, 0,
                 {"--profile NAME|DIR", "--root DIR", "--script FILE", "set KEY VALUE [nosave]", "pass [N]",
-                 "run SECONDS [SCALE]", "daynight [day|night|N]", "trace [on|off]"}),
-        Session("ALibraryFailureMakesTheRunFail", {"-c", "range 34; get 34"}, 1, {"ch1 KEY_BRIGHTNESS (34): no range"},
-                {"1 command failed"}),
-        Session("AScheduleWindowThatEndsBeforeItStartsIsNotSaved",
+                 "run SECONDS [SCALE]", "daynight [day|night|N]", "trace [on|off]"}},
+        Session{"ALibraryFailureMakesTheRunFail", {"-c", "range 34; get 34"}, 1, {"ch1 KEY_BRIGHTNESS (34): no range"},
+                {"1 command failed"}},
+        Session{"AScheduleWindowThatEndsBeforeItStartsIsNotSaved",
                 {"-c", "set KEY_SCHEME_START_HOUR 18; set KEY_SCHEME_END_HOUR 8; flush"}, 1,
                 {"ch1 flush scheme 0: refused (status 507: the schedule window does not start before it ends)"}, {},
-                {kWritten}, {{8001, 0}}),
+                {kWritten}, {{8001, 0}}},
         // A failed command changes nothing and the commands after it run.
-        Session("PipedCommandsRunLikeAScript", {}, 1, {"sim> get 34\nsim: ch1 KEY_BRIGHTNESS (34) = 50\n"},
+        Session{"PipedCommandsRunLikeAScript", {}, 1, {"sim> get 34\nsim: ch1 KEY_BRIGHTNESS (34) = 50\n"},
                 {"stdin:2: error: value 'x60' is not a number", "stdin:3: error: unknown key 'brightness_'",
                  "stdin:5: error: unknown command 'nonsense'", "3 commands failed"},
-                {"isp ch1 set"}, {{34, 50}}, "trace on\nset 34 x60\nset brightness_ 60\nget 34\nnonsense\n"),
-        Session("UnknownKey", {"-c", "set NOPE 1"}, 1, {}, {"command 1 (set NOPE 1): error: unknown key 'NOPE'"}),
-        Session("UnknownKeyNumber", {"-c", "get 9999"}, 1, {}, {"error: unknown key 9999"}),
-        Session("SuggestsNames", {"-c", "get satur"}, 1, {}, {"unknown key 'satur' (did you mean KEY_SATURATION?)"}),
-        Session("BadValue", {"-c", "set 34 6O"}, 1, {}, {"error: value '6O' is not a number"}),
-        Session("ValueTooWide", {"-c", "set 34 4294967296"}, 1, {}, {"does not fit in 32 bits"}),
-        Session("MissingValue", {"-c", "set 34"}, 1, {}, {"error: usage: set KEY VALUE [nosave]"}),
-        Session("UnknownCommand", {"-c", "frobnicate"}, 1, {}, {"error: unknown command 'frobnicate'"}),
-        Session("SchemeOutOfRange", {"-c", "scheme 5"}, 1, {}, {"error: scheme 5 is not 0 to 4"}),
-        Session("MalformedText", {"-c", "setkv (34,60"}, 1, {}, {"item 1 is not (key,value)"}),
-        Session("NoSuchChannel", {"-c", "channel 2"}, 1, {}, {"error: no channel 2"}),
-        Session("MissingDeviceRoot", {"--root", "/nonexistent/device-root"}, 2, {},
-                {"error: no device root /nonexistent/device-root"}),
-        Session("UnknownProfile", {"--profile", "toaster"}, 2, {},
-                {"unknown profile 'toaster' (bundled: dome, ir-bullet, thermal-dual)"}),
-        Session("UnknownOption", {"--colour"}, 2, {}, {"error: unknown option '--colour'"}),
-        Session("MissingScript", {"--script", "/nonexistent/session.sensim"}, 2, {}, {"cannot read the script"})),
+                {"isp ch1 set"}, {{34, 50}}, "trace on\nset 34 x60\nset brightness_ 60\nget 34\nnonsense\n"},
+        Session{"AScriptErrorNamesItsFileAndLine", {"--script", "@input"}, 1, {"sim: ch1 KEY_BRIGHTNESS (34) = 50\n"},
+                {"/input.txt:2: error: value 'x60' is not a number", "1 command failed"}, {}, {}, "get 34\nset 34 x60\n"},
+        Session{"UnknownKey", {"-c", "set NOPE 1"}, 1, {}, {"command 1 (set NOPE 1): error: unknown key 'NOPE'"}},
+        Session{"UnknownKeyNumber", {"-c", "get 9999"}, 1, {}, {"error: unknown key 9999"}},
+        Session{"SuggestsNames", {"-c", "get satur"}, 1, {}, {"unknown key 'satur' (did you mean KEY_SATURATION?)"}},
+        Session{"BadValue", {"-c", "set 34 6O"}, 1, {}, {"error: value '6O' is not a number"}},
+        Session{"ValueTooWide", {"-c", "set 34 4294967296"}, 1, {}, {"does not fit in 32 bits"}},
+        Session{"MissingValue", {"-c", "set 34"}, 1, {}, {"error: usage: set KEY VALUE [nosave]"}},
+        Session{"UnknownCommand", {"-c", "frobnicate"}, 1, {}, {"error: unknown command 'frobnicate'"}},
+        Session{"SchemeOutOfRange", {"-c", "scheme 5"}, 1, {}, {"error: scheme 5 is not 0 to 4"}},
+        Session{"MalformedText", {"-c", "setkv (34,60"}, 1, {}, {"item 1 is not (key,value)"}},
+        Session{"NoSuchChannel", {"-c", "channel 2"}, 1, {}, {"error: no channel 2"}},
+        Session{"MissingDeviceRoot", {"--root", "/nonexistent/device-root"}, 2, {},
+                {"error: no device root /nonexistent/device-root"}},
+        Session{"UnknownProfile", {"--profile", "toaster"}, 2, {},
+                {"unknown profile 'toaster' (bundled: dome, ir-bullet, thermal-dual)"}},
+        Session{"UnknownOption", {"--colour"}, 2, {}, {"error: unknown option '--colour'"}},
+        Session{"MissingScript", {"--script", "/nonexistent/session.sensim"}, 2, {}, {"cannot read the script"}}),
     [](const ::testing::TestParamInfo<Session>& p_stInfo) { return std::string(p_stInfo.param.name); });
 
-TEST_F(SensorSimTest, ASecondRunInTheSameRootStartsFromTheSavedFiles) {
-    ASSERT_EQ(0, run({"-c", "set brightness 70; flush"}).status);
-    const SimResult stResult = run({"-c", "get 34"});
-
-    ASSERT_EQ(0, stResult.status) << stResult.err;
-    EXPECT_NE(std::string::npos, stResult.out.find("(reused as it stands)"));
-    EXPECT_EQ(std::string::npos, stResult.out.find(std::string("file created ") + kScheme));
-    EXPECT_NE(std::string::npos, stResult.out.find("ch1 KEY_BRIGHTNESS (34) = 70\n"));
-}
-
-TEST_F(SensorSimTest, ATemporaryRootIsRemovedAndTheBundledDataStaysUntouched) {
-    const SimResult stResult = finish(start({"--quiet", "-c", "set brightness 70; flush"}));
-
-    ASSERT_EQ(0, stResult.status) << stResult.err;
-    const std::string strRoot = workingRootOf(stResult.out);
-    ASSERT_NE("", strRoot) << stResult.out;
-    EXPECT_NE(std::string::npos, stResult.out.find(strRoot + " (temporary"));
-    EXPECT_NE(0, access(strRoot.c_str(), F_OK)) << strRoot;
-    EXPECT_NE(0, access((bundledDevicesDir() + "/ir-bullet/root/mnt/mtd/code/config_file").c_str(), F_OK));
-}
-
+// The temporary working root goes with the session; the bundled data is
+// never written.
 TEST_F(SensorSimTest, AStopSignalEndsTheSessionCleanly) {
     const pid_t nPid = start({"--quiet", "-c", "run 3600 0.01; get 34"});
     ASSERT_GT(nPid, 0);
@@ -281,7 +245,9 @@ TEST_F(SensorSimTest, AStopSignalEndsTheSessionCleanly) {
     EXPECT_NE(std::string::npos, stResult.err.find("interrupted; the remaining commands did not run"));
     const std::string strRoot = workingRootOf(stResult.out);
     ASSERT_NE("", strRoot) << stResult.out;
+    EXPECT_NE(std::string::npos, stResult.out.find(strRoot + " (temporary"));
     EXPECT_NE(0, access(strRoot.c_str(), F_OK)) << strRoot;
+    EXPECT_NE(0, access((bundledDevicesDir() + "/ir-bullet/root/mnt/mtd/code/config_file").c_str(), F_OK));
 }
 
 TEST_F(SensorSimTest, QuietLeavesOnlyTheSimulatorsOwnLines) {
@@ -348,22 +314,28 @@ TEST_F(SensorSimOwnProfileTest, AVideoSettingThatDoesNotReadStopsTheStart) {
     EXPECT_EQ(std::string::npos, stResult.out.find("sim> get 34"));
 }
 
-TEST_F(SensorSimTest, AGivenDeviceRootIsReadAsStoredAndNeverWritten) {
+// A second run in the same working root starts from the saved files; a
+// given device root is read as stored and never written.
+TEST_F(SensorSimTest, LaterRunsStartFromTheSavedFilesAndAGivenDeviceRootIsNeverWritten) {
     const std::string strFirst = hostPath("/first");
     ASSERT_EQ(0, finish(start({"--work", strFirst, "--quiet", "-c", "set brightness 77; flush"})).status);
+    const SimResult stAgain = finish(start({"--work", strFirst, "--quiet", "-c", "get 34"}));
+    ASSERT_EQ(0, stAgain.status) << stAgain.err;
+    EXPECT_NE(std::string::npos, stAgain.out.find("(reused as it stands)"));
+    EXPECT_EQ(std::string::npos, stAgain.out.find(std::string("file created ") + kScheme));
+    EXPECT_NE(std::string::npos, stAgain.out.find("ch1 KEY_BRIGHTNESS (34) = 77\n"));
+
     const std::string strDump = hostPath("/dump");
     copyTree(strFirst + "/mnt", strDump + "/mnt");
     copyTree(strFirst + "/hd1", strDump + "/hd1");
     const std::string strStored = readFile(std::string("/dump") + kScheme);
-
     const SimResult stResult = run({"--root", strDump, "-c", "get 34; set 34 20; flush; reset"});
-
     ASSERT_EQ(0, stResult.status) << stResult.err;
     EXPECT_NE(std::string::npos, stResult.out.find("device files from " + strDump));
     EXPECT_NE(std::string::npos, stResult.out.find("ch1 KEY_BRIGHTNESS (34) = 77\n"));
     EXPECT_EQ(strStored, readFile(std::string("/dump") + kScheme));
     EXPECT_FALSE(fileExists("/dump/tmp"));
-    EXPECT_EQ(50, scheme(kScheme)[34]);
+    EXPECT_EQ(50, saved(34));
 }
 
 }  // namespace
