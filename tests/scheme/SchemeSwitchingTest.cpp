@@ -47,7 +47,7 @@ TEST_F(SchemeSwitchingTest, FirstAndForcedSwitchesSendEveryRecordOthersOnlyWhatD
     EXPECT_EQ(access().curScheme(), 2);
 }
 
-TEST_F(SchemeSwitchingTest, SchemeOutsideTheRangeIsRefusedAndTheFactorySetMayBeChosen) {
+TEST_F(SchemeSwitchingTest, SchemeOutsideTheRangeIsRefusedTheFactorySetMayBeChosenAndAnyModeIsStored) {
     startIn(1);
     EXPECT_FALSE(controller().setParamScheme(-1));
     EXPECT_FALSE(controller().setParamScheme(5));
@@ -63,9 +63,8 @@ TEST_F(SchemeSwitchingTest, SchemeOutsideTheRangeIsRefusedAndTheFactorySetMayBeC
     controller().getParamScheme(nScheme);
     EXPECT_EQ(nScheme, 4);
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{33});
-}
 
-TEST_F(SchemeSwitchingTest, ModeOutsideZeroAndOneIsReportedAndStored) {
+    // A mode outside 0 and 1 is reported and stored.
     EXPECT_TRUE(controller().setParamMode(5));
     int nMode = -7;
     controller().getParamMode(nMode);
