@@ -1,9 +1,11 @@
 // Reading parameters back: cache first, the ISP only for keys outside the
-// schemes, the id-list answer, and the whole scheme from flash or memory.
+// schemes, the id-list answer, the whole scheme from flash or memory, and the
+// correction of values by the ISP's dynamic-parameter ranges.
 #include <string>
 #include <vector>
 
 #include "ControllerFixture.h"
+#include "SensorKeyVal.h"
 
 namespace {
 
@@ -13,7 +15,9 @@ protected:
         ControllerFixture::SetUp();
         layOut({{34, 50}, {2337, 128}, {49, 300}});
         ispsim::SensorProfile stProfile;
-        stProfile.ranges = {{49, 0, 100, 50, 250, {50, 100, 250}}};
+        // 49 and 56 with item lists, 82 with a plain range.
+        stProfile.ranges = {{49, 0, 100, 50, 250, {50, 100, 250}}, {82, 1, 700, 400, 2800, {}},
+                            {56, 0, 6, 1, 9, {1, 6, 9}}};
         ispsim::setProfile(0, stProfile);
         ispsim::setValue(0, 34, 77);
         ispsim::setValue(0, 4242, 77);
@@ -39,6 +43,23 @@ protected:
         EXPECT_TRUE(m_pController->getParameter(p_nKey, nValue)) << p_nKey;
         return nValue;
     }
+    // keyval_correct on channel 0: its result, the values after, the output
+    // and how many corrections the ISP was asked for.
+    int correct(std::vector<KeyVal> p_vecRecords) {
+        ispsim::clearCalls();
+        m_strOut = printedBy([&] {
+            m_nResult = keyval_correct(0, p_vecRecords.data(), static_cast<u32>(p_vecRecords.size()));
+        });
+        m_vecValues.clear();
+        for (const KeyVal& stRecord : p_vecRecords) m_vecValues.push_back(stRecord.value);
+        m_nCorrections = 0;
+        for (const ispsim::Call& stCall : ispsim::calls()) m_nCorrections += stCall.option == IA_CMD_OPT_CORRECT_PARAM;
+        return m_nResult;
+    }
+    int m_nResult = 0;
+    std::string m_strOut;
+    std::vector<u32> m_vecValues;
+    size_t m_nCorrections = 0;
 };
 
 TEST_F(ReadingTest, ACachedKeyIsAnsweredWithoutTheIspAnUncachedOneWithTheKeyAsCommand) {
@@ -113,6 +134,30 @@ TEST_F(ReadingTest, OutsideTheUserSchemesNothingIsAppended) {
         }
     }
     EXPECT_EQ(300, stored(49, 4));
+}
+
+// Only the first record of a key is corrected; unlisted keys stay; a listed
+// command without a record is reported at any level.
+TEST_F(ReadingTest, ListedValuesBecomeTheNearestAcceptedOne) {
+    setDebugControl("0\n");
+    EXPECT_EQ(0, correct({{34, 7}, {49, 300}, {82, 5000}, {56, 4}, {49, 300}}));
+    EXPECT_EQ((std::vector<u32>{7, 250, 2800, 6, 300}), m_vecValues);
+    EXPECT_EQ(3u, m_nCorrections);
+    EXPECT_EQ(0, correct({{49, 100}, {56, 9}}));
+    EXPECT_NE(std::string::npos, m_strOut.find("cmd_list[1]=82\n"));
+    EXPECT_EQ(std::string::npos, m_strOut.find("cmd_list[0]"));
+    EXPECT_EQ(2u, m_nCorrections);
+}
+
+TEST_F(ReadingTest, ANullArrayOrAnUnreadListCorrectsNothing) {
+    EXPECT_NE(std::string::npos,
+              printedBy([] { EXPECT_EQ(-1, keyval_correct(0, nullptr, 4)); }).find("NULL != p_pKeyval"));
+    EXPECT_TRUE(ispsim::calls().empty());
+    ispsim::failCommand(0, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, -3);
+    EXPECT_EQ(0, correct({{49, 300}}));
+    EXPECT_NE(std::string::npos, m_strOut.find("IA_CMD_DYNAMIC_PARAMS_CMDS_GET"));
+    EXPECT_EQ(std::vector<u32>{300}, m_vecValues);
+    EXPECT_EQ(0u, m_nCorrections);
 }
 
 }  // namespace
