@@ -1,10 +1,14 @@
 // The gates of the command handlers and what each handler hands to the ISP
-// and the video module.
+// and the video module: day/night records built from companion keys, the
+// mirror/scene swap and the shutter steps through the ISP's allowed values.
+#include <vector>
+
 #include "../params/ControllerFixture.h"
 
 namespace {
 
 using Commands = std::vector<int>;
+using Words = std::vector<int>;
 using Notes = std::vector<std::pair<int, int>>;
 
 class HandlerTest : public ControllerFixture {
@@ -116,6 +120,168 @@ TEST_F(DeviceFixture, AThermalOnlyDeviceNotifiesVideoChannelOne) {
     ASSERT_EQ(2u, m_objVideo.notifications().size());
     EXPECT_EQ(1, m_objVideo.notifications()[0].channel);
     EXPECT_EQ(2, m_objVideo.notifications()[1].channel);
+}
+
+// The words of the last record sent with a command, in field order.
+Words recordSent(int p_nCmd, size_t p_nWords) {
+    Words vecWords;
+    const std::vector<ispsim::Call> vecCalls = ispsim::setCalls(p_nCmd);
+    for (size_t i = 0; i < p_nWords && !vecCalls.empty(); ++i) vecWords.push_back(vecCalls.back().wordIn(i));
+    return vecWords;
+}
+
+class DayNightTest : public ControllerFixture {
+protected:
+    void SetUp() override {
+        ControllerFixture::SetUp();
+        layOut({{145, 30}, {146, 60}, {154, 2}, {149, 18}, {150, 30}, {151, 6}, {152, 0}});
+    }
+};
+
+TEST_F(DayNightTest, RecordsTakeTheCompanionsOfTheCurrentScheme) {
+    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_NTD_THR, 70, true));
+    EXPECT_EQ((Words{30, 70, 2}), recordSent(146, 3));
+    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_DN_SENSITIVITY, 5, true));
+    EXPECT_EQ((Words{30, 70, 5}), recordSent(154, 3));
+    EXPECT_EQ(70, stored(146));
+    store(149, 99, 0);
+    m_pAccess->curScheme() = 1;
+    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_NTD_M, 15, true));
+    EXPECT_EQ((Words{18, 30, 6, 15}), recordSent(152, 4));
+}
+
+TEST_F(DayNightTest, ACompanionTheSchemeLacksIsSentAsZero) {
+    layOut({{145, 30}, {149, 18}});
+    int nValue = 40;
+    m_pController->doDNThr(KEY_NTD_THR, 0, &nValue);
+    m_pController->doDNTime(KEY_DTN_M, 0, &nValue);
+    EXPECT_EQ((Words{30, 40, 0}), recordSent(146, 3));
+    EXPECT_EQ((Words{18, 40, 0, 0}), recordSent(150, 4));
+    EXPECT_EQ(40, nValue);
+}
+
+TEST_F(DayNightTest, ARefusedThresholdPassesOnlyWhileStoredValuesAreRestored) {
+    ispsim::failCommand(-1, 145, -1);
+    ispsim::failCommand(-1, 149, -1);
+    int nValue = 20;
+    EXPECT_EQ(-1, m_pController->doDNThr(KEY_DTN_THR, 0, &nValue));
+    m_pAccess->stateFlags() = SENSOR_STATE_RETURNING;
+    EXPECT_EQ(SNS_SUCCESS, m_pController->doDNThr(KEY_DTN_THR, 0, &nValue));
+    EXPECT_EQ(-1, m_pController->doDNTime(KEY_DTN_H, 0, &nValue));
+    m_pAccess->stateFlags() = 0;
+}
+
+class SceneTest : public ControllerFixture {
+protected:
+    void SetUp() override {
+        ControllerFixture::SetUp();
+        layOut({{2384, 0}, {2385, 0}});
+    }
+    void TearDown() override {
+        setshowBeawayFalg(true);
+        ControllerFixture::TearDown();
+    }
+};
+
+// Scene, mirror given, mirror sent: scene mode swaps mirror 1 and 2, but the
+// scheme keeps the given value.
+TEST_F(SceneTest, SceneModeSwapsMirrorOneAndTwo) {
+    for (const Words& vecCase : std::vector<Words>{
+             {0, 1, 1}, {0, 2, 2}, {1, 1, 2}, {1, 2, 1}, {1, 3, 3}, {5, 2, 1}, {0, 3, 3}}) {
+        SCOPED_TRACE(::testing::PrintToString(vecCase));
+        store(2385, vecCase[0]);
+        ispsim::clearCalls();
+        m_objVideo.clearNotifications();
+        EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_MIRROR, vecCase[1], true));
+        EXPECT_EQ(Words{vecCase[2]}, recordSent(2384, 1));
+        EXPECT_EQ((Notes{{2384, vecCase[2]}}), notified());
+        EXPECT_EQ(vecCase[1], stored(2384));
+        store(2384, 0);
+    }
+}
+
+TEST_F(SceneTest, SceneChangeResendsTheStoredMirrorFirst) {
+    store(2384, 2);
+    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_BEAWAY, 1, true));
+    EXPECT_EQ((Notes{{2384, 1}, {2385, 1}}), notified());
+    ASSERT_EQ(2u, ispsim::calls().size());
+    EXPECT_EQ(2384, ispsim::calls()[0].cmd);
+    EXPECT_EQ(2385, ispsim::calls()[1].cmd);
+    EXPECT_EQ((Words{1}), recordSent(2384, 1));
+    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_BEAWAY, 0, true));
+    EXPECT_EQ((Words{2}), recordSent(2384, 1));
+    EXPECT_EQ(2, stored(2384));
+}
+
+TEST_F(SceneTest, WithoutTheSceneItemTheSceneIsForcedOff) {
+    m_pController->setShowBeawayFalg(false);
+    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_BEAWAY, 1, true));
+    EXPECT_TRUE(ispsim::calls().empty());
+    EXPECT_TRUE(notified().empty());
+    EXPECT_EQ(0, stored(2385));
+}
+
+class ShutterSteppingTest : public ControllerFixture {
+protected:
+    void SetUp() override {
+        ControllerFixture::SetUp();
+        layOut({{KEY_MAX_SHUTTER, 40}});
+        allow({10, 20, 40, 80});
+        current(40);
+    }
+    static void allow(const std::vector<int>& p_vecItems) {
+        ispsim::SensorProfile stProfile;
+        stProfile.ranges = {{KEY_MAX_SHUTTER, 0, 10, 0, 0, p_vecItems}};
+        ispsim::setProfile(0, stProfile);
+    }
+    // The ISP's and the cache's current value.
+    void current(int p_nValue) {
+        ispsim::setValue(0, KEY_MAX_SHUTTER, p_nValue);
+        store(KEY_MAX_SHUTTER, p_nValue);
+        ispsim::clearCalls();
+    }
+};
+
+TEST_F(ShutterSteppingTest, StepsStopAtBothEndsOfTheListAndIndexesOutsideItAreRefused) {
+    int nIndex = -1;
+    EXPECT_TRUE(m_pController->getShutterValue(nIndex));
+    EXPECT_EQ(2, nIndex);
+    EXPECT_TRUE(m_pController->shutterUp());
+    EXPECT_TRUE(m_pController->shutterUp());
+    EXPECT_EQ(std::vector<int>{80}, sent(KEY_MAX_SHUTTER));
+    EXPECT_EQ(80, stored(KEY_MAX_SHUTTER));
+    current(20);
+    EXPECT_TRUE(m_pController->shutterDown());
+    EXPECT_TRUE(m_pController->shutterDown());
+    EXPECT_EQ(std::vector<int>{10}, sent(KEY_MAX_SHUTTER));
+    EXPECT_EQ(10, stored(KEY_MAX_SHUTTER));
+
+    ispsim::clearCalls();
+    EXPECT_FALSE(m_pController->setShutterValue(4));
+    EXPECT_FALSE(m_pController->setShutterValue(-1));
+    EXPECT_TRUE(sent(KEY_MAX_SHUTTER).empty());
+    EXPECT_TRUE(m_pController->setShutterValue(3));
+    EXPECT_EQ(std::vector<int>{80}, sent(KEY_MAX_SHUTTER));
+}
+
+// The ISP's value, not the cache's, locates the position; the list holds
+// the first thirty values.
+TEST_F(ShutterSteppingTest, AValueOutsideTheListStepsNowhere) {
+    ispsim::setValue(0, KEY_MAX_SHUTTER, 30);
+    int nIndex = 7;
+    EXPECT_FALSE(m_pController->getShutterValue(nIndex));
+    EXPECT_EQ(7, nIndex);
+    EXPECT_FALSE(m_pController->shutterUp());
+    EXPECT_FALSE(m_pController->shutterDown());
+    EXPECT_TRUE(sent(KEY_MAX_SHUTTER).empty());
+
+    std::vector<int> vecItems;
+    for (int i = 1; i <= 35; ++i) vecItems.push_back(i * 10);
+    allow(vecItems);
+    current(300);
+    EXPECT_TRUE(m_pController->shutterUp());
+    EXPECT_FALSE(m_pController->setShutterValue(30));
+    EXPECT_TRUE(sent(KEY_MAX_SHUTTER).empty());
 }
 
 }  // namespace
