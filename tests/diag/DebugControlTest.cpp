@@ -2,18 +2,13 @@
 // abort flag, and what a failed assertion does with them.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <stdlib.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <string>
 
 #include "DeviceFixture.h"
-#include "DeviceRoot.h"
 #include "diag/SensorReport.h"
 
 namespace {
@@ -40,19 +35,8 @@ TEST_F(DebugControlTest, LinesSetLevelAndAbortFlag) {
 
 class DebugControlFileTest : public DeviceFixture {};
 
-TEST_F(DebugControlFileTest, DeletingTheFileRestoresTheDefaults) {
-    setDebugControl("7\n1\n");
-    updateDebugLevel();
-    ASSERT_EQ(7, g_nDebugLevel.load());
-    removeFile("/tmp/Debug.sign");
-    testing::internal::CaptureStdout();
-    SENSOR_INFO("gone\n");
-    EXPECT_EQ("", testing::internal::GetCapturedStdout());
-    EXPECT_EQ(1, g_nDebugLevel.load());
-    EXPECT_FALSE(g_bEnAssert.load());
-}
-
-// A socket exists but cannot be opened as a file, even by root.
+// A socket exists but cannot be opened as a file, even by root; a deleted
+// file restores the defaults.
 TEST_F(DebugControlFileTest, UnopenableFileLeavesTheSettings) {
     setDebugControl("6\n1\n");
     updateDebugLevel();
@@ -72,84 +56,38 @@ TEST_F(DebugControlFileTest, UnopenableFileLeavesTheSettings) {
     EXPECT_TRUE(g_bEnAssert.load());
     close(nSocket);
     removeFile("/tmp/Debug.sign");
-    updateDebugLevel();
+    testing::internal::CaptureStdout();
+    SENSOR_INFO("gone\n");
+    EXPECT_EQ("", testing::internal::GetCapturedStdout());
+    EXPECT_EQ(1, g_nDebugLevel.load());
     EXPECT_FALSE(g_bEnAssert.load());
 }
 
-// The child of a death test runs the test again in a device root of its own.
-// This hands it the parent's root through the environment, so that what the
-// child writes lands where the parent looks.
-class SharedDeathRoot {
-public:
-    explicit SharedDeathRoot(const std::string& p_strOwnRoot) : m_strOwnRoot(p_strOwnRoot) {
-        setenv(kVariable, p_strOwnRoot.c_str(), 0);
-        m_strShared = getenv(kVariable);
-    }
-    ~SharedDeathRoot() {
-        if (m_strShared == m_strOwnRoot) unsetenv(kVariable);
-    }
-    // In the child: drop the child's own root and work in the parent's.
-    void enter() const {
-        if (m_strShared != m_strOwnRoot) std::filesystem::remove_all(m_strOwnRoot);
-        DeviceRoot::setRoot(m_strShared);
-    }
-
-private:
-    static constexpr const char* kVariable = "SENSORDLL_DEATH_TEST_ROOT";
-    std::string m_strOwnRoot;
-    std::string m_strShared;
-};
-
 // Console output goes to standard error, where the death test sees it.
-void failAssertionOnStderr(const SharedDeathRoot& p_objRoot) {
-    p_objRoot.enter();
+void failAssertionOnStderr() {
     dup2(STDERR_FILENO, STDOUT_FILENO);
     SENSOR_ASSERT_EXPR(false, "1 == probe()", "probe failed\n");
 }
 
-// Whether this test program can start itself again, as the threadsafe death
-// tests do. A user-mode emulator without a binary-format registration cannot.
-bool testProgramReexecutes() {
-    static const bool s_bReexecutes = [] {
-        const pid_t nChild = fork();
-        if (nChild == 0) {
-            const int nNull = open("/dev/null", O_WRONLY);
-            dup2(nNull, STDOUT_FILENO);
-            dup2(nNull, STDERR_FILENO);
-            execl("/proc/self/exe", "probe", "--gtest_list_tests", "--gtest_filter=-*", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        int nStatus = 0;
-        return nChild > 0 && waitpid(nChild, &nStatus, 0) == nChild && WIFEXITED(nStatus) &&
-               WEXITSTATUS(nStatus) == 0;
-    }();
-    return s_bReexecutes;
-}
-
+// A forked child shares the parent's device root, and needs no way to start
+// the program again (which a user-mode emulator without a binary-format
+// registration lacks). This program starts no threads of its own.
 class DebugControlDeathTest : public DeviceFixture {
 protected:
-    // This program starts no threads of its own, so where the program cannot
-    // be started again, forking the child is safe as well.
     void SetUp() override {
         DeviceFixture::SetUp();
-        GTEST_FLAG_SET(death_test_style, testProgramReexecutes() ? "threadsafe" : "fast");
+        GTEST_FLAG_SET(death_test_style, "fast");
     }
 };
 
-TEST_F(DebugControlDeathTest, NegativeLevelWithAssertAbortsWithoutReport) {
-    const SharedDeathRoot objRoot(root());
+// With a negative level standard error holds only the system library's own
+// line; a user-mode emulator adds a line of its own about the signal.
+TEST_F(DebugControlDeathTest, AFailedAssertionWithTheFlagAbortsAfterTheReportUnlessTheLevelIsNegative) {
     setDebugControl("-1\n1\n");
-    // Standard error holds the system library's own line and no report; a
-    // user-mode emulator adds a line of its own about the signal.
-    EXPECT_DEATH(failAssertionOnStderr(objRoot),
-                 "^[^[]*Assertion `bRet' failed\\.\n(qemu: [^\n]*\n)?$");
+    EXPECT_DEATH(failAssertionOnStderr(), "^[^[]*Assertion `bRet' failed\\.\n(qemu: [^\n]*\n)?$");
     EXPECT_FALSE(fileExists(kErrorLog));
-}
-
-TEST_F(DebugControlDeathTest, EnabledAssertAbortsAfterTheReport) {
-    const SharedDeathRoot objRoot(root());
     setDebugControl("1\n1\n");
-    EXPECT_DEATH(failAssertionOnStderr(objRoot),
+    EXPECT_DEATH(failAssertionOnStderr(),
                  "\\[sensor assert\\] file:DebugControlTest\\.cpp fun:failAssertionOnStderr line:[0-9]+\n"
                  "1 == probe\\(\\)   ~~~Assertion failed\\.\n.*probe failed\n.*"
                  "DebugControlTest\\.cpp:[0-9]+: .*failAssertionOnStderr.*: Assertion `bRet' failed\\.");
