@@ -60,29 +60,23 @@ protected:
     std::string m_strStdout;
 };
 
-struct ChoiceCase {
-    int deviceType, channel;
-    const char* style;
-};
-
-class StyleChoiceTest : public SystemConfigTest, public ::testing::WithParamInterface<ChoiceCase> {};
-
-TEST_P(StyleChoiceTest, TheDeviceTypeAndChannelChooseTheStyleFiles) {
-    const ChoiceCase& stCase = GetParam();
-    setDeviceType(stCase.deviceType);
-    EXPECT_EQ(SNS_SUCCESS, init(stCase.channel));
-    EXPECT_EQ((Strings{stCase.style, "StyleDiversity" + std::string(stCase.style).substr(5)}), tabs(style()));
-    EXPECT_EQ(stCase.deviceType, m_stConf.nDeviceType);
-    EXPECT_EQ(std::string::npos, m_strStdout.find("~~~Assertion failed"));
+TEST_F(SystemConfigTest, TheDeviceTypeAndChannelChooseTheStyleFiles) {
+    const struct {
+        int nDeviceType, nChannel;
+        const char* szStyle;
+    } aCases[] = {{1, 1, "Style"},           {13, 1, "Style"},         {13, 2, "Style_Thermal"},
+                  {14, 2, "Style_Thermal"},  {15, 2, "Style"},         {17, 2, "Style_Thermal"},
+                  {22, 1, "Style"},          {4, 2, "Style_dome"},     {19, 1, "Style_dome"},
+                  {19, 2, "Style_Thermal"},  {23, 2, "Style_Thermal"}, {104, 2, "Style_dome"}};
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(std::to_string(c.nDeviceType) + " ch" + std::to_string(c.nChannel));
+        setDeviceType(c.nDeviceType);
+        EXPECT_EQ(SNS_SUCCESS, init(c.nChannel));
+        EXPECT_EQ((Strings{c.szStyle, "StyleDiversity" + std::string(c.szStyle).substr(5)}), tabs(style()));
+        EXPECT_EQ(c.nDeviceType, m_stConf.nDeviceType);
+        EXPECT_EQ(std::string::npos, m_strStdout.find("~~~Assertion failed"));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Types, StyleChoiceTest,
-    ::testing::Values(ChoiceCase{1, 1, "Style"}, ChoiceCase{13, 1, "Style"}, ChoiceCase{13, 2, "Style_Thermal"},
-                      ChoiceCase{14, 2, "Style_Thermal"}, ChoiceCase{15, 2, "Style"}, ChoiceCase{17, 2, "Style_Thermal"},
-                      ChoiceCase{22, 1, "Style"}, ChoiceCase{4, 2, "Style_dome"}, ChoiceCase{19, 1, "Style_dome"},
-                      ChoiceCase{19, 2, "Style_Thermal"}, ChoiceCase{23, 2, "Style_Thermal"},
-                      ChoiceCase{104, 2, "Style_dome"}));
 
 TEST_F(SystemConfigTest, AnUnknownOrMissingDeviceTypeIsReportedWholeAndTakesTheDomeFiles) {
     EXPECT_EQ(SNS_SUCCESS, init(1));
