@@ -1,23 +1,12 @@
-// A fault layer under the file helpers, for the power-cut and I/O-error
-// tests: this test program defines the libc entries that ZTFile and the
-// atomic replacement use (open, fread, fwrite, fflush, fsync, fclose, close,
-// rename, unlink) and passes every call through, except for files in the one
-// directory under watch.
-//
-// On watched files the layer counts every operation, and can
-//  - fail the Nth operation (once or from then on) with an errno, or make a
-//    write short;
-//  - cut the power at the Nth operation, after k bytes of it when it is a
-//    write: from then on no watched operation has any effect, and the layer
-//    keeps what the disk may hold after the reboot.
-// Durability is modelled the way a crash-test file layer does it: file data
-// counts as durable once its file is synced, directory entries (creations,
-// renames, removals) once the directory is synced; before that, a reboot may
-// show them or not. Watched streams are written through at once, so that what
-// a cut keeps is decided here and not in a stdio buffer, and syncs are
-// recorded rather than sent to the disk.
-//
-// Single-threaded use: one test arms the layer, runs an operation, disarms.
+// A fault layer for the power-cut and I/O-error tests: this program defines
+// the libc entries the file helpers use (open, fread, fwrite, fflush, fsync,
+// fclose, close, rename, unlink) and passes every call through, except on the
+// one watched directory. There it counts each operation and can fail the Nth
+// (once or from then on), make a write short, or cut the power at it (after k
+// bytes of a write): no watched operation has any effect after a cut.
+// File data counts as durable once its file is synced, directory entries once
+// the directory is; a reboot may show the rest or not. Watched writes go
+// through at once so a stdio buffer does not decide what a cut keeps.
 #ifndef SENSORDLL_TESTS_FAULT_FS_H
 #define SENSORDLL_TESTS_FAULT_FS_H
 
@@ -30,54 +19,30 @@
 namespace faultfs {
 
 enum class Op { Open, Read, Write, Flush, Sync, Close, Rename, Unlink };
-
 struct Event {
     Op eOp;
-    std::string strName;  // the file's name in the watched directory; "" for the directory itself
-    size_t nBytes;        // bytes asked for, reads and writes only
+    std::string strName;  // "" for the directory itself
+    size_t nBytes;        // reads and writes only
 };
-// "write sensor1_0.cfg.tmp", "sync <dir>".
-std::string describe(const Event& p_stEvent);
+std::string describe(const Event& p_stEvent);  // "write sensor1_0.cfg.tmp"
 
-// What a reboot after a cut shows of the data and of the directory entries
-// that were not synced.
-enum class Loss {
-    Keep,         // everything the disk was given
-    DropData,     // unsynced file data lost, entries kept
-    GarbleData,   // unsynced file data there but garbage, entries kept
-    DropEntries,  // unsynced entries lost, data kept
-    DropAll,      // both lost
-};
+// What a reboot shows of unsynced data and unsynced directory entries.
+enum class Loss { Keep, DropData, GarbleData, DropEntries, DropAll };
 const Loss kAllLosses[] = {Loss::Keep, Loss::DropData, Loss::GarbleData, Loss::DropEntries, Loss::DropAll};
-const char* lossName(Loss p_eLoss);
 
-// The directory's files: name -> content.
-typedef std::map<std::string, std::string> Image;
+typedef std::map<std::string, std::string> Image;  // file name -> content
 
-// Watches one host directory (not recursive). Arms the layer: the files now
-// in it count as durable, the operation count starts at 0, no fault is set.
+// Watches one directory; its files now count as durable, the count starts at 0.
 void arm(const std::string& p_strDirectory);
-// Back to passing every call through.
 void disarm();
-
-// The watched operations since arm.
 const std::vector<Event>& events();
 
-// Fault settings for the armed layer (operations counted from 0).
-void failAt(size_t p_nOperation, int p_nErrno, bool p_bPersistent);
-// The write at p_nOperation moves only half its bytes and reports ENOSPC;
-// persistent: every later write moves nothing.
-void shortWriteAt(size_t p_nOperation, bool p_bPersistent);
-// Every open of the named file fails with p_nErrno while armed.
+// ENOSPC short write: the write moves half its bytes; persistent: later ones none.
+void failAt(size_t p_nOperation, int p_nErrno, bool p_bPersistent, bool p_bShortWrite = false);
 void failOpens(const std::string& p_strName, int p_nErrno);
-
-// Power cut before operation p_nOperation, or after p_nBytes of it when it is
-// a write.
 void cutAt(size_t p_nOperation, size_t p_nBytes);
-// What the disk holds after a reboot, as of the cut (as of now without one).
-Image rebootImage(Loss p_eLoss);
+Image rebootImage(Loss p_eLoss);  // as of the cut, or of now without one
 
-// Helpers for the tests, beside the layer.
 Image readDirectory(const std::string& p_strDirectory);
 void writeDirectory(const std::string& p_strDirectory, const Image& p_mapImage);
 int openDescriptors();

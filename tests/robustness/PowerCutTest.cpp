@@ -1,15 +1,9 @@
-// Power cuts during every scheme-file and version-file write: the flush of a
-// changed scheme, the version write of a restart and the first start that
-// creates every file. Each run cuts the power at one operation of the write
-// (and at each byte of a data write), keeps what a reboot may find of the
-// unsynced data and directory entries in each of the fault layer's loss
-// modes, and starts a controller again on it.
-//
-// What must hold: every scheme file and the version file hold their old or
-// their new content, complete; the restart removes leftover temporary files,
-// loads exactly those records and sends the processor nothing else; a write
-// that returned loses nothing in any mode; nothing but the interrupted change
-// is ever lost.
+// Power cuts during every scheme-file and version-file write (a flush, the
+// version write of a restart, the first start that creates every file): at
+// each operation, at each byte of a data write, with each loss mode of what
+// a reboot finds, then a controller started again on it. Every file holds its
+// old or its new content whole, the restart removes leftover temporaries and
+// sends the ISP only what it loaded, a write that returned loses nothing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,23 +17,22 @@
 namespace {
 
 struct CutPoint {
-    size_t nOperation;  // the number of operations when it is after the last
-    size_t nBytes;      // bytes of a cut write that reach the file
-    bool bRestart;      // also start a controller on what it leaves
-    bool bLast;
+    size_t nOperation;
+    size_t nBytes;  // bytes of a cut write that reach the file
+    bool bRestart;  // also start a controller on what it leaves
+    bool bLast;     // no cut: the write completes
     std::string strName;
 };
 
-// Every operation, every byte of every write when p_bEveryByte (else its
-// first byte, its first whole record and all but its last byte), and the end.
-// Restarts follow the operations, those bytes and the end.
+// Every operation and the end; within a write every byte when p_bEveryByte,
+// else its first byte, first record and all but its last byte, which are
+// also the in-write points that get restarts.
 std::vector<CutPoint> cutPoints(const std::vector<faultfs::Event>& p_vecEvents, bool p_bEveryByte) {
     std::vector<CutPoint> vecCuts;
     for (size_t i = 0; i < p_vecEvents.size(); ++i) {
         const std::string strAt = "at operation " + std::to_string(i) + " (" + faultfs::describe(p_vecEvents[i]) + ")";
         vecCuts.push_back({i, 0, true, false, strAt});
-        if (p_vecEvents[i].eOp != faultfs::Op::Write) continue;
-        const size_t nBytes = p_vecEvents[i].nBytes;
+        const size_t nBytes = p_vecEvents[i].eOp == faultfs::Op::Write ? p_vecEvents[i].nBytes : 0;
         for (size_t k = 1; k < nBytes; ++k) {
             const bool bSampled = k == 1 || k == 8 || k == nBytes - 1;
             if (p_bEveryByte || bSampled) vecCuts.push_back({i, k, bSampled, false, strAt + " after " + std::to_string(k) + " bytes"});
@@ -49,25 +42,22 @@ std::vector<CutPoint> cutPoints(const std::vector<faultfs::Event>& p_vecEvents, 
     return vecCuts;
 }
 
+typedef std::function<void(const faultfs::Image&, const std::string&, const CutPoint&, int)> Check;
+
 }  // namespace
 
 class PowerCutTest : public RobustnessFixture {
 protected:
-    // The operations of one run of p_fnWrite on the directory as it is.
-    static std::vector<faultfs::Event> operationsOf(const std::string& p_strDirectory, const std::function<int()>& p_fnWrite) {
-        faultfs::arm(p_strDirectory);
-        EXPECT_EQ(p_fnWrite(), SNS_SUCCESS);
-        const std::vector<faultfs::Event> vecEvents = faultfs::events();
+    // Learns the operations of p_fnWrite, then runs it from p_mapBefore cut at
+    // each point and hands every reboot image to p_fnCheck.
+    void cutEverywhere(const faultfs::Image& p_mapBefore, bool p_bEveryByte, const std::function<int()>& p_fnWrite,
+                       const Check& p_fnCheck) {
+        faultfs::arm(configDir());
+        ASSERT_EQ(p_fnWrite(), SNS_SUCCESS);
+        m_vecEvents = faultfs::events();
         faultfs::disarm();
-        return vecEvents;
-    }
-
-    // Runs p_fnWrite from p_mapBefore with the power cut at each point and
-    // hands each reboot image to p_fnCheck with the run's name and result.
-    void cutEverywhere(const faultfs::Image& p_mapBefore, const std::vector<CutPoint>& p_vecCuts,
-                       const std::function<int()>& p_fnWrite,
-                       const std::function<void(const faultfs::Image&, const std::string&, const CutPoint&, int)>& p_fnCheck) {
-        for (const CutPoint& stCut : p_vecCuts) {
+        m_mapNew = faultfs::readDirectory(configDir());
+        for (const CutPoint& stCut : cutPoints(m_vecEvents, p_bEveryByte)) {
             faultfs::writeDirectory(configDir(), p_mapBefore);
             faultfs::arm(configDir());
             if (!stCut.bLast) faultfs::cutAt(stCut.nOperation, stCut.nBytes);
@@ -76,19 +66,25 @@ protected:
             for (faultfs::Loss eLoss : faultfs::kAllLosses) vecImages.push_back(faultfs::rebootImage(eLoss));
             faultfs::disarm();
             for (size_t i = 0; i < vecImages.size(); ++i)
-                p_fnCheck(vecImages[i], stCut.strName + " / " + faultfs::lossName(faultfs::kAllLosses[i]), stCut, nResult);
+                p_fnCheck(vecImages[i], stCut.strName + " / loss mode " + std::to_string(i), stCut, nResult);
             if (HasFailure()) return;
         }
     }
 
-    // Starts a controller of channel 1 on the image: what it loaded, what it
-    // sent and what it left on disk.
+    // Starts channel 1 on the image: the schemes it loaded, the brightness it
+    // sent, and what it left on disk. Restarts on images that differ only in
+    // their temporaries behave alike (start-up never reads them), so only the
+    // first of each kind runs; the others give an empty result.
     struct Restart {
         std::vector<std::string> vecSchemes;
         std::vector<int> vecBrightnessSent;
         faultfs::Image mapAfter;
     };
-    Restart restartOn(const faultfs::Image& p_mapImage, const std::string& p_strCase) {
+    bool restartOn(faultfs::Image p_mapImage, const std::string& p_strCase, Restart& p_stRestart) {
+        faultfs::Image mapKind = p_mapImage;
+        for (auto& stEntry : mapKind)
+            if (isTemporary(stEntry.first)) stEntry.second.clear();
+        if (!m_setSeen.insert(mapKind).second) return false;
         faultfs::writeDirectory(configDir(), p_mapImage);
         ispsim::clearCalls();
         ISensorController objController;
@@ -96,25 +92,25 @@ protected:
         objController.setVideoStreamModule(&m_objVideo);
         EXPECT_TRUE(objController.init(moduleConfig())) << p_strCase;
         ISensorControllerTestAccess objAccess(objController);
-        Restart stRestart;
-        for (u32 i = 0; i < 4; ++i) stRestart.vecSchemes.push_back(image(objAccess.scheme(i), objAccess.keyValSum()));
-        stRestart.vecBrightnessSent = sentValues(KEY_BRIGHTNESS);
-        stRestart.mapAfter = faultfs::readDirectory(configDir());
+        for (u32 i = 0; i < 4; ++i) p_stRestart.vecSchemes.push_back(image(objAccess.scheme(i), objAccess.keyValSum()));
+        p_stRestart.vecBrightnessSent = sentValues(KEY_BRIGHTNESS);
+        p_stRestart.mapAfter = faultfs::readDirectory(configDir());
         objController.uinit();
-        for (const auto& stEntry : stRestart.mapAfter)
+        for (const auto& stEntry : p_stRestart.mapAfter)
             EXPECT_FALSE(isTemporary(stEntry.first)) << stEntry.first << " after the restart " << p_strCase;
-        return stRestart;
+        return true;
     }
 
-    // Restarts on images that differ only in what their temporary files hold
-    // behave alike: start-up never reads them (the start-up fuzz target feeds
-    // it leftovers of any content), so one restart stands for all of them.
-    bool firstOfItsKind(faultfs::Image p_mapImage) {
-        for (auto& stEntry : p_mapImage)
-            if (isTemporary(stEntry.first)) stEntry.second.clear();
-        return m_setSeen.insert(p_mapImage).second;
+    int startAndStopResult() { return startAndStop() ? SNS_SUCCESS : -1; }
+
+    size_t count(faultfs::Op p_eOp, const std::string& p_strName = std::string()) const {
+        return static_cast<size_t>(std::count_if(m_vecEvents.begin(), m_vecEvents.end(), [&](const faultfs::Event& e) {
+            return e.eOp == p_eOp && (p_strName.empty() || e.strName == p_strName);
+        }));
     }
 
+    std::vector<faultfs::Event> m_vecEvents;  // of the uncut write
+    faultfs::Image m_mapNew;                  // the directory after it
     std::set<faultfs::Image> m_setSeen;
 };
 
@@ -123,81 +119,62 @@ TEST_F(PowerCutTest, FlushCutAtEveryStepAndByteLeavesTheOldOrTheNewScheme) {
     ISensorController& objController = makeController(1);
     ASSERT_TRUE(objController.init(moduleConfig()));
     const faultfs::Image mapOld = faultfs::readDirectory(configDir());
-    const int nNewBrightness = access().schemeValue(0, KEY_BRIGHTNESS) + 7;
-    ASSERT_EQ(objController.setParameter(KEY_BRIGHTNESS, nNewBrightness, true), SNS_SUCCESS);
-    const auto fnFlush = [&objController]() { return objController.flush(); };
-    const std::vector<faultfs::Event> vecEvents = operationsOf(configDir(), fnFlush);
-    const faultfs::Image mapNew = faultfs::readDirectory(configDir());
-    ASSERT_EQ(valueOf(mapNew.at(schemeName(0)), KEY_BRIGHTNESS), nNewBrightness);
-    ASSERT_NE(valueOf(mapOld.at(schemeName(0)), KEY_BRIGHTNESS), nNewBrightness);
-    // The data goes out in more than one write, so cuts fall between them too.
-    ASSERT_GE(std::count_if(vecEvents.begin(), vecEvents.end(),
-                            [](const faultfs::Event& e) { return e.eOp == faultfs::Op::Write; }), 2);
-
+    ASSERT_EQ(objController.setParameter(KEY_BRIGHTNESS, valueOf(mapOld.at(schemeName(0)), KEY_BRIGHTNESS) + 7, true), SNS_SUCCESS);
     std::vector<std::pair<faultfs::Image, std::string>> vecRestarts;
-    cutEverywhere(mapOld, cutPoints(vecEvents, true), fnFlush,
+    cutEverywhere(mapOld, true, [&objController]() { return objController.flush(); },
                   [&](const faultfs::Image& p_mapImage, const std::string& p_strCase, const CutPoint& p_stCut, int p_nResult) {
                       for (const auto& stEntry : lasting(p_mapImage)) {
                           const bool bOld = mapOld.count(stEntry.first) != 0 && mapOld.at(stEntry.first) == stEntry.second;
-                          const bool bNew = mapNew.count(stEntry.first) != 0 && mapNew.at(stEntry.first) == stEntry.second;
-                          EXPECT_TRUE(bOld || bNew) << stEntry.first << " is torn " << p_strCase;
+                          EXPECT_TRUE(bOld || m_mapNew.at(stEntry.first) == stEntry.second) << stEntry.first << " is torn " << p_strCase;
                       }
                       for (int i = 1; i < 4; ++i) EXPECT_EQ(p_mapImage.at(schemeName(i)), mapOld.at(schemeName(i))) << i << p_strCase;
                       EXPECT_EQ(p_mapImage.at(versionName()), mapOld.at(versionName())) << p_strCase;
-                      EXPECT_TRUE(p_mapImage.count(schemeName(0)) != 0) << "lost " << p_strCase;
+                      EXPECT_EQ(p_mapImage.count(schemeName(0)), 1u) << "lost " << p_strCase;
                       if (p_stCut.bLast) {
                           EXPECT_EQ(p_nResult, SNS_SUCCESS);
-                          EXPECT_EQ(lasting(p_mapImage), mapNew) << "a completed flush is lost: " << p_strCase;
+                          EXPECT_EQ(lasting(p_mapImage), m_mapNew) << "a completed flush is lost: " << p_strCase;
                       }
-                      if (p_stCut.bRestart && firstOfItsKind(p_mapImage)) vecRestarts.emplace_back(p_mapImage, p_strCase);
+                      if (p_stCut.bRestart) vecRestarts.emplace_back(p_mapImage, p_strCase);
                   });
     objController.uinit();
-
+    ASSERT_NE(m_mapNew.at(schemeName(0)), mapOld.at(schemeName(0)));
     for (const auto& stCase : vecRestarts) {
-        const Restart stResult = restartOn(stCase.first, stCase.second);
-        const std::string& strScheme0 = stResult.vecSchemes[0];
-        EXPECT_TRUE(strScheme0 == mapOld.at(schemeName(0)) || strScheme0 == mapNew.at(schemeName(0))) << stCase.second;
-        EXPECT_EQ(stResult.mapAfter.at(schemeName(0)), strScheme0) << stCase.second;
-        for (int i = 1; i < 4; ++i) EXPECT_EQ(stResult.vecSchemes[i], mapOld.at(schemeName(i))) << i << stCase.second;
-        EXPECT_EQ(stResult.vecBrightnessSent, std::vector<int>{valueOf(strScheme0, KEY_BRIGHTNESS)}) << stCase.second;
+        Restart r;
+        if (!restartOn(stCase.first, stCase.second, r)) continue;
+        EXPECT_TRUE(r.vecSchemes[0] == mapOld.at(schemeName(0)) || r.vecSchemes[0] == m_mapNew.at(schemeName(0))) << stCase.second;
+        EXPECT_EQ(r.mapAfter.at(schemeName(0)), r.vecSchemes[0]) << stCase.second;
+        for (int i = 1; i < 4; ++i) EXPECT_EQ(r.vecSchemes[i], mapOld.at(schemeName(i))) << i << stCase.second;
+        EXPECT_EQ(r.vecBrightnessSent, std::vector<int>{valueOf(r.vecSchemes[0], KEY_BRIGHTNESS)}) << stCase.second;
         if (HasFailure()) return;
     }
+    // The data goes out in more than one write, so cuts fell between them too.
+    EXPECT_GE(count(faultfs::Op::Write), 2u);
 }
 
 TEST_F(PowerCutTest, RestartCutAtEveryStepOfItsVersionWriteKeepsEveryScheme) {
     primeFiles();
-    const faultfs::Image mapStored = faultfs::readDirectory(configDir());
-    const auto fnStart = [this]() { return startAndStop() ? SNS_SUCCESS : -1; };
-    const std::vector<faultfs::Event> vecEvents = operationsOf(configDir(), fnStart);
-    ASSERT_TRUE(std::any_of(vecEvents.begin(), vecEvents.end(), [](const faultfs::Event& e) {
-        return e.eOp == faultfs::Op::Rename && e.strName == "snsversion.cfg";
-    }));
-
-    cutEverywhere(mapStored, cutPoints(vecEvents, true), fnStart,
+    const faultfs::Image mapStored = lasting(faultfs::readDirectory(configDir()));
+    cutEverywhere(faultfs::readDirectory(configDir()), true, [this]() { return startAndStopResult(); },
                   [&](const faultfs::Image& p_mapImage, const std::string& p_strCase, const CutPoint&, int p_nResult) {
                       EXPECT_EQ(p_nResult, SNS_SUCCESS) << p_strCase;
-                      EXPECT_EQ(lasting(p_mapImage), lasting(mapStored)) << p_strCase;
-                      if (!firstOfItsKind(p_mapImage)) return;
-                      const Restart stResult = restartOn(p_mapImage, p_strCase);
-                      EXPECT_EQ(lasting(stResult.mapAfter), lasting(mapStored)) << p_strCase;
-                      EXPECT_EQ(valueOf(stResult.vecSchemes[1], KEY_BRIGHTNESS), 77) << p_strCase;
+                      EXPECT_EQ(lasting(p_mapImage), mapStored) << p_strCase;
+                      Restart r;
+                      if (!restartOn(p_mapImage, p_strCase, r)) return;
+                      EXPECT_EQ(lasting(r.mapAfter), mapStored) << p_strCase;
+                      EXPECT_EQ(valueOf(r.vecSchemes[1], KEY_BRIGHTNESS), 77) << p_strCase;
                   });
+    EXPECT_GE(count(faultfs::Op::Rename, versionName()), 1u);
 }
 
 TEST_F(PowerCutTest, FirstStartCutAtAnyStepLeavesCompleteFilesAndTheRestartCreatesTheRest) {
-    const auto fnStart = [this]() { return startAndStop() ? SNS_SUCCESS : -1; };
-    const std::vector<faultfs::Event> vecEvents = operationsOf(configDir(), fnStart);
-    const faultfs::Image mapCreated = faultfs::readDirectory(configDir());
-    ASSERT_EQ(mapCreated.size(), 5u);
-
-    cutEverywhere(faultfs::Image(), cutPoints(vecEvents, false), fnStart,
+    cutEverywhere(faultfs::Image(), false, [this]() { return startAndStopResult(); },
                   [&](const faultfs::Image& p_mapImage, const std::string& p_strCase, const CutPoint& p_stCut, int p_nResult) {
+                      ASSERT_EQ(m_mapNew.size(), 5u);
                       EXPECT_EQ(p_nResult, SNS_SUCCESS) << p_strCase;
                       for (const auto& stEntry : lasting(p_mapImage))
-                          EXPECT_EQ(stEntry.second, mapCreated.at(stEntry.first)) << stEntry.first << " is torn " << p_strCase;
-                      if (p_stCut.bLast) { EXPECT_EQ(lasting(p_mapImage), mapCreated) << p_strCase; }
-                      if (p_stCut.bRestart && firstOfItsKind(p_mapImage)) {
-                          EXPECT_EQ(restartOn(p_mapImage, p_strCase).mapAfter, mapCreated) << p_strCase;
-                      }
+                          EXPECT_EQ(stEntry.second, m_mapNew.at(stEntry.first)) << stEntry.first << " is torn " << p_strCase;
+                      if (p_stCut.bLast) { EXPECT_EQ(lasting(p_mapImage), m_mapNew) << p_strCase; }
+                      Restart r;
+                      if (p_stCut.bRestart && restartOn(p_mapImage, p_strCase, r)) { EXPECT_EQ(r.mapAfter, m_mapNew) << p_strCase; }
                   });
 }
