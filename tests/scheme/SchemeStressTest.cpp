@@ -64,7 +64,8 @@ TEST_F(SchemeStressTest, HostThreadsAndSensorThreadLoseNoUpdate) {
     ASSERT_TRUE(access().dnScheme());
 
     const std::array<int, 3> anOwnedKeys = {KEY_BRIGHTNESS, KEY_SATURATION, KEY_CONTRAST};
-    std::atomic<unsigned> nRevertGeneration{0};  // odd while a revert runs
+    // Odd while a revert or a host switch runs.
+    std::atomic<unsigned> nHostChangeGeneration{0};
     std::atomic<int> nOwnersRunning{static_cast<int>(anOwnedKeys.size())};
     std::atomic<unsigned long> nFailures{0};
     std::atomic<unsigned long> nConfirmedChecks{0};
@@ -83,32 +84,37 @@ TEST_F(SchemeStressTest, HostThreadsAndSensorThreadLoseNoUpdate) {
             // What this thread last confirmed per scheme; -1: nothing.
             std::array<int, USER_SCHEMES> anModel;
             anModel.fill(-1);
-            // A check counts only when no revert ran and the scheme held still.
-            const auto steady = [&](unsigned p_nGeneration, int p_nBefore, int p_nAfter) {
-                return p_nGeneration == nRevertGeneration.load() && p_nGeneration % 2 == 0 && p_nBefore == p_nAfter &&
-                       p_nBefore >= 0 && p_nBefore < USER_SCHEMES;
+            // A check counts only when no revert and no switch ran: an equal
+            // scheme before and after would not show a switch away and back,
+            // which sends the sensor thread's calls.
+            const auto steady = [&](unsigned p_nGeneration, unsigned long p_nForeign, int p_nBefore, int p_nAfter) {
+                return p_nGeneration == nHostChangeGeneration.load() && p_nGeneration % 2 == 0 &&
+                       p_nForeign == g_nForeignCalls.load() && p_nBefore == p_nAfter && p_nBefore >= 0 &&
+                       p_nBefore < USER_SCHEMES;
             };
-            unsigned nLastGeneration = nRevertGeneration.load();
+            unsigned nLastGeneration = nHostChangeGeneration.load();
             for (int nIteration = 0; nIteration < OWNER_ITERATIONS; ++nIteration) {
-                unsigned nGeneration = nRevertGeneration.load();
+                unsigned nGeneration = nHostChangeGeneration.load();
                 if (nGeneration != nLastGeneration) anModel.fill(-1);
+                unsigned long nForeign = g_nForeignCalls.load();
                 int nBefore = -1, nAfter = -2, nValue = -1;
                 objController.getParamScheme(nBefore);
                 objController.getParameter(nKey, nValue);
                 objController.getParamScheme(nAfter);
-                if (steady(nGeneration, nBefore, nAfter) && anModel[nBefore] >= 0) {
+                if (steady(nGeneration, nForeign, nBefore, nAfter) && anModel[nBefore] >= 0) {
                     ++nConfirmedChecks;
                     if (nValue != anModel[nBefore]) ++nFailures;
                 }
 
                 const int nWritten = static_cast<int>(nOwner) * 100000 + nIteration;
-                nGeneration = nRevertGeneration.load();
+                nGeneration = nHostChangeGeneration.load();
+                nForeign = g_nForeignCalls.load();
                 objController.getParamScheme(nBefore);
                 if (objController.setParameter(nKey, nWritten, true) != SNS_SUCCESS) ++nFailures;
                 objController.getParameter(nKey, nValue);
                 objController.getParamScheme(nAfter);
-                nLastGeneration = nRevertGeneration.load();
-                if (steady(nGeneration, nBefore, nAfter)) {
+                nLastGeneration = nHostChangeGeneration.load();
+                if (steady(nGeneration, nForeign, nBefore, nAfter)) {
                     ++nConfirmedChecks;
                     if (nValue != nWritten) ++nFailures;
                     anModel[nBefore] = nWritten;
@@ -130,7 +136,9 @@ TEST_F(SchemeStressTest, HostThreadsAndSensorThreadLoseNoUpdate) {
             hostsim::setClock(11 + (50 + nIteration % 60) / 60, (50 + nIteration % 60) % 60);
             switch (nIteration % 9) {
                 case 1:
+                    ++nHostChangeGeneration;
                     objController.setParamScheme(nIteration % USER_SCHEMES);
+                    ++nHostChangeGeneration;
                     break;
                 case 2:
                     objController.setParamMode(nIteration % 4 == 0 ? 0 : 1);
@@ -139,9 +147,9 @@ TEST_F(SchemeStressTest, HostThreadsAndSensorThreadLoseNoUpdate) {
                     if (objController.flush() != SNS_SUCCESS) ++nFailures;
                     break;
                 case 5:
-                    ++nRevertGeneration;
+                    ++nHostChangeGeneration;
                     objController.resetToLastParameters();
-                    ++nRevertGeneration;
+                    ++nHostChangeGeneration;
                     break;
                 case 7:
                     // In scheme 0 this moves between the timed and the
