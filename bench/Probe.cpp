@@ -110,7 +110,6 @@ const char* opName(OpKind p_eKind) {
         case OpKind::MachineInfo: return "machine info";
         case OpKind::Split: return "split";
         case OpKind::Lock: return "lock";
-        case OpKind::TryLock: return "try-lock";
         case OpKind::Unlock: return "unlock";
         case OpKind::Wait: return "wait";
         case OpKind::Resolve: return "resolve";
@@ -335,9 +334,6 @@ void FloorReplay::Impl::runOne(const Op& p_stOp, std::vector<uint8_t>& p_vecIsp)
         case OpKind::Lock:
             if (!bLocked) bLocked = objMutex.Lock(__FILE__, __LINE__) == 0;
             break;
-        case OpKind::TryLock:
-            if (!bLocked) bLocked = objMutex.TryLock(__FILE__, __LINE__);
-            break;
         case OpKind::Unlock:
             if (bLocked) {
                 objMutex.Unlock(__FILE__, __LINE__);
@@ -558,18 +554,6 @@ BENCH_WRAP(void, unlockGuard, "_ZN14ZTMutexManagerD1Ev", ZTMutexManager* p_pGuar
     if (bench::probing()) bench::recordOp(op(OpKind::Unlock));
     OutsideScope objOutside;
     real_unlockGuard(p_pGuard);
-}
-
-BENCH_WRAP(bool, tryLock, "_ZN7ZTMutex7TryLockEPKci", ZTMutex* p_pMutex, const char* p_szFile, int p_nLine) {
-    if (bench::probing()) bench::recordOp(op(OpKind::TryLock));
-    OutsideScope objOutside;
-    return real_tryLock(p_pMutex, p_szFile, p_nLine);
-}
-
-BENCH_WRAP(int, unlock, "_ZN7ZTMutex6UnlockEPKci", ZTMutex* p_pMutex, const char* p_szFile, int p_nLine) {
-    if (bench::probing()) bench::recordOp(op(OpKind::Unlock));
-    OutsideScope objOutside;
-    return real_unlock(p_pMutex, p_szFile, p_nLine);
 }
 
 BENCH_WRAP(void, wait, "_ZN10ZentarTime4waitEv", ZentarTime* p_pTime) {

@@ -42,8 +42,7 @@ enum class OpKind {
     System,       // sy_system
     MachineInfo,  // the host's machine-information parser
     Split,        // the host's string split
-    Lock,         // the controller's mutex: lock, try-lock, unlock
-    TryLock,
+    Lock,         // the controller's mutex: lock, unlock
     Unlock,
     Wait,         // a ZentarTime wait (instant at wait scale 0)
     Resolve,      // DeviceRoot::resolve of a camera path (the simulated host's root prefix)

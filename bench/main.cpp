@@ -6,7 +6,7 @@
 // also counts, for callgrind, the instructions of a fixed number of calls.
 //
 //   sensordll_bench [--devices=ir-bullet,dome,thermal-dual:1,thermal-dual:2]
-//                   [--no-heap] [Google Benchmark flags]
+//                   [--no-heap] [--switch-changes=N] [Google Benchmark flags]
 //   sensordll_bench --plain [--filter=REGEX] [--min-time=SECONDS]
 //   sensordll_bench --plain --callgrind --iterations=N [--filter=REGEX]
 //                   [--part=call|floor|both] [--wait-scale=X]   (under valgrind)
@@ -42,6 +42,7 @@
 #endif
 
 #include "Cases.h"
+#include "SwitchLatency.h"
 #include "HostSimulation.h"
 
 namespace {
@@ -88,6 +89,7 @@ struct Options {
     bool bCallgrind = false;
     bool bListOps = false;
     double dWaitScale = 0.0;
+    int nSwitchChanges = 40;
 };
 
 bool startsWith(const std::string& p_strText, const std::string& p_strPrefix) {
@@ -127,6 +129,8 @@ bool parseOptions(int& p_nArgc, char** p_aArgv, Options& p_stOptions, std::ostre
             p_stOptions.bListOps = true;
         } else if (strArg == "--callgrind") {
             p_stOptions.bCallgrind = true;
+        } else if (startsWith(strArg, "--switch-changes=")) {
+            p_stOptions.nSwitchChanges = atoi(strValue.c_str());
         } else if (startsWith(strArg, "--wait-scale=")) {
             p_stOptions.dWaitScale = atof(strValue.c_str());
         } else {
@@ -381,6 +385,8 @@ int main(int argc, char** argv) {
         for (std::unique_ptr<bench::CaseRun>& pRun : vecRuns) pRun->finish();
         printSummary(vecRuns, objOut);
         if (stOptions.bHeap && !stOptions.bCallgrind && !stOptions.bListOps) printHeap(stOptions.vecProfiles, objOut);
+        if (stOptions.nSwitchChanges > 0 && !stOptions.bCallgrind && !stOptions.bListOps)
+            bench::printSwitchLatency(stOptions.vecProfiles.front(), stOptions.nSwitchChanges, objOut);
     } catch (const std::exception& e) {
         objOut << "sensordll_bench: " << e.what() << "\n";
         nStatus = 1;

@@ -4,9 +4,10 @@
 // setVideoStreamModule, then init with the channel's module configuration, and
 // uinit before it destroys the controller. Operations marked "locks" take the
 // controller's mutex for their whole run; none of them calls another, so the
-// mutex is not recursive. The sensor thread takes the mutex only by try-lock
-// and leaves a pass's scheme decision to the next pass while a host call holds
-// it.
+// mutex is not recursive. The sensor thread never takes the mutex: a pass that
+// has a scheme decision to make holds back host calls that have not started,
+// waits for the running ones to end, and decides, so a decision is never put
+// off by host traffic.
 #ifndef SENSORDLL_ISENSOR_CONTROLLER_H
 #define SENSORDLL_ISENSOR_CONTROLLER_H
 
@@ -26,6 +27,7 @@
 
 class GThread;
 class ISensorController;
+class SensorPassGate;
 
 // A handler of the key-command map: (ISP command, ISP option, value pointer).
 typedef int (ISensorController::*SensorKeyHandler)(u32 p_nKey, u32 p_nDir, void* p_pVal);
@@ -265,6 +267,8 @@ private:
     SysConfig m_stSysConf;
     int m_nCameraID;
     ZTMutex m_objMutex;
+    // Admits host calls to m_objMutex and the sensor thread to its decision.
+    std::unique_ptr<SensorPassGate> m_pPassGate;
     std::unique_ptr<GThread> m_pSensorThread;
     int m_nLastScheme;
     int m_nCurScheme;

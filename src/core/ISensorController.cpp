@@ -5,6 +5,7 @@
 #include "GThread.h"
 #include "diag/SensorReport.h"
 #include "function.h"
+#include "scheme/SensorPassGate.h"
 
 std::atomic<int> ISensorController::m_nPassKeycmd(-1);
 std::atomic<int> ISensorController::m_nChanneldDosomething(-1);
@@ -21,6 +22,7 @@ ISensorController::ISensorController()
     : m_stSysConf(),
       m_nCameraID(1),
       m_objMutex(),
+      m_pPassGate(new SensorPassGate()),
       m_pSensorThread(),
       m_nLastScheme(-1),
       m_nCurScheme(-1),

@@ -18,6 +18,7 @@
 #include "SensorFile.h"
 #include "VideoStreamModule.h"
 #include "diag/SensorReport.h"
+#include "scheme/SensorPassGate.h"
 #include "platform/CameraFileSystem.h"
 #include "sensor.h"
 
@@ -236,6 +237,8 @@ void ISensorController::uinit() {
 
     m_bShutterIdle = true;
     m_nStateFlags |= SENSOR_STATE_UINIT_RUNNING;
+    // A pass waiting for its decision turn gives up, so the stop is served.
+    m_pPassGate->wake();
 
     SENSOR_ASSERT_EXPR(m_pSensorThread == nullptr || m_pSensorThread->stop() != 0, "m_pSensorThread->stop()", "");
 

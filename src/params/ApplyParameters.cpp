@@ -7,7 +7,7 @@
 
 #include "ISensorController.h"
 #include "SensorKeyVal.h"
-#include "ZTMutex.h"
+#include "scheme/SensorPassGate.h"
 #include "ia_ioctrl.h"
 #include "diag/SensorReport.h"
 
@@ -237,7 +237,7 @@ int ISensorController::callKeyHandler(u32 p_nIndex, u32 p_nKey, KeyVal& p_stReco
 }
 
 int ISensorController::setParameter(int p_nKey, int p_nVal, bool p_bSave) {
-    ZTMutexManager objLock(m_objMutex, __FILE__, __LINE__);
+    HostCallLock objLock(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     SENSOR_DBG("p_Parameters22222222222(%d, %d)\n", p_nKey, p_nVal);
     KeyVal stRecord = {static_cast<u32>(p_nKey), static_cast<u32>(p_nVal)};
     return setParameters(&stRecord, 1, p_bSave);
@@ -246,7 +246,7 @@ int ISensorController::setParameter(int p_nKey, int p_nVal, bool p_bSave) {
 // A text with more items than a scheme holds is refused as a whole: applying
 // only its first part would leave a parameter set nobody asked for.
 int ISensorController::setParameters(const std::string& p_strParameters, bool p_bSave) {
-    ZTMutexManager objLock(m_objMutex, __FILE__, __LINE__);
+    HostCallLock objLock(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     SENSOR_DBG("p_Parameters1111111111(%s)\n", p_strParameters.c_str());
     if (m_pstKeyValTmp == nullptr) {
         SENSOR_ASSERT(NULL != m_pstKeyValTmp, "the controller is not initialised\n");

@@ -15,7 +15,7 @@
 #include "ISensorController.h"
 #include "SensorFile.h"
 #include "SensorKeyVal.h"
-#include "ZTMutex.h"
+#include "scheme/SensorPassGate.h"
 #include "diag/SensorReport.h"
 #include "ia_ioctrl.h"
 #include "style/XmlDocument.h"
@@ -45,7 +45,7 @@ const int kFlashAnswerThreshold = 200;
 // Locks. The current scheme's value when it holds the key; -1 for the infrared
 // keys it lacks; otherwise the ISP's value, with the key as the command.
 bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
-    ZTMutexManager objLock(m_objMutex, __FILE__, __LINE__);
+    HostCallLock objLock(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     SENSOR_DBG("p_nKey(%d)\n", p_nKey);
 
     u32 nCached = static_cast<u32>(-1);
@@ -69,7 +69,7 @@ bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
 // comes from its file, so it shows what flush last wrote; otherwise from the
 // cache after the ISP has corrected it in place.
 bool ISensorController::getAllParameters(std::string& p_strParameters) {
-    ZTMutexManager objLock(m_objMutex, __FILE__, __LINE__);
+    HostCallLock objLock(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
 
     if (nullptr == m_ppUserKeyVal || nullptr == m_pstKeyValTmp) {
         SENSOR_WARN("no scheme arrays: the controller is not initialised\n");

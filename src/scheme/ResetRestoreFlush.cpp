@@ -14,6 +14,7 @@
 #include "StringHandler.h"
 #include "diag/SensorReport.h"
 #include "platform/CameraFileSystem.h"
+#include "scheme/SensorPassGate.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ void ISensorController::removeSchemeFiles() {
 // the factory set (or no scheme) is current; the paramCheck code, without
 // writing, when the scheme's window is invalid. Locks.
 int ISensorController::flush() {
-    ZTMutexManager objGuard(m_objMutex, __FILE__, __LINE__);
+    HostCallLock objGuard(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum || m_ppUserKeyVal == nullptr) return SNS_SUCCESS;
     const int nCheck = paramCheck();
     if (nCheck != 0) return nCheck;
@@ -77,7 +78,7 @@ int ISensorController::flush() {
 // Locks before it looks at the current scheme, which the sensor thread
 // changes under the same lock.
 bool ISensorController::resetToLastParameters() {
-    ZTMutexManager objGuard(m_objMutex, __FILE__, __LINE__);
+    HostCallLock objGuard(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum || m_ppUserKeyVal == nullptr) return true;
     char szFileName[256];
     formatSchemeFileName(m_nCurScheme, szFileName, sizeof(szFileName));
@@ -95,7 +96,7 @@ bool ISensorController::resetToLastParameters() {
 // (nothing is stored). The apply result, or -1 when the scheme lacks the key.
 // Locks.
 int ISensorController::restore(int p_nKey) {
-    ZTMutexManager objGuard(m_objMutex, __FILE__, __LINE__);
+    HostCallLock objGuard(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     int nPos = -1;
     if (isSchemeIndex(m_nCurScheme)) {
         for (u32 i = 0; i < m_nKeyValSum; ++i) {
@@ -121,11 +122,13 @@ bool ISensorController::restoreAeMode() {
 
 // Returns everything to the factory state: applies the factory set, removes
 // the channel's scheme files and restarts the controller, which re-creates
-// them. Always true. Locks for the whole run; the sensor thread never waits
-// for the lock, so stopping it here cannot deadlock.
+// them. Always true. Locks for the whole run; the sensor thread never takes
+// the lock, and a pass waiting for its turn gives up once the resetting flag
+// is set, so stopping the thread here cannot deadlock.
 bool ISensorController::resetParameters() {
-    ZTMutexManager objGuard(m_objMutex, __FILE__, __LINE__);
+    HostCallLock objGuard(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     m_nStateFlags |= SENSOR_STATE_RESETTING;
+    m_pPassGate->wake();
 
     switch_to(static_cast<int>(m_stSysConf.nSchemeSum), false);
     removeSchemeFiles();

@@ -3,14 +3,16 @@
 // scheme's schedule window holds the current time, and the window check
 // before a scheme is saved.
 //
-// A switch runs under the controller's lock: host operations hold it, and the
-// sensor thread switches only after taking it by try-lock. The switching flag
-// marks the run so that the apply step compares with the scheme being left.
+// A switch never overlaps a locked host operation: host operations hold the
+// controller's lock, and the sensor thread switches only in its turn at the
+// pass gate. The switching flag marks the run so that the apply step compares
+// with the scheme being left.
 #include <string.h>
 
 #include "ISensorController.h"
 #include "ZentarTime.h"
 #include "diag/SensorReport.h"
+#include "scheme/SensorPassGate.h"
 
 namespace {
 
@@ -85,7 +87,7 @@ int ISensorController::LPR_switch_to(int p_nScheme) {
 // False, with nothing switched, for any other value. Locks, and waits under
 // the lock while a bulk change runs.
 bool ISensorController::setParamScheme(int p_nScheme) {
-    ZTMutexManager objGuard(m_objMutex, __FILE__, __LINE__);
+    HostCallLock objGuard(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     const bool bInRange = p_nScheme >= 0 && static_cast<u32>(p_nScheme) <= m_stSysConf.nSchemeSum;
     SENSOR_ASSERT_EXPR(bInRange, "p_nScheme >= 0 && (u32)p_nScheme <= m_stSysConf.nSchemeSum", "p_nScheme(%d)\n",
                        p_nScheme);
@@ -97,7 +99,7 @@ bool ISensorController::setParamScheme(int p_nScheme) {
 
 // The current scheme (-1 before start-up). Locks.
 bool ISensorController::getParamScheme(int& p_nScheme) {
-    ZTMutexManager objGuard(m_objMutex, __FILE__, __LINE__);
+    HostCallLock objGuard(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     p_nScheme = m_nCurScheme;
     return true;
 }
@@ -106,7 +108,7 @@ bool ISensorController::getParamScheme(int& p_nScheme) {
 // and 1 is reported and stored all the same. Locks, and waits under the lock
 // while a bulk change runs.
 bool ISensorController::setParamMode(int p_nMode) {
-    ZTMutexManager objGuard(m_objMutex, __FILE__, __LINE__);
+    HostCallLock objGuard(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     SENSOR_ASSERT_EXPR(0u == static_cast<u32>(p_nMode) || 1u == static_cast<u32>(p_nMode),
                        "0 == p_nMode || 1 == p_nMode", "p_nMode(%d)\n", p_nMode);
     waitWhileBusy(m_nStateFlags);
@@ -116,7 +118,7 @@ bool ISensorController::setParamMode(int p_nMode) {
 
 // The parameter mode. Locks.
 bool ISensorController::getParamMode(int& p_nMode) {
-    ZTMutexManager objGuard(m_objMutex, __FILE__, __LINE__);
+    HostCallLock objGuard(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     p_nMode = m_nParamMode;
     return true;
 }

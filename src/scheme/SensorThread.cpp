@@ -2,13 +2,15 @@
 // plate-recognition schedule with a day/night fallback) and serves the
 // cross-channel field-of-view request.
 //
-// A pass never waits for the controller's lock: the factory reset holds it
+// The pass never takes the controller's lock: the factory reset holds it
 // while it stops this thread, and setParamScheme/setParamMode hold it while
-// they wait for a switch to end. So the pass takes it by try-lock only and,
-// when a host operation holds it, leaves the decision to the next pass. A
-// switch of the thread therefore never overlaps a locked host operation.
+// they wait for a switch to end. It decides through the pass gate instead,
+// which holds back new host calls and waits for the running ones, so every
+// pass makes its decision however busy the host is, and a switch of the
+// thread never overlaps a locked host operation.
 #include "ISensorController.h"
 #include "ZentarTime.h"
+#include "scheme/SensorPassGate.h"
 
 namespace {
 
@@ -28,7 +30,8 @@ void ISensorController::serveChannelRequest() {
     if (nKey == SYNC_FOV_KEY) sync_fov();
 }
 
-// The scheme decision of one pass. The caller holds the controller's lock.
+// The scheme decision of one pass. The caller has the pass gate's decision
+// turn: no host call runs meanwhile.
 void ISensorController::decideScheme() {
     if (m_nParamMode == 0 || m_ppUserKeyVal == nullptr) return;
     const auto busy = [this]() { return (m_nStateFlags.load() & SENSOR_STATE_BUSY_MASK) != 0; };
@@ -74,14 +77,15 @@ void ISensorController::decideScheme() {
 
 // One pass: wait about a second (not while a factory reset runs, so that its
 // stop is served at once), serve the cross-channel request, then decide the
-// scheme if the controller's lock is free. Always 0.
+// scheme in turn with the host's calls. While a bulk change runs the decision
+// is to do nothing, and a shut-down releases the state: the pass then neither
+// waits for its turn nor decides. Always 0.
 int ISensorController::sensorThread() {
     if ((m_nStateFlags.load() & SENSOR_STATE_RESETTING) == 0) ZentarTime(1, 0).wait();
     serveChannelRequest();
-    // The reset rebuilds the state under its own lock; no decision now.
-    if ((m_nStateFlags.load() & SENSOR_STATE_RESETTING) != 0) return 0;
-    if (!m_objMutex.TryLock(__FILE__, __LINE__)) return 0;
+    const u32 nNothingToDecide = SENSOR_STATE_BUSY_MASK | SENSOR_STATE_UINIT_RUNNING;
+    if (!m_pPassGate->beginDecision(m_nStateFlags, nNothingToDecide)) return 0;
     decideScheme();
-    m_objMutex.Unlock(__FILE__, __LINE__);
+    m_pPassGate->endDecision();
     return 0;
 }

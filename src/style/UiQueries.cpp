@@ -8,7 +8,7 @@
 
 #include "ISensorController.h"
 #include "SensorFile.h"
-#include "ZTMutex.h"
+#include "scheme/SensorPassGate.h"
 #include "ZentarTime.h"
 #include "diag/SensorReport.h"
 #include "ia_ioctrl.h"
@@ -68,7 +68,7 @@ std::string ISensorController::getUIStyleFile() {
         }
     }
 
-    ZTMutexManager objLock(m_objMutex, __FILE__, __LINE__);
+    HostCallLock objLock(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     std::string strTmp;
     const int nRet = getDnaStyle(m_nCameraID, m_stSysConf.szUIStyle, strTmp, m_bShowWDRFalg);
     SENSOR_ASSERT_EXPR(SNS_SUCCESS == nRet,
@@ -88,14 +88,14 @@ const UIFileInfo* ISensorController::findUIFile(int p_nId) const {
 
 // Locks. "" when there is no record or its text is not set.
 std::string ISensorController::getUICommonFile(int p_nId) {
-    ZTMutexManager objLock(m_objMutex, __FILE__, __LINE__);
+    HostCallLock objLock(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     const UIFileInfo* pFile = findUIFile(p_nId);
     return (nullptr != pFile && nullptr != pFile->szCommonFile) ? std::string(pFile->szCommonFile) : std::string();
 }
 
 // Locks. "" when there is no record or its text is not set.
 std::string ISensorController::getUILanguageFile(int p_nId) {
-    ZTMutexManager objLock(m_objMutex, __FILE__, __LINE__);
+    HostCallLock objLock(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     const UIFileInfo* pFile = findUIFile(p_nId);
     return (nullptr != pFile && nullptr != pFile->szLanguageFile) ? std::string(pFile->szLanguageFile)
                                                                    : std::string();

@@ -2,7 +2,8 @@
 // and read their own key while another host thread switches schemes and
 // modes, flushes and reverts, and the day/night state and the clock change
 // under a fast sensor thread. No update of the cache may be lost, and at the
-// end the ISP holds what the current scheme holds.
+// end the ISP holds what the current scheme holds. Host threads calling back
+// to back never make a pass put its decision off.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -25,9 +26,15 @@ const int USER_SCHEMES = 4;
 // thread's switches.
 thread_local bool t_bTestThread = false;
 std::atomic<unsigned long> g_nForeignCalls{0};
+// The pass (hostsim::passCount) of the sensor thread's first set call since
+// it was cleared.
+std::atomic<unsigned long> g_nFirstForeignPass{0};
 
 void countCall(const ispsim::Call& p_stCall, void*) {
-    if (p_stCall.option == IA_CMD_OPT_SET && !t_bTestThread) ++g_nForeignCalls;
+    if (p_stCall.option != IA_CMD_OPT_SET || t_bTestThread) return;
+    ++g_nForeignCalls;
+    unsigned long nNone = 0;
+    g_nFirstForeignPass.compare_exchange_strong(nNone, hostsim::passCount());
 }
 
 }  // namespace
@@ -121,8 +128,6 @@ TEST_F(SchemeStressTest, HostThreadsAndSensorThreadLoseNoUpdate) {
                 } else {
                     anModel.fill(-1);
                 }
-                // Room for the sensor thread, whose try-lock finds the lock
-                // free only between host calls.
                 std::this_thread::sleep_for(std::chrono::microseconds(100));
             }
             --nOwnersRunning;
@@ -180,4 +185,57 @@ TEST_F(SchemeStressTest, HostThreadsAndSensorThreadLoseNoUpdate) {
     EXPECT_EQ(nFailures.load(), 0u);
     EXPECT_GT(nConfirmedChecks.load(), static_cast<unsigned long>(OWNER_ITERATIONS));
     EXPECT_GT(g_nForeignCalls.load(), 0u);
+}
+
+// Day/night mode with scheme 1 differing from scheme 0; four host threads
+// call back to back. Each day/night change happens between two passes, and
+// the very next pass must switch.
+TEST_F(SchemeStressTest, EveryPassDecidesUnderBackToBackHostCalls) {
+    installDevice("ir-bullet");
+    hostsim::setWaitScale(0.0);
+    ISensorController& objController = makeController(1);
+    ASSERT_TRUE(objController.init(moduleConfig()));
+    ASSERT_TRUE(objController.setParamScheme(1));
+    ASSERT_EQ(objController.setParameter(KEY_SATURATION, 61, true), SNS_SUCCESS);
+    ASSERT_TRUE(objController.setParamScheme(0));
+    ispsim::setDayNightState(0, 0);
+    ASSERT_EQ(objController.setParameter(KEY_SCHEME_MODE, 2, true), SNS_SUCCESS);
+    hostsim::setWaitScale(0.001);
+    t_bTestThread = true;
+    ispsim::setCallObserver(countCall, nullptr);
+
+    std::atomic<bool> bStop{false};
+    std::vector<std::thread> vecHosts;
+    for (int nHost = 0; nHost < 4; ++nHost) {
+        vecHosts.emplace_back([&]() {
+            t_bTestThread = true;
+            int nValue = 0;
+            std::string strText;
+            for (int i = 0; !bStop.load(); ++i) {
+                switch (i % 4) {
+                    case 0: objController.getParameter(KEY_BRIGHTNESS, nValue); break;
+                    case 1: objController.setParameter(KEY_BRIGHTNESS, 40 + i % 20, true); break;
+                    case 2: objController.getParameters("(34,2337)", strText); break;
+                    default: strText = objController.getUIStyleFile(); break;
+                }
+            }
+        });
+    }
+    for (int nChange = 0; nChange < 30; ++nChange) {
+        const int nTarget = nChange % 2 == 0 ? 1 : 0;
+        hostsim::holdThreads(true);
+        ispsim::setDayNightState(0, nTarget);
+        g_nFirstForeignPass = 0;
+        const unsigned long nBase = hostsim::passCount();
+        hostsim::holdThreads(false);
+        int nScheme = -1;
+        for (int nPoll = 0; nPoll < 20000 && (g_nFirstForeignPass.load() == 0 || nScheme != nTarget); ++nPoll) {
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+            objController.getParamScheme(nScheme);
+        }
+        ASSERT_EQ(nScheme, nTarget) << "change " << nChange;
+        EXPECT_EQ(g_nFirstForeignPass.load(), nBase + 1) << "change " << nChange;
+    }
+    bStop = true;
+    for (std::thread& objHost : vecHosts) objHost.join();
 }

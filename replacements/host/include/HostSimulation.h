@@ -32,6 +32,8 @@ unsigned long systemCommandCount();
 // (stop still ends them). Holding returns once no pass is running, so what
 // the caller does next is never interleaved with a background pass.
 void holdThreads(bool p_bHold);
+// Number of GThread passes begun since the last reset, over every thread.
+unsigned long passCount();
 
 // Back to defaults: real clock, scale 1, no faults, counters cleared, threads
 // not held.

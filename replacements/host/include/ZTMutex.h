@@ -17,8 +17,6 @@ public:
     // lock fails. Both return 0 on success.
     int Lock(const char* p_szFile, int p_nLine);
     int Unlock(const char* p_szFile, int p_nLine);
-    // Takes the lock only when it is free; true when taken.
-    bool TryLock(const char* p_szFile, int p_nLine);
 
 private:
     pthread_mutex_t m_mutex;

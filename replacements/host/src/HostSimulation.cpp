@@ -86,6 +86,7 @@ struct ThreadHold {
     std::condition_variable changed;
     bool bHeld = false;
     int nRunningPasses = 0;
+    unsigned long nBegunPasses = 0;
 };
 
 ThreadHold& threadHold() {
@@ -103,8 +104,19 @@ void holdThreads(bool p_bHold) {
     if (p_bHold) st.changed.wait(lock, [&st] { return st.nRunningPasses == 0; });
 }
 
+unsigned long passCount() {
+    ThreadHold& st = threadHold();
+    std::lock_guard<std::mutex> lock(st.mutex);
+    return st.nBegunPasses;
+}
+
 void reset() {
     holdThreads(false);
+    {
+        ThreadHold& st = threadHold();
+        std::lock_guard<std::mutex> lock(st.mutex);
+        st.nBegunPasses = 0;
+    }
     {
         State& st = state();
         std::lock_guard<std::mutex> guard(st.mutex);
@@ -135,6 +147,7 @@ bool beginPass() {
         return false;
     }
     ++st.nRunningPasses;
+    ++st.nBegunPasses;
     return true;
 }
 

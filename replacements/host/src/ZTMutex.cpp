@@ -1,7 +1,6 @@
 // The host mutex on pthreads and its scoped guard.
 #include "ZTMutex.h"
 
-#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -40,13 +39,6 @@ int ZTMutex::Unlock(const char* p_szFile, int p_nLine) {
     const int nError = pthread_mutex_unlock(&m_mutex);
     if (nError != 0) reportFailure("Unlock", nError, p_szFile, p_nLine);
     return nError;
-}
-
-bool ZTMutex::TryLock(const char* p_szFile, int p_nLine) {
-    const int nError = pthread_mutex_trylock(&m_mutex);
-    if (nError == 0) return true;
-    if (nError != EBUSY) reportFailure("TryLock", nError, p_szFile, p_nLine);
-    return false;
 }
 
 ZTMutexManager::ZTMutexManager(ZTMutex& p_objMutex, const char* p_szFile, int p_nLine)
