@@ -28,6 +28,7 @@
 class GThread;
 class ISensorController;
 class SensorPassGate;
+class SensorStateGuard;
 
 // A handler of the key-command map: (ISP command, ISP option, value pointer).
 typedef int (ISensorController::*SensorKeyHandler)(u32 p_nKey, u32 p_nDir, void* p_pVal);
@@ -269,6 +270,8 @@ private:
     ZTMutex m_objMutex;
     // Admits host calls to m_objMutex and the sensor thread to its decision.
     std::unique_ptr<SensorPassGate> m_pPassGate;
+    // Keeps the state init builds whole for the operations that take no lock.
+    std::unique_ptr<SensorStateGuard> m_pStateGuard;
     std::unique_ptr<GThread> m_pSensorThread;
     int m_nLastScheme;
     int m_nCurScheme;

@@ -3,6 +3,7 @@
 #include "ISensorController.h"
 
 #include "GThread.h"
+#include "core/SensorStateGuard.h"
 #include "diag/SensorReport.h"
 #include "function.h"
 #include "scheme/SensorPassGate.h"
@@ -23,6 +24,7 @@ ISensorController::ISensorController()
       m_nCameraID(1),
       m_objMutex(),
       m_pPassGate(new SensorPassGate()),
+      m_pStateGuard(new SensorStateGuard()),
       m_pSensorThread(),
       m_nLastScheme(-1),
       m_nCurScheme(-1),

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "GThread.h"
+#include "core/SensorStateGuard.h"
 #include "ISensorController.h"
 #include "MachineInfo.h"
 #include "SensorFile.h"
@@ -156,9 +157,11 @@ void ISensorController::releaseArrays() {
 
 // Brings the controller into service; true in every case (failures are
 // reported and the start-up goes on). An initialised controller is shut down
-// first, so nothing is leaked and no second thread is started. No lock.
+// first, so nothing is leaked and no second thread is started. No lock; the
+// unlocked operations wait until the state is built.
 bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     if ((m_nStateFlags.load() & SENSOR_STATE_INITIALISED) != 0) uinit();
+    SensorStateGuard::Rebuilding objRebuilding(*m_pStateGuard);
 
     m_nStateFlags |= SENSOR_STATE_INIT_RUNNING;
     m_nStateFlags &= ~static_cast<u32>(SENSOR_STATE_INITIALISED);
@@ -242,6 +245,9 @@ void ISensorController::uinit() {
 
     SENSOR_ASSERT_EXPR(m_pSensorThread == nullptr || m_pSensorThread->stop() != 0, "m_pSensorThread->stop()", "");
 
+    // Unlocked operations still running finish first; none starts on what
+    // is being released.
+    SensorStateGuard::Rebuilding objRebuilding(*m_pStateGuard);
     releaseArrays();
 
     uinitSysConf(&m_stSysConf);

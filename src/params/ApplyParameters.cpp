@@ -7,6 +7,7 @@
 
 #include "ISensorController.h"
 #include "SensorKeyVal.h"
+#include "core/SensorStateGuard.h"
 #include "scheme/SensorPassGate.h"
 #include "ia_ioctrl.h"
 #include "diag/SensorReport.h"
@@ -82,6 +83,7 @@ int stoppedAt(u32 p_nKey) {
 
 // Records before a stop stay applied (and stored); the rest are not looked at.
 int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nKeyValSum, bool p_bSave) {
+    SensorStateGuard::Reading objReading(*m_pStateGuard);
     if (m_ppUserKeyVal == nullptr || m_pKeyCmdMap == nullptr) {
         SENSOR_ASSERT_EXPR(false, "NULL != m_ppUserKeyVal && NULL != m_pKeyCmdMap",
                            "the controller is not initialised\n");

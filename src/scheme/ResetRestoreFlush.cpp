@@ -12,6 +12,7 @@
 #include "ModuleConfigure.h"
 #include "SensorFile.h"
 #include "StringHandler.h"
+#include "core/SensorStateGuard.h"
 #include "diag/SensorReport.h"
 #include "platform/CameraFileSystem.h"
 #include "scheme/SensorPassGate.h"
@@ -154,6 +155,9 @@ bool ISensorController::resetParameters() {
         }
     }
 
+    // The unlocked operations see the controller stopped or started again,
+    // never in between.
+    SensorStateGuard::Rebuilding objRebuilding(*m_pStateGuard);
     SENSOR_ASSERT_EXPR(init(objModuleConfigure), "init(objModuleConfigure)", "");
     m_nCurScheme = 0;
     m_nStateFlags &= ~static_cast<u32>(SENSOR_STATE_RESETTING);

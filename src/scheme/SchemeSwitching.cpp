@@ -11,6 +11,7 @@
 
 #include "ISensorController.h"
 #include "ZentarTime.h"
+#include "core/SensorStateGuard.h"
 #include "diag/SensorReport.h"
 #include "scheme/SensorPassGate.h"
 
@@ -39,6 +40,7 @@ bool ISensorController::isSchemeIndex(int p_nScheme) const {
 // and stored back. SNS_SUCCESS, or -1 for a scheme that does not exist (then
 // nothing changes). No lock: the caller holds the controller's lock.
 int ISensorController::switch_to(int p_nScheme, bool p_bForce) {
+    SensorStateGuard::Reading objReading(*m_pStateGuard);
     const bool bValid = isSchemeIndex(p_nScheme);
     SENSOR_ASSERT_EXPR(bValid, "p_nScheme >= 0 && (u32)p_nScheme <= m_stSysConf.nSchemeSum", "p_nScheme(%d)\n",
                        p_nScheme);
@@ -63,6 +65,7 @@ int ISensorController::switch_to(int p_nScheme, bool p_bForce) {
 // day/night mode forced to 0, every record sent and nothing stored. SNS_SUCCESS,
 // or -1 for a scheme that does not exist. No lock: the caller holds it.
 int ISensorController::LPR_switch_to(int p_nScheme) {
+    SensorStateGuard::Reading objReading(*m_pStateGuard);
     const bool bValid = isSchemeIndex(p_nScheme) && m_pstKeyValLPR != nullptr;
     SENSOR_ASSERT_EXPR(bValid, "p_nScheme >= 0 && (u32)p_nScheme <= m_stSysConf.nSchemeSum", "p_nScheme(%d)\n",
                        p_nScheme);
@@ -127,6 +130,7 @@ bool ISensorController::getParamMode(int& p_nMode) {
 // (hour * 100 + minute), with inSchedule 1; scheme 0 and inSchedule 0 when no
 // window does. Schemes too short to carry a window have none. No lock.
 int ISensorController::judgeCurScheme(int& p_nScheme, int& p_nInSchedule) {
+    SensorStateGuard::Reading objReading(*m_pStateGuard);
     const ZTDateTime stNow = ZTDeviceTime::getCurrentTime();
     const u32 nNow = static_cast<u32>(stNow.hour) * 100u + stNow.minute;
     p_nInSchedule = 0;
@@ -150,6 +154,7 @@ int ISensorController::judgeCurScheme(int& p_nScheme, int& p_nInSchedule) {
 // end after 24:00, 507 start not before end (also for a scheme without a
 // window). No lock: flush calls it under its lock.
 int ISensorController::paramCheck() {
+    SensorStateGuard::Reading objReading(*m_pStateGuard);
     if (!isSchemeIndex(m_nCurScheme) || m_nKeyValSum <= WINDOW_END_MIN) return 507;
     const KeyVal* pScheme = m_ppUserKeyVal[m_nCurScheme];
     const u32 nStart = pScheme[WINDOW_START_HOUR].value * 100u + pScheme[WINDOW_START_MIN].value;

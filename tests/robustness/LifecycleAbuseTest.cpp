@@ -73,8 +73,24 @@ TEST_F(LifecycleAbuseTest, DestructionWithoutUinitShutsTheControllerDownWithARep
     EXPECT_TRUE(ispsim::calls().empty());
 }
 
+// The operations without a lock also run while a reset releases and rebuilds
+// the arrays: from a host thread of their own, and from inside the video
+// module's notifications, which come while the controller's lock is held.
+class ReadingVideoModule : public SimulatedVideoModule {
+public:
+    ISensorController* pController = nullptr;
+    int notifySensorParam(int p_nChannel, int p_nKey, int p_nValue) const override {
+        u32 nValue = 0;
+        if (pController != nullptr) pController->getKeyValFromCache(0, static_cast<u32>(p_nKey), nValue);
+        return SimulatedVideoModule::notifySensorParam(p_nChannel, p_nKey, p_nValue);
+    }
+};
+
 TEST_F(LifecycleAbuseTest, FactoryResetWhileHostThreadsCallIn) {
     ISensorController& objController = makeController(1);
+    ReadingVideoModule objVideo;
+    objVideo.pController = &objController;
+    objController.setVideoStreamModule(&objVideo);
     testing::internal::CaptureStdout();
     ASSERT_TRUE(objController.init(moduleConfig()));
 
@@ -102,6 +118,17 @@ TEST_F(LifecycleAbuseTest, FactoryResetWhileHostThreadsCallIn) {
             objController.setParameters(strText, true);
         }
     });
+    vecThreads.emplace_back([&]() {
+        for (; !bStop; ++nCalls) {
+            int nScheme = 0, nInSchedule = 0;
+            u32 nValue = 0;
+            objController.judgeCurScheme(nScheme, nInSchedule);
+            objController.paramCheck();
+            objController.getKeyValFromCache(1, KEY_BRIGHTNESS, nValue);
+            objController.setKeyValToCache(1, KEY_CONTRAST, nValue % 100, false);
+            objController.isKeyValSame(KeyVal{KEY_BRIGHTNESS, nValue});
+        }
+    });
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(objController.resetParameters());
     bStop = true;
     for (std::thread& objThread : vecThreads) objThread.join();
@@ -113,6 +140,7 @@ TEST_F(LifecycleAbuseTest, FactoryResetWhileHostThreadsCallIn) {
     EXPECT_TRUE(objController.getParamScheme(nScheme));
     EXPECT_EQ(objController.setParameter(KEY_BRIGHTNESS, 66, true), SNS_SUCCESS);
     EXPECT_EQ(access(0).schemeValue(static_cast<u32>(nScheme), KEY_BRIGHTNESS), 66);
+    objController.setVideoStreamModule(nullptr);
 }
 
 TEST_F(LifecycleAbuseTest, FactoryResetOfAControllerNeverStartedLeavesItFullyStartedOrNotAtAll) {
