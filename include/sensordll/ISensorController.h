@@ -273,8 +273,10 @@ private:
     // Keeps the state init builds whole for the operations that take no lock.
     std::unique_ptr<SensorStateGuard> m_pStateGuard;
     std::unique_ptr<GThread> m_pSensorThread;
-    int m_nLastScheme;
-    int m_nCurScheme;
+    // Written under the lock or in the sensor thread's turn, read also by the
+    // operations without a lock.
+    std::atomic<int> m_nLastScheme;
+    std::atomic<int> m_nCurScheme;
     int m_nParamMode;
     KeyVal** m_ppUserKeyVal;
     KeyVal* m_pstKeyValTmp;

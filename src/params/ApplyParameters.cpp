@@ -103,7 +103,7 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nKeyValSum, bool p
         if (setKeyValToCache(static_cast<u32>(m_nCurScheme), stRecord.key, stRecord.value, false) == -1) {
             SENSOR_DBG("SET_KEY_VAL FAILED, m_nCurScheme(%d), p_pKeyval[%d].key(%d), p_pKeyval[%d].value(%d),  "
                        "maybe jixin\n",
-                       m_nCurScheme, static_cast<int>(i), static_cast<int>(stRecord.key), static_cast<int>(i),
+                       m_nCurScheme.load(), static_cast<int>(i), static_cast<int>(stRecord.key), static_cast<int>(i),
                        static_cast<int>(stRecord.value));
         }
     }

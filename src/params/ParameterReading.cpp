@@ -103,7 +103,7 @@ bool ISensorController::getAllParameters(std::string& p_strParameters) {
     const int nCorrect = keyval_correct(m_nCameraID - 1, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum);
     SENSOR_ASSERT_EXPR(SNS_SUCCESS == nCorrect,
                        "SNS_SUCCESS == keyval_correct(m_nCameraID - 1, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum)",
-                       "m_nCurScheme(%d) m_nKeyValSum(%d)\n", m_nCurScheme, static_cast<int>(m_nKeyValSum));
+                       "m_nCurScheme(%d) m_nKeyValSum(%d)\n", m_nCurScheme.load(), static_cast<int>(m_nKeyValSum));
     keyval_st2str(p_strParameters, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum);
     return true;
 }

@@ -47,7 +47,7 @@ int ISensorController::switch_to(int p_nScheme, bool p_bForce) {
     if (!bValid) return -1;
 
     m_nStateFlags |= SENSOR_STATE_SWITCHING;
-    m_nLastScheme = m_nCurScheme;
+    m_nLastScheme = m_nCurScheme.load();
     m_nCurScheme = p_nScheme;
     if (p_bForce) {
         setParameters(m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum, false);
@@ -55,7 +55,7 @@ int ISensorController::switch_to(int p_nScheme, bool p_bForce) {
         const int nResult = setParameters(m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum, true);
         SENSOR_ASSERT_EXPR(SNS_SUCCESS == nResult,
                            "SNS_SUCCESS == setParameters(m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum, true)",
-                           "m_nCurScheme(%d) m_nKeyValSum(%d)\n", m_nCurScheme, static_cast<int>(m_nKeyValSum));
+                           "m_nCurScheme(%d) m_nKeyValSum(%d)\n", m_nCurScheme.load(), static_cast<int>(m_nKeyValSum));
     }
     m_nStateFlags &= ~static_cast<u32>(SENSOR_STATE_SWITCHING);
     return SNS_SUCCESS;
@@ -72,7 +72,7 @@ int ISensorController::LPR_switch_to(int p_nScheme) {
     if (!bValid) return -1;
 
     m_nStateFlags |= SENSOR_STATE_SWITCHING;
-    m_nLastScheme = m_nCurScheme;
+    m_nLastScheme = m_nCurScheme.load();
     m_nCurScheme = p_nScheme;
     memcpy(m_pstKeyValLPR, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum * sizeof(KeyVal));
     for (u32 i = 0; i < m_nKeyValSum; ++i) {

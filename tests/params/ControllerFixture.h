@@ -35,10 +35,10 @@ protected:
         m_pAccess->curScheme() = 0;
     }
     int stored(u32 p_nKey, int p_nScheme = -1) {
-        return m_pAccess->schemeValue(static_cast<u32>(p_nScheme < 0 ? m_pAccess->curScheme() : p_nScheme), p_nKey);
+        return m_pAccess->schemeValue(static_cast<u32>(p_nScheme < 0 ? m_pAccess->curScheme().load() : p_nScheme), p_nKey);
     }
     void store(u32 p_nKey, int p_nValue, int p_nScheme = -1) {
-        m_pController->setKeyValToCache(static_cast<u32>(p_nScheme < 0 ? m_pAccess->curScheme() : p_nScheme),
+        m_pController->setKeyValToCache(static_cast<u32>(p_nScheme < 0 ? m_pAccess->curScheme().load() : p_nScheme),
                                          p_nKey, static_cast<u32>(p_nValue), true);
     }
     // Values sent with option set for a command, in order.

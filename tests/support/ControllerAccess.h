@@ -68,8 +68,8 @@ public:
 
     SysConfig& sysConf() { return c.m_stSysConf; }
     int& cameraId() { return c.m_nCameraID; }
-    int& curScheme() { return c.m_nCurScheme; }
-    int& lastScheme() { return c.m_nLastScheme; }
+    std::atomic<int>& curScheme() { return c.m_nCurScheme; }
+    std::atomic<int>& lastScheme() { return c.m_nLastScheme; }
     int& paramMode() { return c.m_nParamMode; }
     KeyVal** userKeyVal() { return c.m_ppUserKeyVal; }
     KeyVal* keyValTmp() { return c.m_pstKeyValTmp; }
