@@ -347,9 +347,11 @@ void FloorReplay::Impl::runOne(const Op& p_stOp, std::vector<uint8_t>& p_vecIsp)
         case OpKind::Wait:
             ZentarTime(0, 0).wait();
             break;
-        case OpKind::Resolve:
-            DeviceRoot::resolve(p_stOp.path);
+        case OpKind::Resolve: {
+            char aRoot[256];
+            sensordll_device_root(aRoot, sizeof(aRoot));
             break;
+        }
         case OpKind::ThreadStart:
             objThread.start();
             break;
@@ -579,13 +581,14 @@ BENCH_WRAP(void, wait, "_ZN10ZentarTime4waitEv", ZentarTime* p_pTime) {
 }
 
 // The host's own work inside a file object or the device root: counted as the
-// host's allocations, not the controller's.
-BENCH_WRAP(std::string, resolve, "_ZN10DeviceRoot7resolveER" "K" BENCH_STRING_T, const std::string& p_strPath) {
-    // Only the controller's own calls: the host's file object resolves inside
-    // its open, which the file operations' floors already hold.
-    if (bench::probing() && !bench::detail::heapOutside()) bench::recordOp(op(OpKind::Resolve, p_strPath));
+// host's allocations, not the controller's. The device root is the hook
+// through which the controller's cameraPath asks the simulated host for its
+// root; the join of root and path is the controller's (a camera has no root).
+extern "C" size_t __real_sensordll_device_root(char* p_szBuffer, size_t p_nSize);
+extern "C" size_t __wrap_sensordll_device_root(char* p_szBuffer, size_t p_nSize) {
+    if (bench::probing() && !bench::detail::heapOutside()) bench::recordOp(op(OpKind::Resolve));
     OutsideScope objOutside(true);
-    return real_resolve(p_strPath);
+    return __real_sensordll_device_root(p_szBuffer, p_nSize);
 }
 
 BENCH_WRAP(int, fileOpen, "_ZN6ZTFile4openER" "K" BENCH_STRING_T "h", ZTFile* p_pFile, const std::string& p_strPath,

@@ -46,7 +46,7 @@ enum class OpKind {
     TryLock,
     Unlock,
     Wait,         // a ZentarTime wait (instant at wait scale 0)
-    Resolve,      // DeviceRoot::resolve of a camera path (the simulated host's root prefix)
+    Resolve,      // the device-root hook behind a camera path (the simulated host's root)
     ThreadStart,  // the host thread's start and stop
     ThreadStop,
 };
@@ -77,8 +77,8 @@ struct Composition {
     unsigned fileWrites = 0;
     unsigned otherHost = 0;
     // Heap allocations during the call: all of them, and those made inside the
-    // ISP replacement, the video module and DeviceRoot::resolve (the simulated
-    // host's root prefix). -1 when the build does not count.
+    // ISP replacement, the video module and the device-root hook (the simulated
+    // host's root). -1 when the build does not count.
     long long allocations = -1;
     long long allocationsOutside = -1;
     long long allocationsInResolve = -1;
