@@ -141,6 +141,11 @@ struct IgnoreScope {
 };
 bool heapOutside();
 bool heapInResolve();
+// The allocation of the controller's join of the device root and a path, the
+// probing thread's next one after the root was handed out: the counter takes
+// it as the device root's.
+void expectRootJoin();
+bool takeRootJoin();
 bool heapIgnored();
 }  // namespace detail
 

@@ -22,7 +22,8 @@ std::string cameraPath(const std::string& p_strCameraPath) {
     }
     std::string strPath;
     strPath.reserve(nLength + p_strCameraPath.size());
-    return strPath.append(pRoot, nLength).append(p_strCameraPath);
+    strPath.append(pRoot, nLength).append(p_strCameraPath);
+    return strPath;
 }
 
 bool cameraFileExists(const char* p_szCameraPath) {
