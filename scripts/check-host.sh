@@ -59,9 +59,9 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# What the library needs: mangled name, version tag ("-" for none), demangled name and the
-# name the contract speaks of (no parameters, no ABI tag, class data as
-# CLASS::vtable and CLASS::typeinfo), tab separated.
+# What the library needs: mangled name, version tag ("-" for none), demangled
+# name and the name the contract speaks of (no parameters, no ABI tag, class
+# data as CLASS::vtable and CLASS::typeinfo), tab separated.
 "$nm_tool" -D --undefined-only "$sensordll" | awk '$(NF - 1) == "U" { print $NF }' | sort -u > "$work/raw"
 if [[ ! -s $work/raw ]]; then
     echo "check-host: $sensordll needs no symbol at all; is it a shared library?" >&2
@@ -86,7 +86,7 @@ awk '
 paste "$work/mangled" "$work/versions" "$work/demangled" "$work/names" > "$work/needs"
 
 status=0
-name_of() { basename "$sensordll"; }
+shown_library=$(basename "$sensordll")
 
 if [[ -n $contract ]]; then
     patterns=()
@@ -97,6 +97,8 @@ if [[ -n $contract ]]; then
     : > "$work/outside"
     while IFS=$'\t' read -r mangled version shown name; do
         allowed=0
+        # The contract's lines are glob patterns: the right-hand sides stay unquoted.
+        # shellcheck disable=SC2053
         for pattern in "${patterns[@]}"; do
             if [[ $pattern == @* ]]; then
                 if [[ @$version == $pattern ]]; then allowed=1; break; fi
@@ -108,11 +110,11 @@ if [[ -n $contract ]]; then
         [[ $allowed -eq 1 ]] || printf '  %s  (%s)\n' "$shown" "$mangled" >> "$work/outside"
     done < "$work/needs"
     if [[ -s $work/outside ]]; then
-        echo "check-host: $(name_of) needs $(wc -l < "$work/outside") symbol(s) outside the host contract ($contract):"
+        echo "check-host: $shown_library needs $(wc -l < "$work/outside") symbol(s) outside the host contract ($contract):"
         cat "$work/outside"
         status=1
     else
-        echo "check-host: $(name_of) needs $(wc -l < "$work/needs") symbols, all of them in the host contract"
+        echo "check-host: $shown_library needs $(wc -l < "$work/needs") symbols, all of them in the host contract"
     fi
 fi
 
@@ -123,12 +125,12 @@ if [[ ${#hosts[@]} -gt 0 ]]; then
     awk -F'\t' 'NR == FNR { defined[$0] = 1; next } !($1 in defined) { printf "  %s  (%s)\n", $3, $1 }' \
         "$work/defined" "$work/needs" > "$work/missing"
     if [[ -s $work/missing ]]; then
-        echo "check-host: $(name_of) needs $(wc -l < "$work/missing") symbol(s) that none of these libraries defines:" \
+        echo "check-host: $shown_library needs $(wc -l < "$work/missing") symbol(s) that none of these libraries defines:" \
             "$(for library in "${hosts[@]}"; do basename "$library"; done | paste -sd' ')"
         cat "$work/missing"
         status=1
     else
-        echo "check-host: the ${#hosts[@]} libraries define all $(wc -l < "$work/needs") symbols $(name_of) needs"
+        echo "check-host: the ${#hosts[@]} libraries define all $(wc -l < "$work/needs") symbols $shown_library needs"
     fi
 fi
 exit $status
