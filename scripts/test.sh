@@ -222,7 +222,7 @@ stage_sdk_run() {
     note="$entries library sources, no replacements/ on their compile lines"
 
     echo "-- library-only install, stripped"
-    local staging=$build_root/ci-install/sdk-staging
+    local staging=$build_root/ci-sdk-install
     rm -rf "$staging"
     cmake --install "$dir" --prefix "$staging" --component Unspecified --strip || return 1
     (cd "$staging" && find . -type f | sort)
