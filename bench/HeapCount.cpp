@@ -41,8 +41,9 @@ bool counting() {
 void noteAllocation(void* p_pBlock) {
     if (p_pBlock == nullptr || !counting()) return;
     g_nAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (bench::detail::heapOutside()) g_nOutside.fetch_add(1, std::memory_order_relaxed);
-    if (bench::detail::heapInResolve()) g_nInResolve.fetch_add(1, std::memory_order_relaxed);
+    const bool bRootJoin = bench::detail::takeRootJoin();
+    if (bRootJoin || bench::detail::heapOutside()) g_nOutside.fetch_add(1, std::memory_order_relaxed);
+    if (bRootJoin || bench::detail::heapInResolve()) g_nInResolve.fetch_add(1, std::memory_order_relaxed);
     g_nLiveBytes.fetch_add(static_cast<long long>(malloc_usable_size(p_pBlock)), std::memory_order_relaxed);
 }
 

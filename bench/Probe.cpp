@@ -27,6 +27,7 @@ namespace {
 thread_local bool t_bProbing = false;
 thread_local int t_nOutside = 0;
 thread_local int t_nResolve = 0;
+thread_local int t_nRootJoins = 0;
 thread_local int t_nIgnore = 0;
 
 std::vector<Op>& recordedOps() {
@@ -82,6 +83,14 @@ bool heapOutside() {
 }
 bool heapInResolve() {
     return t_nResolve > 0;
+}
+void expectRootJoin() {
+    t_nRootJoins = 1;
+}
+bool takeRootJoin() {
+    if (t_nRootJoins == 0) return false;
+    --t_nRootJoins;
+    return true;
 }
 bool heapIgnored() {
     return t_nIgnore > 0;
@@ -343,9 +352,11 @@ void FloorReplay::Impl::runOne(const Op& p_stOp, std::vector<uint8_t>& p_vecIsp)
         case OpKind::Wait:
             ZentarTime(0, 0).wait();
             break;
-        case OpKind::Resolve:
-            DeviceRoot::resolve(p_stOp.path);
+        case OpKind::Resolve: {
+            char aRoot[256];
+            sensordll_device_root(aRoot, sizeof(aRoot));
             break;
+        }
         case OpKind::ThreadStart:
             objThread.start();
             break;
@@ -563,13 +574,22 @@ BENCH_WRAP(void, wait, "_ZN10ZentarTime4waitEv", ZentarTime* p_pTime) {
 }
 
 // The host's own work inside a file object or the device root: counted as the
-// host's allocations, not the controller's.
-BENCH_WRAP(std::string, resolve, "_ZN10DeviceRoot7resolveER" "K" BENCH_STRING_T, const std::string& p_strPath) {
-    // Only the controller's own calls: the host's file object resolves inside
-    // its open, which the file operations' floors already hold.
-    if (bench::probing() && !bench::detail::heapOutside()) bench::recordOp(op(OpKind::Resolve, p_strPath));
-    OutsideScope objOutside(true);
-    return real_resolve(p_strPath);
+// host's allocations, not the controller's. The controller's cameraPath asks
+// the simulated host for its root through the device-root hook and then joins
+// root and path; that join allocates at once, and only because there is a
+// root (a camera has none), so the probing thread's next allocation after a
+// non-empty root is counted with the device root's too.
+extern "C" size_t __real_sensordll_device_root(char* p_szBuffer, size_t p_nSize);
+extern "C" size_t __wrap_sensordll_device_root(char* p_szBuffer, size_t p_nSize) {
+    const bool bProbing = bench::probing() && !bench::detail::heapOutside();
+    if (bProbing) bench::recordOp(op(OpKind::Resolve));
+    size_t nLength = 0;
+    {
+        OutsideScope objOutside(true);
+        nLength = __real_sensordll_device_root(p_szBuffer, p_nSize);
+    }
+    if (bProbing && nLength > 0) bench::detail::expectRootJoin();
+    return nLength;
 }
 
 BENCH_WRAP(int, fileOpen, "_ZN6ZTFile4openER" "K" BENCH_STRING_T "h", ZTFile* p_pFile, const std::string& p_strPath,

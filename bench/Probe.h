@@ -45,7 +45,7 @@ enum class OpKind {
     Lock,         // the controller's mutex: lock, unlock
     Unlock,
     Wait,         // a ZentarTime wait (instant at wait scale 0)
-    Resolve,      // DeviceRoot::resolve of a camera path (the simulated host's root prefix)
+    Resolve,      // the device-root hook behind a camera path (the simulated host's root)
     ThreadStart,  // the host thread's start and stop
     ThreadStop,
 };
@@ -76,8 +76,8 @@ struct Composition {
     unsigned fileWrites = 0;
     unsigned otherHost = 0;
     // Heap allocations during the call: all of them, and those made inside the
-    // ISP replacement, the video module and DeviceRoot::resolve (the simulated
-    // host's root prefix). -1 when the build does not count.
+    // ISP replacement, the video module and the device-root hook (the simulated
+    // host's root). -1 when the build does not count.
     long long allocations = -1;
     long long allocationsOutside = -1;
     long long allocationsInResolve = -1;
@@ -140,6 +140,11 @@ struct IgnoreScope {
 };
 bool heapOutside();
 bool heapInResolve();
+// The allocation of the controller's join of the device root and a path, the
+// probing thread's next one after the root was handed out: the counter takes
+// it as the device root's.
+void expectRootJoin();
+bool takeRootJoin();
 bool heapIgnored();
 }  // namespace detail
 

@@ -11,9 +11,10 @@ set_target_properties(tinyxml::tinyxml PROPERTIES
   INTERFACE_INCLUDE_DIRECTORIES ${TINYXML_INCLUDE_DIR}
   INTERFACE_COMPILE_DEFINITIONS TIXML_USE_STL)
 
-if(SENSORDLL_BUILD_TESTS)
+# The tests and benchmarks run on the simulated host only.
+if(SENSORDLL_BUILD_TESTS AND SENSORDLL_SIMULATION)
   find_package(GTest REQUIRED)
 endif()
-if(SENSORDLL_BUILD_BENCH)
+if(SENSORDLL_BUILD_BENCH AND SENSORDLL_SIMULATION)
   find_package(benchmark REQUIRED)
 endif()

@@ -9,15 +9,20 @@ install(DIRECTORY include/sensordll/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/sen
 # The replacements install as a component of their own, for desktop builds
 # that run the library against the simulated host and ISP; a firmware build
 # installs without it (cmake --install --component Unspecified) and links the
-# camera's own host framework and ISP library.
-install(TARGETS zthost ispsim EXPORT sensordllSimulationTargets
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT simulation)
-install(DIRECTORY replacements/host/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zthost COMPONENT simulation)
-install(DIRECTORY replacements/isp/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ispsim COMPONENT simulation)
+# camera's own host framework and ISP library. A build with
+# SENSORDLL_SIMULATION OFF has no replacements to install.
+if(SENSORDLL_SIMULATION)
+  install(TARGETS zthost ispsim EXPORT sensordllSimulationTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT simulation)
+  install(DIRECTORY replacements/host/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zthost COMPONENT simulation)
+  install(DIRECTORY replacements/isp/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ispsim COMPONENT simulation)
+endif()
 
 install(EXPORT sensordllTargets NAMESPACE sensordll:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/sensordll)
-install(EXPORT sensordllSimulationTargets NAMESPACE sensordll::
-  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/sensordll COMPONENT simulation)
+if(SENSORDLL_SIMULATION)
+  install(EXPORT sensordllSimulationTargets NAMESPACE sensordll::
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/sensordll COMPONENT simulation)
+endif()
 configure_package_config_file(cmake/sensordllConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/sensordllConfig.cmake
   INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/sensordll)
@@ -32,6 +37,8 @@ file(RELATIVE_PATH SENSORDLL_PC_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig
 string(REGEX REPLACE "/$" "" SENSORDLL_PC_PREFIX "${SENSORDLL_PC_PREFIX}")
 configure_file(cmake/sensordll.pc.in ${CMAKE_CURRENT_BINARY_DIR}/sensordll.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/sensordll.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
-configure_file(cmake/sensordll-simulation.pc.in ${CMAKE_CURRENT_BINARY_DIR}/sensordll-simulation.pc @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/sensordll-simulation.pc
-  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT simulation)
+if(SENSORDLL_SIMULATION)
+  configure_file(cmake/sensordll-simulation.pc.in ${CMAKE_CURRENT_BINARY_DIR}/sensordll-simulation.pc @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/sensordll-simulation.pc
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT simulation)
+endif()

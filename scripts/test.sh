@@ -2,9 +2,12 @@
 # Builds libsensordll and runs all of its tests, as CI does:
 #
 #   native   gcc, warnings fatal, every test
-#   exports  the shared library's dynamic symbols against the headers
+#   exports  the shared library's dynamic symbols against the headers and the
+#            host contract
 #   install  cmake --install, then programs built on the installed package
 #            (find_package and pkg-config), with and without the replacements
+#   sdk      the library alone (SENSORDLL_SIMULATION=OFF) against a stand-in
+#            camera SDK outside the tree: the contract's headers only
 #   asan     clang with AddressSanitizer and UBSan, every test
 #   tsan     clang with ThreadSanitizer, every test
 #   armhf    Debian's 32-bit ARM cross compiler, every test under qemu-user
@@ -23,7 +26,7 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_root=$repo/build
 log_dir=$build_root/ci-logs
 jobs=${SENSORDLL_JOBS:-2}
-all_stages=(native exports install asan tsan armhf bench fuzz)
+all_stages=(native exports install sdk asan tsan armhf bench fuzz)
 
 # Label of the benchmark smoke run; the ordinary test runs leave it out.
 smoke_labels='^bench-smoke$'
@@ -123,7 +126,7 @@ stage_native() {
     local dir=$build_root/ci-native
     configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_TEST_TIMEOUT=60 &&
         build "$dir" &&
-        run_ctest "$dir" --timeout 60 -LE "$smoke_labels" -E '^ExportedSymbols\.'
+        run_ctest "$dir" --timeout 60 -LE "$smoke_labels" -E '^(ExportedSymbols|HostContract)\.'
 }
 
 stage_exports() {
@@ -131,7 +134,7 @@ stage_exports() {
     if [[ ! -f $dir/CTestTestfile.cmake ]]; then
         configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_TEST_TIMEOUT=60 || return 1
     fi
-    build "$dir" && run_ctest "$dir" -V -R '^ExportedSymbols\.'
+    build "$dir" && run_ctest "$dir" -V -R '^(ExportedSymbols|HostContract)\.'
 }
 
 stage_install() {
@@ -163,6 +166,67 @@ stage_install() {
         g++ -std=c++14 -Wall -Wextra -Werror "$repo/tests/install/consumer.cpp" -o "$work/pkg-config-consumer" \
             $flags &&
         LD_LIBRARY_PATH=$full/$libdir "$work/pkg-config-consumer"
+}
+
+# The firmware build: the library alone against a camera SDK. The stand-in
+# SDK is a copy of the replacement headers that the host contract names
+# (cmake/host-contract.txt), none of the simulation's own, in a directory
+# outside the tree; the compile lines must reach it and nothing of
+# replacements/. The library-only install then installs from that build.
+stage_sdk() {
+    local dir=$build_root/ci-sdk
+    local sdk status
+    sdk=$(mktemp -d) || return 1
+    stage_sdk_run "$dir" "$sdk"
+    status=$?
+    rm -rf "$sdk"
+    return $status
+}
+
+stage_sdk_run() {
+    local dir=$1 sdk=$2
+    local header source
+    mkdir -p "$sdk/host" "$sdk/isp"
+    for header in $(awk '!/^#/ && NF >= 2 && $1 ~ /\.h$/ && $1 != "tinyxml.h" { print $1 }' \
+        "$repo/cmake/host-contract.txt" | sort -u); do
+        for source in "$repo/replacements/host/include" "$repo/replacements/isp/include"; do
+            if [[ -f $source/$header ]]; then
+                cp "$source/$header" "$sdk/$(basename "$(dirname "$source")")/"
+            fi
+        done
+    done
+    echo "-- stand-in SDK in $sdk:"
+    (cd "$sdk" && find . -type f | sort)
+    rm -rf "$dir"
+    configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_SIMULATION=OFF \
+        "-DSENSORDLL_SDK_INCLUDE_DIRS=$sdk/host;$sdk/isp" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON &&
+        build "$dir" || return 1
+
+    local commands=$dir/compile_commands.json
+    local entries leaks
+    entries=$(grep -c '"file": *"[^"]*/src/' "$commands")
+    leaks=$(grep '"command"' "$commands" | grep -c '/replacements/')
+    echo "-- compile_commands.json: $entries library sources, $leaks compile lines naming replacements/"
+    if [[ $entries -eq 0 ]] || ! grep '"command"' "$commands" | grep -q -- "$sdk/host"; then
+        echo "the library's compile lines do not use the stand-in SDK"
+        return 1
+    fi
+    if [[ $leaks -ne 0 ]]; then
+        grep '"command"' "$commands" | grep '/replacements/' | head -3
+        return 1
+    fi
+    if [[ -n $(find "$dir" -name 'libzthost*' -o -name 'libispsim*' -o -name 'sensordll_tests_*') ]]; then
+        echo "the firmware build built simulation targets"
+        return 1
+    fi
+    note="$entries library sources, no replacements/ on their compile lines"
+
+    echo "-- library-only install, stripped"
+    local staging=$build_root/ci-sdk-install
+    rm -rf "$staging"
+    cmake --install "$dir" --prefix "$staging" --component Unspecified --strip || return 1
+    (cd "$staging" && find . -type f | sort)
+    [[ -n $(find "$staging" -name 'libsensordll.so*' -type f) && -f $staging/include/sensordll/sensordll.h ]]
 }
 
 stage_asan() {

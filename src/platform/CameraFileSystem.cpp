@@ -4,10 +4,26 @@
 #include <stdio.h>
 #include <unistd.h>
 
-#include "DeviceRoot.h"
+#include <vector>
 
 std::string cameraPath(const std::string& p_strCameraPath) {
-    return DeviceRoot::resolve(p_strCameraPath);
+    if (sensordll_device_root == nullptr || p_strCameraPath.empty() || p_strCameraPath[0] != '/')
+        return p_strCameraPath;
+    char aRoot[256];
+    size_t nLength = sensordll_device_root(aRoot, sizeof(aRoot));
+    const char* pRoot = aRoot;
+    std::vector<char> vecLongRoot;
+    // A longer root is asked again into a buffer of its size; the loop covers
+    // a root that grew between the two calls.
+    while (nLength >= sizeof(aRoot) && nLength >= vecLongRoot.size()) {
+        vecLongRoot.resize(nLength + 1);
+        nLength = sensordll_device_root(vecLongRoot.data(), vecLongRoot.size());
+        pRoot = vecLongRoot.data();
+    }
+    std::string strPath;
+    strPath.reserve(nLength + p_strCameraPath.size());
+    strPath.append(pRoot, nLength).append(p_strCameraPath);
+    return strPath;
 }
 
 bool cameraFileExists(const char* p_szCameraPath) {

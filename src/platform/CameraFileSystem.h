@@ -1,13 +1,23 @@
 // The controller's one seam to the file system beside the host's ZTFile: the
-// operating-system calls it makes on camera paths. Each path goes through the
-// host's DeviceRoot, the identity on a camera and a private root directory in
-// the simulator and the tests.
+// operating-system calls it makes on camera paths. Each path goes through
+// cameraPath, the identity on a camera; a desktop host that runs the
+// controller on a private device root (the simulator, the tests) lends it
+// that root through the hook below.
 #ifndef SENSORDLL_PLATFORM_CAMERA_FILE_SYSTEM_H
 #define SENSORDLL_PLATFORM_CAMERA_FILE_SYSTEM_H
 
+#include <stddef.h>
+
 #include <string>
 
-// The path on this machine of a camera path.
+// The device-root hook. The library references it weakly: a camera defines
+// none, and its paths are used as they stand. A host that defines it copies
+// its root directory into p_szBuffer (at most p_nSize bytes, NUL included,
+// cut when longer) and answers the root's full length; "" and 0 mean no root.
+extern "C" size_t sensordll_device_root(char* p_szBuffer, size_t p_nSize) __attribute__((weak));
+
+// The path on this machine of a camera path: the device root before an
+// absolute path, relative paths unchanged.
 std::string cameraPath(const std::string& p_strCameraPath);
 
 bool cameraFileExists(const char* p_szCameraPath);

@@ -13,6 +13,7 @@
 #include "StringHandler.h"
 #include "ZTFile.h"
 #include "ZTLogger.h"
+#include "platform/CameraFileSystem.h"
 
 namespace {
 
@@ -48,8 +49,17 @@ TEST_F(HostFilesTest, ModesOpenReadWriteAndTruncateAsNamed) {
         EXPECT_EQ(c.szAfter != nullptr, fileExists(kFile));
         EXPECT_EQ(c.szAfter == nullptr ? "" : c.szAfter, readFile(kFile));
     }
-    EXPECT_EQ(root() + "/mnt/mtd/x", DeviceRoot::resolve("/mnt/mtd/x"));
-    EXPECT_EQ("relative/x", DeviceRoot::resolve("relative/x"));
+    // The host and the library's own seam (through the device-root hook) put
+    // absolute paths under the root, a root longer than the seam's first
+    // buffer included, and leave relative ones.
+    const std::string strRoot = root();
+    for (const std::string& strTestRoot : {strRoot, strRoot + "/" + std::string(300, 'r')}) {
+        DeviceRoot::setRoot(strTestRoot);
+        EXPECT_EQ(strTestRoot + "/mnt/mtd/x", DeviceRoot::resolve("/mnt/mtd/x"));
+        for (const char* szPath : {"/mnt/mtd/x", "relative/x", ""})
+            EXPECT_EQ(DeviceRoot::resolve(szPath), cameraPath(szPath));
+    }
+    DeviceRoot::setRoot(strRoot);
 }
 
 // Every budget from none to more than the data: the write is cut at the

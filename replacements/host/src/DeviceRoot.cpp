@@ -1,6 +1,8 @@
 // The process-wide device root under which camera paths are looked up.
 #include "DeviceRoot.h"
 
+#include <string.h>
+
 #include <mutex>
 
 namespace DeviceRoot {
@@ -40,3 +42,14 @@ std::string root() {
 }
 
 }  // namespace DeviceRoot
+
+size_t sensordll_device_root(char* p_szBuffer, size_t p_nSize) {
+    std::lock_guard<std::mutex> guard(DeviceRoot::rootMutex());
+    const std::string& strRoot = DeviceRoot::rootDirectory();
+    if (p_nSize > 0) {
+        const size_t nCopied = strRoot.size() < p_nSize ? strRoot.size() : p_nSize - 1;
+        memcpy(p_szBuffer, strRoot.data(), nCopied);
+        p_szBuffer[nCopied] = '\0';
+    }
+    return strRoot.size();
+}
