@@ -228,9 +228,9 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     return true;
 }
 
-// Stops the sensor thread and releases what init built. Does nothing on a
-// controller that was never initialised; a second call in a row releases
-// nothing again. No lock.
+// Stops the sensor thread and releases what init built, and clears the
+// initialised flag. Does nothing on a controller that is not initialised, so
+// a second call in a row releases nothing again. No lock.
 void ISensorController::uinit() {
     if ((m_nStateFlags.load() & SENSOR_STATE_INITIALISED) == 0) return;
 
@@ -254,5 +254,9 @@ void ISensorController::uinit() {
     m_nLastScheme = -1;
     m_nCurScheme = -1;
     m_nKeyValSum = 0;
-    m_nStateFlags &= ~static_cast<u32>(SENSOR_STATE_UINIT_RUNNING);
+    // Nothing is left to release, so the controller no longer counts as
+    // initialised: a following init does not shut it down a second time
+    // (stopping a stopped thread), and getSensorStatus answers false until
+    // that init ends.
+    m_nStateFlags &= ~static_cast<u32>(SENSOR_STATE_UINIT_RUNNING | SENSOR_STATE_INITIALISED);
 }

@@ -184,11 +184,18 @@ TEST_F(StartupTest, SecondInitRestartsAndRepeatedShutDownReleasesNothingTwice) {
     EXPECT_TRUE(controller().getSensorStatus());
     controller().uinit();
     controller().uinit();
+    EXPECT_FALSE(controller().getSensorStatus());
     EXPECT_EQ(access().userKeyVal(), nullptr);
     EXPECT_EQ(access().keyCmdMap(), nullptr);
     EXPECT_EQ(access().keyValSum(), 0u);
     EXPECT_EQ(access().curScheme(), -1);
     EXPECT_EQ(access().sysConf().szUIStyle, nullptr);
+    // A host whose stop of a stopped thread answers 0 sees no report when a
+    // start follows a shut-down, as in every factory reset.
+    hostsim::setIdleStopResult(0);
+    EXPECT_TRUE(controller().init(moduleConfig()));
+    EXPECT_TRUE(controller().resetParameters());
+    EXPECT_EQ(errorLog().find("m_pSensorThread->stop()"), std::string::npos);
 }
 
 TEST_F(StartupTest, DetailMarkersSetTheLensAndInfraredFlags) {

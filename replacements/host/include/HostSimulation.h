@@ -33,8 +33,12 @@ unsigned long systemCommandCount();
 // the caller does next is never interleaved with a background pass.
 void holdThreads(bool p_bHold);
 
+// What GThread::stop answers for a thread that is not running: 1 by default;
+// some hosts answer 0 there.
+void setIdleStopResult(int p_nResult);
+
 // Back to defaults: real clock, scale 1, no faults, counters cleared, threads
-// not held.
+// not held, idle stops answering 1.
 void reset();
 
 }  // namespace hostsim

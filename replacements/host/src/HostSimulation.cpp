@@ -30,6 +30,7 @@ State& state() {
 }
 
 std::atomic<unsigned long> g_nWaitCount(0);
+std::atomic<int> g_nIdleStopResult(1);
 
 }  // namespace
 
@@ -103,8 +104,13 @@ void holdThreads(bool p_bHold) {
     if (p_bHold) st.changed.wait(lock, [&st] { return st.nRunningPasses == 0; });
 }
 
+void setIdleStopResult(int p_nResult) {
+    g_nIdleStopResult.store(p_nResult);
+}
+
 void reset() {
     holdThreads(false);
+    g_nIdleStopResult.store(1);
     {
         State& st = state();
         std::lock_guard<std::mutex> guard(st.mutex);
@@ -120,6 +126,10 @@ void reset() {
 }
 
 namespace detail {
+
+int idleStopResult() {
+    return g_nIdleStopResult.load();
+}
 
 double waitScale() {
     State& st = state();
