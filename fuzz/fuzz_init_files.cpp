@@ -12,10 +12,10 @@
 // per input would cost more than the start-up itself) and must be exactly the
 // documented one; the sensor thread is not started (see GThread::start).
 //
-// Properties: init succeeds; every scheme array has the key layout of its file
-// as far as the file holds whole records and of the factory set beyond, or of
-// the factory set when the version did not match; afterwards every scheme
-// file exists and the version file holds exactly this build's version.
+// Properties: init succeeds; every scheme array has the factory set's keys in
+// its order, with the values its file holds for them (fuzzinputs::loadedByKey)
+// when the version matched and the factory values otherwise; afterwards every
+// scheme file exists and the version file holds exactly this build's version.
 #include <string.h>
 #include <unistd.h>
 
@@ -109,13 +109,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     const u32 nKeyValSum = objAccess.keyValSum();
     FUZZ_CHECK(nKeyValSum == g_vecFactory.size());
     for (int i = 0; i < nSchemes; ++i) {
-        const std::string& strFile = stFiles.astrSchemes[i];
         const bool bFromFile = bVersionMatches && stFiles.abPresent[i];
-        const size_t nWhole = bFromFile ? std::min<size_t>(strFile.size() / sizeof(KeyVal), nKeyValSum) : 0;
-        for (size_t j = 0; j < nKeyValSum; ++j) {
-            const u32 nExpected = j < nWhole ? fuzzinputs::le32(strFile, j * sizeof(KeyVal)) : g_vecFactory[j].key;
-            FUZZ_CHECK(objAccess.scheme(static_cast<u32>(i))[j].key == nExpected);
-        }
+        const std::vector<KeyVal> vecExpected =
+            bFromFile ? fuzzinputs::loadedByKey(stFiles.astrSchemes[i], g_vecFactory) : g_vecFactory;
+        FUZZ_CHECK(fuzzinputs::fileImage(vecExpected) ==
+                   fuzzinputs::fileImage(std::vector<KeyVal>(objAccess.scheme(static_cast<u32>(i)),
+                                                             objAccess.scheme(static_cast<u32>(i)) + nKeyValSum)));
         FUZZ_CHECK(fuzzsupport::fileExists(schemePath(i)));
     }
     FUZZ_CHECK(fuzzsupport::readFile(kVersionPath) == std::string("\x08\x00\x00\x00", 4));

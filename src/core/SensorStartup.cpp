@@ -20,16 +20,11 @@
 #include "diag/SensorReport.h"
 #include "platform/CameraFileSystem.h"
 #include "sensor.h"
+#include "storage/SchemeMerge.h"
 
 namespace {
 
 const char* const MACHINE_INFO_FILE = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-
-// Every start allocates the factory and plate-recognition arrays with the
-// key capacity of a fresh controller. Sizing them by the map's row count, as a
-// restart would after the map was built, could cut a larger factory set short
-// after a factory reset and change the layout of the stored scheme files.
-const u32 SCHEME_KEY_CAPACITY = 170;
 
 // The plate-recognition night scheme: keys changed in the factory set.
 const KeyVal LPR_NIGHT_DEFAULTS[] = {
@@ -74,8 +69,8 @@ void ISensorController::applyDetailMarkers(const std::string& p_strDetail, int p
     }
 }
 
-// Fills every user scheme from its file, creating missing files from the
-// factory set, and sets the scheme-mode flags from scheme 0.
+// Fills every user scheme from its file by key, creating missing files from
+// the factory set, and sets the scheme-mode flags from scheme 0.
 void ISensorController::loadSchemeFiles() {
     const u32 nSchemeSum = m_stSysConf.nSchemeSum;
     for (u32 i = 0; i < nSchemeSum; ++i) {
@@ -102,7 +97,10 @@ void ISensorController::loadSchemeFiles() {
                 keyValToFile(szFileName, m_pFctKeyVal, m_nKeyValSum);
             }
         }
-        keyValFromFile(szFileName, m_ppUserKeyVal[i], m_nKeyValSum);
+        // By key: a file written under another style (an upgrade that adds,
+        // drops or reorders keys) keeps its values; keys it lacks keep the
+        // factory values the scheme was filled with.
+        keyValFromFileByKey(szFileName, m_ppUserKeyVal[i], m_nKeyValSum);
         if (i == 0) {
             u32 nMode = 0;
             if (getKeyValFromCache(0, KEY_SCHEME_MODE, nMode) != -1) {
@@ -166,6 +164,10 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
                        "SNS_SUCCESS == initSysConf(m_nCameraID,p_objModuleConfigure, &m_stSysConf)", "");
     const u32 nSchemeSum = m_stSysConf.nSchemeSum;
 
+    // Every start allocates the factory and plate-recognition arrays with the
+    // key capacity of a fresh controller. Sizing them by the map's row count,
+    // as a restart would after the map was built, could cut a larger factory
+    // set short after a factory reset.
     KeyVal* pFactory = new KeyVal[SCHEME_KEY_CAPACITY]();
     m_pFctKeyVal = pFactory;
     m_pstKeyValLPR = new KeyVal[SCHEME_KEY_CAPACITY]();

@@ -18,6 +18,7 @@
 #include "ZTMutex.h"
 #include "diag/SensorReport.h"
 #include "ia_ioctrl.h"
+#include "storage/SchemeMerge.h"
 #include "style/XmlDocument.h"
 
 namespace {
@@ -92,10 +93,11 @@ bool ISensorController::getAllParameters(std::string& p_strParameters) {
     if (SNS_SUCCESS == nSearch && nMaxShutterStyle >= kFlashAnswerThreshold) {
         char szSchemeFile[256];
         formatSchemeFileName(m_nCurScheme, szSchemeFile, sizeof(szSchemeFile));
-        // keyValFromFile leaves the records of a missing or short file as they
-        // were; starting from the cache keeps stale scratch data out of the answer.
+        // The file is read by key, as start-up reads it, into a copy of the
+        // cache: records a missing or short file (or one of an earlier style)
+        // lacks show the cache, never stale scratch data.
         memcpy(m_pstKeyValTmp, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum * sizeof(KeyVal));
-        keyValFromFile(szSchemeFile, m_pstKeyValTmp, m_nKeyValSum);
+        keyValFromFileByKey(szSchemeFile, m_pstKeyValTmp, m_nKeyValSum);
         keyval_st2str(p_strParameters, m_pstKeyValTmp, m_nKeyValSum);
         return true;
     }

@@ -14,6 +14,7 @@
 #include "StringHandler.h"
 #include "diag/SensorReport.h"
 #include "platform/CameraFileSystem.h"
+#include "storage/SchemeMerge.h"
 
 namespace {
 
@@ -83,9 +84,10 @@ bool ISensorController::resetToLastParameters() {
     formatSchemeFileName(m_nCurScheme, szFileName, sizeof(szFileName));
     m_nStateFlags |= SENSOR_STATE_RETURNING;
     // Records a short or missing file does not cover keep their in-memory
-    // values, so nothing stale from the scratch array is applied.
+    // values, so nothing stale from the scratch array is applied; a file of
+    // an earlier style is read by key, as start-up reads it.
     memcpy(m_pstKeyValTmp, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum * sizeof(KeyVal));
-    keyValFromFile(szFileName, m_pstKeyValTmp, m_nKeyValSum);
+    keyValFromFileByKey(szFileName, m_pstKeyValTmp, m_nKeyValSum);
     const int nResult = setParameters(m_pstKeyValTmp, m_nKeyValSum, true);
     m_nStateFlags &= ~static_cast<u32>(SENSOR_STATE_RETURNING);
     return nResult == SNS_SUCCESS;

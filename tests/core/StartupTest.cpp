@@ -94,6 +94,34 @@ TEST_F(StartupTest, RestartWithFilesPresentReadsThemAndWritesOnlyTheVersionFile)
     EXPECT_EQ(image(factorySet(1)), image(access(1).scheme(2), access(1).keyValSum()));
 }
 
+// A file written under an older style of the same version (saturation not
+// yet in it, a key since dropped, another order) is read by key; the next
+// flush writes the current key order.
+TEST_F(StartupTest, AFileOfAnOlderStyleIsReadByKeyAndFlushedInTheCurrentOrder) {
+    installDevice("ir-bullet");
+    primeFiles();
+    std::vector<KeyVal> vecOld;
+    for (const KeyVal& stRecord : readScheme(schemePath(1, 1)))
+        if (stRecord.key != KEY_SATURATION) vecOld.insert(vecOld.begin(), stRecord);
+    vecOld.insert(vecOld.begin() + 3, KeyVal{4711, 5});
+    setValue(vecOld, KEY_BRIGHTNESS, 77);
+    writeScheme(schemePath(1, 1), vecOld);
+    ASSERT_TRUE(start());
+    const std::vector<KeyVal> vecFactory = factorySet(1);
+    std::vector<KeyVal> vecExpected = vecFactory;
+    for (const KeyVal& stRecord : vecOld) setValue(vecExpected, stRecord.key, stRecord.value);
+    EXPECT_EQ(image(vecExpected), image(access(1).scheme(1), access(1).keyValSum()));
+    EXPECT_EQ(access(1).schemeValue(1, KEY_SATURATION), valueOf(vecFactory, KEY_SATURATION));
+    ASSERT_TRUE(controller(1).setParamScheme(1));
+    ispsim::clearCalls();
+    EXPECT_TRUE(controller(1).resetToLastParameters());
+    EXPECT_TRUE(ispsim::calls().empty());
+    EXPECT_EQ(controller(1).setParameter(KEY_SATURATION, 61, true), SNS_SUCCESS);
+    EXPECT_EQ(controller(1).flush(), SNS_SUCCESS);
+    setValue(vecExpected, KEY_SATURATION, 61);
+    EXPECT_TRUE(holds(schemePath(1, 1), vecExpected));
+}
+
 TEST_F(StartupTest, VersionChangeOnTheThermalChannelRemovesOnlyThermalFiles) {
     installDevice("thermal-dual");
     primeFiles(2, 1);

@@ -112,6 +112,9 @@ TEST_F(ReadingTest, FromFlashTheSchemeFileIsAppendedAndCompletedFromTheCache) {
     EXPECT_EQ("(1,2)(34,10)(2337,128)(49,300)", all());
     removeFile("/mnt/mtd/code/config_file/sensor1_0.cfg");
     EXPECT_EQ("(1,2)(34,50)(2337,128)(49,300)", all());
+    // A file of another style is read by key: order and extra keys do not count.
+    writeBytes("/mnt/mtd/code/config_file/sensor1_0.cfg", {49, 0, 0, 0, 30, 0, 0, 0, 7, 0, 0, 0, 1, 0, 0, 0, 34, 0, 0, 0, 10, 0, 0, 0});
+    EXPECT_EQ("(1,2)(34,10)(2337,128)(49,30)", all());
 }
 
 TEST_F(ReadingTest, FromMemoryTheSchemeIsCorrectedInPlace) {

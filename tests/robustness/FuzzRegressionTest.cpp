@@ -64,8 +64,8 @@ void replayXmlGuard(const std::string& p_strInput) {
 class FuzzRegressionTest : public RobustnessFixture {
 protected:
     // The start-up target's property on its cut-down style: each scheme holds
-    // the file's whole records when the version matches, the factory set's
-    // keys beyond.
+    // the factory set's keys with the values its file holds for them when the
+    // version matches.
     void replayInitFiles(const std::string& p_strInput) {
         if (m_vecFactory.empty()) {
             const char* const szStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
@@ -99,11 +99,10 @@ protected:
         ISensorControllerTestAccess objAccess(objController);
         ASSERT_EQ(objAccess.keyValSum(), nCount);
         for (int i = 0; i < fuzzinputs::SchemeFiles::kSchemes; ++i) {
-            const std::string& strFile = stFiles.astrSchemes[i];
-            const size_t nWhole = bVersionMatches && stFiles.abPresent[i] ? std::min<size_t>(strFile.size() / 8, nCount) : 0;
-            for (size_t j = 0; j < nCount; ++j)
-                EXPECT_EQ(objAccess.scheme(static_cast<u32>(i))[j].key, j < nWhole ? fuzzinputs::le32(strFile, j * 8) : m_vecFactory[j].key)
-                    << i << " " << j;
+            const std::vector<KeyVal> vecExpected = bVersionMatches && stFiles.abPresent[i]
+                                                        ? fuzzinputs::loadedByKey(stFiles.astrSchemes[i], m_vecFactory)
+                                                        : m_vecFactory;
+            EXPECT_EQ(image(objAccess.scheme(static_cast<u32>(i)), nCount), image(vecExpected)) << i;
         }
         objController.uinit();
     }
@@ -137,15 +136,15 @@ TEST_F(FuzzRegressionTest, SavedInputsReplayCleanly) {
     EXPECT_GE(nReplayed, 5u);
 }
 
+// Found through a scheme file; files are read by key now, so the record
+// reaches the ISP through the record form of setParameters.
 TEST_F(FuzzRegressionTest, KeyBeyondTheCommandRangeReachesTheIspAsItsInteger) {
     testing::internal::CaptureStdout();
-    ASSERT_TRUE(startAndStop());
-    std::vector<KeyVal> vecScheme0 = records(readFile(schemePath(0)));
-    for (KeyVal& stRecord : vecScheme0)
-        if (stRecord.key == KEY_BRIGHTNESS) stRecord.key = 0x8281A0BEu;
-    writeFile(schemePath(0), image(vecScheme0));
+    ISensorController& objController = makeController(1);
+    ASSERT_TRUE(objController.init(moduleConfig()));
     ispsim::clearCalls();
-    EXPECT_TRUE(makeController(1).init(moduleConfig()));
+    KeyVal stRecord = {0x8281A0BEu, 1};
+    objController.setParameters(&stRecord, 1, false);
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(ispsim::setCalls(static_cast<int>(0x8281A0BEu)).size(), 1u);
 }
