@@ -41,6 +41,18 @@ void setFirstRecord(KeyVal* p_pKeyVal, u32 p_nKeyValSum, u32 p_nKey, u32 p_nValu
     }
 }
 
+// Whether the records begin with the scheme mode and the four schedule-window
+// keys, in that order.
+bool beginsWithSchemeKeys(const KeyVal* p_pKeyVal, u32 p_nKeyValSum) {
+    static const u32 s_arrSchemeKeys[] = {KEY_SCHEME_MODE, KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN,
+                                          KEY_SCHEME_END_HOUR, KEY_SCHEME_END_MIN};
+    const u32 nSchemeKeys = sizeof(s_arrSchemeKeys) / sizeof(s_arrSchemeKeys[0]);
+    if (p_nKeyValSum < nSchemeKeys) return false;
+    for (u32 i = 0; i < nSchemeKeys; ++i)
+        if (p_pKeyVal[i].key != s_arrSchemeKeys[i]) return false;
+    return true;
+}
+
 // A "lensId" field with a non-zero number after its "=" and a ")" somewhere
 // after that.
 bool hasLensField(const std::string& p_strDetail) {
@@ -178,6 +190,11 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
                        "&m_nKeyValSum,m_bShowWDRFalg)",
                        "m_nKeyValSum(%d)\n", static_cast<int>(m_nKeyValSum));
     if (m_nKeyValSum > SCHEME_KEY_CAPACITY) m_nKeyValSum = SCHEME_KEY_CAPACITY;
+    // The schedule window is read by position; without the five scheme keys
+    // in front every flush refuses to save, so the style is reported here once.
+    SENSOR_ASSERT(beginsWithSchemeKeys(pFactory, m_nKeyValSum),
+                  "the style's first records are not the scheme mode and the schedule window: every flush will "
+                  "fail\n");
 
     // Every scheme starts as a copy of the factory set, so that a short or
     // unreadable scheme file leaves factory values behind, never stale memory.

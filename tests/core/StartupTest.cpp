@@ -122,6 +122,22 @@ TEST_F(StartupTest, AFileOfAnOlderStyleIsReadByKeyAndFlushedInTheCurrentOrder) {
     EXPECT_TRUE(holds(schemePath(1, 1), vecExpected));
 }
 
+// Flush reads the schedule window by position: a style without the scheme
+// keys in front is reported once at start-up, and the bundled one is not.
+TEST_F(StartupTest, AStyleWithoutTheSchemeKeysInFrontIsReported) {
+    installDevice("ir-bullet");
+    const char* const szStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
+    const std::string strReport = "beginsWithSchemeKeys(pFactory, m_nKeyValSum)";
+    ASSERT_TRUE(start());
+    EXPECT_EQ(errorLog().find(strReport), std::string::npos);
+    std::string strStyle = readFile(szStyle);
+    strStyle.insert(strStyle.find("<param id=\"8001\""), "<param id=\"34\" value=\"1\"/>");
+    writeFile(szStyle, strStyle);
+    ASSERT_TRUE(start());
+    EXPECT_EQ(errorLog().find(strReport), errorLog().rfind(strReport));
+    EXPECT_NE(errorLog().find(strReport), std::string::npos);
+}
+
 TEST_F(StartupTest, VersionChangeOnTheThermalChannelRemovesOnlyThermalFiles) {
     installDevice("thermal-dual");
     primeFiles(2, 1);
