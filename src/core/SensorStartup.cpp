@@ -26,6 +26,9 @@ namespace {
 
 const char* const MACHINE_INFO_FILE = "/mnt/mtd/code/factory_setting/machineinfo.ini";
 
+// loadSchemeFiles reports for init.
+const SensorReportCaller kInit = {"init", "bool ISensorController::init(const ModuleConfigure&)"};
+
 // The plate-recognition night scheme: keys changed in the factory set.
 const KeyVal LPR_NIGHT_DEFAULTS[] = {
     {KEY_DN_MODE, 0},     {KEY_MAX_SHUTTER, 18}, {KEY_MIN_SHUTTER, 20},
@@ -112,7 +115,7 @@ void ISensorController::loadSchemeFiles() {
         // By key: a file written under another style (an upgrade that adds,
         // drops or reorders keys) keeps its values; keys it lacks keep the
         // factory values the scheme was filled with.
-        keyValFromFileByKey(szFileName, m_ppUserKeyVal[i], m_nKeyValSum);
+        keyValFromFileByKey(szFileName, m_ppUserKeyVal[i], m_nKeyValSum, kInit);
         if (i == 0) {
             u32 nMode = 0;
             if (getKeyValFromCache(0, KEY_SCHEME_MODE, nMode) != -1) {

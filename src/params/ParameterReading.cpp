@@ -97,7 +97,7 @@ bool ISensorController::getAllParameters(std::string& p_strParameters) {
         // cache: records a missing or short file (or one of an earlier style)
         // lacks show the cache, never stale scratch data.
         memcpy(m_pstKeyValTmp, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum * sizeof(KeyVal));
-        keyValFromFileByKey(szSchemeFile, m_pstKeyValTmp, m_nKeyValSum);
+        keyValFromFileByKey(szSchemeFile, m_pstKeyValTmp, m_nKeyValSum, SENSOR_THIS_CALLER);
         keyval_st2str(p_strParameters, m_pstKeyValTmp, m_nKeyValSum);
         return true;
     }

@@ -90,7 +90,7 @@ bool ISensorController::resetToLastParameters() {
     memcpy(m_pstKeyValTmp, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum * sizeof(KeyVal));
     // A file that is missing or cannot be read whole gives nothing to return
     // to: nothing is applied, and the caller learns that nothing was reverted.
-    const bool bRead = keyValFromFileByKey(szFileName, m_pstKeyValTmp, m_nKeyValSum) >= 0;
+    const bool bRead = keyValFromFileByKey(szFileName, m_pstKeyValTmp, m_nKeyValSum, SENSOR_THIS_CALLER) >= 0;
     SENSOR_ASSERT_EXPR(bRead, "keyValFromFileByKey(szFileName, m_pstKeyValTmp, m_nKeyValSum) >= 0",
                        "file_name(%s) not read, nothing reverted\n", szFileName);
     const int nResult = bRead ? setParameters(m_pstKeyValTmp, m_nKeyValSum, true) : -1;

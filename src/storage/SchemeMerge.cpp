@@ -44,7 +44,8 @@ u32 mergeStoredRecords(KeyVal* p_pScheme, u32 p_nKeyValSum, const KeyVal* p_pSto
     return nDropped;
 }
 
-int keyValFromFileByKey(char* file_name, KeyVal* p_pScheme, u32 p_nKeyValSum) {
+int keyValFromFileByKey(char* file_name, KeyVal* p_pScheme, u32 p_nKeyValSum,
+                        const SensorReportCaller& p_stCaller) {
     // The file's length decides how many records to read; a file that does
     // not open is asked for a whole scheme, so that keyValFromFile reports it
     // as it reports any failed read. A torn last record counts as one, and
@@ -57,7 +58,8 @@ int keyValFromFileByKey(char* file_name, KeyVal* p_pScheme, u32 p_nKeyValSum) {
     u32 nWanted = p_nKeyValSum;
     if (nLength >= 0) {
         const long long nRecords = (nLength + static_cast<long long>(sizeof(KeyVal)) - 1) / sizeof(KeyVal);
-        nWanted = nRecords < static_cast<long long>(SCHEME_KEY_CAPACITY) ? static_cast<u32>(nRecords) : SCHEME_KEY_CAPACITY;
+        nWanted = nRecords < static_cast<long long>(SCHEME_KEY_CAPACITY) ? static_cast<u32>(nRecords)
+                                                                         : SCHEME_KEY_CAPACITY;
     }
 
     const u32 nUnused = unusedKey(p_pScheme, p_nKeyValSum);
@@ -70,9 +72,10 @@ int keyValFromFileByKey(char* file_name, KeyVal* p_pScheme, u32 p_nKeyValSum) {
     bool bSameLayout = nArrived == p_nKeyValSum;
     for (u32 i = 0; bSameLayout && i < nArrived; ++i) bSameLayout = vecStored[i].key == p_pScheme[i].key;
     if (!bSameLayout && nLength >= 0)
-        SENSOR_WARN("file_name(%s) holds %u records for the %u of the style, %u of them dropped: read by key\n",
-                    file_name, static_cast<unsigned>(nArrived), static_cast<unsigned>(p_nKeyValSum),
-                    static_cast<unsigned>(nDropped));
+        SENSOR_WARN_FOR(p_stCaller,
+                        "file_name(%s) holds %u records for the %u of the style, %u of them dropped: read by key\n",
+                        file_name, static_cast<unsigned>(nArrived), static_cast<unsigned>(p_nKeyValSum),
+                        static_cast<unsigned>(nDropped));
     if (nLength < 0 || nArrived < nWanted) return -1;
     return static_cast<int>(nArrived);
 }

@@ -6,6 +6,7 @@
 #define SENSORDLL_STORAGE_SCHEME_MERGE_H
 
 #include "SensorTypes.h"
+#include "diag/SensorReport.h"
 
 // The most records a scheme holds: the capacity of the factory set, and the
 // most records read from a stored scheme file.
@@ -27,6 +28,8 @@ u32 mergeStoredRecords(KeyVal* p_pScheme, u32 p_nKeyValSum, const KeyVal* p_pSto
 // SENSOR_WARN; keyValFromFile reports a failed open or a short read. Returns
 // the number of records read, or -1 when the file could not be opened or
 // fewer records arrived than it holds; what did arrive is merged all the same.
-int keyValFromFileByKey(char* file_name, KeyVal* p_pScheme, u32 p_nKeyValSum);
+// p_stCaller: the operation the warning is given to.
+int keyValFromFileByKey(char* file_name, KeyVal* p_pScheme, u32 p_nKeyValSum,
+                        const SensorReportCaller& p_stCaller);
 
 #endif
