@@ -51,13 +51,15 @@ int keyValFromFileByKey(char* file_name, KeyVal* p_pScheme, u32 p_nKeyValSum,
     // as it reports any failed read. A torn last record counts as one, and
     // its short read is reported.
     long long nLength = -1;
-    {
-        ZTFile file;
-        if (file.open(file_name) != 0) nLength = file.getLength();
+    ZTFile file;
+    if (file.open(file_name) != 0) {
+        nLength = file.getLength();
+        file.close();
     }
     u32 nWanted = p_nKeyValSum;
     if (nLength >= 0) {
-        const long long nRecords = (nLength + static_cast<long long>(sizeof(KeyVal)) - 1) / sizeof(KeyVal);
+        const long long nRecordSize = static_cast<long long>(sizeof(KeyVal));
+        const long long nRecords = (nLength + nRecordSize - 1) / nRecordSize;
         nWanted = nRecords < static_cast<long long>(SCHEME_KEY_CAPACITY) ? static_cast<u32>(nRecords)
                                                                          : SCHEME_KEY_CAPACITY;
     }
