@@ -48,6 +48,27 @@ inline u32 le32(const std::string& p_strBytes, size_t p_nOffset) {
            static_cast<u32>(p[3]) << 24;
 }
 
+// What start-up loads from a scheme file: the factory set's keys in its
+// order; the record of the r-th occurrence of a key takes the value of the
+// r-th whole record of that key among the file's first 170, or keeps the
+// factory value.
+inline std::vector<KeyVal> loadedByKey(const std::string& p_strFile, const std::vector<KeyVal>& p_vecFactory) {
+    const size_t nWhole = std::min<size_t>(p_strFile.size() / sizeof(KeyVal), 170);
+    std::vector<KeyVal> vecLoaded = p_vecFactory;
+    for (size_t i = 0; i < vecLoaded.size(); ++i) {
+        size_t nOccurrence = 0;
+        for (size_t j = 0; j < i; ++j) nOccurrence += p_vecFactory[j].key == p_vecFactory[i].key;
+        for (size_t j = 0; j < nWhole; ++j) {
+            if (le32(p_strFile, j * sizeof(KeyVal)) != p_vecFactory[i].key) continue;
+            if (nOccurrence-- == 0) {
+                vecLoaded[i].value = le32(p_strFile, j * sizeof(KeyVal) + 4);
+                break;
+            }
+        }
+    }
+    return vecLoaded;
+}
+
 // The style of the start-up target: the ir-bullet's base style cut down to the
 // tabs of the scheme, image, exposure and day/night settings.
 inline std::string cutDownStyle(const std::string& p_strStyle) {

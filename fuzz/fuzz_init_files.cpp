@@ -12,10 +12,11 @@
 // per input would cost more than the start-up itself) and must be exactly the
 // documented one; the sensor thread is not started (see GThread::start).
 //
-// Properties: init succeeds; every scheme array has the key layout of its file
-// as far as the file holds whole records and of the factory set beyond, or of
-// the factory set when the version did not match; afterwards every scheme
-// file exists and the version file holds exactly this build's version.
+// Properties: init succeeds; every scheme array has the factory set's keys in
+// its order, with the values its file holds for them (fuzzinputs::loadedByKey)
+// when the version matched and the factory values otherwise, as far as the
+// start-up's switch leaves them; afterwards every scheme file exists and the
+// version file holds exactly this build's version.
 #include <string.h>
 #include <unistd.h>
 
@@ -109,12 +110,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     const u32 nKeyValSum = objAccess.keyValSum();
     FUZZ_CHECK(nKeyValSum == g_vecFactory.size());
     for (int i = 0; i < nSchemes; ++i) {
-        const std::string& strFile = stFiles.astrSchemes[i];
         const bool bFromFile = bVersionMatches && stFiles.abPresent[i];
-        const size_t nWhole = bFromFile ? std::min<size_t>(strFile.size() / sizeof(KeyVal), nKeyValSum) : 0;
+        const std::vector<KeyVal> vecExpected =
+            bFromFile ? fuzzinputs::loadedByKey(stFiles.astrSchemes[i], g_vecFactory) : g_vecFactory;
+        // The one switch of the start-up stores what the handlers make of the
+        // scheme it makes current, passes day/night keys to scheme 1 and the
+        // scheme mode to every scheme; the other values stand as loaded.
+        const bool bValuesStand = i != objAccess.curScheme() && i != 1;
         for (size_t j = 0; j < nKeyValSum; ++j) {
-            const u32 nExpected = j < nWhole ? fuzzinputs::le32(strFile, j * sizeof(KeyVal)) : g_vecFactory[j].key;
-            FUZZ_CHECK(objAccess.scheme(static_cast<u32>(i))[j].key == nExpected);
+            const KeyVal& stLoaded = objAccess.scheme(static_cast<u32>(i))[j];
+            FUZZ_CHECK(stLoaded.key == vecExpected[j].key);
+            FUZZ_CHECK(!bValuesStand || stLoaded.key == KEY_SCHEME_MODE || stLoaded.value == vecExpected[j].value);
         }
         FUZZ_CHECK(fuzzsupport::fileExists(schemePath(i)));
     }

@@ -74,10 +74,18 @@ ISensorController::~ISensorController() {
 
 // A thermal-only device drives its sensor as channel 2; on the two-sensor
 // families channel 2 is the thermal one. Once set, the thermal flag stays.
+// Channels count from 1 and every ISP call passes the channel less one, so a
+// channel below 1 is refused with a report and the channel stays as it was.
 void ISensorController::setChannelID(int p_nChannelID) {
-    m_nCameraID = p_nChannelID;
     const int nDeviceType = m_objMachineInfo.getDeviceType();
-    if (nDeviceType == DeviceType::THERMAL_DEVICE) m_nCameraID = 2;
+    if (nDeviceType == DeviceType::THERMAL_DEVICE) {
+        m_nCameraID = 2;
+    } else {
+        SENSOR_ASSERT(p_nChannelID >= 1, "p_nChannelID(%d) refused, the channel stays %d\n", p_nChannelID,
+                      m_nCameraID);
+        if (p_nChannelID < 1) return;
+        m_nCameraID = p_nChannelID;
+    }
     if (m_nCameraID != 2) return;
     switch (nDeviceType) {
         case DeviceType::THERMAL_DEVICE:

@@ -22,16 +22,14 @@
 #include "scheme/SensorPassGate.h"
 #include "platform/CameraFileSystem.h"
 #include "sensor.h"
+#include "storage/SchemeMerge.h"
 
 namespace {
 
 const char* const MACHINE_INFO_FILE = "/mnt/mtd/code/factory_setting/machineinfo.ini";
 
-// Every start allocates the factory and plate-recognition arrays with the
-// key capacity of a fresh controller. Sizing them by the map's row count, as a
-// restart would after the map was built, could cut a larger factory set short
-// after a factory reset and change the layout of the stored scheme files.
-const u32 SCHEME_KEY_CAPACITY = 170;
+// loadSchemeFiles reports for init.
+const SensorReportCaller kInit = {"init", "bool ISensorController::init(const ModuleConfigure&)"};
 
 // The plate-recognition night scheme: keys changed in the factory set.
 const KeyVal LPR_NIGHT_DEFAULTS[] = {
@@ -46,6 +44,18 @@ void setFirstRecord(KeyVal* p_pKeyVal, u32 p_nKeyValSum, u32 p_nKey, u32 p_nValu
             return;
         }
     }
+}
+
+// Whether the records begin with the scheme mode and the four schedule-window
+// keys, in that order.
+bool beginsWithSchemeKeys(const KeyVal* p_pKeyVal, u32 p_nKeyValSum) {
+    static const u32 s_arrSchemeKeys[] = {KEY_SCHEME_MODE, KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN,
+                                          KEY_SCHEME_END_HOUR, KEY_SCHEME_END_MIN};
+    const u32 nSchemeKeys = sizeof(s_arrSchemeKeys) / sizeof(s_arrSchemeKeys[0]);
+    if (p_nKeyValSum < nSchemeKeys) return false;
+    for (u32 i = 0; i < nSchemeKeys; ++i)
+        if (p_pKeyVal[i].key != s_arrSchemeKeys[i]) return false;
+    return true;
 }
 
 // A "lensId" field with a non-zero number after its "=" and a ")" somewhere
@@ -76,8 +86,8 @@ void ISensorController::applyDetailMarkers(const std::string& p_strDetail, int p
     }
 }
 
-// Fills every user scheme from its file, creating missing files from the
-// factory set, and sets the scheme-mode flags from scheme 0.
+// Fills every user scheme from its file by key, creating missing files from
+// the factory set, and sets the scheme-mode flags from scheme 0.
 void ISensorController::loadSchemeFiles() {
     const u32 nSchemeSum = m_stSysConf.nSchemeSum;
     for (u32 i = 0; i < nSchemeSum; ++i) {
@@ -104,7 +114,10 @@ void ISensorController::loadSchemeFiles() {
                 keyValToFile(szFileName, m_pFctKeyVal, m_nKeyValSum);
             }
         }
-        keyValFromFile(szFileName, m_ppUserKeyVal[i], m_nKeyValSum);
+        // By key: a file written under another style (an upgrade that adds,
+        // drops or reorders keys) keeps its values; keys it lacks keep the
+        // factory values the scheme was filled with.
+        keyValFromFileByKey(szFileName, m_ppUserKeyVal[i], m_nKeyValSum, kInit);
         if (i == 0) {
             u32 nMode = 0;
             if (getKeyValFromCache(0, KEY_SCHEME_MODE, nMode) != -1) {
@@ -170,6 +183,10 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
                        "SNS_SUCCESS == initSysConf(m_nCameraID,p_objModuleConfigure, &m_stSysConf)", "");
     const u32 nSchemeSum = m_stSysConf.nSchemeSum;
 
+    // Every start allocates the factory and plate-recognition arrays with the
+    // key capacity of a fresh controller. Sizing them by the map's row count,
+    // as a restart would after the map was built, could cut a larger factory
+    // set short after a factory reset.
     KeyVal* pFactory = new KeyVal[SCHEME_KEY_CAPACITY]();
     m_pFctKeyVal = pFactory;
     m_pstKeyValLPR = new KeyVal[SCHEME_KEY_CAPACITY]();
@@ -180,6 +197,11 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
                        "&m_nKeyValSum,m_bShowWDRFalg)",
                        "m_nKeyValSum(%d)\n", static_cast<int>(m_nKeyValSum));
     if (m_nKeyValSum > SCHEME_KEY_CAPACITY) m_nKeyValSum = SCHEME_KEY_CAPACITY;
+    // The schedule window is read by position; without the five scheme keys
+    // in front every flush refuses to save, so the style is reported here once.
+    SENSOR_ASSERT(beginsWithSchemeKeys(pFactory, m_nKeyValSum),
+                  "the style's first records are not the scheme mode and the schedule window: every flush will "
+                  "fail\n");
 
     // Every scheme starts as a copy of the factory set, so that a short or
     // unreadable scheme file leaves factory values behind, never stale memory.
@@ -232,9 +254,9 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     return true;
 }
 
-// Stops the sensor thread and releases what init built. Does nothing on a
-// controller that was never initialised; a second call in a row releases
-// nothing again. No lock.
+// Stops the sensor thread and releases what init built, and clears the
+// initialised flag. Does nothing on a controller that is not initialised, so
+// a second call in a row releases nothing again. No lock.
 void ISensorController::uinit() {
     if ((m_nStateFlags.load() & SENSOR_STATE_INITIALISED) == 0) return;
 
@@ -263,5 +285,9 @@ void ISensorController::uinit() {
     m_nLastScheme = -1;
     m_nCurScheme = -1;
     m_nKeyValSum = 0;
-    m_nStateFlags &= ~static_cast<u32>(SENSOR_STATE_UINIT_RUNNING);
+    // Nothing is left to release, so the controller no longer counts as
+    // initialised: a following init does not shut it down a second time
+    // (stopping a stopped thread), and getSensorStatus answers false until
+    // that init ends.
+    m_nStateFlags &= ~static_cast<u32>(SENSOR_STATE_UINIT_RUNNING | SENSOR_STATE_INITIALISED);
 }

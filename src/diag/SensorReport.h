@@ -52,4 +52,26 @@ int sensorDebugLevel();
 #define SENSOR_INFO(...) SENSOR_REPORT_FORM(Info, 0, 35, __VA_ARGS__)
 #define SENSOR_PRINT(attr, colour, ...) sensorPrint(attr, colour, __VA_ARGS__)
 
+// A report made inside a helper, a functor or a lambda is given to the
+// exported function that the helper works for, the one a field engineer
+// looks up: the helper names it with one of these (a constant, or
+// SENSOR_THIS_CALLER passed down from that function) and uses the _FOR forms.
+struct SensorReportCaller {
+    const char* szFunction;   // short name, for the header line
+    const char* szSignature;  // full signature, for an aborting assertion
+};
+#define SENSOR_ASSERT_EXPR_FOR(caller, ok, expression, ...)                                                \
+    do {                                                                                                   \
+        if (!(ok))                                                                                         \
+            sensorAssertFailed(sensorBaseName(__FILE__), (caller).szFunction, (caller).szSignature, __LINE__, \
+                               expression, __VA_ARGS__);                                                   \
+    } while (0)
+#define SENSOR_THIS_CALLER (SensorReportCaller{__func__, __PRETTY_FUNCTION__})
+#define SENSOR_REPORT_FORM_FOR(caller, form, attr, colour, ...)                                          \
+    sensorReport(SensorReportForm::form, attr, colour, sensorBaseName(__FILE__), (caller).szFunction, __LINE__, \
+                 __VA_ARGS__)
+#define SENSOR_WARN_FOR(caller, ...) SENSOR_REPORT_FORM_FOR(caller, Warn, 0, 0, __VA_ARGS__)
+#define SENSOR_ERR_FOR(caller, ...) SENSOR_REPORT_FORM_FOR(caller, Err, 0, 0, __VA_ARGS__)
+#define SENSOR_DBG_FOR(caller, ...) SENSOR_REPORT_FORM_FOR(caller, Dbg, 0, 0, __VA_ARGS__)
+
 #endif

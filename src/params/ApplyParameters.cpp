@@ -18,6 +18,9 @@ namespace {
 // on devices with a limited power budget.
 const u32 kIrPowerBudget = 100;
 const u32 kIntelligentLightType = 2;
+// The helpers of the record form report for it.
+const SensorReportCaller kSetParameters = {"setParameters",
+                                           "int ISensorController::setParameters(KeyVal*, u32, bool)"};
 
 bool isStoredOnlyKey(u32 p_nKey) {
     switch (p_nKey) {
@@ -201,8 +204,9 @@ bool ISensorController::exceedsIrPowerBudget(u32 p_nKey, u32 p_nVal) {
         else
             printf(nRet == SNS_SUCCESS ? "### KEY_IR_MANUAL_STRG_NEAR doIaCmd sucess\n"
                                        : "### KEY_IR_MANUAL_STRG_NEAR doIaCmd error\n");
-        SENSOR_ASSERT_EXPR(nRet == SNS_SUCCESS, "SNS_SUCCESS == doIaCmd(nPartnerKey, IA_CMD_OPT_GET, &nPartnerVal)",
-                           "get key(%d) val from 2a err", static_cast<int>(nPartnerKey));
+        SENSOR_ASSERT_EXPR_FOR(kSetParameters, nRet == SNS_SUCCESS,
+                               "SNS_SUCCESS == doIaCmd(nPartnerKey, IA_CMD_OPT_GET, &nPartnerVal)",
+                               "get key(%d) val from 2a err", static_cast<int>(nPartnerKey));
     }
     // Added and compared unsigned, as the ISP holds the strengths.
     return nPartnerVal != static_cast<u32>(-1) && nPartnerVal + p_nVal > kIrPowerBudget;
@@ -213,8 +217,8 @@ int ISensorController::callKeyHandler(u32 p_nIndex, u32 p_nKey, KeyVal& p_stReco
     keycmd stKeyCmdTmp = keycmd();
     const bool bFound = -1 != findFromKeyCmdMap(m_pKeyCmdMap, p_nKey, stKeyCmdTmp);
     if (!bFound) {
-        SENSOR_ASSERT_EXPR(bFound, "-1 != findFromKeyCmdMap(m_pKeyCmdMap, nKey, stKeyCmdTmp)", "p_pKeyval[%u].key(%u)",
-                           p_nIndex, p_nKey);
+        SENSOR_ASSERT_EXPR_FOR(kSetParameters, bFound, "-1 != findFromKeyCmdMap(m_pKeyCmdMap, nKey, stKeyCmdTmp)",
+                               "p_pKeyval[%u].key(%u)", p_nIndex, p_nKey);
         SENSOR_PRINT(0, 32, "not find (%d) \n", static_cast<int>(p_nKey));
         stKeyCmdTmp.key = p_nKey;
         stKeyCmdTmp.ia_cmd = p_nKey;
@@ -231,9 +235,9 @@ int ISensorController::callKeyHandler(u32 p_nIndex, u32 p_nKey, KeyVal& p_stReco
     const int nRet = (this->*stKeyCmdTmp.func)(stKeyCmdTmp.ia_cmd, IA_CMD_OPT_SET, &p_stRecord.value);
     if (nRet == SNS_SUCCESS) return SNS_SUCCESS;
     if (nRet == -1 || nRet == -4 || nRet == -5) {
-        SENSOR_ERR("set %s (%d,%d) func:%s ia_cmd:%d ~~~failed ia_ret=%d\n", stKeyCmdTmp.key_name,
-                   static_cast<int>(stKeyCmdTmp.key), static_cast<int>(p_stRecord.value), stKeyCmdTmp.func_name,
-                   static_cast<int>(stKeyCmdTmp.ia_cmd), nRet);
+        SENSOR_ERR_FOR(kSetParameters, "set %s (%d,%d) func:%s ia_cmd:%d ~~~failed ia_ret=%d\n",
+                       stKeyCmdTmp.key_name, static_cast<int>(stKeyCmdTmp.key), static_cast<int>(p_stRecord.value),
+                       stKeyCmdTmp.func_name, static_cast<int>(stKeyCmdTmp.ia_cmd), nRet);
     }
     return stoppedAt(stKeyCmdTmp.key);
 }

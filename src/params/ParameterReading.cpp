@@ -18,6 +18,7 @@
 #include "scheme/SensorPassGate.h"
 #include "diag/SensorReport.h"
 #include "ia_ioctrl.h"
+#include "storage/SchemeMerge.h"
 #include "style/XmlDocument.h"
 
 namespace {
@@ -66,8 +67,9 @@ bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
 
 // Locks. Appends the current scheme to the text and answers true. When the
 // merged style's KEY_MAX_SHUTTER value is 200 or more (or absent), the scheme
-// comes from its file, so it shows what flush last wrote; otherwise from the
-// cache after the ISP has corrected it in place.
+// comes from its file, so it shows what flush last wrote (nothing for the
+// factory set, which has no file); otherwise from the cache after the ISP has
+// corrected it in place, the factory set included.
 bool ISensorController::getAllParameters(std::string& p_strParameters) {
     HostCallLock objLock(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
 
@@ -85,21 +87,25 @@ bool ISensorController::getAllParameters(std::string& p_strParameters) {
     int nMaxShutterStyle = kFlashAnswerThreshold;
     const int nSearch = getDnaValbyCmdId(objStyleXmlDoc.FirstChildElement(), KEY_MAX_SHUTTER, nMaxShutterStyle);
 
-    // Outside the user schemes (before the first switch) there is no current
-    // array to report, neither on flash nor in memory.
-    if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum) return true;
-
     if (SNS_SUCCESS == nSearch && nMaxShutterStyle >= kFlashAnswerThreshold) {
+        // Only the user schemes have files: with the factory set current (or
+        // none yet) the answer from flash is empty.
+        if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum) return true;
         char szSchemeFile[256];
         formatSchemeFileName(m_nCurScheme, szSchemeFile, sizeof(szSchemeFile));
-        // keyValFromFile leaves the records of a missing or short file as they
-        // were; starting from the cache keeps stale scratch data out of the answer.
+        // The file is read by key, as start-up reads it, into a copy of the
+        // cache: records a missing or short file (or one of an earlier style)
+        // lacks show the cache, never stale scratch data.
         memcpy(m_pstKeyValTmp, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum * sizeof(KeyVal));
-        keyValFromFile(szSchemeFile, m_pstKeyValTmp, m_nKeyValSum);
+        keyValFromFileByKey(szSchemeFile, m_pstKeyValTmp, m_nKeyValSum, SENSOR_THIS_CALLER);
         keyval_st2str(p_strParameters, m_pstKeyValTmp, m_nKeyValSum);
         return true;
     }
 
+    // The factory set is a valid current scheme and is answered like a user
+    // scheme; before the first switch (scheme -1) there is no array to answer
+    // from.
+    if (!isSchemeIndex(m_nCurScheme)) return true;
     const int nCorrect = keyval_correct(m_nCameraID - 1, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum);
     SENSOR_ASSERT_EXPR(SNS_SUCCESS == nCorrect,
                        "SNS_SUCCESS == keyval_correct(m_nCameraID - 1, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum)",

@@ -16,6 +16,7 @@
 #include "diag/SensorReport.h"
 #include "platform/CameraFileSystem.h"
 #include "scheme/SensorPassGate.h"
+#include "storage/SchemeMerge.h"
 
 namespace {
 
@@ -75,7 +76,8 @@ int ISensorController::flush() {
 }
 
 // Re-applies the current scheme's saved values: only what differs from memory
-// is sent, and stored back. True at once while the factory set is current.
+// is sent, and stored back. True at once while the factory set is current;
+// false, with nothing applied, when the saved file is missing or unreadable.
 // Locks before it looks at the current scheme, which the sensor thread
 // changes under the same lock.
 bool ISensorController::resetToLastParameters() {
@@ -85,10 +87,15 @@ bool ISensorController::resetToLastParameters() {
     formatSchemeFileName(m_nCurScheme, szFileName, sizeof(szFileName));
     m_nStateFlags |= SENSOR_STATE_RETURNING;
     // Records a short or missing file does not cover keep their in-memory
-    // values, so nothing stale from the scratch array is applied.
+    // values, so nothing stale from the scratch array is applied; a file of
+    // an earlier style is read by key, as start-up reads it.
     memcpy(m_pstKeyValTmp, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum * sizeof(KeyVal));
-    keyValFromFile(szFileName, m_pstKeyValTmp, m_nKeyValSum);
-    const int nResult = setParameters(m_pstKeyValTmp, m_nKeyValSum, true);
+    // A file that is missing or cannot be read whole gives nothing to return
+    // to: nothing is applied, and the caller learns that nothing was reverted.
+    const bool bRead = keyValFromFileByKey(szFileName, m_pstKeyValTmp, m_nKeyValSum, SENSOR_THIS_CALLER) >= 0;
+    SENSOR_ASSERT_EXPR(bRead, "keyValFromFileByKey(szFileName, m_pstKeyValTmp, m_nKeyValSum) >= 0",
+                       "file_name(%s) not read, nothing reverted\n", szFileName);
+    const int nResult = bRead ? setParameters(m_pstKeyValTmp, m_nKeyValSum, true) : -1;
     m_nStateFlags &= ~static_cast<u32>(SENSOR_STATE_RETURNING);
     return nResult == SNS_SUCCESS;
 }

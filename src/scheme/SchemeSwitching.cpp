@@ -157,6 +157,11 @@ int ISensorController::paramCheck() {
     SensorStateGuard::Reading objReading(*m_pStateGuard);
     if (!isSchemeIndex(m_nCurScheme) || m_nKeyValSum <= WINDOW_END_MIN) return 507;
     const KeyVal* pScheme = m_ppUserKeyVal[m_nCurScheme];
+    // A field past 24:00 on its own is refused before the sum is formed, which
+    // would wrap in 32 bits (an hour of 42949673 gives 00:04). Minutes are not
+    // bounded by 59: 10:75 still counts as 1075.
+    if (pScheme[WINDOW_START_HOUR].value > 24 || pScheme[WINDOW_START_MIN].value > 2400) return 505;
+    if (pScheme[WINDOW_END_HOUR].value > 24 || pScheme[WINDOW_END_MIN].value > 2400) return 506;
     const u32 nStart = pScheme[WINDOW_START_HOUR].value * 100u + pScheme[WINDOW_START_MIN].value;
     const u32 nEnd = pScheme[WINDOW_END_HOUR].value * 100u + pScheme[WINDOW_END_MIN].value;
     if (nStart > 2400) return 505;

@@ -22,6 +22,11 @@ const int kCustomShutterOffset = 200;
 const int kCustomShutterCommand = 49;
 const int kWdrNoticeId = 10;
 const int kSceneNoticeId = 11;
+// The functors below report for the exported functions that run them.
+const SensorReportCaller kDoDnaStyle = {"doDnaStyle",
+                                        "int doDnaStyle(TiXmlElement*, int, const ia_dynamic_params_attr_st*)"};
+const SensorReportCaller kDoCustomizeStyle = {"doCustomizeStyle",
+                                              "int doCustomizeStyle(TiXmlElement*, int, ia_dynamic_params_attr_st*)"};
 
 bool styleDefaultCanWin(int p_nCmd) {
     static const int s_arrCommands[] = {49, 50, 51, 55, 56, 1537};
@@ -47,7 +52,7 @@ struct FitToRange {
     int nCmd;
     const ia_dynamic_params_attr_st& stRange;
     int operator()(TiXmlElement* p_pElement) {
-        SENSOR_DBG("_________________cmd(%d) default(%d)__________________\n", nCmd, stRange.def_val);
+        SENSOR_DBG_FOR(kDoDnaStyle, "_________________cmd(%d) default(%d)__________________\n", nCmd, stRange.def_val);
         p_pElement->SetAttribute("value", stRange.def_val);
         TiXmlElement* pNext = NULL;
         for (TiXmlElement* pOption = p_pElement->FirstChildElement(); pOption != NULL; pOption = pNext) {
@@ -55,7 +60,7 @@ struct FitToRange {
             const char* szIndex = pOption->Attribute("index");
             if (szIndex == NULL) return -1;
             if (!isAllowed(stRange, styleNumber(szIndex))) {
-                SENSOR_DBG("_________________delete comboitem(%s)__________________\n", szIndex);
+                SENSOR_DBG_FOR(kDoDnaStyle, "_________________delete comboitem(%s)__________________\n", szIndex);
                 p_pElement->RemoveChild(pOption);
             }
         }
@@ -73,9 +78,9 @@ struct CollectOptions {
             const char* szIndex = pOption->Attribute("index");
             if (szIndex == NULL) continue;
             if (n == IA_DYNAMIC_PARAMS_ITEMS_MAX) {
-                SENSOR_ASSERT_EXPR(false, "n < IA_DYNAMIC_PARAMS_ITEMS_MAX",
-                                   "cmd(%d): options after the first %d ignored\n", nCmd,
-                                   IA_DYNAMIC_PARAMS_ITEMS_MAX);
+                SENSOR_ASSERT_EXPR_FOR(kDoCustomizeStyle, false, "n < IA_DYNAMIC_PARAMS_ITEMS_MAX",
+                                       "cmd(%d): options after the first %d ignored\n", nCmd,
+                                       IA_DYNAMIC_PARAMS_ITEMS_MAX);
                 break;
             }
             stRange.item[n++] = styleNumber(szIndex);

@@ -21,6 +21,8 @@ const size_t kMergedNameSize = 100;
 const size_t kDetailValueSize = 10;
 // A condition value agrees with the detail value in this many characters.
 const size_t kComparedCharacters = 5;
+// The helpers below report for mergeStyle.
+const SensorReportCaller kMergeStyle = {"mergeStyle", "int mergeStyle(int, ModuleConfig*, char**, char*)"};
 
 bool agrees(const std::string& p_strAccepted, const char* p_szDetailValue) {
     return strncmp(p_strAccepted.c_str(), p_szDetailValue, kComparedCharacters) == 0;
@@ -39,30 +41,34 @@ bool acceptsDetailValue(const TiXmlAttribute* p_pAttribute, const char* p_szDeta
 const TiXmlAttribute* matchingCondition(const TiXmlElement* p_pCondition, const char* p_szDetail) {
     for (const TiXmlAttribute* pAttribute = p_pCondition->FirstAttribute(); pAttribute != NULL;
          pAttribute = pAttribute->Next()) {
-        SENSOR_DBG("modi_attr->Name()(%s), modi_attr->Value()(%s)\n", pAttribute->Name(), pAttribute->Value());
+        SENSOR_DBG_FOR(kMergeStyle, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
+                       pAttribute->Name(), pAttribute->Value());
         char szValue[kDetailValueSize];
         memset(szValue, 0, sizeof(szValue));
         if (getDetailFieldToStr(p_szDetail, pAttribute->Name(), szValue, sizeof(szValue)) == 0 &&
             acceptsDetailValue(pAttribute, szValue))
             return pAttribute;
-        SENSOR_DBG("modi_attr->Name()(%s), modi_attr->Value()(%s) nVal(%s)\n", pAttribute->Name(),
-                   pAttribute->Value(), szValue);
+        SENSOR_DBG_FOR(kMergeStyle, "modi_attr->Name()(%s), modi_attr->Value()(%s) nVal(%s)\n",
+                       pAttribute->Name(), pAttribute->Value(), szValue);
     }
     return NULL;
 }
 
 void applyOperations(TiXmlDocument& p_objStyle, const TiXmlElement* p_pCondition,
                      const TiXmlAttribute* p_pMatched) {
-    SENSOR_DBG("modi_attr->Name()(%s), modi_attr->Value()(%s)\n", p_pMatched->Name(), p_pMatched->Value());
+    SENSOR_DBG_FOR(kMergeStyle, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
+                   p_pMatched->Name(), p_pMatched->Value());
     const TiXmlElement* node_second = NULL;
-    SENSOR_ASSERT_EXPR(NULL != (node_second = p_pCondition->FirstChildElement()),
-                       "NULL != (node_second = node_first->FirstChildElement())", "");
+    SENSOR_ASSERT_EXPR_FOR(kMergeStyle, NULL != (node_second = p_pCondition->FirstChildElement()),
+                           "NULL != (node_second = node_first->FirstChildElement())", "");
     for (const TiXmlElement* pOperation = node_second; pOperation != NULL;
          pOperation = pOperation->NextSiblingElement()) {
-        SENSOR_DBG("modi_attr->Name()(%s), modi_attr->Value()(%s)\n", p_pMatched->Name(), p_pMatched->Value());
+        SENSOR_DBG_FOR(kMergeStyle, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
+                       p_pMatched->Name(), p_pMatched->Value());
         updateStyleTab(&p_objStyle, pOperation->Value(), pOperation->Attribute("tab_key"),
                        pOperation->FirstChildElement());
-        SENSOR_DBG("modi_attr->Name()(%s), modi_attr->Value()(%s)\n", p_pMatched->Name(), p_pMatched->Value());
+        SENSOR_DBG_FOR(kMergeStyle, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
+                       p_pMatched->Name(), p_pMatched->Value());
     }
 }
 
@@ -74,14 +80,14 @@ void readMergedStyle(const char* p_szFileName, char** p_pszStyle) {
     const size_t nBufferSize = static_cast<size_t>(nFileLen) + 1;
     char* szBuffer = static_cast<char*>(realloc(*p_pszStyle, nBufferSize));
     if (szBuffer == NULL) {
-        SENSOR_ASSERT_EXPR(false, "NULL != realloc(*ui_style, file_len + 1)", "file_len(%d)\n",
-                           static_cast<int>(nFileLen));
+        SENSOR_ASSERT_EXPR_FOR(kMergeStyle, false, "NULL != realloc(*ui_style, file_len + 1)", "file_len(%d)\n",
+                               static_cast<int>(nFileLen));
         return;
     }
     memset(szBuffer, 0, nBufferSize);
     *p_pszStyle = szBuffer;
-    SENSOR_ASSERT_EXPR(loadFromFile(p_szFileName, szBuffer, nFileLen) > 0,
-                       "loadFromFile(filename, *ui_style, file_len) > 0", "");
+    SENSOR_ASSERT_EXPR_FOR(kMergeStyle, loadFromFile(p_szFileName, szBuffer, nFileLen) > 0,
+                           "loadFromFile(filename, *ui_style, file_len) > 0", "");
 }
 
 }  // namespace

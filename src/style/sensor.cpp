@@ -76,12 +76,15 @@ void chooseStyleFiles(int p_nChannelID, int p_nType, const char*& p_szStyle, con
     }
 }
 
+// The helpers below report for initSysConf.
+const SensorReportCaller kInitSysConf = {"initSysConf", "int initSysConf(int, const ModuleConfigure&, SysConfig*)"};
+
 // Copies a host text into a fixed field, cut to the field and terminated.
 void copyField(char* p_szField, size_t p_nFieldSize, const std::string& p_strText, const char* p_szWhat) {
     size_t nLength = p_strText.size();
     if (nLength >= p_nFieldSize) {
-        SENSOR_WARN("%s of %u characters cut to %u\n", p_szWhat, static_cast<unsigned>(nLength),
-                    static_cast<unsigned>(p_nFieldSize - 1));
+        SENSOR_WARN_FOR(kInitSysConf, "%s of %u characters cut to %u\n", p_szWhat, static_cast<unsigned>(nLength),
+                        static_cast<unsigned>(p_nFieldSize - 1));
         nLength = p_nFieldSize - 1;
     }
     memcpy(p_szField, p_strText.data(), nLength);
@@ -93,8 +96,8 @@ void copyField(char* p_szField, size_t p_nFieldSize, const std::string& p_strTex
 char* allocateFor(INT64 p_nFileLen) {
     const size_t nSize = static_cast<size_t>(p_nFileLen < 0 ? 0 : p_nFileLen) + 1;
     char* szBuffer = static_cast<char*>(calloc(nSize, 1));
-    SENSOR_ASSERT_EXPR(szBuffer != NULL, "NULL != calloc(file_len + 1, 1)", "file_len(%d)\n",
-                       static_cast<int>(p_nFileLen));
+    SENSOR_ASSERT_EXPR_FOR(kInitSysConf, szBuffer != NULL, "NULL != calloc(file_len + 1, 1)", "file_len(%d)\n",
+                           static_cast<int>(p_nFileLen));
     return szBuffer;
 }
 

@@ -1,5 +1,6 @@
 // The controller object before init: construction and destruction, the
 // channel assignment by device type, and the key-command map with its search.
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ TEST_P(SetChannelTest, ChannelAndThermalFlagFollowTheDeviceType) {
     for (int nChannel : stCase.channels) objController.setChannelID(nChannel);
     EXPECT_EQ(stCase.expectedChannel, access.cameraId());
     EXPECT_EQ(stCase.expectedThermal, access.thermalChannel());
+    // Channels below 1 are refused with a report; type 13 ignores the value.
+    const bool bRefused = stCase.deviceType != 13 && stCase.channels.back() < 1;
+    EXPECT_EQ(bRefused, readFile("/mnt/mtd/log/SensorError.log").find("p_nChannelID >= 1") != std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -45,7 +49,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ChannelCase{13, {1}, 2, true}, ChannelCase{13, {3}, 2, true}, ChannelCase{14, {1}, 1, false},
                       ChannelCase{14, {2}, 2, true}, ChannelCase{14, {2, 1}, 1, true}, ChannelCase{17, {2}, 2, true},
                       ChannelCase{19, {2}, 2, true}, ChannelCase{23, {2}, 2, true}, ChannelCase{1, {2}, 2, false},
-                      ChannelCase{8, {2}, 2, false}));
+                      ChannelCase{8, {2}, 2, false}, ChannelCase{1, {3, 0}, 3, false},
+                      ChannelCase{14, {2, -1}, 2, true}, ChannelCase{1, {INT_MIN}, 1, false},
+                      ChannelCase{13, {0}, 2, true}));
 
 class KeyCmdMapTest : public DeviceFixture {
 protected:

@@ -94,6 +94,50 @@ TEST_F(StartupTest, RestartWithFilesPresentReadsThemAndWritesOnlyTheVersionFile)
     EXPECT_EQ(image(factorySet(1)), image(access(1).scheme(2), access(1).keyValSum()));
 }
 
+// A file written under an older style of the same version (saturation not
+// yet in it, a key since dropped, another order) is read by key; the next
+// flush writes the current key order.
+TEST_F(StartupTest, AFileOfAnOlderStyleIsReadByKeyAndFlushedInTheCurrentOrder) {
+    installDevice("ir-bullet");
+    primeFiles();
+    std::vector<KeyVal> vecOld;
+    for (const KeyVal& stRecord : readScheme(schemePath(1, 1)))
+        if (stRecord.key != KEY_SATURATION) vecOld.insert(vecOld.begin(), stRecord);
+    vecOld.insert(vecOld.begin() + 3, KeyVal{4711, 5});
+    setValue(vecOld, KEY_BRIGHTNESS, 77);
+    writeScheme(schemePath(1, 1), vecOld);
+    ASSERT_TRUE(start());
+    const std::vector<KeyVal> vecFactory = factorySet(1);
+    std::vector<KeyVal> vecExpected = vecFactory;
+    for (const KeyVal& stRecord : vecOld) setValue(vecExpected, stRecord.key, stRecord.value);
+    EXPECT_EQ(image(vecExpected), image(access(1).scheme(1), access(1).keyValSum()));
+    EXPECT_EQ(access(1).schemeValue(1, KEY_SATURATION), valueOf(vecFactory, KEY_SATURATION));
+    ASSERT_TRUE(controller(1).setParamScheme(1));
+    ispsim::clearCalls();
+    EXPECT_TRUE(controller(1).resetToLastParameters());
+    EXPECT_TRUE(ispsim::calls().empty());
+    EXPECT_EQ(controller(1).setParameter(KEY_SATURATION, 61, true), SNS_SUCCESS);
+    EXPECT_EQ(controller(1).flush(), SNS_SUCCESS);
+    setValue(vecExpected, KEY_SATURATION, 61);
+    EXPECT_TRUE(holds(schemePath(1, 1), vecExpected));
+}
+
+// Flush reads the schedule window by position: a style without the scheme
+// keys in front is reported once at start-up, and the bundled one is not.
+TEST_F(StartupTest, AStyleWithoutTheSchemeKeysInFrontIsReported) {
+    installDevice("ir-bullet");
+    const char* const szStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
+    const std::string strReport = "beginsWithSchemeKeys(pFactory, m_nKeyValSum)";
+    ASSERT_TRUE(start());
+    EXPECT_EQ(errorLog().find(strReport), std::string::npos);
+    std::string strStyle = readFile(szStyle);
+    strStyle.insert(strStyle.find("<param id=\"8001\""), "<param id=\"34\" value=\"1\"/>");
+    writeFile(szStyle, strStyle);
+    ASSERT_TRUE(start());
+    EXPECT_EQ(errorLog().find(strReport), errorLog().rfind(strReport));
+    EXPECT_NE(errorLog().find(strReport), std::string::npos);
+}
+
 TEST_F(StartupTest, VersionChangeOnTheThermalChannelRemovesOnlyThermalFiles) {
     installDevice("thermal-dual");
     primeFiles(2, 1);
@@ -184,11 +228,18 @@ TEST_F(StartupTest, SecondInitRestartsAndRepeatedShutDownReleasesNothingTwice) {
     EXPECT_TRUE(controller().getSensorStatus());
     controller().uinit();
     controller().uinit();
+    EXPECT_FALSE(controller().getSensorStatus());
     EXPECT_EQ(access().userKeyVal(), nullptr);
     EXPECT_EQ(access().keyCmdMap(), nullptr);
     EXPECT_EQ(access().keyValSum(), 0u);
     EXPECT_EQ(access().curScheme(), -1);
     EXPECT_EQ(access().sysConf().szUIStyle, nullptr);
+    // A host whose stop of a stopped thread answers 0 sees no report when a
+    // start follows a shut-down, as in every factory reset.
+    hostsim::setIdleStopResult(0);
+    EXPECT_TRUE(controller().init(moduleConfig()));
+    EXPECT_TRUE(controller().resetParameters());
+    EXPECT_EQ(errorLog().find("m_pSensorThread->stop()"), std::string::npos);
 }
 
 TEST_F(StartupTest, DetailMarkersSetTheLensAndInfraredFlags) {

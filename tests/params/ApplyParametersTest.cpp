@@ -138,9 +138,12 @@ TEST_F(ApplyTest, AKeyWithoutARowIsSentWithItselfAsCommand) {
 TEST_F(ApplyTest, AHandlerFailureStopsTheRunAndOnlyGraveOnesAreReported) {
     setDebugControl("6\n");
     ispsim::failCommand(-1, 2337, -4);
-    EXPECT_NE(std::string::npos, printedBy([this] { EXPECT_EQ(-2337, apply({{34, 60}, {2337, 1}, {144, 1}})); })
-                                     .find("set KEY_SATURATION (2337,1) func:&ISensorController::doIaCmd "
-                                           "ia_cmd:2337 ~~~failed ia_ret=-4\n"));
+    const std::string strOut = printedBy([this] { EXPECT_EQ(-2337, apply({{34, 60}, {2337, 1}, {144, 1}})); });
+    const size_t nReport =
+        strOut.find("set KEY_SATURATION (2337,1) func:&ISensorController::doIaCmd ia_cmd:2337 ~~~failed ia_ret=-4\n");
+    ASSERT_NE(std::string::npos, nReport);
+    // Its header names the operation the host called, not an inner helper.
+    EXPECT_EQ(strOut.rfind("fun:setParameters line:", nReport), strOut.rfind("fun:", nReport));
     EXPECT_EQ(60, stored(34));
     EXPECT_EQ(128, stored(2337));
     EXPECT_TRUE(sent(144).empty());

@@ -112,6 +112,9 @@ TEST_F(ReadingTest, FromFlashTheSchemeFileIsAppendedAndCompletedFromTheCache) {
     EXPECT_EQ("(1,2)(34,10)(2337,128)(49,300)", all());
     removeFile("/mnt/mtd/code/config_file/sensor1_0.cfg");
     EXPECT_EQ("(1,2)(34,50)(2337,128)(49,300)", all());
+    // A file of another style is read by key: order and extra keys do not count.
+    writeBytes("/mnt/mtd/code/config_file/sensor1_0.cfg", {49, 0, 0, 0, 30, 0, 0, 0, 7, 0, 0, 0, 1, 0, 0, 0, 34, 0, 0, 0, 10, 0, 0, 0});
+    EXPECT_EQ("(1,2)(34,10)(2337,128)(49,30)", all());
 }
 
 TEST_F(ReadingTest, FromMemoryTheSchemeIsCorrectedInPlace) {
@@ -123,17 +126,19 @@ TEST_F(ReadingTest, FromMemoryTheSchemeIsCorrectedInPlace) {
     EXPECT_EQ(300, stored(49, 1));
 }
 
-// Neither the factory set nor the scheme -1 of a controller before its first
-// switch is reported, from flash or from memory.
-TEST_F(ReadingTest, OutsideTheUserSchemesNothingIsAppended) {
+// The factory set has no file, so nothing comes from flash; from memory it is
+// corrected and appended like a user scheme. Scheme -1 of a controller before
+// its first switch has no array to answer from.
+TEST_F(ReadingTest, TheFactorySetIsAnsweredFromMemoryOnlyAndSchemeMinusOneNowhere) {
     for (int nStyle : {206, 100}) {
         writeFiles(nStyle, 3);
         for (int nScheme : {4, -1}) {
             m_pAccess->curScheme() = nScheme;
-            EXPECT_EQ("(1,2)", all()) << nStyle << " " << nScheme;
+            EXPECT_EQ(nStyle == 100 && nScheme == 4 ? "(1,2)(34,50)(2337,128)(49,250)" : "(1,2)", all())
+                << nStyle << " " << nScheme;
         }
     }
-    EXPECT_EQ(300, stored(49, 4));
+    EXPECT_EQ(250, stored(49, 4));
 }
 
 // Only the first record of a key is corrected; unlisted keys stay; a listed

@@ -25,8 +25,10 @@ protected:
 TEST_F(StartedControllerTest, FlushWritesTheCurrentSchemeOnlyWhenItsWindowIsValid) {
     start();
     // Start hour and minute, end hour and minute, flush result.
-    const int aanCases[][5] = {{24, 1, 24, 30, 505}, {0, 0, 25, 0, 506}, {18, 0, 8, 0, 507},
-                               {10, 0, 10, 0, 507},  {0, 0, 24, 0, 0},   {10, 75, 11, 0, 0}};
+    // Fields that would wrap the 32-bit sum to a valid time are refused.
+    const int aanCases[][5] = {{24, 1, 24, 30, 505}, {0, 0, 25, 0, 506},       {18, 0, 8, 0, 507},
+                               {10, 0, 10, 0, 507},  {0, 0, 24, 0, 0},         {10, 75, 11, 0, 0},
+                               {42949673, 0, 24, 0, 505}, {1, -100, 24, 0, 505}, {0, 0, 42949696, 0, 506}};
     const int anKeys[] = {KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN, KEY_SCHEME_END_HOUR, KEY_SCHEME_END_MIN};
     int nBrightness = 60;
     for (const auto& anCase : aanCases) {
@@ -74,6 +76,13 @@ TEST_F(StartedControllerTest, RevertSendsBackExactlyTheChangedKeysTheFileHolds) 
     EXPECT_TRUE(ispsim::calls().empty());
     EXPECT_EQ(access().schemeValue(0, KEY_BRIGHTNESS), 71);
     EXPECT_EQ(access().schemeValue(0, nBeyond), nBeyondValue);
+
+    // Without a saved file nothing is reverted, and the answer says so.
+    removeFile(schemePath(1, 0));
+    EXPECT_FALSE(controller().resetToLastParameters());
+    EXPECT_TRUE(ispsim::calls().empty());
+    EXPECT_NE(errorLog().find("nothing reverted"), std::string::npos);
+    EXPECT_EQ(access().stateFlags().load() & SENSOR_STATE_RETURNING, 0u);
 }
 
 TEST_F(StartedControllerTest, RestoreResendsTheStoredValue) {

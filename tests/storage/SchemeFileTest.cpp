@@ -14,6 +14,7 @@
 #include "DeviceFixture.h"
 #include "HostSimulation.h"
 #include "SensorFile.h"
+#include "storage/SchemeMerge.h"
 
 namespace {
 
@@ -191,6 +192,31 @@ TEST_F(SchemeFileTest, ReadsTheWholeRecordsTheFileHolds) {
         if (c.nStored < 0) {
             EXPECT_NE(std::string::npos, strStdout.find(openReport("file.open(file_name)", kSchemeFile) + "\n\033[0m"));
             EXPECT_NE(std::string::npos, readFile("/mnt/mtd/log/SensorError.log").find("file.open(file_name)"));
+        }
+    }
+}
+
+// The n-th stored record of a key sets the n-th record of that key; the
+// scheme's keys and order stay, whatever the file holds.
+TEST(StoredRecordMergeTest, StoredValuesGoToTheirKeys) {
+    const std::vector<KeyVal> vecScheme = {{8000, 0}, {34, 50}, {7, 1}, {34, 51}, {2337, 50}};
+    const struct {
+        const char* szName;
+        std::vector<KeyVal> vecStored;
+        std::vector<u32> vecValues;
+        u32 nDropped;
+    } aCases[] = {{"CurrentOrder", {{8000, 2}, {34, 60}, {7, 3}, {34, 61}, {2337, 62}}, {2, 60, 3, 61, 62}, 0},
+                  {"ReorderedShortAndExtra", {{2337, 62}, {99, 9}, {34, 60}}, {0, 60, 1, 51, 62}, 1},
+                  {"KeyStoredThrice", {{34, 60}, {7, 3}, {34, 61}, {34, 62}, {7, 4}}, {0, 60, 3, 61, 50}, 2},
+                  {"Empty", {}, {0, 50, 1, 51, 50}, 0}};
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.szName);
+        std::vector<KeyVal> vecMerged = vecScheme;
+        EXPECT_EQ(c.nDropped, mergeStoredRecords(vecMerged.data(), static_cast<u32>(vecMerged.size()),
+                                                 c.vecStored.data(), static_cast<u32>(c.vecStored.size())));
+        for (size_t i = 0; i < vecScheme.size(); ++i) {
+            EXPECT_EQ(vecScheme[i].key, vecMerged[i].key) << i;
+            EXPECT_EQ(c.vecValues[i], vecMerged[i].value) << i;
         }
     }
 }

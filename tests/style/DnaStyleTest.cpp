@@ -111,6 +111,7 @@ TEST_F(DnaStyleTest, AListedCommandTakesTheIspDefaultAndLosesDisallowedOptions) 
 // Every element with the id is fitted, but not one inside a match; an option
 // without index stops that element's filtering only.
 TEST_F(DnaStyleTest, EveryElementWithTheIdIsFittedButNotOneInsideAMatch) {
+    setDebugControl("6\n");
     setRanges(0, {range(34, 5, {1}), range(35, 8, {1})});
     const std::string strOut =
         fit("<s><p id=\"34\" value=\"0\"><o index=\"1\"><p id=\"34\" value=\"0\"/></o><o index=\"3\"/></p>"
@@ -126,6 +127,8 @@ TEST_F(DnaStyleTest, EveryElementWithTheIdIsFittedButNotOneInsideAMatch) {
     EXPECT_EQ((Strings{"1"}), params(strOut, 35).at(0).options);
     EXPECT_TRUE(reports(m_strStdout, "SNS_SUCCESS == doDnaStyle(objStyleXmlDoc.RootElement(), "
                                      "dnaCmdList.cmd_list[i], &dnaParamList)"));
+    // The fitting traces are doDnaStyle's, whatever runs them inside it.
+    EXPECT_EQ((std::set<std::string>{"getDnaStyle", "doDnaStyle"}), reportingFunctions(m_strStdout));
 }
 
 // One command, with the style's value, the ISP's default and items, and the
@@ -285,6 +288,8 @@ TEST(CustomizeStyleTest, TheLastMatchingElementsIndexedOptionsStandUpToTheRecord
         EXPECT_EQ(stCase.minValue, stRange.min_val);
         EXPECT_EQ(stCase.maxValue, stRange.max_val);
         EXPECT_EQ(stCase.reported, reports(strOut, "n < IA_DYNAMIC_PARAMS_ITEMS_MAX"));
+        EXPECT_EQ(stCase.reported ? std::set<std::string>{"doCustomizeStyle"} : std::set<std::string>{},
+                  reportingFunctions(strOut));
     }
 }
 

@@ -121,6 +121,8 @@ TEST_F(StyleMergeTest, BrokenInputIsReportedAndMergedAsFarAsItGoes) {
         {"<style/>", deleteLensWhen("a=\"1\"") + deleteLensWhen("b=\"2\""), "(a=1)(b=2)", printed("<style/>"),
          {{"NULL != (tab_node = doc_style->RootElement()->FirstChildElement())", 2}}},
     };
+    // Traces too: every report names the function the host or init called.
+    setDebugControl("6\n");
     for (const BrokenCase& stCase : vecCases) {
         SCOPED_TRACE(stCase.diversity);
         std::string strMerged;
@@ -128,6 +130,8 @@ TEST_F(StyleMergeTest, BrokenInputIsReportedAndMergedAsFarAsItGoes) {
         EXPECT_EQ(stCase.merged, strMerged);
         for (const std::pair<std::string, size_t>& stReport : stCase.reports)
             EXPECT_EQ(stReport.second, occurrences(strOut, stReport.first + "   ~~~Assertion failed.")) << stReport.first;
+        for (const std::string& strName : reportingFunctions(strOut))
+            EXPECT_TRUE(strName == "mergeStyle" || strName == "updateStyleTab" || strName == "loadFromFile") << strName;
     }
 }
 

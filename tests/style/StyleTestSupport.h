@@ -9,6 +9,7 @@
 #include <string.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,14 @@ inline std::vector<int> commandsWithOption(unsigned int p_nOption) {
 // expression text.
 inline bool reports(const std::string& p_strOut, const std::string& p_strExpression) {
     return p_strOut.find(p_strExpression + "   ~~~Assertion failed.") != std::string::npos;
+}
+
+// The functions the report headers of the output name ("fun:NAME line:").
+inline std::set<std::string> reportingFunctions(const std::string& p_strOut) {
+    std::set<std::string> setNames;
+    for (size_t nPos = p_strOut.find(" fun:"); nPos != std::string::npos; nPos = p_strOut.find(" fun:", nPos + 1))
+        setNames.insert(p_strOut.substr(nPos + 5, p_strOut.find(' ', nPos + 5) - nPos - 5));
+    return setNames;
 }
 
 inline size_t occurrences(const std::string& p_strText, const std::string& p_strPiece) {

@@ -35,8 +35,12 @@ void holdThreads(bool p_bHold);
 // Number of GThread passes begun since the last reset, over every thread.
 unsigned long passCount();
 
+// What GThread::stop answers for a thread that is not running: 1 by default;
+// some hosts answer 0 there.
+void setIdleStopResult(int p_nResult);
+
 // Back to defaults: real clock, scale 1, no faults, counters cleared, threads
-// not held.
+// not held, idle stops answering 1.
 void reset();
 
 }  // namespace hostsim

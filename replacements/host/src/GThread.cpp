@@ -89,7 +89,7 @@ int GThread::start() {
 
 int GThread::stop() {
     std::lock_guard<std::mutex> guard(m_pImpl->controlMutex);
-    if (!m_pImpl->bRunning) return 1;
+    if (!m_pImpl->bRunning) return hostsim::detail::idleStopResult();
     m_pImpl->bStopRequested.store(true, std::memory_order_release);
     // The body cannot wait for its own end: the flag is set, the join is left
     // to a stop from another thread or the destructor.

@@ -30,6 +30,7 @@ State& state() {
 }
 
 std::atomic<unsigned long> g_nWaitCount(0);
+std::atomic<int> g_nIdleStopResult(1);
 
 }  // namespace
 
@@ -110,8 +111,13 @@ unsigned long passCount() {
     return st.nBegunPasses;
 }
 
+void setIdleStopResult(int p_nResult) {
+    g_nIdleStopResult.store(p_nResult);
+}
+
 void reset() {
     holdThreads(false);
+    g_nIdleStopResult.store(1);
     {
         ThreadHold& st = threadHold();
         std::lock_guard<std::mutex> lock(st.mutex);
@@ -132,6 +138,10 @@ void reset() {
 }
 
 namespace detail {
+
+int idleStopResult() {
+    return g_nIdleStopResult.load();
+}
 
 double waitScale() {
     State& st = state();

@@ -20,6 +20,7 @@ void recordSystemCommand(const std::string& p_strCommand);
 // short wait) while the threads are held, so the caller looks again later.
 bool beginPass();
 void endPass();
+int idleStopResult();
 
 }  // namespace detail
 }  // namespace hostsim
