@@ -23,6 +23,17 @@ const u32 WINDOW_START_MIN = 2;
 const u32 WINDOW_END_HOUR = 3;
 const u32 WINDOW_END_MIN = 4;
 
+// A window bound as hour * 100 + minute. False for a field past 24:00 on its
+// own, before the sum is formed, which would wrap in 32 bits (an hour of
+// 42949673 gives 00:04). Minutes are not bounded by 59: 10:75 counts as 1075.
+bool windowBound(const KeyVal* p_pScheme, u32 p_nHourRecord, u32 p_nMinuteRecord, u32& p_nBound) {
+    const u32 nHour = p_pScheme[p_nHourRecord].value;
+    const u32 nMinute = p_pScheme[p_nMinuteRecord].value;
+    if (nHour > 24 || nMinute > 2400) return false;
+    p_nBound = nHour * 100u + nMinute;
+    return true;
+}
+
 void waitWhileBusy(const std::atomic<u32>& p_nStateFlags) {
     while ((p_nStateFlags.load() & SENSOR_STATE_BUSY_MASK) != 0) ZentarTime(0, 500000).wait();
 }
@@ -128,7 +139,8 @@ bool ISensorController::getParamMode(int& p_nMode) {
 
 // The lowest user scheme whose window [start, end) holds the current time
 // (hour * 100 + minute), with inSchedule 1; scheme 0 and inSchedule 0 when no
-// window does. Schemes too short to carry a window have none. No lock.
+// window does. Schemes too short to carry a window, or whose fields are out
+// of range, have none. No lock.
 int ISensorController::judgeCurScheme(int& p_nScheme, int& p_nInSchedule) {
     SensorStateGuard::Reading objReading(*m_pStateGuard);
     const ZTDateTime stNow = ZTDeviceTime::getCurrentTime();
@@ -137,8 +149,10 @@ int ISensorController::judgeCurScheme(int& p_nScheme, int& p_nInSchedule) {
     if (m_ppUserKeyVal != nullptr && m_nKeyValSum > WINDOW_END_MIN) {
         for (u32 i = 0; i < m_stSysConf.nSchemeSum; ++i) {
             const KeyVal* pScheme = m_ppUserKeyVal[i];
-            const u32 nStart = pScheme[WINDOW_START_HOUR].value * 100u + pScheme[WINDOW_START_MIN].value;
-            const u32 nEnd = pScheme[WINDOW_END_HOUR].value * 100u + pScheme[WINDOW_END_MIN].value;
+            u32 nStart = 0, nEnd = 0;
+            if (!windowBound(pScheme, WINDOW_START_HOUR, WINDOW_START_MIN, nStart) ||
+                !windowBound(pScheme, WINDOW_END_HOUR, WINDOW_END_MIN, nEnd))
+                continue;
             if (nStart <= nNow && nNow < nEnd) {
                 p_nScheme = static_cast<int>(i);
                 p_nInSchedule = 1;
@@ -157,13 +171,9 @@ int ISensorController::paramCheck() {
     SensorStateGuard::Reading objReading(*m_pStateGuard);
     if (!isSchemeIndex(m_nCurScheme) || m_nKeyValSum <= WINDOW_END_MIN) return 507;
     const KeyVal* pScheme = m_ppUserKeyVal[m_nCurScheme];
-    // A field past 24:00 on its own is refused before the sum is formed, which
-    // would wrap in 32 bits (an hour of 42949673 gives 00:04). Minutes are not
-    // bounded by 59: 10:75 still counts as 1075.
-    if (pScheme[WINDOW_START_HOUR].value > 24 || pScheme[WINDOW_START_MIN].value > 2400) return 505;
-    if (pScheme[WINDOW_END_HOUR].value > 24 || pScheme[WINDOW_END_MIN].value > 2400) return 506;
-    const u32 nStart = pScheme[WINDOW_START_HOUR].value * 100u + pScheme[WINDOW_START_MIN].value;
-    const u32 nEnd = pScheme[WINDOW_END_HOUR].value * 100u + pScheme[WINDOW_END_MIN].value;
+    u32 nStart = 0, nEnd = 0;
+    if (!windowBound(pScheme, WINDOW_START_HOUR, WINDOW_START_MIN, nStart)) return 505;
+    if (!windowBound(pScheme, WINDOW_END_HOUR, WINDOW_END_MIN, nEnd)) return 506;
     if (nStart > 2400) return 505;
     if (nEnd > 2400) return 506;
     return nStart < nEnd ? 0 : 507;

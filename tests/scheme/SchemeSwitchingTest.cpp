@@ -122,12 +122,14 @@ TEST_F(SensorThreadTest, DayNightModeSwitchesWhenTheStateDiffersAndNoBulkChangeR
     EXPECT_TRUE(ispsim::setCalls(KEY_SATURATION).empty());
 }
 
-// Half-open windows, the lowest scheme first; a wrapped window never holds.
+// Half-open windows, the lowest scheme first; a window with a field out of
+// range never holds.
 TEST_F(SensorThreadTest, TimedModeSwitchesOnceToTheLowestSchemeWhoseWindowHoldsTheTime) {
     setWindow(0, 17, 0, 19, 0);
     setWindow(1, 8, 0, 18, 0);
     setWindow(2, 12, 0, 13, 0);
-    setWindow(3, 22, 0, 6, 0);
+    // Start 42949673:00 wraps to 00:04 in 32 bits.
+    setWindow(3, 42949673, 0, 6, 0);
     put(1, KEY_CONTRAST, 80);
     ispsim::setDayNightState(0, 0);
     // Timed or fixed, the time, the scheme after two passes from scheme 3.
