@@ -18,6 +18,7 @@
 #include "ZTMutex.h"
 #include "diag/SensorReport.h"
 #include "ia_ioctrl.h"
+#include "platform/IspRecords.h"
 #include "style/XmlDocument.h"
 
 namespace {
@@ -43,7 +44,8 @@ const int kFlashAnswerThreshold = 200;
 }  // namespace
 
 // Locks. The current scheme's value when it holds the key; -1 for the infrared
-// keys it lacks; otherwise the ISP's value, with the key as the command.
+// keys it lacks; otherwise the ISP's value, with the key as the command
+// (false with a report for a command that exchanges a record).
 bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
     ZTMutexManager objLock(m_objMutex, __FILE__, __LINE__);
     SENSOR_DBG("p_nKey(%d)\n", p_nKey);
@@ -58,9 +60,18 @@ bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
         return true;
     }
 
-    const int nRet = doIaCmd(static_cast<u32>(p_nKey), IA_CMD_OPT_GET, &p_nVal);
+    // A record command would fill a whole record; no single word of it is
+    // the key's value, so it is refused. Any other command gets the room of
+    // the largest record and answers its first word.
+    const bool bWordCommand = nullptr == findIspRecordCommand(static_cast<u32>(p_nKey));
+    SENSOR_ASSERT_EXPR(bWordCommand, "NULL == findIspRecordCommand(p_nKey)",
+                       "key(%d) is an ISP record command, not read\n", p_nKey);
+    if (!bWordCommand) return false;
+    IspWordExchange objWord(p_nVal);
+    const int nRet = doIaCmd(static_cast<u32>(p_nKey), IA_CMD_OPT_GET, objWord.data());
     SENSOR_ASSERT_EXPR(SNS_SUCCESS == nRet, "SNS_SUCCESS == doIaCmd(p_nKey, IA_CMD_OPT_GET, &p_nVal)",
                        "get key(%d) val from 2a err", p_nKey);
+    if (SNS_SUCCESS == nRet) p_nVal = objWord.word();
     return SNS_SUCCESS == nRet;
 }
 

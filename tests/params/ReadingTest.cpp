@@ -1,6 +1,8 @@
 // Reading parameters back: cache first, the ISP only for keys outside the
 // schemes, the id-list answer, the whole scheme from flash or memory, and the
 // correction of values by the ISP's dynamic-parameter ranges.
+#include <string.h>
+
 #include <string>
 #include <vector>
 
@@ -97,6 +99,23 @@ TEST_F(ReadingTest, AnIdListLeavesOutUnreadableKeysAndAMalformedOneIsRefused) {
     EXPECT_EQ(0u, strStdout.find("ParameterReading.cpp"));
     EXPECT_NE(std::string::npos, strStdout.find(" getParameters fail p_strIds = 34,4242,2337 \n"));
     EXPECT_EQ("(34,50)(2337,128)", strOut);
+}
+
+// A key that names a record command is refused with a report: the ISP would
+// write the whole record past the caller's one word.
+TEST_F(ReadingTest, AKeyThatNamesARecordCommandIsRefused) {
+    struct {
+        int nValue;
+        unsigned char abyAfter[64];
+    } stGuarded;
+    memset(&stGuarded, 0xa5, sizeof(stGuarded));
+    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_FALSE(m_pController->getParameter(2496, stGuarded.nValue)); })
+                                     .find("key(2496) is an ISP record command, not read\n"));
+    EXPECT_EQ(std::string(64, '\xa5'), std::string(stGuarded.abyAfter, stGuarded.abyAfter + 64));
+    std::string strOut;
+    EXPECT_TRUE(m_pController->getParameters("(4112,34,145,2816)", strOut));
+    EXPECT_EQ("(34,50)", strOut);
+    EXPECT_TRUE(ispsim::calls().empty());
 }
 
 // Records a short or missing file lacks show the cache, not scratch data.
