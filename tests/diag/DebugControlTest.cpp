@@ -30,6 +30,9 @@ TEST_F(DebugControlTest, LinesSetLevelAndAbortFlag) {
         updateDebugLevel();
         EXPECT_EQ(c.nLevel, g_nDebugLevel.load());
         EXPECT_EQ(c.bEnAssert, g_bEnAssert.load());
+        // Callers that test the level use what the last report read.
+        setDebugControl("3\n");
+        EXPECT_EQ(c.nLevel, sensorDebugLevel());
     }
 }
 
