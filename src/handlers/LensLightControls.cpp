@@ -17,8 +17,8 @@
 
 #include "ISensorController.h"
 #include "handlers/ZoomFocusParamLock.h"
-#include "ZTFile.h"
 #include "ia_ioctrl.h"
+#include "platform/CameraFileSystem.h"
 #include "platform/IspRecords.h"
 
 namespace {
@@ -288,10 +288,17 @@ int ISensorController::setSensorZoomFocusParam(SensorZoomFocusParam& p_objParam)
 // and "focus<channel>=" entries, each followed by a ","). The focus value is
 // read but not applied. Always true. Runs on channel 1's sensor thread.
 bool ISensorController::sync_fov() {
-    ZTFile objFile;
-    objFile.open(SYNC_FOV_FILE, ZTFile::modeRead);
-    const std::vector<std::string> vecLines = objFile.ReadLines();
-    objFile.close();
+    // Only a regular file, and only its first few hundred bytes: a FIFO or a
+    // device planted there must not stall or end the sensor thread.
+    std::string strText;
+    readCameraFileBounded(SYNC_FOV_FILE, kControlFileBytes, strText);
+    std::vector<std::string> vecLines;
+    for (size_t nStart = 0; nStart < strText.size();) {
+        size_t nEnd = strText.find('\n', nStart);
+        if (nEnd == std::string::npos) nEnd = strText.size();
+        vecLines.push_back(strText.substr(nStart, nEnd - nStart));
+        nStart = nEnd + 1;
+    }
 
     char szZoomName[32];
     char szFocusName[32];
