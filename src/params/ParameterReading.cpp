@@ -76,7 +76,8 @@ bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
 }
 
 // Locks. Appends the current scheme to the text and answers true. When the
-// merged style's KEY_MAX_SHUTTER value is 200 or more (or absent), the scheme
+// merged style's KEY_MAX_SHUTTER value (from its file, else from the merged
+// text in memory) is 200 or more (or absent), the scheme
 // comes from its file, so it shows what flush last wrote; otherwise from the
 // cache after the ISP has corrected it in place.
 bool ISensorController::getAllParameters(std::string& p_strParameters) {
@@ -92,6 +93,8 @@ bool ISensorController::getAllParameters(std::string& p_strParameters) {
     TiXmlDocument objStyleXmlDoc;
     const bool bLoaded = LoadFile(objStyleXmlDoc, szStyleFile, TIXML_ENCODING_UTF8);
     SENSOR_ASSERT_EXPR(bLoaded, "objStyleXmlDoc.LoadFile(filename, TIXML_ENCODING_UTF8)", "");
+    // The merged text in memory is what the file was written from.
+    if (!bLoaded) LoadMem(objStyleXmlDoc, m_stSysConf.szUIStyle, TIXML_ENCODING_UTF8);
 
     int nMaxShutterStyle = kFlashAnswerThreshold;
     const int nSearch = getDnaValbyCmdId(objStyleXmlDoc.FirstChildElement(), KEY_MAX_SHUTTER, nMaxShutterStyle);

@@ -22,6 +22,18 @@ int renameCameraFile(const std::string& p_strFrom, const std::string& p_strTo);
 // opened and synced.
 bool syncCameraDirectoryOf(const std::string& p_strCameraPath);
 
+// Which file a name stood for when it was created.
+struct CameraFileIdentity {
+    unsigned long long device;
+    unsigned long long inode;
+};
+// Creates an empty file at a name where nothing stands, never through a
+// symbolic link (O_CREAT | O_EXCL | O_NOFOLLOW). True with the new file's
+// identity.
+bool createCameraFileExclusive(const std::string& p_strCameraPath, CameraFileIdentity& p_stIdentity);
+// Whether an open stream is the regular file of that identity.
+bool isCameraFile(FILE* p_pStream, const CameraFileIdentity& p_stIdentity);
+
 // The most a control file of a few lines is read of.
 const size_t kControlFileBytes = 512;
 // Reads at most p_nMaxBytes of a regular file into p_strText. A name that is

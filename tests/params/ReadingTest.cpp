@@ -144,6 +144,19 @@ TEST_F(ReadingTest, FromMemoryTheSchemeIsCorrectedInPlace) {
 
 // Neither the factory set nor the scheme -1 of a controller before its first
 // switch is reported, from flash or from memory.
+// The merged style file goes through the nesting guard like any text; one it
+// refuses gives way to the merged text in memory, here answering from memory.
+TEST_F(ReadingTest, AMergedStyleFileTheGuardRefusesGivesWayToTheTextInMemory) {
+    writeFiles(206, 3);
+    std::string strDeep;
+    for (int i = 0; i < 100000; ++i) strDeep += "<a>";
+    writeFile("/tmp/merge_style_ch1.xml", strDeep);
+    char szStyle[] = "<style><tab><param id=\"49\" value=\"199\"/></tab></style>";
+    m_pAccess->sysConf().szUIStyle = szStyle;
+    EXPECT_EQ("(1,2)(34,50)(2337,128)(49,250)", all());
+    m_pAccess->sysConf().szUIStyle = nullptr;
+}
+
 TEST_F(ReadingTest, OutsideTheUserSchemesNothingIsAppended) {
     for (int nStyle : {206, 100}) {
         writeFiles(nStyle, 3);
