@@ -2,8 +2,8 @@
 // reporting form that reads it, with a fuzzed text as message argument.
 //
 // Properties: updateDebugLevel sets the level from the first line and the
-// assertion switch from the second exactly as atoi reads them (an empty line
-// gives the defaults); reports do not change the settings; no report writes
+// assertion switch from the second of the file's first kControlFileBytes
+// bytes exactly as atoi reads them (an empty line gives the defaults); reports do not change the settings; no report writes
 // past its buffers whatever the length of its text.
 #include <stdlib.h>
 
@@ -12,6 +12,7 @@
 #include "FuzzSupport.h"
 #include "SensorDebug.h"
 #include "diag/SensorReport.h"
+#include "platform/CameraFileSystem.h"
 
 namespace {
 
@@ -38,9 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     const std::string strControl(reinterpret_cast<const char*>(p_pData), p_nSize);
     fuzzsupport::writeFile("/tmp/Debug.sign", strControl);
 
+    const std::string strRead = strControl.substr(0, kControlFileBytes);
     size_t nPos = 0;
-    const std::string strLevel = nextLine(strControl, nPos);
-    const std::string strAssert = nextLine(strControl, nPos);
+    const std::string strLevel = nextLine(strRead, nPos);
+    const std::string strAssert = nextLine(strRead, nPos);
     const int nLevel = strLevel.empty() ? 1 : atoi(strLevel.c_str());
     const bool bAssert = strAssert.empty() ? false : atoi(strAssert.c_str()) != 0;
 

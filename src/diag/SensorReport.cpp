@@ -73,7 +73,6 @@ const char* sensorBaseName(const char* p_szPath) {
 }
 
 int sensorDebugLevel() {
-    updateDebugLevel();
     return g_nDebugLevel;
 }
 

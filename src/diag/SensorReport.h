@@ -30,8 +30,8 @@ void sensorAssertFailed(const char* p_szFile, const char* p_szFunction, const ch
 
 void sensorPrint(int p_nAttr, int p_nColour, const char* p_szFormat, ...) SENSOR_PRINTF_LIKE(3, 4);
 
-// The verbosity after a refresh; for callers that must decide before
-// building a costly message.
+// The verbosity as the last report left it; for callers that must decide
+// before building a costly message. Only the reports read the control file.
 int sensorDebugLevel();
 
 #define SENSOR_ASSERT_EXPR(ok, expression, ...)                                                        \

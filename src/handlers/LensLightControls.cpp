@@ -17,8 +17,9 @@
 
 #include "ISensorController.h"
 #include "handlers/ZoomFocusParamLock.h"
-#include "ZTFile.h"
 #include "ia_ioctrl.h"
+#include "platform/CameraFileSystem.h"
+#include "platform/IspRecords.h"
 
 namespace {
 
@@ -27,13 +28,11 @@ const u32 CMD_IRIS_DOWN = 84;
 const u32 CMD_DN_STATE = IA_CMD_DN_STATE;
 const u32 CMD_WHITE_SWITCH = 168;
 const u32 CMD_WHITE_MODE = 169;
-const u32 CMD_IR_LED_INFO = 178;
 const u32 CMD_EXPOSURE_STRATEGY = 225;
 const u32 CMD_HEAT_STATUS = 1606;
 const u32 CMD_TEMPERATURE = 1607;
 const u32 CMD_PTZ_RUN_STATE = 1632;
 const u32 CMD_AF_STATISTIC = 1648;
-const u32 CMD_LENS_VERSION = 2496;
 
 // The exposure mode that lets the iris be moved by hand.
 const int EXPOSE_MODE_MANUAL_IRIS = 3;
@@ -42,8 +41,6 @@ const int EXPOSE_MODE_MANUAL_IRIS = 3;
 // largest position the ISP is given; anything above is clamped to it.
 const int IRIS_MIN = 256;
 const int IRIS_MAX = 25600;
-
-const size_t LENS_VERSION_SIZE = 50;
 
 // Zoom position at each whole zoom ratio 1x to 16x.
 const u32 ZOOM_RATIO_TABLE[16] = {16384, 24576, 27264, 28672, 29056, 29440, 29728, 30016,
@@ -168,9 +165,9 @@ bool ISensorController::getAFStatistic(unsigned int& p_nValue) {
 // The lens module's version text, cut to the buffer so that it is always
 // terminated whatever the ISP wrote.
 bool ISensorController::getCameraVerInf(std::string& p_strVersion) {
-    char szVersion[LENS_VERSION_SIZE];
+    char szVersion[IA_LENS_VERSION_BYTES];
     memset(szVersion, 0, sizeof(szVersion));
-    if (doIaCmd(CMD_LENS_VERSION, IA_CMD_OPT_GET, szVersion) != SNS_SUCCESS) return false;
+    if (doIaCmd(IA_CMD_LENS_VERSION, IA_CMD_OPT_GET, szVersion) != SNS_SUCCESS) return false;
     p_strVersion.assign(szVersion, strnlen(szVersion, sizeof(szVersion) - 1));
     return true;
 }
@@ -271,7 +268,7 @@ bool ISensorController::getTempValue(int& p_nValue) {
 // The record belongs to the host and the ISP; an absent one is refused.
 bool ISensorController::setIrLedInfo(void* p_pInfo) {
     if (p_pInfo == nullptr) return false;
-    return doIaCmd(CMD_IR_LED_INFO, IA_CMD_OPT_SET, p_pInfo) == SNS_SUCCESS;
+    return doIaCmd(IA_CMD_IR_LED_INFO, IA_CMD_OPT_SET, p_pInfo) == SNS_SUCCESS;
 }
 
 int ISensorController::getSensorZoomFocusParam(SensorZoomFocusParam& p_objParam) {
@@ -291,10 +288,17 @@ int ISensorController::setSensorZoomFocusParam(SensorZoomFocusParam& p_objParam)
 // and "focus<channel>=" entries, each followed by a ","). The focus value is
 // read but not applied. Always true. Runs on channel 1's sensor thread.
 bool ISensorController::sync_fov() {
-    ZTFile objFile;
-    objFile.open(SYNC_FOV_FILE, ZTFile::modeRead);
-    const std::vector<std::string> vecLines = objFile.ReadLines();
-    objFile.close();
+    // Only a regular file, and only its first few hundred bytes: a FIFO or a
+    // device planted there must not stall or end the sensor thread.
+    std::string strText;
+    readCameraFileBounded(SYNC_FOV_FILE, kControlFileBytes, strText);
+    std::vector<std::string> vecLines;
+    for (size_t nStart = 0; nStart < strText.size();) {
+        size_t nEnd = strText.find('\n', nStart);
+        if (nEnd == std::string::npos) nEnd = strText.size();
+        vecLines.push_back(strText.substr(nStart, nEnd - nStart));
+        nStart = nEnd + 1;
+    }
 
     char szZoomName[32];
     char szFocusName[32];

@@ -11,6 +11,7 @@
 #include "scheme/SensorPassGate.h"
 #include "ia_ioctrl.h"
 #include "diag/SensorReport.h"
+#include "platform/IspRecords.h"
 
 namespace {
 
@@ -212,7 +213,8 @@ bool ISensorController::exceedsIrPowerBudget(u32 p_nKey, u32 p_nVal) {
     return nPartnerVal != static_cast<u32>(-1) && nPartnerVal + p_nVal > kIrPowerBudget;
 }
 
-// A key without a row is still sent, through doIaCmd with the key as command.
+// A key without a row is still sent, through doIaCmd with the key as command,
+// unless that command exchanges a record.
 int ISensorController::callKeyHandler(u32 p_nIndex, u32 p_nKey, KeyVal& p_stRecord) {
     keycmd stKeyCmdTmp = keycmd();
     const bool bFound = -1 != findFromKeyCmdMap(m_pKeyCmdMap, p_nKey, stKeyCmdTmp);
@@ -228,11 +230,22 @@ int ISensorController::callKeyHandler(u32 p_nIndex, u32 p_nKey, KeyVal& p_stReco
     }
     // Rows without a handler are only stored.
     if (stKeyCmdTmp.func == nullptr) return SNS_SUCCESS;
+    // Such a key goes to the ISP as its own command with one word: a record
+    // command is refused, any other command gets the room of the largest
+    // record, of which the first word comes back as the value.
+    if (!bFound && nullptr != findIspRecordCommand(p_nKey)) {
+        SENSOR_ASSERT_EXPR(false, "NULL == findIspRecordCommand(nKey)", "key(%u) is an ISP record command, not sent\n",
+                           p_nKey);
+        return stoppedAt(p_nKey);
+    }
 
     SENSOR_PRINT(0, 31, "====================== set %s (%d,%d) func:%s ia_cmd:%d =====================\n",
                  stKeyCmdTmp.key_name, static_cast<int>(stKeyCmdTmp.key), static_cast<int>(p_stRecord.value),
                  stKeyCmdTmp.func_name, static_cast<int>(stKeyCmdTmp.ia_cmd));
-    const int nRet = (this->*stKeyCmdTmp.func)(stKeyCmdTmp.ia_cmd, IA_CMD_OPT_SET, &p_stRecord.value);
+    IspWordExchange objWord(static_cast<int32_t>(p_stRecord.value));
+    const int nRet = (this->*stKeyCmdTmp.func)(stKeyCmdTmp.ia_cmd, IA_CMD_OPT_SET,
+                                               bFound ? static_cast<void*>(&p_stRecord.value) : objWord.data());
+    if (!bFound) p_stRecord.value = static_cast<u32>(objWord.word());
     if (nRet == SNS_SUCCESS) return SNS_SUCCESS;
     if (nRet == -1 || nRet == -4 || nRet == -5) {
         SENSOR_ERR_FOR(kSetParameters, "set %s (%d,%d) func:%s ia_cmd:%d ~~~failed ia_ret=%d\n",

@@ -19,6 +19,7 @@
 #include "diag/SensorReport.h"
 #include "ia_ioctrl.h"
 #include "storage/SchemeMerge.h"
+#include "platform/IspRecords.h"
 #include "style/XmlDocument.h"
 
 namespace {
@@ -44,7 +45,8 @@ const int kFlashAnswerThreshold = 200;
 }  // namespace
 
 // Locks. The current scheme's value when it holds the key; -1 for the infrared
-// keys it lacks; otherwise the ISP's value, with the key as the command.
+// keys it lacks; otherwise the ISP's value, with the key as the command
+// (false with a report for a command that exchanges a record).
 bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
     HostCallLock objLock(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     SENSOR_DBG("p_nKey(%d)\n", p_nKey);
@@ -59,17 +61,27 @@ bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
         return true;
     }
 
-    const int nRet = doIaCmd(static_cast<u32>(p_nKey), IA_CMD_OPT_GET, &p_nVal);
+    // A record command would fill a whole record; no single word of it is
+    // the key's value, so it is refused. Any other command gets the room of
+    // the largest record and answers its first word.
+    const bool bWordCommand = nullptr == findIspRecordCommand(static_cast<u32>(p_nKey));
+    SENSOR_ASSERT_EXPR(bWordCommand, "NULL == findIspRecordCommand(p_nKey)",
+                       "key(%d) is an ISP record command, not read\n", p_nKey);
+    if (!bWordCommand) return false;
+    IspWordExchange objWord(p_nVal);
+    const int nRet = doIaCmd(static_cast<u32>(p_nKey), IA_CMD_OPT_GET, objWord.data());
     SENSOR_ASSERT_EXPR(SNS_SUCCESS == nRet, "SNS_SUCCESS == doIaCmd(p_nKey, IA_CMD_OPT_GET, &p_nVal)",
                        "get key(%d) val from 2a err", p_nKey);
+    if (SNS_SUCCESS == nRet) p_nVal = objWord.word();
     return SNS_SUCCESS == nRet;
 }
 
 // Locks. Appends the current scheme to the text and answers true. When the
-// merged style's KEY_MAX_SHUTTER value is 200 or more (or absent), the scheme
-// comes from its file, so it shows what flush last wrote (nothing for the
-// factory set, which has no file); otherwise from the cache after the ISP has
-// corrected it in place, the factory set included.
+// merged style's KEY_MAX_SHUTTER value (from its file, else from the merged
+// text in memory) is 200 or more (or absent), the scheme comes from its file,
+// so it shows what flush last wrote (nothing for the factory set, which has no
+// file); otherwise from the cache after the ISP has corrected it in place, the
+// factory set included.
 bool ISensorController::getAllParameters(std::string& p_strParameters) {
     HostCallLock objLock(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
 
@@ -83,6 +95,8 @@ bool ISensorController::getAllParameters(std::string& p_strParameters) {
     TiXmlDocument objStyleXmlDoc;
     const bool bLoaded = LoadFile(objStyleXmlDoc, szStyleFile, TIXML_ENCODING_UTF8);
     SENSOR_ASSERT_EXPR(bLoaded, "objStyleXmlDoc.LoadFile(filename, TIXML_ENCODING_UTF8)", "");
+    // The merged text in memory is what the file was written from.
+    if (!bLoaded) LoadMem(objStyleXmlDoc, m_stSysConf.szUIStyle, TIXML_ENCODING_UTF8);
 
     int nMaxShutterStyle = kFlashAnswerThreshold;
     const int nSearch = getDnaValbyCmdId(objStyleXmlDoc.FirstChildElement(), KEY_MAX_SHUTTER, nMaxShutterStyle);

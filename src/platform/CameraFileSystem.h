@@ -7,6 +7,7 @@
 #define SENSORDLL_PLATFORM_CAMERA_FILE_SYSTEM_H
 
 #include <stddef.h>
+#include <stdio.h>
 
 #include <string>
 
@@ -28,5 +29,25 @@ int renameCameraFile(const std::string& p_strFrom, const std::string& p_strTo);
 // Makes a rename in the file's directory durable; true when the directory was
 // opened and synced.
 bool syncCameraDirectoryOf(const std::string& p_strCameraPath);
+
+// Which file a name stood for when it was created.
+struct CameraFileIdentity {
+    unsigned long long device;
+    unsigned long long inode;
+};
+// Creates an empty file at a name where nothing stands, never through a
+// symbolic link (O_CREAT | O_EXCL | O_NOFOLLOW). True with the new file's
+// identity.
+bool createCameraFileExclusive(const std::string& p_strCameraPath, CameraFileIdentity& p_stIdentity);
+// Whether an open stream is the regular file of that identity.
+bool isCameraFile(FILE* p_pStream, const CameraFileIdentity& p_stIdentity);
+
+// The most a control file of a few lines is read of.
+const size_t kControlFileBytes = 512;
+// Reads at most p_nMaxBytes of a regular file into p_strText. A name that is
+// a symbolic link, a FIFO, a device or anything else but a regular file is
+// not read (nor does opening it wait). False when nothing could be read;
+// p_strText is then empty.
+bool readCameraFileBounded(const char* p_szCameraPath, size_t p_nMaxBytes, std::string& p_strText);
 
 #endif

@@ -2,6 +2,7 @@
 // sync.
 #include "storage/FileReplacement.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <unistd.h>
 
@@ -28,8 +29,17 @@ FileReplacement::~FileReplacement() {
     if (!m_bCommitted) discard();
 }
 
+// Whatever stands at the temporary name (a leftover, or a link planted
+// there) is removed, never followed: the temporary is created afresh and
+// exclusively, and opened without creation or truncation, to be written only
+// if it is still the file just created.
 bool FileReplacement::open() {
-    m_bOpened = m_objFile.open(m_strTemporary, ZTFile::modeWrite | ZTFile::modeTruncate) != 0;
+    if (removeCameraFile(m_strTemporary.c_str()) != 0 && errno != ENOENT) return false;
+    CameraFileIdentity stCreated;
+    if (!createCameraFileExclusive(m_strTemporary, stCreated)) return false;
+    m_bOpened = m_objFile.open(m_strTemporary, ZTFile::modeRead | ZTFile::modeWrite) != 0 &&
+                isCameraFile(m_objFile.getFileHandle(), stCreated);
+    if (!m_bOpened) m_objFile.close();
     return m_bOpened;
 }
 

@@ -2,8 +2,10 @@
 // either the old content or the new one, never a torn file.
 //
 // The new content goes to a temporary file beside the target (the target's
-// name with ".tmp" appended), is synced, and is renamed over the target; the
-// directory is synced last so that the rename itself survives a power cut.
+// name with ".tmp" appended), created exclusively so that no link planted at
+// that name is ever written through, is synced, and is renamed over the
+// target; the directory is synced last so that the rename itself survives a
+// power cut.
 // An object that is destroyed without a successful commit removes its
 // temporary file and leaves the target untouched.
 #ifndef SENSORDLL_STORAGE_FILE_REPLACEMENT_H
@@ -22,7 +24,7 @@ public:
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
 
-    // Creates (or empties) the temporary file. True on success.
+    // Creates the temporary file afresh. True on success.
     bool open();
     // Bytes moved into the temporary file.
     int write(const void* p_pData, unsigned int p_nCount);

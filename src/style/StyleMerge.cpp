@@ -1,6 +1,6 @@
 // The merge of a diversity document into a base style: conditions on the
 // module's detail fields select operations on whole tabs. The merged document
-// is saved for the controller's later reads and replaces the caller's text.
+// replaces the caller's text and is saved for the controller's later reads.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -11,6 +11,8 @@
 #include "SensorFile.h"
 #include "StringHandler.h"
 #include "diag/SensorReport.h"
+#include "platform/CameraFileSystem.h"
+#include "storage/FileReplacement.h"
 #include "style/XmlDocument.h"
 
 namespace {
@@ -72,22 +74,34 @@ void applyOperations(TiXmlDocument& p_objStyle, const TiXmlElement* p_pCondition
     }
 }
 
-// Replaces *p_pszStyle with the merged file's text. A buffer that cannot grow
-// is kept as it was, so the caller still holds a complete (unmerged) text.
-void readMergedStyle(const char* p_szFileName, char** p_pszStyle) {
-    INT64 nFileLen = getFileLen(p_szFileName);
-    if (nFileLen < 0) nFileLen = 0;
-    const size_t nBufferSize = static_cast<size_t>(nFileLen) + 1;
-    char* szBuffer = static_cast<char*>(realloc(*p_pszStyle, nBufferSize));
+// Writes the merged text to the merged style file by an exclusive temporary
+// and a rename, so that no link planted at either name is written through.
+// A file that cannot be written is removed, so that no earlier merge stands
+// in for this one. True once the file holds the text.
+bool saveMergedStyle(const char* p_szFileName, const std::string& p_strMerged) {
+    bool bSaved = false;
+    {
+        FileReplacement objFile(p_szFileName);
+        bSaved = objFile.open() &&
+                 static_cast<int>(p_strMerged.size()) ==
+                     objFile.write(p_strMerged.data(), static_cast<unsigned int>(p_strMerged.size())) &&
+                 objFile.commit();
+    }
+    if (!bSaved) removeCameraFile(p_szFileName);
+    return bSaved;
+}
+
+// Replaces *p_pszStyle with the merged text. A buffer that cannot grow is
+// kept as it was, so the caller still holds a complete (unmerged) text.
+void replaceStyleText(const std::string& p_strMerged, char** p_pszStyle) {
+    char* szBuffer = static_cast<char*>(realloc(*p_pszStyle, p_strMerged.size() + 1));
     if (szBuffer == NULL) {
         SENSOR_ASSERT_EXPR_FOR(kMergeStyle, false, "NULL != realloc(*ui_style, file_len + 1)", "file_len(%d)\n",
-                               static_cast<int>(nFileLen));
+                               static_cast<int>(p_strMerged.size()));
         return;
     }
-    memset(szBuffer, 0, nBufferSize);
+    memcpy(szBuffer, p_strMerged.c_str(), p_strMerged.size() + 1);
     *p_pszStyle = szBuffer;
-    SENSOR_ASSERT_EXPR_FOR(kMergeStyle, loadFromFile(p_szFileName, szBuffer, nFileLen) > 0,
-                           "loadFromFile(filename, *ui_style, file_len) > 0", "");
 }
 
 }  // namespace
@@ -119,16 +133,16 @@ int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style,
     char szFileName[kMergedNameSize];
     memset(szFileName, 0, sizeof(szFileName));
     snprintf(szFileName, sizeof(szFileName), kMergedStyleFile, p_nChannelID);
-    SaveFile(doc_style, szFileName);
-    // Printing the whole style costs as much as saving it; only a level that
-    // shows info texts gets it.
-    if (sensorDebugLevel() > 6) {
-        std::string strMerged;
-        getXmlString(doc_style, strMerged);
-        SENSOR_INFO("%s\n", strMerged.c_str());
-    }
+    // The text comes from the document in memory, not from reading the file
+    // back: a full or tampered /tmp must not cut the style, and with it the
+    // factory set and every scheme saved from it.
+    std::string strMerged;
+    getXmlString(doc_style, strMerged);
+    const bool bSaved = saveMergedStyle(szFileName, strMerged);
+    SENSOR_ASSERT_EXPR(bSaved, "doc_style.SaveFile(filename)", "file_name(%s)\n", szFileName);
+    SENSOR_INFO("%s\n", strMerged.c_str());
 
-    readMergedStyle(szFileName, ui_style);
+    replaceStyleText(strMerged, ui_style);
     return SNS_SUCCESS;
 }
 

@@ -14,6 +14,8 @@ namespace {
 // kilobytes nested thousands deep overflows the stack or prints gigabytes.
 // The styles nest a handful of levels.
 const int kMaxNesting = 32;
+// A style is some tens of kilobytes; a file far beyond that is not one.
+const size_t kMaxDocumentBytes = 4 * 1024 * 1024;
 // The longest UTF-8 sequence TinyXML steps over.
 const size_t kLongestSequence = 4;
 
@@ -167,9 +169,16 @@ void getXmlString(const TiXmlDocument& p_objDoc, std::string& p_strText) {
     p_strText = objPrinter.Str();
 }
 
+// Through the same nesting guard as a text in memory; only a regular file,
+// and at most kMaxDocumentBytes of it.
 bool LoadFile(TiXmlDocument& p_objDoc, const char* p_szCameraPath, TiXmlEncoding p_eEncoding) {
-    if (p_szCameraPath == NULL) return false;
-    return p_objDoc.LoadFile(cameraPath(p_szCameraPath).c_str(), p_eEncoding);
+    std::string strText;
+    if (p_szCameraPath == NULL || !readCameraFileBounded(p_szCameraPath, kMaxDocumentBytes + 1, strText) ||
+        strText.size() > kMaxDocumentBytes) {
+        p_objDoc.Clear();
+        return false;
+    }
+    return LoadMem(p_objDoc, strText.c_str(), p_eEncoding);
 }
 
 bool SaveFile(const TiXmlDocument& p_objDoc, const char* p_szCameraPath) {

@@ -2,7 +2,9 @@
 // abort flag, and what a failed assertion does with them.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -19,42 +21,58 @@ class DebugControlTest : public DeviceFixture {};
 
 TEST_F(DebugControlTest, LinesSetLevelAndAbortFlag) {
     const struct {
-        const char* szControl;
+        std::string strControl;
         int nLevel;
         bool bEnAssert;
     } aCases[] = {{"-1\n1\n", -1, true}, {"6\n0\n", 6, false}, {"\n1\n", 1, true},
-                  {"7\r\n2\r\n", 7, true}, {"", 1, false},      {"5\nyes\n", 5, false}};
+                  {"7\r\n2\r\n", 7, true}, {"", 1, false},      {"5\nyes\n", 5, false},
+                  // Only the first few hundred bytes are read.
+                  {std::string(100000, '0') + "7\n1\n", 0, false}};
     for (const auto& c : aCases) {
-        SCOPED_TRACE(c.szControl);
-        setDebugControl(c.szControl);
+        SCOPED_TRACE(c.strControl.substr(0, 20));
+        setDebugControl(c.strControl);
         updateDebugLevel();
         EXPECT_EQ(c.nLevel, g_nDebugLevel.load());
         EXPECT_EQ(c.bEnAssert, g_bEnAssert.load());
+        // Callers that test the level use what the last report read.
+        setDebugControl("3\n");
+        EXPECT_EQ(c.nLevel, sensorDebugLevel());
     }
 }
 
 class DebugControlFileTest : public DeviceFixture {};
 
-// A socket exists but cannot be opened as a file, even by root; a deleted
-// file restores the defaults.
+// A socket exists but cannot be opened as a file, even by root; a FIFO (here
+// holding lines, as a writer keeps it open) and a link to a device are not
+// read either; a deleted file restores the defaults.
 TEST_F(DebugControlFileTest, UnopenableFileLeavesTheSettings) {
     setDebugControl("6\n1\n");
     updateDebugLevel();
+    const std::string strPath = hostPath("/tmp/Debug.sign");
     removeFile("/tmp/Debug.sign");
 
     const int nSocket = socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_GE(nSocket, 0);
     sockaddr_un address = {};
     address.sun_family = AF_UNIX;
-    const std::string strPath = hostPath("/tmp/Debug.sign");
     ASSERT_LT(strPath.size(), sizeof(address.sun_path));
     strPath.copy(address.sun_path, strPath.size());
     ASSERT_EQ(0, bind(nSocket, reinterpret_cast<sockaddr*>(&address), sizeof(address)));
-
     updateDebugLevel();
+    close(nSocket);
+    removeFile("/tmp/Debug.sign");
+
+    ASSERT_EQ(0, mkfifo(strPath.c_str(), 0600));
+    const int nFifo = open(strPath.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_EQ(4, write(nFifo, "7\n0\n", 4));
+    updateDebugLevel();
+    close(nFifo);
+    removeFile("/tmp/Debug.sign");
+    ASSERT_EQ(0, symlink("/dev/null", strPath.c_str()));
+    updateDebugLevel();
+
     EXPECT_EQ(6, g_nDebugLevel.load());
     EXPECT_TRUE(g_bEnAssert.load());
-    close(nSocket);
     removeFile("/tmp/Debug.sign");
     testing::internal::CaptureStdout();
     SENSOR_INFO("gone\n");

@@ -110,6 +110,7 @@ TEST_F(LensLightTest, HeatStatusTakesTheIspWord) {
 }
 
 TEST_F(LensLightTest, SyncFovAppliesTheZoomEntryOfThisChannelAndPrintsEachLine) {
+    const std::string strBeyondTheBound = std::string(600, '#') + "\nzoom1=20000,\n";
     const std::pair<const char*, std::vector<int>> astCases[] = {
         {"# header\nzoom1=20000,focus1=300,\n", {20000}},
         {"zoom1=20000\n", {}},  // no comma
@@ -117,6 +118,7 @@ TEST_F(LensLightTest, SyncFovAppliesTheZoomEntryOfThisChannelAndPrintsEachLine) 
         {"zoom2=20000,focus2=300,\n", {}},
         {"zoom1=1500,\nzoom1=2500,\n", {2500}},  // a later line without focus
         {"zoom1=1500,focus1=9,\nzoom1=2500,focus1=8,\n", {1500}},  // stops once both are found
+        {strBeyondTheBound.c_str(), {}},  // only the first few hundred bytes are read
         {nullptr, {}}};
     for (const auto& stCase : astCases) {
         SCOPED_TRACE(stCase.first == nullptr ? "no file" : stCase.first);

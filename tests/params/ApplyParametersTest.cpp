@@ -129,10 +129,17 @@ TEST_F(ApplyTest, AnUncachedPartnerStrengthIsReadFromTheIsp) {
     EXPECT_EQ(Commands{31}, sent(163));
 }
 
+// Unless that command exchanges a record, which the ISP would read and write
+// whole: such a key is refused with a report and stops the run.
 TEST_F(ApplyTest, AKeyWithoutARowIsSentWithItselfAsCommand) {
     EXPECT_EQ(SNS_SUCCESS, apply({{5000, 3}}));
     EXPECT_EQ(Commands{3}, sent(5000));
     EXPECT_EQ(3, stored(5000));
+    EXPECT_NE(std::string::npos, printedBy([this] { EXPECT_EQ(-2816, m_pController->setParameter(2816, 1, true)); })
+                                     .find("key(2816) is an ISP record command, not sent\n"));
+    EXPECT_EQ(-4112, m_pController->setParameters(std::string("(34,61)(4112,1)(2337,1)"), true));
+    EXPECT_EQ(Commands{61}, sent(34));
+    EXPECT_TRUE(sent(2816).empty() && sent(4112).empty() && sent(2337).empty());
 }
 
 TEST_F(ApplyTest, AHandlerFailureStopsTheRunAndOnlyGraveOnesAreReported) {

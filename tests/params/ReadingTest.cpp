@@ -1,6 +1,8 @@
 // Reading parameters back: cache first, the ISP only for keys outside the
 // schemes, the id-list answer, the whole scheme from flash or memory, and the
 // correction of values by the ISP's dynamic-parameter ranges.
+#include <string.h>
+
 #include <string>
 #include <vector>
 
@@ -99,6 +101,23 @@ TEST_F(ReadingTest, AnIdListLeavesOutUnreadableKeysAndAMalformedOneIsRefused) {
     EXPECT_EQ("(34,50)(2337,128)", strOut);
 }
 
+// A key that names a record command is refused with a report: the ISP would
+// write the whole record past the caller's one word.
+TEST_F(ReadingTest, AKeyThatNamesARecordCommandIsRefused) {
+    struct {
+        int nValue;
+        unsigned char abyAfter[64];
+    } stGuarded;
+    memset(&stGuarded, 0xa5, sizeof(stGuarded));
+    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_FALSE(m_pController->getParameter(2496, stGuarded.nValue)); })
+                                     .find("key(2496) is an ISP record command, not read\n"));
+    EXPECT_EQ(std::string(64, '\xa5'), std::string(stGuarded.abyAfter, stGuarded.abyAfter + 64));
+    std::string strOut;
+    EXPECT_TRUE(m_pController->getParameters("(4112,34,145,2816)", strOut));
+    EXPECT_EQ("(34,50)", strOut);
+    EXPECT_TRUE(ispsim::calls().empty());
+}
+
 // Records a short or missing file lacks show the cache, not scratch data.
 TEST_F(ReadingTest, FromFlashTheSchemeFileIsAppendedAndCompletedFromTheCache) {
     writeFiles(200, 3);
@@ -124,6 +143,19 @@ TEST_F(ReadingTest, FromMemoryTheSchemeIsCorrectedInPlace) {
     EXPECT_EQ(250, get(49));
     EXPECT_TRUE(ispsim::calls().empty());
     EXPECT_EQ(300, stored(49, 1));
+}
+
+// The merged style file goes through the nesting guard like any text; one it
+// refuses gives way to the merged text in memory, here answering from memory.
+TEST_F(ReadingTest, AMergedStyleFileTheGuardRefusesGivesWayToTheTextInMemory) {
+    writeFiles(206, 3);
+    std::string strDeep;
+    for (int i = 0; i < 100000; ++i) strDeep += "<a>";
+    writeFile("/tmp/merge_style_ch1.xml", strDeep);
+    char szStyle[] = "<style><tab><param id=\"49\" value=\"199\"/></tab></style>";
+    m_pAccess->sysConf().szUIStyle = szStyle;
+    EXPECT_EQ("(1,2)(34,50)(2337,128)(49,250)", all());
+    m_pAccess->sysConf().szUIStyle = nullptr;
 }
 
 // The factory set has no file, so nothing comes from flash; from memory it is

@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <errno.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <functional>
 #include <set>
@@ -278,6 +281,28 @@ const BrokenFile kBrokenFiles[] = {
          rmdir(t.configDir().c_str());
      },
      false, [](BrokenFileTest& t, ISensorControllerTestAccess& a) { EXPECT_EQ(t.scheme(a, 0), t.m_strFactory); }},
+    // About 12 KB free in /tmp: the merged style cannot be written, the style
+    // in memory still gives the whole factory set.
+    {"TmpNearlyFull",
+     [](BrokenFileTest&) {
+         signal(SIGXFSZ, SIG_IGN);
+         const rlimit stLimit = {12 * 1024, RLIM_INFINITY};
+         setrlimit(RLIMIT_FSIZE, &stLimit);
+     },
+     true,
+     [](BrokenFileTest& t, ISensorControllerTestAccess&) {
+         const rlimit stNone = {RLIM_INFINITY, RLIM_INFINITY};
+         setrlimit(RLIMIT_FSIZE, &stNone);
+         EXPECT_EQ(t.readFile("/tmp/merge_style_ch1.xml"), "");
+     }},
+    {"MergedStyleNameLinkedElsewhere",
+     [](BrokenFileTest& t) {
+         t.writeFile("/tmp/elsewhere", "kept");
+         t.removeFile("/tmp/merge_style_ch1.xml");
+         ASSERT_EQ(0, symlink(t.hostPath("/tmp/elsewhere").c_str(), t.hostPath("/tmp/merge_style_ch1.xml").c_str()));
+     },
+     true,
+     [](BrokenFileTest& t, ISensorControllerTestAccess&) { EXPECT_EQ(t.readFile("/tmp/elsewhere"), "kept"); }},
     {"DebugControlFileUnreadable",
      [](BrokenFileTest& t) {
          faultfs::arm(t.hostPath("/tmp"));

@@ -4,6 +4,7 @@
 // whenever a write fails part-way.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <functional>
@@ -243,11 +244,17 @@ TEST_F(SchemeFileTest, FailedOpenOrRenameFailsAndLeavesNoTemporary) {
     EXPECT_FALSE(temporaryLeft(kSchemeFile));
 }
 
+// A link planted at the temporary's name is removed, never written through.
 TEST_F(SchemeFileTest, LeftoverTemporaryIsReplacedAndRemoved) {
     writeFile(std::string(kSchemeFile) + ".tmp", "torn");
     EXPECT_EQ(0, writeScheme(makeRecords(3, 5)));
     EXPECT_EQ(littleEndian(makeRecords(3, 5)), readFile(kSchemeFile));
     EXPECT_FALSE(temporaryLeft(kSchemeFile));
+    writeFile("/tmp/elsewhere", "kept");
+    ASSERT_EQ(0, symlink(hostPath("/tmp/elsewhere").c_str(), hostPath(std::string(kSchemeFile) + ".tmp").c_str()));
+    EXPECT_EQ(0, writeScheme(makeRecords(2, 7)));
+    EXPECT_EQ("kept", readFile("/tmp/elsewhere"));
+    EXPECT_EQ(littleEndian(makeRecords(2, 7)), readFile(kSchemeFile));
 }
 
 class VersionFileTest : public SchemeFileTest {};
