@@ -236,8 +236,6 @@ public:
     static std::atomic<int> m_nChanneldDosomething;
 
 private:
-    friend class ISensorControllerTestAccess;
-
     // Private helpers (not exported), one block per subsystem; each block
     // is declared by the subsystem that defines it.
     // core: object, key-command map, start-up and shut-down
