@@ -12,7 +12,7 @@ install(DIRECTORY include/sensordll/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/sen
 # camera's own host framework and ISP library. A build with
 # SENSORDLL_SIMULATION OFF has no replacements to install.
 if(SENSORDLL_SIMULATION)
-  install(TARGETS zthost ispsim EXPORT sensordllSimulationTargets
+  install(TARGETS zthost ispsim zthost_headers ispsim_headers EXPORT sensordllSimulationTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT simulation)
   install(DIRECTORY replacements/host/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zthost COMPONENT simulation)
   install(DIRECTORY replacements/isp/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ispsim COMPONENT simulation)

@@ -1,5 +1,6 @@
-# Warnings for every target of the project.
-add_compile_options(-Wall -Wextra -Wno-format-zero-length)
-if(SENSORDLL_WERROR)
-  add_compile_options(-Werror)
-endif()
+# The warnings of our own code, as a target that each of our targets links
+# PRIVATE: they apply to what we compile and to no consumer of an installed
+# package. SENSORDLL_WERROR (on in CI) makes them fatal.
+add_library(sensordll_warnings INTERFACE)
+target_compile_options(sensordll_warnings INTERFACE -Wall -Wextra -Wno-format-zero-length
+  $<$<BOOL:${SENSORDLL_WERROR}>:-Werror>)

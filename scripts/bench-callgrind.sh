@@ -21,7 +21,7 @@ jobs=${SENSORDLL_JOBS:-2}
 
 command -v valgrind > /dev/null || { echo "bench-callgrind.sh: valgrind is not installed" >&2; exit 1; }
 if [[ ! -f $dir/CMakeCache.txt ]]; then
-    cmake -S "$repo" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_BUILD_BENCH=ON > /dev/null
+    cmake -S "$repo" --preset native -B "$dir" -DSENSORDLL_BUILD_BENCH=ON > /dev/null
 fi
 cmake --build "$dir" --target sensordll_bench -j"$jobs" > /dev/null
 bench=$dir/bench/sensordll_bench

@@ -10,6 +10,6 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 dir=${1:-$repo/build/bench}
 jobs=${SENSORDLL_JOBS:-2}
 
-cmake -S "$repo" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_BUILD_BENCH=ON > /dev/null
+cmake -S "$repo" --preset native -B "$dir" -DSENSORDLL_BUILD_BENCH=ON > /dev/null
 cmake --build "$dir" --target sensordll_bench -j"$jobs"
 cd "$dir" && ctest --output-on-failure -L '^bench-smoke$'

@@ -18,8 +18,7 @@ jobs=${SENSORDLL_JOBS:-2}
 
 "$repo/scripts/setup.sh"
 echo "demo: building sensor-sim in ${dir#"$repo"/}"
-cmake -S "$repo" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_WERROR=ON \
-    -DSENSORDLL_TEST_TIMEOUT=60 > /dev/null
+cmake -S "$repo" --preset native > /dev/null
 cmake --build "$dir" -j"$jobs" --target sensor-sim > /dev/null
 
 simulator=$dir/tools/sensor-sim/sensor-sim

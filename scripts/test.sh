@@ -17,9 +17,11 @@
 #   scripts/test.sh [STAGE...]     (default: all of them, in this order)
 #
 # Run as root on Debian 12: it first installs what is missing
-# (scripts/setup.sh). Each stage builds in build/ci-STAGE and logs to
-# build/ci-logs/STAGE.log; the summary at the end gives each stage's result,
-# time and test count. The exit status is non-zero when any stage failed.
+# (scripts/setup.sh). The stages that build configure through the presets of
+# CMakePresets.json (cmake --preset native, asan, tsan, armhf, sdk); exports,
+# install and bench reuse the native build. Each stage builds in
+# build/ci-STAGE (the preset's directory) and logs to build/ci-logs/STAGE.log;
+# the summary at the end gives each stage's result, time and test count. The exit status is non-zero when any stage failed.
 set -uo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -54,10 +56,12 @@ restore_system() {
 }
 trap restore_system EXIT
 
+# configure PRESET [-DNAME=VALUE...]: the preset's build directory is
+# build/ci-PRESET.
 configure() {
-    local dir=$1
+    local preset=$1
     shift
-    cmake -S "$repo" -B "$dir" -DSENSORDLL_WERROR=ON "$@"
+    cmake -S "$repo" --preset "$preset" "$@"
 }
 
 build() {
@@ -124,7 +128,7 @@ sanitizer_prefix() {
 
 stage_native() {
     local dir=$build_root/ci-native
-    configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_TEST_TIMEOUT=60 &&
+    configure native &&
         build "$dir" &&
         run_ctest "$dir" --timeout 60 -LE "$smoke_labels" -E '^(ExportedSymbols|HostContract)\.'
 }
@@ -132,7 +136,7 @@ stage_native() {
 stage_exports() {
     local dir=$build_root/ci-native
     if [[ ! -f $dir/CTestTestfile.cmake ]]; then
-        configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_TEST_TIMEOUT=60 || return 1
+        configure native || return 1
     fi
     build "$dir" && run_ctest "$dir" -V -R '^(ExportedSymbols|HostContract)\.'
 }
@@ -142,7 +146,7 @@ stage_install() {
     local work=$build_root/ci-install
     local full=$work/full library=$work/library-only
     if [[ ! -f $dir/CMakeCache.txt ]]; then
-        configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_TEST_TIMEOUT=60 || return 1
+        configure native || return 1
     fi
     local libdir
     libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$dir/CMakeCache.txt")
@@ -198,8 +202,7 @@ stage_sdk_run() {
     echo "-- stand-in SDK in $sdk:"
     (cd "$sdk" && find . -type f | sort)
     rm -rf "$dir"
-    configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_SIMULATION=OFF \
-        "-DSENSORDLL_SDK_INCLUDE_DIRS=$sdk/host;$sdk/isp" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON &&
+    configure sdk "-DSENSORDLL_SDK_INCLUDE_DIRS=$sdk/host;$sdk/isp" &&
         build "$dir" || return 1
 
     local commands=$dir/compile_commands.json
@@ -219,7 +222,11 @@ stage_sdk_run() {
         echo "the firmware build built simulation targets"
         return 1
     fi
-    note="$entries library sources, no replacements/ on their compile lines"
+    echo "-- what the firmware library asks of its host"
+    local library
+    library=$(find "$dir" -name 'libsensordll.so.*.*' -type f | head -n 1)
+    "$repo/scripts/check-host.sh" --contract "$repo/cmake/host-contract.txt" "$library" || return 1
+    note="$entries library sources, no replacements/ on their compile lines, host contract kept"
 
     echo "-- library-only install, stripped"
     local staging=$build_root/ci-sdk-install
@@ -232,9 +239,7 @@ stage_sdk_run() {
 stage_asan() {
     local dir=$build_root/ci-asan
     sanitizer_prefix address,undefined "$dir" &&
-        CC=clang CXX=clang++ configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-            -DSENSORDLL_SANITIZE=address,undefined -DSENSORDLL_BUILD_BENCH=OFF \
-            -DSENSORDLL_TEST_TIMEOUT=180 &&
+        configure asan &&
         build "$dir" &&
         run_ctest "$dir" --timeout 180 -LE "$smoke_labels"
 }
@@ -242,18 +247,14 @@ stage_asan() {
 stage_tsan() {
     local dir=$build_root/ci-tsan
     sanitizer_prefix thread "$dir" &&
-        CC=clang CXX=clang++ configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-            -DSENSORDLL_SANITIZE=thread -DSENSORDLL_BUILD_BENCH=OFF \
-            -DSENSORDLL_TEST_TIMEOUT=300 &&
+        configure tsan &&
         build "$dir" &&
         run_ctest "$dir" --timeout 300 -LE "$smoke_labels"
 }
 
 stage_armhf() {
     local dir=$build_root/ci-armhf
-    configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-armhf.cmake" \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_BUILD_BENCH=OFF \
-        -DSENSORDLL_TEST_TIMEOUT=300 &&
+    configure armhf &&
         build "$dir" &&
         run_ctest "$dir" --timeout 300 -LE "$smoke_labels"
 }
@@ -266,7 +267,7 @@ stage_bench() {
         return 0
     fi
     local dir=$build_root/ci-native
-    configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSENSORDLL_BUILD_BENCH=ON &&
+    configure native -DSENSORDLL_BUILD_BENCH=ON &&
         build "$dir" &&
         run_ctest "$dir" -L '^bench-smoke$'
 }

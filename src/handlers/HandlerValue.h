@@ -5,12 +5,12 @@
 
 #include "diag/SensorReport.h"
 
-#define SENSOR_REFUSE_MISSING_VALUE(p_pVal)      \
-    do {                                         \
-        if ((p_pVal) == nullptr) {               \
-            SENSOR_ASSERT(NULL != p_pVal, "");   \
-            return -1;                           \
-        }                                        \
+#define SENSOR_REFUSE_MISSING_VALUE(p_pVal)                    \
+    do {                                                       \
+        if ((p_pVal) == nullptr) {                             \
+            SENSOR_ASSERT_EXPR(false, "NULL != " #p_pVal, ""); \
+            return -1;                                         \
+        }                                                      \
     } while (0)
 
 // The handler's value: a signed 32-bit integer behind the untyped pointer.

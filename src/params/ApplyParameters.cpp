@@ -94,7 +94,7 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nKeyValSum, bool p
         return -1;
     }
     if (p_pKeyval == nullptr && p_nKeyValSum != 0) {
-        SENSOR_ASSERT(NULL != p_pKeyval, "p_nKeyValSum(%u)\n", p_nKeyValSum);
+        SENSOR_ASSERT_EXPR(false, "NULL != p_pKeyval", "p_nKeyValSum(%u)\n", p_nKeyValSum);
         return -1;
     }
     for (u32 i = 0; i < p_nKeyValSum; ++i) {
@@ -268,7 +268,7 @@ int ISensorController::setParameters(const std::string& p_strParameters, bool p_
     HostCallLock objLock(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     SENSOR_DBG("p_Parameters1111111111(%s)\n", p_strParameters.c_str());
     if (m_pstKeyValTmp == nullptr) {
-        SENSOR_ASSERT(NULL != m_pstKeyValTmp, "the controller is not initialised\n");
+        SENSOR_ASSERT_EXPR(false, "NULL != m_pstKeyValTmp", "the controller is not initialised\n");
         return -1;
     }
     u32 nKeyValSum = 0;

@@ -54,11 +54,11 @@ struct FitToRange {
     int operator()(TiXmlElement* p_pElement) {
         SENSOR_DBG_FOR(kDoDnaStyle, "_________________cmd(%d) default(%d)__________________\n", nCmd, stRange.def_val);
         p_pElement->SetAttribute("value", stRange.def_val);
-        TiXmlElement* pNext = NULL;
-        for (TiXmlElement* pOption = p_pElement->FirstChildElement(); pOption != NULL; pOption = pNext) {
+        TiXmlElement* pNext = nullptr;
+        for (TiXmlElement* pOption = p_pElement->FirstChildElement(); pOption != nullptr; pOption = pNext) {
             pNext = pOption->NextSiblingElement();
             const char* szIndex = pOption->Attribute("index");
-            if (szIndex == NULL) return -1;
+            if (szIndex == nullptr) return -1;
             if (!isAllowed(stRange, styleNumber(szIndex))) {
                 SENSOR_DBG_FOR(kDoDnaStyle, "_________________delete comboitem(%s)__________________\n", szIndex);
                 p_pElement->RemoveChild(pOption);
@@ -73,10 +73,10 @@ struct CollectOptions {
     ia_dynamic_params_attr_st& stRange;
     int operator()(TiXmlElement* p_pElement) {
         int n = 0;
-        for (const TiXmlElement* pOption = p_pElement->FirstChildElement(); pOption != NULL;
+        for (const TiXmlElement* pOption = p_pElement->FirstChildElement(); pOption != nullptr;
              pOption = pOption->NextSiblingElement()) {
             const char* szIndex = pOption->Attribute("index");
-            if (szIndex == NULL) continue;
+            if (szIndex == nullptr) continue;
             if (n == IA_DYNAMIC_PARAMS_ITEMS_MAX) {
                 SENSOR_ASSERT_EXPR_FOR(kDoCustomizeStyle, false, "n < IA_DYNAMIC_PARAMS_ITEMS_MAX",
                                        "cmd(%d): options after the first %d ignored\n", nCmd,
@@ -103,7 +103,7 @@ void applyStyleDefault(const std::vector<TiXmlElement*>& p_vecElements, int p_nI
     int nVal = 0;
     for (const TiXmlElement* pElement : p_vecElements) {
         const char* szValue = pElement->Attribute("value");
-        if (szValue != NULL) nVal = styleNumber(szValue);
+        if (szValue != nullptr) nVal = styleNumber(szValue);
     }
     if (nVal == kKeepIspDefault) return;
     printf("dnaCmdList.cmd_list[%d] = dnaParamList.items_cnt(%d)\n", p_nIndex, p_stRange.items_cnt);
@@ -124,9 +124,9 @@ void applyStyleDefault(const std::vector<TiXmlElement*>& p_vecElements, int p_nI
 
 // Removes the last element with the id, the one the walk finds.
 void removeById(TiXmlElement* p_pRoot, int p_nId) {
-    TiXmlElement* pFound = NULL;
+    TiXmlElement* pFound = nullptr;
     getNodebyCmdId(p_pRoot, p_nId, pFound);
-    if (pFound != NULL) DeleteNode(p_pRoot, pFound);
+    if (pFound != nullptr) DeleteNode(p_pRoot, pFound);
 }
 
 }  // namespace
@@ -207,7 +207,7 @@ int getDnaStyle(int p_channelID, const char* szStyle, std::string& strDnaStyle, 
 // removes its options whose "index" the range does not allow. An option
 // without "index" ends the whole walk with -1.
 int doDnaStyle(TiXmlElement* p_pElement, int p_nCmd, const ia_dynamic_params_attr_st* p_pRange) {
-    if (p_pRange == NULL) {
+    if (p_pRange == nullptr) {
         SENSOR_ASSERT_EXPR(false, "NULL != p_pRange", "cmd(%d)\n", p_nCmd);
         return -1;
     }
@@ -219,7 +219,7 @@ int doDnaStyle(TiXmlElement* p_pElement, int p_nCmd, const ia_dynamic_params_att
 // element(s) with "id" p_nCmd; the last reached element's options stand. At
 // most the record's 64 items are taken.
 int doCustomizeStyle(TiXmlElement* p_pElement, int p_nCmd, ia_dynamic_params_attr_st* p_pRange) {
-    if (p_pRange == NULL) {
+    if (p_pRange == nullptr) {
         SENSOR_ASSERT_EXPR(false, "NULL != p_pRange", "cmd(%d)\n", p_nCmd);
         return -1;
     }

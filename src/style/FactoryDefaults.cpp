@@ -13,7 +13,7 @@
 // p_nCapacity of them; the rest are dropped with a report.
 int getFctData(int p_channelID, char* p_szStyle, KeyVal* p_pKeyVal, u32* p_pnKeyValNum, bool p_bShowWDRFalg,
                u32 p_nCapacity) {
-    if (p_pnKeyValNum == NULL) {
+    if (p_pnKeyValNum == nullptr) {
         SENSOR_ASSERT_EXPR(false, "NULL != p_pnKeyValNum", "");
         return -1;
     }
@@ -28,7 +28,7 @@ int getFctData(int p_channelID, char* p_szStyle, KeyVal* p_pKeyVal, u32* p_pnKey
 
     *p_pnKeyValNum = 0;
     TiXmlElement* pRootNode = objDnaStyleDoc.RootElement();
-    const int nCollected = style2KeyVal(pRootNode, p_pKeyVal, p_pnKeyValNum, p_pKeyVal != NULL ? p_nCapacity : 0);
+    const int nCollected = style2KeyVal(pRootNode, p_pKeyVal, p_pnKeyValNum, p_pKeyVal != nullptr ? p_nCapacity : 0);
     SENSOR_ASSERT_EXPR(SNS_SUCCESS == nCollected, "SNS_SUCCESS == style2KeyVal(pRootNode, p_pKeyVal, p_pnKeyValNum)",
                        "p_pnKeyValNum(%u)\n", *p_pnKeyValNum);
     return SNS_SUCCESS;
@@ -39,15 +39,15 @@ int getFctData(int p_channelID, char* p_szStyle, KeyVal* p_pKeyVal, u32* p_pnKey
 // in p_nCapacity ends the walk with -1 (reported): the records stored so far
 // stand and nothing is written past the array.
 int style2KeyVal(TiXmlElement* p_pElement, KeyVal* p_pKeyVal, u32* p_pnKeyValNum, u32 p_nCapacity) {
-    if (p_pElement == NULL) return 0;
-    if (p_pnKeyValNum == NULL) {
+    if (p_pElement == nullptr) return 0;
+    if (p_pnKeyValNum == nullptr) {
         SENSOR_ASSERT_EXPR(false, "NULL != p_pnKeyValNum", "");
         return -1;
     }
     const char* szId = p_pElement->Attribute("id");
     const char* szValue = p_pElement->Attribute("value");
-    if (szId != NULL && szValue != NULL) {
-        if (p_pKeyVal == NULL || *p_pnKeyValNum >= p_nCapacity) {
+    if (szId != nullptr && szValue != nullptr) {
+        if (p_pKeyVal == nullptr || *p_pnKeyValNum >= p_nCapacity) {
             SENSOR_ASSERT_EXPR(false, "*p_pnKeyValNum < p_nCapacity", "id(%s) value(%s) p_nCapacity(%u)\n", szId,
                                szValue, p_nCapacity);
             return -1;
@@ -57,7 +57,7 @@ int style2KeyVal(TiXmlElement* p_pElement, KeyVal* p_pKeyVal, u32* p_pnKeyValNum
         stRecord.value = static_cast<u32>(styleNumber(szValue));
         ++*p_pnKeyValNum;
     }
-    for (TiXmlElement* pChild = p_pElement->FirstChildElement(); pChild != NULL;
+    for (TiXmlElement* pChild = p_pElement->FirstChildElement(); pChild != nullptr;
          pChild = pChild->NextSiblingElement()) {
         if (style2KeyVal(pChild, p_pKeyVal, p_pnKeyValNum, p_nCapacity) != 0) return -1;
     }

@@ -41,7 +41,7 @@ bool acceptsDetailValue(const TiXmlAttribute* p_pAttribute, const char* p_szDeta
 
 // The first attribute of the condition element that holds, or null.
 const TiXmlAttribute* matchingCondition(const TiXmlElement* p_pCondition, const char* p_szDetail) {
-    for (const TiXmlAttribute* pAttribute = p_pCondition->FirstAttribute(); pAttribute != NULL;
+    for (const TiXmlAttribute* pAttribute = p_pCondition->FirstAttribute(); pAttribute != nullptr;
          pAttribute = pAttribute->Next()) {
         SENSOR_DBG_FOR(kMergeStyle, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
                        pAttribute->Name(), pAttribute->Value());
@@ -53,17 +53,17 @@ const TiXmlAttribute* matchingCondition(const TiXmlElement* p_pCondition, const 
         SENSOR_DBG_FOR(kMergeStyle, "modi_attr->Name()(%s), modi_attr->Value()(%s) nVal(%s)\n",
                        pAttribute->Name(), pAttribute->Value(), szValue);
     }
-    return NULL;
+    return nullptr;
 }
 
 void applyOperations(TiXmlDocument& p_objStyle, const TiXmlElement* p_pCondition,
                      const TiXmlAttribute* p_pMatched) {
     SENSOR_DBG_FOR(kMergeStyle, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
                    p_pMatched->Name(), p_pMatched->Value());
-    const TiXmlElement* node_second = NULL;
-    SENSOR_ASSERT_EXPR_FOR(kMergeStyle, NULL != (node_second = p_pCondition->FirstChildElement()),
+    const TiXmlElement* node_second = nullptr;
+    SENSOR_ASSERT_EXPR_FOR(kMergeStyle, nullptr != (node_second = p_pCondition->FirstChildElement()),
                            "NULL != (node_second = node_first->FirstChildElement())", "");
-    for (const TiXmlElement* pOperation = node_second; pOperation != NULL;
+    for (const TiXmlElement* pOperation = node_second; pOperation != nullptr;
          pOperation = pOperation->NextSiblingElement()) {
         SENSOR_DBG_FOR(kMergeStyle, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
                        p_pMatched->Name(), p_pMatched->Value());
@@ -95,7 +95,7 @@ bool saveMergedStyle(const char* p_szFileName, const std::string& p_strMerged) {
 // kept as it was, so the caller still holds a complete (unmerged) text.
 void replaceStyleText(const std::string& p_strMerged, char** p_pszStyle) {
     char* szBuffer = static_cast<char*>(realloc(*p_pszStyle, p_strMerged.size() + 1));
-    if (szBuffer == NULL) {
+    if (szBuffer == nullptr) {
         SENSOR_ASSERT_EXPR_FOR(kMergeStyle, false, "NULL != realloc(*ui_style, file_len + 1)", "file_len(%d)\n",
                                static_cast<int>(p_strMerged.size()));
         return;
@@ -109,11 +109,11 @@ void replaceStyleText(const std::string& p_strMerged, char** p_pszStyle) {
 // *ui_style is a malloc'd text: it is resized with realloc and stays owned by
 // the caller. Every failure is reported and the merge goes on.
 int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style, char* ui_styleDiversity) {
-    if (ui_style == NULL) {
+    if (ui_style == nullptr) {
         SENSOR_ASSERT_EXPR(false, "NULL != ui_style", "");
         return SNS_SUCCESS;
     }
-    const char* szDetail = p_pModuleConfig != NULL ? p_pModuleConfig->szDetail : "";
+    const char* szDetail = p_pModuleConfig != nullptr ? p_pModuleConfig->szDetail : "";
 
     TiXmlDocument doc_style;
     TiXmlDocument doc_style_div;
@@ -122,12 +122,12 @@ int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style,
     SENSOR_ASSERT_EXPR(LoadMem(doc_style_div, ui_styleDiversity, TIXML_ENCODING_UTF8),
                        "doc_style_div.LoadMem(ui_styleDiversity, TIXML_ENCODING_UTF8)", "");
 
-    const TiXmlElement* node_first = NULL;
-    SENSOR_ASSERT_EXPR(NULL != (node_first = doc_style_div.RootElement()),
+    const TiXmlElement* node_first = nullptr;
+    SENSOR_ASSERT_EXPR(nullptr != (node_first = doc_style_div.RootElement()),
                        "NULL != (node_first = doc_style_div.RootElement())", "");
-    for (; node_first != NULL; node_first = node_first->NextSiblingElement()) {
+    for (; node_first != nullptr; node_first = node_first->NextSiblingElement()) {
         const TiXmlAttribute* pMatched = matchingCondition(node_first, szDetail);
-        if (pMatched != NULL) applyOperations(doc_style, node_first, pMatched);
+        if (pMatched != nullptr) applyOperations(doc_style, node_first, pMatched);
     }
 
     char szFileName[kMergedNameSize];
@@ -150,22 +150,22 @@ int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style,
 // tab by nothing would lose it.
 int updateStyleTab(TiXmlDocument* doc_style, const char* p_szOperation, const char* p_szTabKey,
                    const TiXmlElement* p_pNewTab) {
-    TiXmlElement* pRoot = doc_style != NULL ? doc_style->RootElement() : NULL;
-    TiXmlElement* tab_node = NULL;
-    SENSOR_ASSERT_EXPR(pRoot != NULL && NULL != (tab_node = pRoot->FirstChildElement()),
+    TiXmlElement* pRoot = doc_style != nullptr ? doc_style->RootElement() : nullptr;
+    TiXmlElement* tab_node = nullptr;
+    SENSOR_ASSERT_EXPR(pRoot != nullptr && nullptr != (tab_node = pRoot->FirstChildElement()),
                        "NULL != (tab_node = doc_style->RootElement()->FirstChildElement())", "");
-    if (tab_node == NULL || p_szTabKey == NULL || p_szOperation == NULL) return 0;
+    if (tab_node == nullptr || p_szTabKey == nullptr || p_szOperation == nullptr) return 0;
 
-    for (; tab_node != NULL; tab_node = tab_node->NextSiblingElement()) {
+    for (; tab_node != nullptr; tab_node = tab_node->NextSiblingElement()) {
         const char* szKey = tab_node->Attribute("key");
-        if (szKey != NULL && strcmp(szKey, p_szTabKey) == 0) break;
+        if (szKey != nullptr && strcmp(szKey, p_szTabKey) == 0) break;
     }
-    if (tab_node == NULL) return 0;
+    if (tab_node == nullptr) return 0;
 
     if (strcmp(p_szOperation, "Modify") == 0) {
-        if (p_pNewTab != NULL && pRoot->InsertAfterChild(tab_node, *p_pNewTab) != NULL) pRoot->RemoveChild(tab_node);
+        if (p_pNewTab != nullptr && pRoot->InsertAfterChild(tab_node, *p_pNewTab) != nullptr) pRoot->RemoveChild(tab_node);
     } else if (strcmp(p_szOperation, "AddAfter") == 0) {
-        if (p_pNewTab != NULL) pRoot->InsertAfterChild(tab_node, *p_pNewTab);
+        if (p_pNewTab != nullptr) pRoot->InsertAfterChild(tab_node, *p_pNewTab);
     } else if (strcmp(p_szOperation, "Delete") == 0) {
         pRoot->RemoveChild(tab_node);
     }

@@ -6,8 +6,8 @@
 #include "style/StyleTree.h"
 
 int styleNumber(const char* p_szText) {
-    if (p_szText == NULL) return 0;
-    const long long nValue = strtoll(p_szText, NULL, 10);
+    if (p_szText == nullptr) return 0;
+    const long long nValue = strtoll(p_szText, nullptr, 10);
     if (nValue > INT_MAX) return INT_MAX;
     if (nValue < INT_MIN) return INT_MIN;
     return static_cast<int>(nValue);
@@ -27,7 +27,7 @@ struct ReadValue {
     int& nValue;
     int operator()(TiXmlElement* p_pElement) {
         const char* szValue = p_pElement->Attribute("value");
-        if (szValue != NULL) nValue = styleNumber(szValue);
+        if (szValue != nullptr) nValue = styleNumber(szValue);
         return 0;
     }
 };
@@ -68,8 +68,8 @@ int ModifyNodebyCmdId(TiXmlElement* p_pElement, int p_nId) {
 // Removes (and destroys) p_pNode when its parent is an element; a root or a
 // detached node stays. p_pRoot is only checked for null.
 int DeleteNode(TiXmlElement* p_pRoot, TiXmlElement* p_pNode) {
-    if (p_pRoot == NULL || p_pNode == NULL) return -1;
+    if (p_pRoot == nullptr || p_pNode == nullptr) return -1;
     TiXmlNode* pParent = p_pNode->Parent();
-    if (pParent != NULL && pParent->ToElement() != NULL) pParent->RemoveChild(p_pNode);
+    if (pParent != nullptr && pParent->ToElement() != nullptr) pParent->RemoveChild(p_pNode);
     return 0;
 }

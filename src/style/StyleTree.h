@@ -39,10 +39,10 @@ inline bool idEquals(const char* p_szId, int p_nId) {
 // with -1. Every other element's children are visited in turn.
 template <typename Action>
 int walkById(TiXmlElement* p_pElement, int p_nId, Action& p_action) {
-    if (p_pElement == NULL) return 0;
+    if (p_pElement == nullptr) return 0;
     const char* szId = p_pElement->Attribute("id");
-    if (szId != NULL && idEquals(szId, p_nId)) return p_action(p_pElement);
-    for (TiXmlElement* pChild = p_pElement->FirstChildElement(); pChild != NULL;
+    if (szId != nullptr && idEquals(szId, p_nId)) return p_action(p_pElement);
+    for (TiXmlElement* pChild = p_pElement->FirstChildElement(); pChild != nullptr;
          pChild = pChild->NextSiblingElement()) {
         if (walkById(pChild, p_nId, p_action) != 0) return -1;
     }

@@ -73,11 +73,11 @@ bool startsWithNoCase(const char* p, const char* p_szPrefix) {
 
 const char* skipPast(const char* p, const char* p_szEnd) {
     const char* pEnd = strstr(p, p_szEnd);
-    return pEnd == NULL ? p + strlen(p) : pEnd + strlen(p_szEnd);
+    return pEnd == nullptr ? p + strlen(p) : pEnd + strlen(p_szEnd);
 }
 
 // After "<?xml": TinyXML ends the declaration at its first ">" except inside
-// a quoted version, encoding or standalone value. NULL where TinyXML gives up
+// a quoted version, encoding or standalone value. nullptr where TinyXML gives up
 // on the text.
 const char* skipDeclaration(const char* p) {
     for (;;) {
@@ -87,13 +87,13 @@ const char* skipDeclaration(const char* p) {
         if (startsWithNoCase(p, "version") || startsWithNoCase(p, "encoding") || startsWithNoCase(p, "standalone")) {
             while (isNameCharacter(*p)) ++p;
             p = skipBlanks(p);
-            if (*p != '=') return NULL;
+            if (*p != '=') return nullptr;
             p = skipBlanks(p + 1);
             if (*p == '"' || *p == '\'') {
                 p = skipQuoted(p);
             } else {
                 for (; *p != '\0' && !isBlank(*p) && *p != '/' && *p != '>'; ++p)
-                    if (*p == '"' || *p == '\'') return NULL;
+                    if (*p == '"' || *p == '\'') return nullptr;
             }
         } else {
             while (*p != '\0' && *p != '>' && !isBlank(*p)) ++p;
@@ -115,7 +115,7 @@ bool nestingWithin(const char* p, int p_nLimit) {
             p += sequenceLength(p);
         } else if (startsWithNoCase(p, "<?xml")) {
             p = skipDeclaration(p + 5);
-            if (p == NULL) return true;
+            if (p == nullptr) return true;
         } else if (startsWith(p, "<!--")) {
             p = skipPast(p + 4, "-->");
         } else if (startsWith(p, "<![CDATA[")) {
@@ -152,14 +152,14 @@ bool nestingWithin(const char* p, int p_nLimit) {
 // and then reads on past the terminator: it parses a copy that ends in enough
 // NULs to stop within any sequence.
 bool LoadMem(TiXmlDocument& p_objDoc, const char* p_szText, TiXmlEncoding p_eEncoding) {
-    if (p_szText == NULL) return false;
+    if (p_szText == nullptr) return false;
     std::string strText(p_szText);
     strText.append(kLongestSequence, '\0');
     if (!nestingWithin(strText.c_str(), kMaxNesting)) {
         p_objDoc.Clear();
         return false;
     }
-    p_objDoc.Parse(strText.c_str(), NULL, p_eEncoding);
+    p_objDoc.Parse(strText.c_str(), nullptr, p_eEncoding);
     return !p_objDoc.Error();
 }
 
@@ -173,7 +173,7 @@ void getXmlString(const TiXmlDocument& p_objDoc, std::string& p_strText) {
 // and at most kMaxDocumentBytes of it.
 bool LoadFile(TiXmlDocument& p_objDoc, const char* p_szCameraPath, TiXmlEncoding p_eEncoding) {
     std::string strText;
-    if (p_szCameraPath == NULL || !readCameraFileBounded(p_szCameraPath, kMaxDocumentBytes + 1, strText) ||
+    if (p_szCameraPath == nullptr || !readCameraFileBounded(p_szCameraPath, kMaxDocumentBytes + 1, strText) ||
         strText.size() > kMaxDocumentBytes) {
         p_objDoc.Clear();
         return false;
@@ -182,6 +182,6 @@ bool LoadFile(TiXmlDocument& p_objDoc, const char* p_szCameraPath, TiXmlEncoding
 }
 
 bool SaveFile(const TiXmlDocument& p_objDoc, const char* p_szCameraPath) {
-    if (p_szCameraPath == NULL) return false;
+    if (p_szCameraPath == nullptr) return false;
     return p_objDoc.SaveFile(cameraPath(p_szCameraPath).c_str());
 }

@@ -96,7 +96,7 @@ void copyField(char* p_szField, size_t p_nFieldSize, const std::string& p_strTex
 char* allocateFor(INT64 p_nFileLen) {
     const size_t nSize = static_cast<size_t>(p_nFileLen < 0 ? 0 : p_nFileLen) + 1;
     char* szBuffer = static_cast<char*>(calloc(nSize, 1));
-    SENSOR_ASSERT_EXPR_FOR(kInitSysConf, szBuffer != NULL, "NULL != calloc(file_len + 1, 1)", "file_len(%d)\n",
+    SENSOR_ASSERT_EXPR_FOR(kInitSysConf, szBuffer != nullptr, "NULL != calloc(file_len + 1, 1)", "file_len(%d)\n",
                            static_cast<int>(p_nFileLen));
     return szBuffer;
 }
@@ -106,7 +106,7 @@ char* allocateFor(INT64 p_nFileLen) {
 // Fills the record for the channel (counted from 1). The style text it leaves
 // in szUIStyle is malloc'd; uinitSysConf frees it.
 int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, SysConfig* p_stSysConf) {
-    if (p_stSysConf == NULL) {
+    if (p_stSysConf == nullptr) {
         SENSOR_ASSERT_EXPR(false, "NULL != p_stSysConf", "");
         return -1;
     }
@@ -137,15 +137,15 @@ int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, S
     p_stSysConf->nDeviceType = machineInfo.getDeviceType();
     SENSOR_ASSERT_EXPR(isKnownDeviceType(p_stSysConf->nDeviceType), kDeviceTypeCheck, "");
 
-    const char* szStyleFile = NULL;
-    const char* szDiversityFile = NULL;
+    const char* szStyleFile = nullptr;
+    const char* szDiversityFile = nullptr;
     chooseStyleFiles(p_nChannelID, p_stSysConf->nDeviceType, szStyleFile, szDiversityFile);
     const std::string strStyleFileName = szStyleFile;
     const std::string strStyleDivFileName = szDiversityFile;
 
     const INT64 nStyleLen = getFileLen(strStyleFileName.c_str());
     p_stSysConf->szUIStyle = allocateFor(nStyleLen);
-    if (p_stSysConf->szUIStyle != NULL) {
+    if (p_stSysConf->szUIStyle != nullptr) {
         const int nRead = loadFromFile(strStyleFileName.c_str(), p_stSysConf->szUIStyle, nStyleLen);
         SENSOR_ASSERT_EXPR(nRead > 0,
                            "loadFromFile(strStyleFileName.c_str(), p_stSysConf->szUIStyle, "
@@ -155,7 +155,7 @@ int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, S
 
     const INT64 nDiversityLen = getFileLen(strStyleDivFileName.c_str());
     char* ui_styleDiversity = allocateFor(nDiversityLen);
-    if (ui_styleDiversity != NULL) {
+    if (ui_styleDiversity != nullptr) {
         const int nRead = loadFromFile(strStyleDivFileName.c_str(), ui_styleDiversity, nDiversityLen);
         SENSOR_ASSERT_EXPR(nRead > 0,
                            "loadFromFile(strStyleDivFileName.c_str(), ui_styleDiversity, "
@@ -176,22 +176,22 @@ int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, S
 // Frees the texts the record owns and forgets them. The UI-file array itself
 // belongs to whoever filled it.
 void uinitSysConf(SysConfig* p_stSysConf) {
-    if (p_stSysConf == NULL) return;
-    if (p_stSysConf->pUIFiles != NULL) {
+    if (p_stSysConf == nullptr) return;
+    if (p_stSysConf->pUIFiles != nullptr) {
         for (u32 i = 0; i < p_stSysConf->nUIFileSum; ++i) {
             UIFileInfo& stFile = p_stSysConf->pUIFiles[i];
-            if (stFile.szCommonFile != NULL) {
+            if (stFile.szCommonFile != nullptr) {
                 free(stFile.szCommonFile);
-                stFile.szCommonFile = NULL;
+                stFile.szCommonFile = nullptr;
             }
-            if (stFile.szLanguageFile != NULL) {
+            if (stFile.szLanguageFile != nullptr) {
                 free(stFile.szLanguageFile);
-                stFile.szLanguageFile = NULL;
+                stFile.szLanguageFile = nullptr;
             }
         }
     }
-    if (p_stSysConf->szUIStyle != NULL) {
+    if (p_stSysConf->szUIStyle != nullptr) {
         free(p_stSysConf->szUIStyle);
-        p_stSysConf->szUIStyle = NULL;
+        p_stSysConf->szUIStyle = nullptr;
     }
 }

@@ -118,6 +118,7 @@ TEST_F(LifecycleAbuseTest, FactoryResetWhileHostThreadsCallIn) {
             objController.setParameters(strText, true);
         }
     });
+    // Without a lock these touch only records the locked calls leave alone.
     vecThreads.emplace_back([&]() {
         for (; !bStop; ++nCalls) {
             int nScheme = 0, nInSchedule = 0;
@@ -126,7 +127,7 @@ TEST_F(LifecycleAbuseTest, FactoryResetWhileHostThreadsCallIn) {
             objController.paramCheck();
             objController.getKeyValFromCache(1, KEY_BRIGHTNESS, nValue);
             objController.setKeyValToCache(1, KEY_CONTRAST, nValue % 100, false);
-            objController.isKeyValSame(KeyVal{KEY_BRIGHTNESS, nValue});
+            objController.isKeyValSame(KeyVal{KEY_CONTRAST, nValue});
         }
     });
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(objController.resetParameters());
