@@ -4,6 +4,7 @@
 // same path: values alternate between two, schemes between two.
 #include "Cases.h"
 
+#include <stdio.h>
 #include <string.h>
 #include <time.h>
 
@@ -17,6 +18,7 @@
 #include "SensorKeyVal.h"
 #include "SensorKeys.h"
 #include "ia_ioctrl.h"
+#include "platform/CameraPaths.h"
 
 namespace bench {
 namespace {
@@ -313,8 +315,9 @@ Case allParametersCase(bool p_bFromFlash) {
     stCase.prepare = [pState, p_bFromFlash](Device& p_objDevice, std::string& p_strWhy) {
         pState->pController = &p_objDevice.steady();
         makeCurrent(*pState->pController, 0);
-        pState->strPath =
-            p_objDevice.hostPath("/tmp/merge_style_ch" + std::to_string(p_objDevice.profile().channel) + ".xml");
+        char szMerged[64];
+        snprintf(szMerged, sizeof(szMerged), camerapath::MERGED_STYLE_FILE, p_objDevice.profile().channel);
+        pState->strPath = p_objDevice.hostPath(szMerged);
         pState->strOriginal = readHostFile(pState->strPath);
         TiXmlDocument objDoc;
         objDoc.Parse(pState->strOriginal.c_str(), nullptr, TIXML_ENCODING_UTF8);

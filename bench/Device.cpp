@@ -12,14 +12,11 @@
 #include "MachineInfo.h"
 #include "Probe.h"
 #include "SimulatedDevice.h"
+#include "platform/CameraPaths.h"
 
 namespace bench {
 namespace {
 
-const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-const char* const kModuleConfigFile = "/hd1/moduleConfig/moduleConfig.xml";
-const char* const kControlFile = "/tmp/Debug.sign";
-const char* const kVersionFile = "/mnt/mtd/code/config_file/snsversion.cfg";
 const int kMaxSchemes = 16;
 
 // video.ini: "stream=<encoder type>,<height>" lines, "limitFramesModeId=" and
@@ -129,15 +126,15 @@ Device::Device(const Profile& p_stProfile) : m_stProfile(p_stProfile), m_objReco
         throw std::runtime_error(strError);
     simdevice::enterRoot(m_strRoot);
     installIspObserver();
-    setControlFile(hostPath(kControlFile));
+    setControlFile(hostPath(camerapath::DEBUG_CONTROL_FILE));
     if (!simdevice::installProfile(strDevices, strProfile, m_strRoot, strError)) throw std::runtime_error(strError);
     configureVideo(strProfile + "/video.ini", m_objVideo);
 
     MachineInfo objInfo;
-    if (!SystemInfoParser::parseMachineInfo(kMachineInfoFile, objInfo))
+    if (!SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, objInfo))
         throw std::runtime_error("no machine information in " + strProfile);
     std::vector<ModuleConfigure> vecModules;
-    if (!ModuleConfigureParser::parse(kModuleConfigFile, objInfo.getHardwareModel(), objInfo.getHardwareCode(),
+    if (!ModuleConfigureParser::parse(camerapath::MODULE_CONFIG_FILE, objInfo.getHardwareModel(), objInfo.getHardwareCode(),
                                       vecModules) ||
         vecModules.empty())
         throw std::runtime_error("no module configuration in " + strProfile);
@@ -191,15 +188,15 @@ void Device::removeStoredFiles() {
                                               "_" + std::to_string(i) + ".cfg";
         unlink(hostPath(strName).c_str());
     }
-    unlink(hostPath(kVersionFile).c_str());
+    unlink(hostPath(camerapath::VERSION_FILE).c_str());
 }
 
 void Device::writeControlFile(const std::string& p_strContent) {
-    writeHostFile(hostPath(kControlFile), p_strContent);
+    writeHostFile(hostPath(camerapath::DEBUG_CONTROL_FILE), p_strContent);
 }
 
 void Device::removeControlFile() {
-    unlink(hostPath(kControlFile).c_str());
+    unlink(hostPath(camerapath::DEBUG_CONTROL_FILE).c_str());
 }
 
 void Device::clearRecords() {

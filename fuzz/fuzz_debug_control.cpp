@@ -13,6 +13,7 @@
 #include "SensorDebug.h"
 #include "diag/SensorReport.h"
 #include "platform/CameraFileSystem.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     const std::string strControl(reinterpret_cast<const char*>(p_pData), p_nSize);
-    fuzzsupport::writeFile("/tmp/Debug.sign", strControl);
+    fuzzsupport::writeFile(camerapath::DEBUG_CONTROL_FILE, strControl);
 
     const std::string strRead = strControl.substr(0, kControlFileBytes);
     size_t nPos = 0;

@@ -34,11 +34,11 @@
 #include "IspSimulation.h"
 #include "SimulatedVideoModule.h"
 #include "StringHandler.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
 const u32 kVersion = 8;
-const char* const kVersionPath = "/mnt/mtd/code/config_file/snsversion.cfg";
 
 std::vector<KeyVal> g_vecFactory;
 std::string g_strFactoryImage;
@@ -68,10 +68,10 @@ int sy_system(const char* p_szCommand, int) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzsupport::prepareDevice("ir-bullet");
-    const char* const szStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
+    const char* const szStyle = camerapath::STYLE_FILE;
     fuzzsupport::writeFile(szStyle, fuzzinputs::cutDownStyle(fuzzsupport::readFile(szStyle)));
     // Without a control file the traces cost one failing access() each.
-    fuzzsupport::removeFile("/tmp/Debug.sign");
+    fuzzsupport::removeFile(camerapath::DEBUG_CONTROL_FILE);
     g_vecFactory = fuzzsupport::factorySet();
     g_strFactoryImage = fuzzinputs::fileImage(g_vecFactory);
     g_pConfig = new ModuleConfigure(fuzzsupport::moduleConfig());
@@ -83,8 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     const fuzzinputs::SchemeFiles stFiles = fuzzinputs::decodeSchemeFiles(p_pData, p_nSize, g_strFactoryImage);
     const int nSchemes = fuzzinputs::SchemeFiles::kSchemes;
 
-    fuzzsupport::removeFile(kVersionPath);
-    if (stFiles.bVersion) fuzzsupport::writeFile(kVersionPath, stFiles.strVersion);
+    fuzzsupport::removeFile(camerapath::VERSION_FILE);
+    if (stFiles.bVersion) fuzzsupport::writeFile(camerapath::VERSION_FILE, stFiles.strVersion);
     const bool bVersionMatches = stFiles.bVersion && stFiles.strVersion.size() >= 4 &&
                                  fuzzinputs::le32(stFiles.strVersion, 0) == kVersion;
     for (int i = 0; i < nSchemes; ++i) {
@@ -92,10 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
         if (stFiles.abPresent[i]) fuzzsupport::writeFile(schemePath(i), stFiles.astrSchemes[i]);
     }
     fuzzsupport::removeFile(schemePath(0) + ".tmp");
-    fuzzsupport::removeFile(std::string(kVersionPath) + ".tmp");
+    fuzzsupport::removeFile(std::string(camerapath::VERSION_FILE) + ".tmp");
     if (stFiles.bLeftovers) {
         fuzzsupport::writeFile(schemePath(0) + ".tmp", stFiles.strSchemeLeftover);
-        fuzzsupport::writeFile(std::string(kVersionPath) + ".tmp", stFiles.strVersionLeftover);
+        fuzzsupport::writeFile(std::string(camerapath::VERSION_FILE) + ".tmp", stFiles.strVersionLeftover);
     }
 
     ispsim::clearCalls();
@@ -124,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
         }
         FUZZ_CHECK(fuzzsupport::fileExists(schemePath(i)));
     }
-    FUZZ_CHECK(fuzzsupport::readFile(kVersionPath) == std::string("\x08\x00\x00\x00", 4));
+    FUZZ_CHECK(fuzzsupport::readFile(camerapath::VERSION_FILE) == std::string("\x08\x00\x00\x00", 4));
 
     std::string strAll;
     pController->getAllParameters(strAll);

@@ -7,15 +7,10 @@
 #include "diag/SensorReport.h"
 #include "function.h"
 #include "scheme/SensorPassGate.h"
+#include "platform/CameraPaths.h"
 
 std::atomic<int> ISensorController::m_nPassKeycmd(-1);
 std::atomic<int> ISensorController::m_nChanneldDosomething(-1);
-
-namespace {
-
-const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-
-}  // namespace
 
 // The arrays and the map stay empty until init. The sensor thread is created
 // here on this controller's pass but only started by init.
@@ -55,7 +50,7 @@ ISensorController::ISensorController()
                                       function<int>(&GThread::emptyFun)));
     // A missing file leaves the defaults; the system configuration reads the
     // same file again at init and reports there.
-    SystemInfoParser::parseMachineInfo(kMachineInfoFile, m_objMachineInfo);
+    SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, m_objMachineInfo);
 }
 
 // The host calls uinit first. One that destroys a started controller without

@@ -23,10 +23,9 @@
 #include "platform/CameraFileSystem.h"
 #include "sensor.h"
 #include "storage/SchemeMerge.h"
+#include "platform/CameraPaths.h"
 
 namespace {
-
-const char* const MACHINE_INFO_FILE = "/mnt/mtd/code/factory_setting/machineinfo.ini";
 
 // loadSchemeFiles reports for init.
 const SensorReportCaller kInit = {"init", "bool ISensorController::init(const ModuleConfigure&)"};
@@ -223,7 +222,7 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     }
 
     MachineInfo objMachineInfo;
-    SystemInfoParser::parseMachineInfo(MACHINE_INFO_FILE, objMachineInfo);
+    SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, objMachineInfo);
     DeviceType objDeviceType;
     objDeviceType.setDeviceTypeId(objMachineInfo.getDeviceType());
     const std::string strDetail(m_stSysConf.moduleConfig.szDetail,

@@ -11,6 +11,7 @@
 #include <string.h>
 
 #include "ZTLogger.h"
+#include "platform/CameraPaths.h"
 
 // The system library's assertion failure: prints its own line and aborts.
 // <assert.h> declares it only without NDEBUG, and release builds define
@@ -20,7 +21,6 @@ extern "C" void __assert_fail(const char*, const char*, unsigned int, const char
 
 namespace {
 
-const char* const kErrorLog = "/mnt/mtd/log/SensorError.log";
 const int kLogRotateBytes = 10240;
 const int kLogFiles = 3;
 const size_t kLogBufferSize = 500;
@@ -93,7 +93,7 @@ void sensorReport(SensorReportForm p_eForm, int p_nAttr, int p_nColour, const ch
 
     if (rule.logged) {
         ZTLogger logger;
-        logger.init(kErrorLog, kLogRotateBytes, kLogFiles);
+        logger.init(camerapath::ERROR_LOG_FILE, kLogRotateBytes, kLogFiles);
         logLocation(logger, rule.tag, p_szFile, p_szFunction, p_nLine);
         char szBuffer[kLogBufferSize];
         formatInto(szBuffer, p_szFormat, logArgs);
@@ -113,7 +113,7 @@ void sensorAssertFailed(const char* p_szFile, const char* p_szFunction, const ch
         consoleEnd();
 
         ZTLogger logger;
-        logger.init(kErrorLog, kLogRotateBytes, kLogFiles);
+        logger.init(camerapath::ERROR_LOG_FILE, kLogRotateBytes, kLogFiles);
         logLocation(logger, kAssertTag, p_szFile, p_szFunction, p_nLine);
         char szBuffer[kLogBufferSize];
         snprintf(szBuffer, sizeof(szBuffer), "%s   ~~~Assertion failed.\n", p_szExpression);
@@ -132,7 +132,7 @@ void sensorAssertFailed(const char* p_szFile, const char* p_szFunction, const ch
         consoleEnd();
 
         ZTLogger logger;
-        logger.init(kErrorLog, kLogRotateBytes, kLogFiles);
+        logger.init(camerapath::ERROR_LOG_FILE, kLogRotateBytes, kLogFiles);
         char szBuffer[kLogBufferSize];
         formatInto(szBuffer, p_szFormat, logArgs);
         logger.writeLog(kAssertTag, szBuffer);

@@ -20,6 +20,7 @@
 #include "ia_ioctrl.h"
 #include "platform/CameraFileSystem.h"
 #include "platform/IspRecords.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
@@ -46,7 +47,6 @@ const int IRIS_MAX = 25600;
 const u32 ZOOM_RATIO_TABLE[16] = {16384, 24576, 27264, 28672, 29056, 29440, 29728, 30016,
                                   30208, 30400, 30560, 30720, 30912, 31104, 31232, 31424};
 
-const char* const SYNC_FOV_FILE = "/mnt/mtd/hd1/program/config/sync_fov.ini";
 
 // The value of "name=value," in a line: the number right after the first "="
 // after the name, provided a "," follows that "=" somewhere in the line.
@@ -291,7 +291,7 @@ bool ISensorController::sync_fov() {
     // Only a regular file, and only its first few hundred bytes: a FIFO or a
     // device planted there must not stall or end the sensor thread.
     std::string strText;
-    readCameraFileBounded(SYNC_FOV_FILE, kControlFileBytes, strText);
+    readCameraFileBounded(camerapath::SYNC_FOV_FILE, kControlFileBytes, strText);
     std::vector<std::string> vecLines;
     for (size_t nStart = 0; nStart < strText.size();) {
         size_t nEnd = strText.find('\n', nStart);

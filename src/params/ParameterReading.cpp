@@ -21,6 +21,7 @@
 #include "storage/SchemeMerge.h"
 #include "platform/IspRecords.h"
 #include "style/XmlDocument.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ bool ISensorController::getAllParameters(std::string& p_strParameters) {
     }
 
     char szStyleFile[64];
-    snprintf(szStyleFile, sizeof(szStyleFile), "/tmp/merge_style_ch%d.xml", m_nCameraID);
+    snprintf(szStyleFile, sizeof(szStyleFile), camerapath::MERGED_STYLE_FILE, m_nCameraID);
     TiXmlDocument objStyleXmlDoc;
     const bool bLoaded = LoadFile(objStyleXmlDoc, szStyleFile, TIXML_ENCODING_UTF8);
     SENSOR_ASSERT_EXPR(bLoaded, "objStyleXmlDoc.LoadFile(filename, TIXML_ENCODING_UTF8)", "");

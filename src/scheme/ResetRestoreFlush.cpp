@@ -17,19 +17,15 @@
 #include "platform/CameraFileSystem.h"
 #include "scheme/SensorPassGate.h"
 #include "storage/SchemeMerge.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
-const char* const VISIBLE_SCHEME_FILE = "/mnt/mtd/code/config_file/sensor%d_%d.cfg";
-const char* const THERMAL_SCHEME_FILE = "/mnt/mtd/code/config_file/sensor-thermal%d.cfg";
 const char* const VISIBLE_CLEANUP_COMMAND = "rm -rf /mnt/mtd/code/config*/sensor%d_[0-3].cfg";
 const char* const THERMAL_CLEANUP_COMMAND = "rm -rf /mnt/mtd/code/config*/sensor-thermal*.cfg";
 // Scheme files from this index on are not named by the visible clean-up
 // command.
 const u32 FIRST_SCHEME_PAST_CLEANUP = 4;
-
-const char* const MACHINE_INFO_FILE = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-const char* const MODULE_CONFIG_FILE = "/hd1/moduleConfig/moduleConfig.xml";
 
 }  // namespace
 
@@ -37,9 +33,9 @@ const char* const MODULE_CONFIG_FILE = "/hd1/moduleConfig/moduleConfig.xml";
 void ISensorController::formatSchemeFileName(int p_nScheme, char* p_szName, size_t p_nSize) const {
     memset(p_szName, 0, p_nSize);
     if (m_bThermalChannel)
-        snprintf(p_szName, p_nSize, THERMAL_SCHEME_FILE, p_nScheme);
+        snprintf(p_szName, p_nSize, camerapath::THERMAL_SCHEME_FILE, p_nScheme);
     else
-        snprintf(p_szName, p_nSize, VISIBLE_SCHEME_FILE, m_nCameraID, p_nScheme);
+        snprintf(p_szName, p_nSize, camerapath::VISIBLE_SCHEME_FILE, m_nCameraID, p_nScheme);
 }
 
 // Removes every scheme file of this channel. The visible clean-up command
@@ -150,9 +146,9 @@ bool ISensorController::resetParameters() {
         std::string(stStored.szParameters, strnlen(stStored.szParameters, sizeof(stStored.szParameters))));
     if (sensorDebugLevel() > 5) {
         MachineInfo objMachineInfo;
-        SystemInfoParser::parseMachineInfo(MACHINE_INFO_FILE, objMachineInfo);
+        SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, objMachineInfo);
         std::vector<ModuleConfigure> vecModules;
-        ModuleConfigureParser::parse(MODULE_CONFIG_FILE, objMachineInfo.getHardwareModel(),
+        ModuleConfigureParser::parse(camerapath::MODULE_CONFIG_FILE, objMachineInfo.getHardwareModel(),
                                      objMachineInfo.getHardwareCode(), vecModules);
         // An empty parse keeps the stored configuration.
         if (!vecModules.empty()) {

@@ -10,10 +10,9 @@
 #include "ZTFile.h"
 #include "diag/SensorReport.h"
 #include "storage/FileReplacement.h"
+#include "platform/CameraPaths.h"
 
 namespace {
-
-const char* const kVersionFile = "/mnt/mtd/code/config_file/snsversion.cfg";
 
 // Records moved per read or write call; the buffer stays on the stack.
 const u32 kChunkRecords = 64;
@@ -104,7 +103,7 @@ int keyValToFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValSum) {
 // when fewer are there.
 int getVersion(u32* p_pnVersion) {
     unsigned char abyVersion[4];
-    if (loadFromFile(kVersionFile, reinterpret_cast<char*>(abyVersion), sizeof(abyVersion)) <= 0) return -1;
+    if (loadFromFile(camerapath::VERSION_FILE, reinterpret_cast<char*>(abyVersion), sizeof(abyVersion)) <= 0) return -1;
     *p_pnVersion = getLe32(abyVersion);
     return 0;
 }
@@ -112,7 +111,7 @@ int getVersion(u32* p_pnVersion) {
 // 0 once the version file holds exactly the four bytes; -1 with the old file
 // kept otherwise.
 int setVersion(u32 p_nVersion) {
-    const char* const file_name = kVersionFile;
+    const char* const file_name = camerapath::VERSION_FILE;
     unsigned char abyVersion[4];
     putLe32(abyVersion, p_nVersion);
 

@@ -14,10 +14,10 @@
 #include "platform/CameraFileSystem.h"
 #include "storage/FileReplacement.h"
 #include "style/XmlDocument.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
-const char* const kMergedStyleFile = "/tmp/merge_style_ch%d.xml";
 const size_t kMergedNameSize = 100;
 // Room for a detail value: at most nine characters and the terminator.
 const size_t kDetailValueSize = 10;
@@ -132,7 +132,7 @@ int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style,
 
     char szFileName[kMergedNameSize];
     memset(szFileName, 0, sizeof(szFileName));
-    snprintf(szFileName, sizeof(szFileName), kMergedStyleFile, p_nChannelID);
+    snprintf(szFileName, sizeof(szFileName), camerapath::MERGED_STYLE_FILE, p_nChannelID);
     // The text comes from the document in memory, not from reading the file
     // back: a full or tampered /tmp must not cut the style, and with it the
     // factory set and every scheme saved from it.

@@ -10,22 +10,14 @@
 #include "MachineInfo.h"
 #include "SensorFile.h"
 #include "diag/SensorReport.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
-const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
 const u32 kDefaultSchemeSum = 4;
 // Every scheme costs a value array and a file on flash; a larger count (a
 // negative text reads as a huge one) is a broken detail text, not a request.
 const u32 kMaxSchemeSum = 16;
-
-const char* const kStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
-const char* const kStyleDiversity = "/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity.xml";
-const char* const kDomeStyle = "/hd1/moduleConfig/sensorConfig/style/Style_dome.xml";
-const char* const kDomeStyleDiversity = "/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity_dome.xml";
-const char* const kThermalStyle = "/hd1/moduleConfig/sensorConfig/style/Style_Thermal.xml";
-const char* const kThermalStyleDiversity =
-    "/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity_Thermal.xml";
 
 const char* const kDeviceTypeCheck =
     "DeviceType::IPCAMERA == p_stSysConf->nDeviceType || DeviceType::FACE_DETECT == p_stSysConf->nDeviceType || "
@@ -65,14 +57,14 @@ void chooseStyleFiles(int p_nChannelID, int p_nType, const char*& p_szStyle, con
     static const int s_arrThermalTypes[] = {13, 14, 17, 19, 23};
     static const int s_arrPlainTypes[] = {1, 8, 9, 11, 13, 14, 15, 16, 17, 18, 22};
     if (p_nChannelID == 2 && isOneOf(p_nType, s_arrThermalTypes, sizeof(s_arrThermalTypes) / sizeof(int))) {
-        p_szStyle = kThermalStyle;
-        p_szDiversity = kThermalStyleDiversity;
+        p_szStyle = camerapath::THERMAL_STYLE_FILE;
+        p_szDiversity = camerapath::THERMAL_STYLE_DIVERSITY_FILE;
     } else if (isOneOf(p_nType, s_arrPlainTypes, sizeof(s_arrPlainTypes) / sizeof(int))) {
-        p_szStyle = kStyle;
-        p_szDiversity = kStyleDiversity;
+        p_szStyle = camerapath::STYLE_FILE;
+        p_szDiversity = camerapath::STYLE_DIVERSITY_FILE;
     } else {
-        p_szStyle = kDomeStyle;
-        p_szDiversity = kDomeStyleDiversity;
+        p_szStyle = camerapath::DOME_STYLE_FILE;
+        p_szDiversity = camerapath::DOME_STYLE_DIVERSITY_FILE;
     }
 }
 
@@ -129,10 +121,11 @@ int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, S
     }
 
     MachineInfo machineInfo;
-    const bool bMachineInfoRead = SystemInfoParser::parseMachineInfo(kMachineInfoFile, machineInfo);
+    const bool bMachineInfoRead = SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, machineInfo);
     SENSOR_ASSERT_EXPR(bMachineInfoRead,
-                       "SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/machineinfo.ini\", "
-                       "machineInfo)",
+                       (std::string("SystemInfoParser::parseMachineInfo(\"") + camerapath::MACHINE_INFO_FILE +
+                        "\", machineInfo)")
+                           .c_str(),
                        "");
     p_stSysConf->nDeviceType = machineInfo.getDeviceType();
     SENSOR_ASSERT_EXPR(isKnownDeviceType(p_stSysConf->nDeviceType), kDeviceTypeCheck, "");

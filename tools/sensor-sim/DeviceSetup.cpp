@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 
@@ -13,6 +14,7 @@
 #include "Output.h"
 #include "SensorFile.h"
 #include "ThreadControl.h"
+#include "../../src/platform/CameraPaths.h"
 
 #ifndef SENSORDLL_DEVICES_DIR
 #error "SENSORDLL_DEVICES_DIR must name the bundled device data"
@@ -22,10 +24,6 @@ namespace sensorsim {
 
 namespace {
 
-const char* const MACHINE_INFO = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-const char* const MODULE_CONFIG = "/hd1/moduleConfig/moduleConfig.xml";
-const char* const STYLE_DIR = "/hd1/moduleConfig/sensorConfig/style/";
-const char* const DIVERSITY_DIR = "/hd1/moduleConfig/sensorConfig/styleDiversity/";
 
 // Device types whose second channel is the thermal sensor.
 bool hasThermalSecondChannel(int p_nDeviceType) {
@@ -36,17 +34,20 @@ bool hasThermalSecondChannel(int p_nDeviceType) {
 // The style pair the controller chooses for a device type and channel, shown
 // in the summary so that a style author sees which documents a profile uses.
 void styleFiles(int p_nDeviceType, int p_nChannel, std::string& p_strBase, std::string& p_strDiversity) {
-    std::string strSuffix = "_dome";
+    p_strBase = camerapath::DOME_STYLE_FILE;
+    p_strDiversity = camerapath::DOME_STYLE_DIVERSITY_FILE;
     switch (p_nDeviceType) {
         case 1: case 8: case 9: case 11: case 13: case 14: case 15: case 16: case 17: case 18: case 22:
-            strSuffix = "";
+            p_strBase = camerapath::STYLE_FILE;
+            p_strDiversity = camerapath::STYLE_DIVERSITY_FILE;
             break;
         default:
             break;
     }
-    if (p_nChannel == 2 && hasThermalSecondChannel(p_nDeviceType)) strSuffix = "_Thermal";
-    p_strBase = std::string(STYLE_DIR) + "Style" + strSuffix + ".xml";
-    p_strDiversity = std::string(DIVERSITY_DIR) + "StyleDiversity" + strSuffix + ".xml";
+    if (p_nChannel == 2 && hasThermalSecondChannel(p_nDeviceType)) {
+        p_strBase = camerapath::THERMAL_STYLE_FILE;
+        p_strDiversity = camerapath::THERMAL_STYLE_DIVERSITY_FILE;
+    }
 }
 
 bool makeWorkingRoot(Session& p_objSession, std::string& p_strError) {
@@ -69,7 +70,7 @@ bool makeWorkingRoot(Session& p_objSession, std::string& p_strError) {
     }
     p_objSession.root = szAbsolute;
     free(szAbsolute);
-    p_objSession.reusedRoot = !stOptions.workDir.empty() && isFile(p_objSession.root + MACHINE_INFO);
+    p_objSession.reusedRoot = !stOptions.workDir.empty() && isFile(p_objSession.root + camerapath::MACHINE_INFO_FILE);
     return true;
 }
 
@@ -113,11 +114,11 @@ bool findProfile(Session& p_objSession, std::string& p_strError) {
 }
 
 bool readModules(Session& p_objSession, std::vector<ModuleConfigure>& p_vecModules) {
-    if (!SystemInfoParser::parseMachineInfo(MACHINE_INFO, p_objSession.machine))
-        out::line(std::string("warning: cannot read ") + MACHINE_INFO + "; the controller will report it");
-    if (!ModuleConfigureParser::parse(MODULE_CONFIG, p_objSession.machine.getHardwareModel(),
+    if (!SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, p_objSession.machine))
+        out::line(std::string("warning: cannot read ") + camerapath::MACHINE_INFO_FILE + "; the controller will report it");
+    if (!ModuleConfigureParser::parse(camerapath::MODULE_CONFIG_FILE, p_objSession.machine.getHardwareModel(),
                                       p_objSession.machine.getHardwareCode(), p_vecModules))
-        out::line(std::string("warning: cannot read ") + MODULE_CONFIG);
+        out::line(std::string("warning: cannot read ") + camerapath::MODULE_CONFIG_FILE);
     if (p_vecModules.empty()) {
         out::line("warning: no module matches this machine; one channel starts with an empty module configuration");
         p_vecModules.emplace_back();
@@ -212,8 +213,9 @@ void printChannelSummary(Session& p_objSession, Channel& p_stChannel) {
     std::string strBase;
     std::string strDiversity;
     styleFiles(nType, p_stChannel.number, strBase, strDiversity);
-    out::linef("  styles %s + %s, merged into /tmp/merge_style_ch%d.xml", strBase.c_str(), strDiversity.c_str(),
-               p_stChannel.number);
+    char szMerged[64];
+    snprintf(szMerged, sizeof(szMerged), camerapath::MERGED_STYLE_FILE, p_stChannel.number);
+    out::linef("  styles %s + %s, merged into %s", strBase.c_str(), strDiversity.c_str(), szMerged);
     const unsigned int nSchemes = schemeCount(p_stChannel);
     const std::string strScheme0 = p_objSession.hostPath(schemeFile(p_stChannel, 0));
     std::ifstream scheme0(strScheme0, std::ios::binary | std::ios::ate);
@@ -256,7 +258,7 @@ bool startDevice(Session& p_objSession, std::string& p_strError) {
     if (!stOptions.deviceRoot.empty()) out::linef("device files from %s", stOptions.deviceRoot.c_str());
 
     if (stOptions.hasDebugLevel &&
-        !writeWholeFile(p_objSession.hostPath("/tmp/Debug.sign"), std::to_string(stOptions.debugLevel) + "\n")) {
+        !writeWholeFile(p_objSession.hostPath(camerapath::DEBUG_CONTROL_FILE), std::to_string(stOptions.debugLevel) + "\n")) {
         p_strError = "cannot write the debug control file";
         return false;
     }
