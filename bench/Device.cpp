@@ -13,6 +13,7 @@
 #include "Probe.h"
 #include "SimulatedDevice.h"
 #include "platform/CameraPaths.h"
+#include "storage/SchemeFiles.h"
 
 namespace bench {
 namespace {
@@ -182,10 +183,8 @@ void Device::dropSteady() {
 
 void Device::removeStoredFiles() {
     for (int i = 0; i < kMaxSchemes; ++i) {
-        const std::string strName = m_stProfile.channel == 2 && m_stProfile.device == "thermal-dual"
-                                        ? "/mnt/mtd/code/config_file/sensor-thermal" + std::to_string(i) + ".cfg"
-                                        : "/mnt/mtd/code/config_file/sensor" + std::to_string(m_stProfile.channel) +
-                                              "_" + std::to_string(i) + ".cfg";
+        const bool bThermal = m_stProfile.channel == 2 && m_stProfile.device == "thermal-dual";
+        const std::string strName = schemefiles::schemeFile(bThermal, m_stProfile.channel, i);
         unlink(hostPath(strName).c_str());
     }
     unlink(hostPath(camerapath::VERSION_FILE).c_str());

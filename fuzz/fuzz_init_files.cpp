@@ -35,6 +35,7 @@
 #include "SimulatedVideoModule.h"
 #include "StringHandler.h"
 #include "platform/CameraPaths.h"
+#include "storage/SchemeFiles.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ ModuleConfigure* g_pConfig = nullptr;
 SimulatedVideoModule* g_pVideo = nullptr;
 
 std::string schemePath(int p_nScheme) {
-    return "/mnt/mtd/code/config_file/sensor1_" + std::to_string(p_nScheme) + ".cfg";
+    return schemefiles::schemeFile(false, 1, p_nScheme);
 }
 
 }  // namespace
@@ -61,7 +62,9 @@ int GThread::start() {
 // The host's shell runner, for the channel's clean-up command only.
 int sy_system(const char* p_szCommand, int) {
     FUZZ_CHECK(p_szCommand != nullptr);
-    FUZZ_CHECK(strcmp(p_szCommand, "rm -rf /mnt/mtd/code/config*/sensor1_[0-3].cfg") == 0);
+    char szCleanup[128];
+    schemefiles::formatCleanupCommand(false, 1, szCleanup, sizeof(szCleanup));
+    FUZZ_CHECK(strcmp(p_szCommand, szCleanup) == 0);
     for (int i = 0; i < fuzzinputs::SchemeFiles::kSchemes; ++i) unlink(DeviceRoot::resolve(schemePath(i)).c_str());
     return 0;
 }

@@ -1,6 +1,7 @@
 // The stored state of the current scheme and of the whole controller: saving
 // the current scheme, returning to the saved values, re-sending stored values,
-// and the factory reset; with the scheme file names and their removal.
+// and the factory reset. The scheme files themselves belong to storage
+// (storage/SchemeFiles.h).
 #include <stdio.h>
 #include <string.h>
 
@@ -18,45 +19,6 @@
 #include "scheme/SensorPassGate.h"
 #include "storage/SchemeMerge.h"
 #include "platform/CameraPaths.h"
-
-namespace {
-
-const char* const VISIBLE_CLEANUP_COMMAND = "rm -rf /mnt/mtd/code/config*/sensor%d_[0-3].cfg";
-const char* const THERMAL_CLEANUP_COMMAND = "rm -rf /mnt/mtd/code/config*/sensor-thermal*.cfg";
-// Scheme files from this index on are not named by the visible clean-up
-// command.
-const u32 FIRST_SCHEME_PAST_CLEANUP = 4;
-
-}  // namespace
-
-// The scheme file of a user scheme of this channel, into a cleared buffer.
-void ISensorController::formatSchemeFileName(int p_nScheme, char* p_szName, size_t p_nSize) const {
-    memset(p_szName, 0, p_nSize);
-    if (m_bThermalChannel)
-        snprintf(p_szName, p_nSize, camerapath::THERMAL_SCHEME_FILE, p_nScheme);
-    else
-        snprintf(p_szName, p_nSize, camerapath::VISIBLE_SCHEME_FILE, m_nCameraID, p_nScheme);
-}
-
-// Removes every scheme file of this channel. The visible clean-up command
-// names schemes 0 to 3 only; the channel's later schemes are removed too, so
-// that files of another version or of the user's settings never survive.
-void ISensorController::removeSchemeFiles() {
-    char szCommand[256];
-    memset(szCommand, 0, sizeof(szCommand));
-    if (m_bThermalChannel) {
-        snprintf(szCommand, sizeof(szCommand), "%s", THERMAL_CLEANUP_COMMAND);
-        sy_system(szCommand, 30);
-        return;
-    }
-    snprintf(szCommand, sizeof(szCommand), VISIBLE_CLEANUP_COMMAND, m_nCameraID);
-    sy_system(szCommand, 30);
-    for (u32 i = FIRST_SCHEME_PAST_CLEANUP; i < m_stSysConf.nSchemeSum; ++i) {
-        char szFileName[256];
-        formatSchemeFileName(static_cast<int>(i), szFileName, sizeof(szFileName));
-        removeCameraFile(szFileName);
-    }
-}
 
 // Saves the current user scheme to its file. SNS_SUCCESS without writing while
 // the factory set (or no scheme) is current; the paramCheck code, without

@@ -1,16 +1,21 @@
 // The scheme files (raw runs of 8-byte KeyVal records) and the 4-byte
-// version file.
+// version file: their formats, and the controller's helpers that name and
+// remove a channel's scheme files (names and commands in SchemeFiles.h).
 //
 // Both are little-endian on flash whatever the host's byte order, so records
 // are encoded into and decoded from byte buffers explicitly. Rewrites go
 // through FileReplacement: a failed or interrupted write keeps the old file.
 #include <algorithm>
 
+#include "ISensorController.h"
 #include "SensorFile.h"
+#include "StringHandler.h"
 #include "ZTFile.h"
 #include "diag/SensorReport.h"
 #include "storage/FileReplacement.h"
+#include "platform/CameraFileSystem.h"
 #include "platform/CameraPaths.h"
+#include "storage/SchemeFiles.h"
 
 namespace {
 
@@ -126,4 +131,24 @@ int setVersion(u32 p_nVersion) {
                        static_cast<int>(sizeof(abyVersion)));
     if (!bWritten) return -1;
     return file.commit() ? 0 : -1;
+}
+
+// The scheme file of a user scheme of this channel, into a cleared buffer.
+void ISensorController::formatSchemeFileName(int p_nScheme, char* p_szName, size_t p_nSize) const {
+    schemefiles::formatSchemeFile(m_bThermalChannel, m_nCameraID, p_nScheme, p_szName, p_nSize);
+}
+
+// Removes every scheme file of this channel. The visible clean-up command
+// names schemes 0 to 3 only; the channel's later schemes are removed too, so
+// that files of another version or of the user's settings never survive.
+void ISensorController::removeSchemeFiles() {
+    char szCommand[256];
+    schemefiles::formatCleanupCommand(m_bThermalChannel, m_nCameraID, szCommand, sizeof(szCommand));
+    sy_system(szCommand, 30);
+    if (m_bThermalChannel) return;
+    for (u32 i = schemefiles::FIRST_SCHEME_PAST_CLEANUP; i < m_stSysConf.nSchemeSum; ++i) {
+        char szFileName[256];
+        formatSchemeFileName(static_cast<int>(i), szFileName, sizeof(szFileName));
+        removeCameraFile(szFileName);
+    }
 }

@@ -15,6 +15,7 @@
 #include "SensorFile.h"
 #include "ThreadControl.h"
 #include "../../src/platform/CameraPaths.h"
+#include "../../src/storage/SchemeFiles.h"
 
 #ifndef SENSORDLL_DEVICES_DIR
 #error "SENSORDLL_DEVICES_DIR must name the bundled device data"
@@ -165,9 +166,7 @@ unsigned int schemeCount(const Channel& p_stChannel) {
 }
 
 std::string schemeFile(const Channel& p_stChannel, int p_nScheme) {
-    if (p_stChannel.thermal) return "/mnt/mtd/code/config_file/sensor-thermal" + std::to_string(p_nScheme) + ".cfg";
-    return "/mnt/mtd/code/config_file/sensor" + std::to_string(p_stChannel.number) + "_" +
-           std::to_string(p_nScheme) + ".cfg";
+    return schemefiles::schemeFile(p_stChannel.thermal, p_stChannel.number, p_nScheme);
 }
 
 std::string deviceTypeName(int p_nDeviceType) {
