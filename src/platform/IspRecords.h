@@ -13,10 +13,7 @@
 #include <string.h>
 
 #include "ia_ioctrl.h"
-
-// Commands the library sends with records and that no key stands for.
-const uint32_t IA_CMD_IR_LED_INFO = 178;
-const uint32_t IA_CMD_LENS_VERSION = 2496;
+#include "platform/IspCommands.h"
 
 // Bytes of the lens version text the ISP writes.
 const size_t IA_LENS_VERSION_BYTES = 50;
@@ -32,6 +29,18 @@ extern const size_t kIspRecordCommandSum;
 
 // The record command's entry, or null for a command that exchanges one word.
 const IspRecordCommand* findIspRecordCommand(uint32_t p_nCmd);
+
+// The ISP's list of the commands whose ranges depend on the sensor fitted,
+// bounded to what its record holds.
+struct IspDynamicCommands {
+    int count;  // 0 to IA_DYNAMIC_PARAMS_CMDS_MAX
+    int cmds[IA_DYNAMIC_PARAMS_CMDS_MAX];
+    int reportedCount;  // the count as the ISP answered it
+};
+// Reads the list of a channel (counted from 0) and answers the ISP's status.
+// A count below 0 reads as none and one above the record's room as the 16 it
+// holds; after a failed read the list is empty. Callers report the status.
+int readDynamicCommands(int p_nChannel, IspDynamicCommands& p_stList);
 
 // The largest record of the ISP interface: the range record.
 const size_t kIspLargestRecordBytes = sizeof(ia_dynamic_params_attr_st);

@@ -11,6 +11,7 @@
 #include "ISensorController.h"
 #include "style/StyleTree.h"
 #include "style/XmlDocument.h"
+#include "platform/IspRecords.h"
 
 namespace {
 
@@ -136,33 +137,28 @@ void removeById(TiXmlElement* p_pRoot, int p_nId) {
 // goes on. The ISP's answers are bounded to what its records hold, and a
 // command whose range cannot be read keeps its elements as the style has them.
 int getDnaStyle(int p_channelID, const char* szStyle, std::string& strDnaStyle, bool p_bShowWDRFalg) {
-    ia_dynamic_params_cmds_st dnaCmdList;
-    memset(&dnaCmdList, 0, sizeof(dnaCmdList));
-    const int nListRead =
-        ia_ioctrl_v2(p_channelID - 1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, (void*)(&dnaCmdList));
+    IspDynamicCommands dnaCmdList;
+    const int nListRead = readDynamicCommands(p_channelID - 1, dnaCmdList);
     SENSOR_ASSERT_EXPR(SNS_SUCCESS == nListRead,
                        "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
                        "(void*)(&dnaCmdList))",
                        "");
-    if (SNS_SUCCESS != nListRead) dnaCmdList.cmd_cnt = 0;
 
     TiXmlDocument objStyleXmlDoc;
     const bool bParsed = LoadMem(objStyleXmlDoc, szStyle, TIXML_ENCODING_UTF8);
     SENSOR_ASSERT_EXPR(bParsed, "objStyleXmlDoc.LoadMem(szStyle, TIXML_ENCODING_UTF8)", "");
     TiXmlElement* pRoot = objStyleXmlDoc.RootElement();
 
-    SENSOR_DBG("dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
-    const bool bListFits = dnaCmdList.cmd_cnt >= 0 && dnaCmdList.cmd_cnt <= IA_DYNAMIC_PARAMS_CMDS_MAX;
-    SENSOR_ASSERT_EXPR(bListFits, "0 <= dnaCmdList.cmd_cnt && dnaCmdList.cmd_cnt <= IA_DYNAMIC_PARAMS_CMDS_MAX",
-                       "cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
-    if (dnaCmdList.cmd_cnt < 0) dnaCmdList.cmd_cnt = 0;
-    if (dnaCmdList.cmd_cnt > IA_DYNAMIC_PARAMS_CMDS_MAX) dnaCmdList.cmd_cnt = IA_DYNAMIC_PARAMS_CMDS_MAX;
+    SENSOR_DBG("dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.reportedCount);
+    SENSOR_ASSERT_EXPR(dnaCmdList.reportedCount == dnaCmdList.count,
+                       "0 <= dnaCmdList.cmd_cnt && dnaCmdList.cmd_cnt <= IA_DYNAMIC_PARAMS_CMDS_MAX",
+                       "cmd_cnt(%d)\n", dnaCmdList.reportedCount);
 
     ia_dynamic_params_attr_st dnaParamList;
     memset(&dnaParamList, 0, sizeof(dnaParamList));
     std::vector<TiXmlElement*> vecElements;
-    for (int i = 0; i < dnaCmdList.cmd_cnt; ++i) {
-        const int nCmd = dnaCmdList.cmd_list[i];
+    for (int i = 0; i < dnaCmdList.count; ++i) {
+        const int nCmd = dnaCmdList.cmds[i];
         SENSOR_DBG("dnaCmdList.cmd_list[%d] = cmd(%d)\n", i, nCmd);
         const int nRangeRead =
             ia_ioctrl_v2(p_channelID - 1, (ia_cmd_e)nCmd, IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList));

@@ -12,6 +12,7 @@
 #include "ZentarTime.h"
 #include "diag/SensorReport.h"
 #include "ia_ioctrl.h"
+#include "platform/IspRecords.h"
 
 namespace {
 
@@ -38,10 +39,9 @@ bool isRangeCommand(int p_nCmd) {
     }
 }
 
-bool listHoldsCommand(const ia_dynamic_params_cmds_st& p_stList, int p_nCmd) {
-    const int nCount = p_stList.cmd_cnt < IA_DYNAMIC_PARAMS_CMDS_MAX ? p_stList.cmd_cnt : IA_DYNAMIC_PARAMS_CMDS_MAX;
-    for (int i = 0; i < nCount; ++i) {
-        if (p_stList.cmd_list[i] == p_nCmd) return true;
+bool listHoldsCommand(const IspDynamicCommands& p_stList, int p_nCmd) {
+    for (int i = 0; i < p_stList.count; ++i) {
+        if (p_stList.cmds[i] == p_nCmd) return true;
     }
     return false;
 }
@@ -107,10 +107,8 @@ std::string ISensorController::getUILanguageFile(int p_nId) {
 // command outside the seven or the ISP's list, and for a range the ISP did not
 // give: a failed read, or a zoom/focus command held back by the lock.
 bool ISensorController::getSensorParamRange(int p_nCmd, int& p_nDefaultParam, std::string& p_strParamRange) {
-    ia_dynamic_params_cmds_st dnaCmdList;
-    memset(&dnaCmdList, 0, sizeof(dnaCmdList));
-    const int nListRet = ia_ioctrl_v2(m_nCameraID - 1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET,
-                                      static_cast<void*>(&dnaCmdList));
+    IspDynamicCommands dnaCmdList;
+    const int nListRet = readDynamicCommands(m_nCameraID - 1, dnaCmdList);
     SENSOR_ASSERT_EXPR(SNS_SUCCESS == nListRet,
                        "SNS_SUCCESS == ia_ioctrl_v2(m_nCameraID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
                        "(void*)(&dnaCmdList))",

@@ -5,6 +5,7 @@
 
 #include "SensorKeys.h"
 #include "ia_ioctrl.h"
+#include "../../src/platform/IspCommands.h"
 
 namespace sensorsim {
 
@@ -30,18 +31,11 @@ struct CommandName {
     int command;
     const char* name;
 };
-const CommandName s_aIspCommands[] = {
-    {IA_CMD_DN_STATE, "IA_CMD_DN_STATE"},
-    {IA_CMD_SENSOR_CHECK, "IA_CMD_SENSOR_CHECK"},
-    {IA_CMD_DYNAMIC_PARAMS_CMDS_GET, "IA_CMD_DYNAMIC_PARAMS_CMDS_GET"},
-    {178, "(infrared LED information)"},
-    {225, "(exposure strategy)"},
-    {1606, "(heater status)"},
-    {1607, "(temperature)"},
-    {1632, "(pan-tilt run state)"},
-    {1648, "(auto-focus statistic)"},
-    {2496, "(lens version)"},
-};
+#define SIM_ISP_NAMED(name, what) {name, #name},
+#define SIM_ISP_OWN(name, command, what) {static_cast<int>(name), "(" what ")"},
+const CommandName s_aIspCommands[] = {SENSOR_KEYLESS_ISP_COMMANDS(SIM_ISP_NAMED, SIM_ISP_OWN)};
+#undef SIM_ISP_NAMED
+#undef SIM_ISP_OWN
 
 std::string upper(const std::string& p_strText) {
     std::string strOut = p_strText;
