@@ -55,7 +55,7 @@ bool isSpecialKey(u32 p_nKey) {
     };
     for (u32 nKey : s_arrKeys)
         if (nKey == p_nKey) return true;
-    return p_nKey >= 1536 && p_nKey <= 1616;
+    return p_nKey >= KEY_AUTO_FOCUS_MODE && p_nKey <= KEY_LENS_RESET;
 }
 
 bool isPlainKey(u32 p_nKey) {

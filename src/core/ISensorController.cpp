@@ -8,6 +8,7 @@
 #include "function.h"
 #include "scheme/SensorPassGate.h"
 #include "platform/CameraPaths.h"
+#include "style/DeviceFamilies.h"
 
 std::atomic<int> ISensorController::m_nPassKeycmd(-1);
 std::atomic<int> ISensorController::m_nChanneldDosomething(-1);
@@ -73,7 +74,8 @@ ISensorController::~ISensorController() {
 // channel below 1 is refused with a report and the channel stays as it was.
 void ISensorController::setChannelID(int p_nChannelID) {
     const int nDeviceType = m_objMachineInfo.getDeviceType();
-    if (nDeviceType == DeviceType::THERMAL_DEVICE) {
+    const devicefamily::DeviceFamily* pFamily = devicefamily::findDeviceFamily(nDeviceType);
+    if (pFamily != nullptr && pFamily->thermalOnly) {
         m_nCameraID = 2;
     } else {
         SENSOR_ASSERT(p_nChannelID >= 1, "p_nChannelID(%d) refused, the channel stays %d\n", p_nChannelID,
@@ -81,18 +83,7 @@ void ISensorController::setChannelID(int p_nChannelID) {
         if (p_nChannelID < 1) return;
         m_nCameraID = p_nChannelID;
     }
-    if (m_nCameraID != 2) return;
-    switch (nDeviceType) {
-        case DeviceType::THERMAL_DEVICE:
-        case DeviceType::THERMAL_DOUBLE_SENSOR_DEVICE:
-        case DeviceType::BINOCULAR_DEVICE:
-        case DeviceType::THERMAL_DOUBLE_SENSOR_DOME_DEVICE:
-        case DeviceType::THERMAL_IPDOME:
-            m_bThermalChannel = true;
-            break;
-        default:
-            break;
-    }
+    if (devicefamily::isThermalChannel(nDeviceType, m_nCameraID)) m_bThermalChannel = true;
 }
 
 void ISensorController::setVideoStreamModule(const VideoStreamModule* p_pVideoStreamModule) {

@@ -35,14 +35,43 @@ struct MaplessKey {
     u32 key;
     const char* name;
 };
-#define SENSOR_MAPLESS_KEY(name) {name, #name}
+#define SENSOR_KEY_SKIP(...)
+#define SENSOR_MAPLESS_KEY(name, key, plain) {key, #name},
 const MaplessKey kMaplessKeys[] = {
-    SENSOR_MAPLESS_KEY(KEY_IR_MANUAL_STRG_MEDIUM_INTELL),
-    SENSOR_MAPLESS_KEY(KEY_IR_MANUAL_STRG_FAR_INTELL),
-    SENSOR_MAPLESS_KEY(KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL),
-    SENSOR_MAPLESS_KEY(KEY_WHITE_MANUAL_STRG_FAR_INTELL),
-};
+    SENSOR_KEY_VOCABULARY(SENSOR_KEY_SKIP, SENSOR_KEY_SKIP, SENSOR_KEY_SKIP, SENSOR_KEY_SKIP, SENSOR_MAPLESS_KEY)};
 #undef SENSOR_MAPLESS_KEY
+
+// Every key of the vocabulary once: no two rows, nor a row and a map-less
+// key, may share a number, or the map search and the scheme arrays would
+// confuse them.
+#define SENSOR_KEY_NUMBER(name, key, ...) key,
+constexpr u32 ALL_KEYS[] = {SENSOR_KEY_VOCABULARY(SENSOR_KEY_NUMBER, SENSOR_KEY_NUMBER, SENSOR_KEY_NUMBER,
+                                                  SENSOR_KEY_SKIP, SENSOR_KEY_NUMBER)};
+#undef SENSOR_KEY_NUMBER
+constexpr u32 ALL_KEY_SUM = sizeof(ALL_KEYS) / sizeof(ALL_KEYS[0]);
+
+constexpr bool noKeyTwice() {
+    for (u32 i = 0; i < ALL_KEY_SUM; ++i)
+        for (u32 j = i + 1; j < ALL_KEY_SUM; ++j)
+            if (ALL_KEYS[i] == ALL_KEYS[j]) return false;
+    return true;
+}
+static_assert(ALL_KEY_SUM == 169, "165 rows and 4 map-less keys");
+static_assert(noKeyTwice(), "a key appears twice in the key table");
+
+// The plain key of every intelligent twin is a row of the map.
+constexpr bool isKeyOfRow(u32 p_nKey) {
+    for (const KeyCommand& stRow : KEY_COMMANDS)
+        if (stRow.key == p_nKey) return true;
+    return false;
+}
+#define SENSOR_TWIN_CHECK(twin, plain) \
+    static_assert(isKeyOfRow(plain) && isKeyOfRow(twin), #twin " and " #plain " are rows of the map");
+#define SENSOR_MAPLESS_CHECK(name, key, plain) static_assert(isKeyOfRow(plain), #plain " is a row of the map");
+SENSOR_KEY_VOCABULARY(SENSOR_KEY_SKIP, SENSOR_KEY_SKIP, SENSOR_KEY_SKIP, SENSOR_TWIN_CHECK, SENSOR_MAPLESS_CHECK)
+#undef SENSOR_TWIN_CHECK
+#undef SENSOR_MAPLESS_CHECK
+#undef SENSOR_KEY_SKIP
 
 }  // namespace
 

@@ -54,21 +54,20 @@ bool isDayNightKey(u32 p_nKey) {
 }
 
 // Each plain light key and the intelligent twin that carries its setting
-// while the light type is 2.
+// while the light type is 2, from the key table's twins.
 struct LightPair {
     u32 plain;
     u32 twin;
 };
-const LightPair kLightPairs[] = {
-    {KEY_IR_MODE, KEY_IR_MODE_INTELL},
-    {KEY_IR_MANUAL_STRG_NEAR, KEY_IR_MANUAL_STRG_NEAR_INTELL},
-    {KEY_IR_MANUAL_STRG_MEDIUM, KEY_IR_MANUAL_STRG_MEDIUM_INTELL},
-    {KEY_IR_MANUAL_STRG_FAR, KEY_IR_MANUAL_STRG_FAR_INTELL},
-    {KEY_WHITE_MODE, KEY_WHITE_MODE_INTELL},
-    {KEY_WHITE_MANUAL_STRG, KEY_WHITE_MANUAL_STRG_INTELL},
-    {KEY_WHITE_MANUAL_STRG_MEDIUM, KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL},
-    {KEY_WHITE_MANUAL_STRG_FAR, KEY_WHITE_MANUAL_STRG_FAR_INTELL},
-};
+#define SENSOR_KEY_SKIP(...)
+#define SENSOR_LIGHT_PAIR(twin, plain) {plain, twin},
+#define SENSOR_MAPLESS_LIGHT_PAIR(name, key, plain) {plain, name},
+const LightPair kLightPairs[] = {SENSOR_KEY_VOCABULARY(SENSOR_KEY_SKIP, SENSOR_KEY_SKIP, SENSOR_KEY_SKIP,
+                                                       SENSOR_LIGHT_PAIR, SENSOR_MAPLESS_LIGHT_PAIR)};
+#undef SENSOR_KEY_SKIP
+#undef SENSOR_LIGHT_PAIR
+#undef SENSOR_MAPLESS_LIGHT_PAIR
+static_assert(sizeof(kLightPairs) / sizeof(kLightPairs[0]) == 8, "four infrared and four white-light pairs");
 
 const LightPair* findLightPair(u32 p_nKey) {
     for (const LightPair& stPair : kLightPairs) {

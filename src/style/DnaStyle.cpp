@@ -17,12 +17,12 @@ namespace {
 
 // A style value of 100 for these commands keeps the ISP's default.
 const int kKeepIspDefault = 100;
-// For command 49, a style value from 200 up means the style's own options
+// For the maximum shutter, a style value from 200 up means the style's own options
 // replace the ISP's list and the default is the value less 200.
 const int kCustomShutterOffset = 200;
-const int kCustomShutterCommand = 49;
-const int kWdrNoticeId = 10;
-const int kSceneNoticeId = 11;
+const int kCustomShutterCommand = KEY_MAX_SHUTTER;
+const int kWdrNoticeId = KEY_EMPTY1;
+const int kSceneNoticeId = KEY_EMPTY2;
 // The functors below report for the exported functions that run them.
 const SensorReportCaller kDoDnaStyle = {"doDnaStyle",
                                         "int doDnaStyle(TiXmlElement*, int, const ia_dynamic_params_attr_st*)"};
@@ -30,7 +30,8 @@ const SensorReportCaller kDoCustomizeStyle = {"doCustomizeStyle",
                                               "int doCustomizeStyle(TiXmlElement*, int, ia_dynamic_params_attr_st*)"};
 
 bool styleDefaultCanWin(int p_nCmd) {
-    static const int s_arrCommands[] = {49, 50, 51, 55, 56, 1537};
+    static const int s_arrCommands[] = {KEY_MAX_SHUTTER,       KEY_FIX_SHUTTER,       KEY_MIN_SHUTTER,
+                                        KEY_MIN_SHUTTER_NIGHT, KEY_MAX_SHUTTER_NIGHT, KEY_AUTO_FOCUS_NEAR_LIMIT};
     for (size_t i = 0; i < sizeof(s_arrCommands) / sizeof(s_arrCommands[0]); ++i)
         if (s_arrCommands[i] == p_nCmd) return true;
     return false;

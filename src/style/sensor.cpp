@@ -11,6 +11,7 @@
 #include "SensorFile.h"
 #include "diag/SensorReport.h"
 #include "platform/CameraPaths.h"
+#include "style/DeviceFamilies.h"
 
 namespace {
 
@@ -30,43 +31,6 @@ const char* const kDeviceTypeCheck =
     "DeviceType::THERMAL_DOUBLE_SENSOR_DOME_DEVICE == p_stSysConf->nDeviceType || DeviceType::BINOCULAR_DEVICE == "
     "p_stSysConf->nDeviceType || DeviceType::THERMAL_IPDOME == p_stSysConf->nDeviceType || "
     "DeviceType::DOMECORE_THERMAL_DEVICE == p_stSysConf->nDeviceType";
-
-bool isOneOf(int p_nValue, const int* p_pValues, size_t p_nCount) {
-    for (size_t i = 0; i < p_nCount; ++i)
-        if (p_pValues[i] == p_nValue) return true;
-    return false;
-}
-
-bool isKnownDeviceType(int p_nType) {
-    static const int s_arrTypes[] = {
-        DeviceType::IPCAMERA,         DeviceType::FACE_DETECT,
-        DeviceType::VEHICLE_DETECT,   DeviceType::AIMULTI_OBJECT_DETECT,
-        DeviceType::IPDOME,           DeviceType::LPR,
-        DeviceType::IPP,              DeviceType::HUMAN_TEMPERATURE,
-        DeviceType::THERMAL_DEVICE,   DeviceType::THERMAL_DOUBLE_SENSOR_DEVICE,
-        DeviceType::FISHEYE,          DeviceType::DOMECORE,
-        DeviceType::THERMAL_DOUBLE_SENSOR_DOME_DEVICE, DeviceType::BINOCULAR_DEVICE,
-        DeviceType::THERMAL_IPDOME,   DeviceType::DOMECORE_THERMAL_DEVICE,
-    };
-    return isOneOf(p_nType, s_arrTypes, sizeof(s_arrTypes) / sizeof(s_arrTypes[0]));
-}
-
-// The base style and diversity document for the channel's device family. A
-// type that failed the check takes the dome files.
-void chooseStyleFiles(int p_nChannelID, int p_nType, const char*& p_szStyle, const char*& p_szDiversity) {
-    static const int s_arrThermalTypes[] = {13, 14, 17, 19, 23};
-    static const int s_arrPlainTypes[] = {1, 8, 9, 11, 13, 14, 15, 16, 17, 18, 22};
-    if (p_nChannelID == 2 && isOneOf(p_nType, s_arrThermalTypes, sizeof(s_arrThermalTypes) / sizeof(int))) {
-        p_szStyle = camerapath::THERMAL_STYLE_FILE;
-        p_szDiversity = camerapath::THERMAL_STYLE_DIVERSITY_FILE;
-    } else if (isOneOf(p_nType, s_arrPlainTypes, sizeof(s_arrPlainTypes) / sizeof(int))) {
-        p_szStyle = camerapath::STYLE_FILE;
-        p_szDiversity = camerapath::STYLE_DIVERSITY_FILE;
-    } else {
-        p_szStyle = camerapath::DOME_STYLE_FILE;
-        p_szDiversity = camerapath::DOME_STYLE_DIVERSITY_FILE;
-    }
-}
 
 // The helpers below report for initSysConf.
 const SensorReportCaller kInitSysConf = {"initSysConf", "int initSysConf(int, const ModuleConfigure&, SysConfig*)"};
@@ -128,11 +92,11 @@ int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, S
                            .c_str(),
                        "");
     p_stSysConf->nDeviceType = machineInfo.getDeviceType();
-    SENSOR_ASSERT_EXPR(isKnownDeviceType(p_stSysConf->nDeviceType), kDeviceTypeCheck, "");
+    SENSOR_ASSERT_EXPR(devicefamily::findDeviceFamily(p_stSysConf->nDeviceType) != nullptr, kDeviceTypeCheck, "");
 
     const char* szStyleFile = NULL;
     const char* szDiversityFile = NULL;
-    chooseStyleFiles(p_nChannelID, p_stSysConf->nDeviceType, szStyleFile, szDiversityFile);
+    devicefamily::chooseStyleFiles(p_stSysConf->nDeviceType, p_nChannelID, szStyleFile, szDiversityFile);
     const std::string strStyleFileName = szStyleFile;
     const std::string strStyleDivFileName = szDiversityFile;
 

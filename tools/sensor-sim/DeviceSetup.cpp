@@ -16,6 +16,7 @@
 #include "ThreadControl.h"
 #include "../../src/platform/CameraPaths.h"
 #include "../../src/storage/SchemeFiles.h"
+#include "../../src/style/DeviceFamilies.h"
 
 #ifndef SENSORDLL_DEVICES_DIR
 #error "SENSORDLL_DEVICES_DIR must name the bundled device data"
@@ -25,31 +26,6 @@ namespace sensorsim {
 
 namespace {
 
-
-// Device types whose second channel is the thermal sensor.
-bool hasThermalSecondChannel(int p_nDeviceType) {
-    return p_nDeviceType == 13 || p_nDeviceType == 14 || p_nDeviceType == 17 || p_nDeviceType == 19 ||
-           p_nDeviceType == 23;
-}
-
-// The style pair the controller chooses for a device type and channel, shown
-// in the summary so that a style author sees which documents a profile uses.
-void styleFiles(int p_nDeviceType, int p_nChannel, std::string& p_strBase, std::string& p_strDiversity) {
-    p_strBase = camerapath::DOME_STYLE_FILE;
-    p_strDiversity = camerapath::DOME_STYLE_DIVERSITY_FILE;
-    switch (p_nDeviceType) {
-        case 1: case 8: case 9: case 11: case 13: case 14: case 15: case 16: case 17: case 18: case 22:
-            p_strBase = camerapath::STYLE_FILE;
-            p_strDiversity = camerapath::STYLE_DIVERSITY_FILE;
-            break;
-        default:
-            break;
-    }
-    if (p_nChannel == 2 && hasThermalSecondChannel(p_nDeviceType)) {
-        p_strBase = camerapath::THERMAL_STYLE_FILE;
-        p_strDiversity = camerapath::THERMAL_STYLE_DIVERSITY_FILE;
-    }
-}
 
 bool makeWorkingRoot(Session& p_objSession, std::string& p_strError) {
     const Options& stOptions = p_objSession.options;
@@ -170,25 +146,8 @@ std::string schemeFile(const Channel& p_stChannel, int p_nScheme) {
 }
 
 std::string deviceTypeName(int p_nDeviceType) {
-    switch (p_nDeviceType) {
-        case DeviceType::IPCAMERA: return "IPCAMERA";
-        case DeviceType::IPDOME: return "IPDOME";
-        case DeviceType::LPR: return "LPR";
-        case DeviceType::FACE_DETECT: return "FACE_DETECT";
-        case DeviceType::VEHICLE_DETECT: return "VEHICLE_DETECT";
-        case DeviceType::THERMAL_DEVICE: return "THERMAL_DEVICE";
-        case DeviceType::THERMAL_DOUBLE_SENSOR_DEVICE: return "THERMAL_DOUBLE_SENSOR_DEVICE";
-        case DeviceType::HUMAN_TEMPERATURE: return "HUMAN_TEMPERATURE";
-        case DeviceType::IPP: return "IPP";
-        case DeviceType::BINOCULAR_DEVICE: return "BINOCULAR_DEVICE";
-        case DeviceType::AIMULTI_OBJECT_DETECT: return "AIMULTI_OBJECT_DETECT";
-        case DeviceType::THERMAL_DOUBLE_SENSOR_DOME_DEVICE: return "THERMAL_DOUBLE_SENSOR_DOME_DEVICE";
-        case DeviceType::DOMECORE: return "DOMECORE";
-        case DeviceType::FISHEYE: return "FISHEYE";
-        case DeviceType::THERMAL_IPDOME: return "THERMAL_IPDOME";
-        case DeviceType::DOMECORE_THERMAL_DEVICE: return "DOMECORE_THERMAL_DEVICE";
-        default: return "not a known device type";
-    }
+    const devicefamily::DeviceFamily* pFamily = devicefamily::findDeviceFamily(p_nDeviceType);
+    return pFamily != nullptr ? pFamily->name : "not a known device type";
 }
 
 std::string schemeModeName(int p_nMode) {
@@ -209,12 +168,14 @@ void printChannelSummary(Session& p_objSession, Channel& p_stChannel) {
     out::linef("  device type %d (%s), hardware %s %s%s", nType, deviceTypeName(nType).c_str(),
                p_objSession.machine.getHardwareModel().c_str(), p_objSession.machine.getHardwareCode().c_str(),
                p_stChannel.thermal ? ", thermal channel" : "");
-    std::string strBase;
-    std::string strDiversity;
-    styleFiles(nType, p_stChannel.number, strBase, strDiversity);
+    // The style pair the controller chooses, so that a style author sees which
+    // documents a profile uses.
+    const char* szBase = nullptr;
+    const char* szDiversity = nullptr;
+    devicefamily::chooseStyleFiles(nType, p_stChannel.number, szBase, szDiversity);
     char szMerged[64];
     snprintf(szMerged, sizeof(szMerged), camerapath::MERGED_STYLE_FILE, p_stChannel.number);
-    out::linef("  styles %s + %s, merged into %s", strBase.c_str(), strDiversity.c_str(), szMerged);
+    out::linef("  styles %s + %s, merged into %s", szBase, szDiversity, szMerged);
     const unsigned int nSchemes = schemeCount(p_stChannel);
     const std::string strScheme0 = p_objSession.hostPath(schemeFile(p_stChannel, 0));
     std::ifstream scheme0(strScheme0, std::ios::binary | std::ios::ate);
@@ -285,8 +246,9 @@ bool startDevice(Session& p_objSession, std::string& p_strError) {
     for (size_t i = 0; i < vecModules.size(); ++i) {
         Channel stChannel;
         // A single-sensor thermal device runs its one controller as channel 2.
-        stChannel.number = nType == DeviceType::THERMAL_DEVICE ? 2 : static_cast<int>(i) + 1;
-        stChannel.thermal = stChannel.number == 2 && hasThermalSecondChannel(nType);
+        const devicefamily::DeviceFamily* pFamily = devicefamily::findDeviceFamily(nType);
+        stChannel.number = pFamily != nullptr && pFamily->thermalOnly ? 2 : static_cast<int>(i) + 1;
+        stChannel.thermal = devicefamily::isThermalChannel(nType, stChannel.number);
         stChannel.module = vecModules[i];
         if (!loadSensorProfile(p_objSession, stChannel, p_strError)) return false;
         p_objSession.channels.push_back(std::move(stChannel));

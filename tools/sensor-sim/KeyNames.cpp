@@ -13,17 +13,16 @@ namespace {
 
 #define SIM_KEY_ROW(name, key, command, handler) {#name, key, command, #handler},
 #define SIM_KEY_STORED(name, key) {#name, key, 0, ""},
+#define SIM_KEY_TWIN(twin, plain)
+#define SIM_KEY_MAPLESS(name, key, plain) {#name, key, 0, ""},
 
 const std::vector<KeyInfo> s_vecKeys = {
-    SENSOR_KEY_TABLE(SIM_KEY_ROW, SIM_KEY_STORED, SIM_KEY_ROW)
-    {"KEY_IR_MANUAL_STRG_MEDIUM_INTELL", KEY_IR_MANUAL_STRG_MEDIUM_INTELL, 0, ""},
-    {"KEY_IR_MANUAL_STRG_FAR_INTELL", KEY_IR_MANUAL_STRG_FAR_INTELL, 0, ""},
-    {"KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL", KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL, 0, ""},
-    {"KEY_WHITE_MANUAL_STRG_FAR_INTELL", KEY_WHITE_MANUAL_STRG_FAR_INTELL, 0, ""},
-};
+    SENSOR_KEY_VOCABULARY(SIM_KEY_ROW, SIM_KEY_STORED, SIM_KEY_ROW, SIM_KEY_TWIN, SIM_KEY_MAPLESS)};
 
 #undef SIM_KEY_ROW
 #undef SIM_KEY_STORED
+#undef SIM_KEY_TWIN
+#undef SIM_KEY_MAPLESS
 
 // ISP commands that no key's row sends: the ISP's own names where it has
 // them, else what the command does.
