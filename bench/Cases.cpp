@@ -29,12 +29,12 @@ struct RowInfo {
 };
 #define BENCH_ROW(name, key, command, handler) {key, #handler},
 #define BENCH_STORED(name, key) {key, ""},
-const RowInfo kRows[] = {SENSOR_KEY_TABLE(BENCH_ROW, BENCH_STORED, BENCH_ROW)};
+const RowInfo TABLE_ROWS[] = {SENSOR_KEY_TABLE(BENCH_ROW, BENCH_STORED, BENCH_ROW)};
 #undef BENCH_ROW
 #undef BENCH_STORED
 
 const char* handlerOf(u32 p_nKey) {
-    for (const RowInfo& stRow : kRows)
+    for (const RowInfo& stRow : TABLE_ROWS)
         if (stRow.key == p_nKey) return stRow.handler;
     return nullptr;
 }
@@ -195,7 +195,7 @@ Case getParameterCase(const std::string& p_strName, bool p_bCached) {
         if (!chooseKey(p_objDevice, *pState, p_strWhy)) return false;
         if (p_bCached) return true;
         // A key of the map that the scheme does not hold, read from the ISP.
-        for (const RowInfo& stRow : kRows) {
+        for (const RowInfo& stRow : TABLE_ROWS) {
             u32 nValue = 0;
             if (!isPlainKey(stRow.key) || pState->pController->getKeyValFromCache(0, stRow.key, nValue) != -1)
                 continue;

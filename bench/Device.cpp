@@ -18,7 +18,7 @@
 namespace bench {
 namespace {
 
-const int kMaxSchemes = 16;
+const int MAX_SCHEMES = 16;
 
 // video.ini: "stream=<encoder type>,<height>" lines, "limitFramesModeId=" and
 // "limitWdr="; '#' starts a comment line.
@@ -182,7 +182,7 @@ void Device::dropSteady() {
 }
 
 void Device::removeStoredFiles() {
-    for (int i = 0; i < kMaxSchemes; ++i) {
+    for (int i = 0; i < MAX_SCHEMES; ++i) {
         const bool bThermal = m_stProfile.channel == 2 && m_stProfile.device == "thermal-dual";
         const std::string strName = schemefiles::schemeFile(bThermal, m_stProfile.channel, i);
         unlink(hostPath(strName).c_str());

@@ -39,7 +39,7 @@
 
 namespace {
 
-const u32 kVersion = 8;
+const u32 VERSION = 8;
 
 std::vector<KeyVal> g_vecFactory;
 std::string g_strFactoryImage;
@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     fuzzsupport::removeFile(camerapath::VERSION_FILE);
     if (stFiles.bVersion) fuzzsupport::writeFile(camerapath::VERSION_FILE, stFiles.strVersion);
     const bool bVersionMatches = stFiles.bVersion && stFiles.strVersion.size() >= 4 &&
-                                 fuzzinputs::le32(stFiles.strVersion, 0) == kVersion;
+                                 fuzzinputs::le32(stFiles.strVersion, 0) == VERSION;
     for (int i = 0; i < nSchemes; ++i) {
         fuzzsupport::removeFile(schemePath(i));
         if (stFiles.abPresent[i]) fuzzsupport::writeFile(schemePath(i), stFiles.astrSchemes[i]);

@@ -25,7 +25,7 @@ struct KeyCommand {
 };
 #define SENSOR_KEY_COMMAND_ROW(name, key, command, handler) {key, command},
 #define SENSOR_KEY_COMMAND_STORED(name, key) {key, 0},
-constexpr KeyCommand KEY_COMMANDS[] = {
+constexpr KeyCommand ROW_COMMANDS[] = {
     SENSOR_KEY_TABLE(SENSOR_KEY_COMMAND_ROW, SENSOR_KEY_COMMAND_STORED, SENSOR_KEY_COMMAND_ROW)};
 #undef SENSOR_KEY_COMMAND_ROW
 #undef SENSOR_KEY_COMMAND_STORED
@@ -34,7 +34,7 @@ constexpr KeyCommand KEY_COMMANDS[] = {
 // row's command by hand takes it from the table instead of restating it; 0
 // for a key without a row.
 constexpr u32 commandOfKey(u32 p_nKey) {
-    for (const KeyCommand& stRow : KEY_COMMANDS)
+    for (const KeyCommand& stRow : ROW_COMMANDS)
         if (stRow.key == p_nKey) return stRow.command;
     return 0;
 }

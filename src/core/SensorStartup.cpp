@@ -28,7 +28,7 @@
 namespace {
 
 // loadSchemeFiles reports for init.
-const SensorReportCaller kInit = {"init", "bool ISensorController::init(const ModuleConfigure&)"};
+const SensorReportCaller INIT = {"init", "bool ISensorController::init(const ModuleConfigure&)"};
 
 // The plate-recognition night scheme: keys changed in the factory set.
 const KeyVal LPR_NIGHT_DEFAULTS[] = {
@@ -116,7 +116,7 @@ void ISensorController::loadSchemeFiles() {
         // By key: a file written under another style (an upgrade that adds,
         // drops or reorders keys) keeps its values; keys it lacks keep the
         // factory values the scheme was filled with.
-        keyValFromFileByKey(szFileName, m_ppUserKeyVal[i], m_nKeyValSum, kInit);
+        keyValFromFileByKey(szFileName, m_ppUserKeyVal[i], m_nKeyValSum, INIT);
         if (i == 0) {
             u32 nMode = 0;
             if (getKeyValFromCache(0, KEY_SCHEME_MODE, nMode) != -1) {

@@ -39,7 +39,7 @@ void updateDebugLevel() {
     }
     std::string strText;
     // A file that exists but cannot be read leaves both settings as they were.
-    if (!readCameraFileBounded(camerapath::DEBUG_CONTROL_FILE, kControlFileBytes, strText)) return;
+    if (!readCameraFileBounded(camerapath::DEBUG_CONTROL_FILE, CONTROL_FILE_BYTES, strText)) return;
 
     size_t nStart = 0;
     const std::string level = nextLine(strText, nStart);

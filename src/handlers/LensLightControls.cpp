@@ -287,7 +287,7 @@ bool ISensorController::sync_fov() {
     // Only a regular file, and only its first few hundred bytes: a FIFO or a
     // device planted there must not stall or end the sensor thread.
     std::string strText;
-    readCameraFileBounded(camerapath::SYNC_FOV_FILE, kControlFileBytes, strText);
+    readCameraFileBounded(camerapath::SYNC_FOV_FILE, CONTROL_FILE_BYTES, strText);
     std::vector<std::string> vecLines;
     for (size_t nStart = 0; nStart < strText.size();) {
         size_t nEnd = strText.find('\n', nStart);

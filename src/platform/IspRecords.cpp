@@ -1,6 +1,6 @@
 #include "platform/IspRecords.h"
 
-const IspRecordCommand kIspRecordCommands[] = {
+const IspRecordCommand ISP_RECORD_COMMANDS[] = {
     // cmd                             bytes
     {145, 12},                         // day/night thresholds (KEY_DTN_THR)
     {146, 12},                         // (KEY_NTD_THR)
@@ -14,7 +14,7 @@ const IspRecordCommand kIspRecordCommands[] = {
     {IA_CMD_SENSOR_CHECK, 4 * sizeof(int32_t)},
     {IA_CMD_DYNAMIC_PARAMS_CMDS_GET, sizeof(ia_dynamic_params_cmds_st)},
 };
-const size_t kIspRecordCommandSum = sizeof(kIspRecordCommands) / sizeof(kIspRecordCommands[0]);
+const size_t ISP_RECORD_COMMAND_SUM = sizeof(ISP_RECORD_COMMANDS) / sizeof(ISP_RECORD_COMMANDS[0]);
 
 int readDynamicCommands(int p_nChannel, IspDynamicCommands& p_stList) {
     ia_dynamic_params_cmds_st stRecord;
@@ -32,7 +32,7 @@ int readDynamicCommands(int p_nChannel, IspDynamicCommands& p_stList) {
 }
 
 const IspRecordCommand* findIspRecordCommand(uint32_t p_nCmd) {
-    for (size_t i = 0; i < kIspRecordCommandSum; ++i)
-        if (kIspRecordCommands[i].cmd == p_nCmd) return &kIspRecordCommands[i];
+    for (size_t i = 0; i < ISP_RECORD_COMMAND_SUM; ++i)
+        if (ISP_RECORD_COMMANDS[i].cmd == p_nCmd) return &ISP_RECORD_COMMANDS[i];
     return nullptr;
 }

@@ -24,8 +24,8 @@ struct IspRecordCommand {
 };
 
 // Every record command, once.
-extern const IspRecordCommand kIspRecordCommands[];
-extern const size_t kIspRecordCommandSum;
+extern const IspRecordCommand ISP_RECORD_COMMANDS[];
+extern const size_t ISP_RECORD_COMMAND_SUM;
 
 // The record command's entry, or null for a command that exchanges one word.
 const IspRecordCommand* findIspRecordCommand(uint32_t p_nCmd);
@@ -43,7 +43,7 @@ struct IspDynamicCommands {
 int readDynamicCommands(int p_nChannel, IspDynamicCommands& p_stList);
 
 // The largest record of the ISP interface: the range record.
-const size_t kIspLargestRecordBytes = sizeof(ia_dynamic_params_attr_st);
+const size_t ISP_LARGEST_RECORD_BYTES = sizeof(ia_dynamic_params_attr_st);
 
 // One word sent to the ISP in a zeroed buffer of the largest record's size,
 // so that a command that turns out to exchange a record cannot write past
@@ -58,7 +58,7 @@ public:
     int32_t word() const { return m_anWords[0]; }
 
 private:
-    int32_t m_anWords[kIspLargestRecordBytes / sizeof(int32_t)];
+    int32_t m_anWords[ISP_LARGEST_RECORD_BYTES / sizeof(int32_t)];
 };
 
 #endif

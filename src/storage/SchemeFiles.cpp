@@ -20,7 +20,7 @@
 namespace {
 
 // Records moved per read or write call; the buffer stays on the stack.
-const u32 kChunkRecords = 64;
+const u32 CHUNK_RECORDS = 64;
 
 void putLe32(unsigned char* p_pBytes, u32 p_nValue) {
     p_pBytes[0] = static_cast<unsigned char>(p_nValue);
@@ -58,11 +58,11 @@ int keyValFromFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValNum) {
     const bool bOpened = file.open(file_name) != 0;
     SENSOR_ASSERT_EXPR(bOpened, "file.open(file_name)", "file_name(%s)\n", file_name);
 
-    unsigned char abyChunk[kChunkRecords * sizeof(KeyVal)];
+    unsigned char abyChunk[CHUNK_RECORDS * sizeof(KeyVal)];
     u32 nSize = 0;
     u32 nDone = 0;
     while (nDone < p_nKeyValNum) {
-        const u32 nWanted = std::min(kChunkRecords, p_nKeyValNum - nDone);
+        const u32 nWanted = std::min(CHUNK_RECORDS, p_nKeyValNum - nDone);
         const int nRead = file.read(abyChunk, nWanted * sizeof(KeyVal));
         if (nRead <= 0) break;
         nSize += static_cast<u32>(nRead);
@@ -87,10 +87,10 @@ int keyValToFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValSum) {
                        file_name);
     if (!bOpened) return -1;
 
-    unsigned char abyChunk[kChunkRecords * sizeof(KeyVal)];
+    unsigned char abyChunk[CHUNK_RECORDS * sizeof(KeyVal)];
     u32 nSize = 0;
     for (u32 nDone = 0; nDone < p_nKeyValSum;) {
-        const u32 nRecords = std::min(kChunkRecords, p_nKeyValSum - nDone);
+        const u32 nRecords = std::min(CHUNK_RECORDS, p_nKeyValSum - nDone);
         encodeRecords(p_pKeyVal + nDone, nRecords, abyChunk);
         const int nWritten = file.write(abyChunk, nRecords * sizeof(KeyVal));
         if (nWritten > 0) nSize += static_cast<u32>(nWritten);

@@ -16,17 +16,17 @@
 namespace {
 
 // A style value of 100 for these commands keeps the ISP's default.
-const int kKeepIspDefault = 100;
+const int KEEP_ISP_DEFAULT = 100;
 // For the maximum shutter, a style value from 200 up means the style's own options
 // replace the ISP's list and the default is the value less 200.
-const int kCustomShutterOffset = 200;
-const int kCustomShutterCommand = KEY_MAX_SHUTTER;
-const int kWdrNoticeId = KEY_EMPTY1;
-const int kSceneNoticeId = KEY_EMPTY2;
+const int CUSTOM_SHUTTER_OFFSET = 200;
+const int CUSTOM_SHUTTER_COMMAND = KEY_MAX_SHUTTER;
+const int WDR_NOTICE_ID = KEY_EMPTY1;
+const int SCENE_NOTICE_ID = KEY_EMPTY2;
 // The functors below report for the exported functions that run them.
-const SensorReportCaller kDoDnaStyle = {"doDnaStyle",
+const SensorReportCaller DO_DNA_STYLE = {"doDnaStyle",
                                         "int doDnaStyle(TiXmlElement*, int, const ia_dynamic_params_attr_st*)"};
-const SensorReportCaller kDoCustomizeStyle = {"doCustomizeStyle",
+const SensorReportCaller DO_CUSTOMIZE_STYLE = {"doCustomizeStyle",
                                               "int doCustomizeStyle(TiXmlElement*, int, ia_dynamic_params_attr_st*)"};
 
 bool styleDefaultCanWin(int p_nCmd) {
@@ -54,7 +54,7 @@ struct FitToRange {
     int nCmd;
     const ia_dynamic_params_attr_st& stRange;
     int operator()(TiXmlElement* p_pElement) {
-        SENSOR_DBG_FOR(kDoDnaStyle, "_________________cmd(%d) default(%d)__________________\n", nCmd, stRange.def_val);
+        SENSOR_DBG_FOR(DO_DNA_STYLE, "_________________cmd(%d) default(%d)__________________\n", nCmd, stRange.def_val);
         p_pElement->SetAttribute("value", stRange.def_val);
         TiXmlElement* pNext = NULL;
         for (TiXmlElement* pOption = p_pElement->FirstChildElement(); pOption != NULL; pOption = pNext) {
@@ -62,7 +62,7 @@ struct FitToRange {
             const char* szIndex = pOption->Attribute("index");
             if (szIndex == NULL) return -1;
             if (!isAllowed(stRange, styleNumber(szIndex))) {
-                SENSOR_DBG_FOR(kDoDnaStyle, "_________________delete comboitem(%s)__________________\n", szIndex);
+                SENSOR_DBG_FOR(DO_DNA_STYLE, "_________________delete comboitem(%s)__________________\n", szIndex);
                 p_pElement->RemoveChild(pOption);
             }
         }
@@ -80,7 +80,7 @@ struct CollectOptions {
             const char* szIndex = pOption->Attribute("index");
             if (szIndex == NULL) continue;
             if (n == IA_DYNAMIC_PARAMS_ITEMS_MAX) {
-                SENSOR_ASSERT_EXPR_FOR(kDoCustomizeStyle, false, "n < IA_DYNAMIC_PARAMS_ITEMS_MAX",
+                SENSOR_ASSERT_EXPR_FOR(DO_CUSTOMIZE_STYLE, false, "n < IA_DYNAMIC_PARAMS_ITEMS_MAX",
                                        "cmd(%d): options after the first %d ignored\n", nCmd,
                                        IA_DYNAMIC_PARAMS_ITEMS_MAX);
                 break;
@@ -107,7 +107,7 @@ void applyStyleDefault(const std::vector<TiXmlElement*>& p_vecElements, int p_nI
         const char* szValue = pElement->Attribute("value");
         if (szValue != NULL) nVal = styleNumber(szValue);
     }
-    if (nVal == kKeepIspDefault) return;
+    if (nVal == KEEP_ISP_DEFAULT) return;
     printf("dnaCmdList.cmd_list[%d] = dnaParamList.items_cnt(%d)\n", p_nIndex, p_stRange.items_cnt);
     const int nItems = boundedItemCount(p_stRange);
     for (int j = 0; j < nItems; ++j) {
@@ -117,10 +117,10 @@ void applyStyleDefault(const std::vector<TiXmlElement*>& p_vecElements, int p_nI
             break;
         }
     }
-    if (nVal >= kCustomShutterOffset && p_nCmd == kCustomShutterCommand) {
-        CollectOptions objCollect = {kCustomShutterCommand, p_stRange};
+    if (nVal >= CUSTOM_SHUTTER_OFFSET && p_nCmd == CUSTOM_SHUTTER_COMMAND) {
+        CollectOptions objCollect = {CUSTOM_SHUTTER_COMMAND, p_stRange};
         actOnEach(p_vecElements, objCollect);
-        p_stRange.def_val = nVal - kCustomShutterOffset;
+        p_stRange.def_val = nVal - CUSTOM_SHUTTER_OFFSET;
     }
 }
 
@@ -193,8 +193,8 @@ int getDnaStyle(int p_channelID, const char* szStyle, std::string& strDnaStyle, 
 
     // The elements with "id" 10 and 11 stand for the wide-dynamic-range and
     // scene items that the device may not offer.
-    if (p_bShowWDRFalg) removeById(pRoot, kWdrNoticeId);
-    if (g_bShoWBeawayFalg) removeById(pRoot, kSceneNoticeId);
+    if (p_bShowWDRFalg) removeById(pRoot, WDR_NOTICE_ID);
+    if (g_bShoWBeawayFalg) removeById(pRoot, SCENE_NOTICE_ID);
 
     getXmlString(objStyleXmlDoc, strDnaStyle);
     return SNS_SUCCESS;

@@ -18,8 +18,8 @@ namespace {
 
 // A busy video module is asked at most this often, with this pause between,
 // so a style request waits at most 1.5 s.
-const int kVideoBusyPolls = 30;
-const long kVideoBusyPauseMicroseconds = 50000;
+const int VIDEO_BUSY_POLLS = 30;
+const long VIDEO_BUSY_PAUSE_MICROSECONDS = 50000;
 
 // Zoom and focus commands, which doIaCmd holds back while they are locked.
 
@@ -62,9 +62,9 @@ void appendRangeText(std::string& p_strOut, const int* p_pItems, int p_nCount) {
 // locks and builds the style from the merged style and the ISP's ranges.
 std::string ISensorController::getUIStyleFile() {
     if (nullptr != m_pVideoStreamModule) {
-        for (int i = 0; i < kVideoBusyPolls; ++i) {
+        for (int i = 0; i < VIDEO_BUSY_POLLS; ++i) {
             if (0 == m_pVideoStreamModule->isVideoBusy()) break;
-            ZentarTime(0, kVideoBusyPauseMicroseconds).wait();
+            ZentarTime(0, VIDEO_BUSY_PAUSE_MICROSECONDS).wait();
         }
     }
 

@@ -15,12 +15,12 @@
 
 namespace {
 
-const u32 kDefaultSchemeSum = 4;
+const u32 DEFAULT_SCHEME_SUM = 4;
 // Every scheme costs a value array and a file on flash; a larger count (a
 // negative text reads as a huge one) is a broken detail text, not a request.
-const u32 kMaxSchemeSum = 16;
+const u32 MAX_SCHEME_SUM = 16;
 
-const char* const kDeviceTypeCheck =
+const char* const DEVICE_TYPE_CHECK =
     "DeviceType::IPCAMERA == p_stSysConf->nDeviceType || DeviceType::FACE_DETECT == p_stSysConf->nDeviceType || "
     "DeviceType::VEHICLE_DETECT == p_stSysConf->nDeviceType || DeviceType::AIMULTI_OBJECT_DETECT == "
     "p_stSysConf->nDeviceType || DeviceType::IPDOME == p_stSysConf->nDeviceType || DeviceType::LPR == "
@@ -33,13 +33,13 @@ const char* const kDeviceTypeCheck =
     "DeviceType::DOMECORE_THERMAL_DEVICE == p_stSysConf->nDeviceType";
 
 // The helpers below report for initSysConf.
-const SensorReportCaller kInitSysConf = {"initSysConf", "int initSysConf(int, const ModuleConfigure&, SysConfig*)"};
+const SensorReportCaller INIT_SYS_CONF = {"initSysConf", "int initSysConf(int, const ModuleConfigure&, SysConfig*)"};
 
 // Copies a host text into a fixed field, cut to the field and terminated.
 void copyField(char* p_szField, size_t p_nFieldSize, const std::string& p_strText, const char* p_szWhat) {
     size_t nLength = p_strText.size();
     if (nLength >= p_nFieldSize) {
-        SENSOR_WARN_FOR(kInitSysConf, "%s of %u characters cut to %u\n", p_szWhat, static_cast<unsigned>(nLength),
+        SENSOR_WARN_FOR(INIT_SYS_CONF, "%s of %u characters cut to %u\n", p_szWhat, static_cast<unsigned>(nLength),
                         static_cast<unsigned>(p_nFieldSize - 1));
         nLength = p_nFieldSize - 1;
     }
@@ -52,7 +52,7 @@ void copyField(char* p_szField, size_t p_nFieldSize, const std::string& p_strTex
 char* allocateFor(INT64 p_nFileLen) {
     const size_t nSize = static_cast<size_t>(p_nFileLen < 0 ? 0 : p_nFileLen) + 1;
     char* szBuffer = static_cast<char*>(calloc(nSize, 1));
-    SENSOR_ASSERT_EXPR_FOR(kInitSysConf, szBuffer != NULL, "NULL != calloc(file_len + 1, 1)", "file_len(%d)\n",
+    SENSOR_ASSERT_EXPR_FOR(INIT_SYS_CONF, szBuffer != NULL, "NULL != calloc(file_len + 1, 1)", "file_len(%d)\n",
                            static_cast<int>(p_nFileLen));
     return szBuffer;
 }
@@ -77,11 +77,11 @@ int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, S
 
     u32 nSchemeSum = 0;
     p_stSysConf->nSchemeSum =
-        getDetailFieldTou32(stModule.szDetail, "max_scheme", &nSchemeSum) == 0 ? nSchemeSum : kDefaultSchemeSum;
-    if (p_stSysConf->nSchemeSum > kMaxSchemeSum) {
-        SENSOR_ASSERT_EXPR(false, "p_stSysConf->nSchemeSum <= kMaxSchemeSum", "max_scheme(%u) out of range, using %u\n",
-                           p_stSysConf->nSchemeSum, kDefaultSchemeSum);
-        p_stSysConf->nSchemeSum = kDefaultSchemeSum;
+        getDetailFieldTou32(stModule.szDetail, "max_scheme", &nSchemeSum) == 0 ? nSchemeSum : DEFAULT_SCHEME_SUM;
+    if (p_stSysConf->nSchemeSum > MAX_SCHEME_SUM) {
+        SENSOR_ASSERT_EXPR(false, "p_stSysConf->nSchemeSum <= MAX_SCHEME_SUM", "max_scheme(%u) out of range, using %u\n",
+                           p_stSysConf->nSchemeSum, DEFAULT_SCHEME_SUM);
+        p_stSysConf->nSchemeSum = DEFAULT_SCHEME_SUM;
     }
 
     MachineInfo machineInfo;
@@ -92,7 +92,7 @@ int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, S
                            .c_str(),
                        "");
     p_stSysConf->nDeviceType = machineInfo.getDeviceType();
-    SENSOR_ASSERT_EXPR(devicefamily::findDeviceFamily(p_stSysConf->nDeviceType) != nullptr, kDeviceTypeCheck, "");
+    SENSOR_ASSERT_EXPR(devicefamily::findDeviceFamily(p_stSysConf->nDeviceType) != nullptr, DEVICE_TYPE_CHECK, "");
 
     const char* szStyleFile = NULL;
     const char* szDiversityFile = NULL;

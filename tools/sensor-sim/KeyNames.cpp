@@ -16,7 +16,7 @@ namespace {
 #define SIM_KEY_TWIN(twin, plain)
 #define SIM_KEY_MAPLESS(name, key, plain) {#name, key, 0, ""},
 
-const std::vector<KeyInfo> s_vecKeys = {
+const std::vector<KeyInfo> KEYS = {
     SENSOR_KEY_VOCABULARY(SIM_KEY_ROW, SIM_KEY_STORED, SIM_KEY_ROW, SIM_KEY_TWIN, SIM_KEY_MAPLESS)};
 
 #undef SIM_KEY_ROW
@@ -32,7 +32,7 @@ struct CommandName {
 };
 #define SIM_ISP_NAMED(name, what) {name, #name},
 #define SIM_ISP_OWN(name, command, what) {static_cast<int>(name), "(" what ")"},
-const CommandName s_aIspCommands[] = {SENSOR_KEYLESS_ISP_COMMANDS(SIM_ISP_NAMED, SIM_ISP_OWN)};
+const CommandName ISP_COMMAND_NAMES[] = {SENSOR_KEYLESS_ISP_COMMANDS(SIM_ISP_NAMED, SIM_ISP_OWN)};
 #undef SIM_ISP_NAMED
 #undef SIM_ISP_OWN
 
@@ -45,18 +45,18 @@ std::string upper(const std::string& p_strText) {
 }  // namespace
 
 const std::vector<KeyInfo>& allKeys() {
-    return s_vecKeys;
+    return KEYS;
 }
 
 const KeyInfo* findKey(unsigned int p_nKey) {
-    for (const KeyInfo& info : s_vecKeys)
+    for (const KeyInfo& info : KEYS)
         if (info.key == p_nKey) return &info;
     return nullptr;
 }
 
 const KeyInfo* findKeyByName(const std::string& p_strName) {
     const std::string strWanted = upper(p_strName);
-    for (const KeyInfo& info : s_vecKeys) {
+    for (const KeyInfo& info : KEYS) {
         const std::string strName = info.name;
         if (strName == strWanted || strName == "KEY_" + strWanted) return &info;
     }
@@ -67,7 +67,7 @@ std::vector<const KeyInfo*> keysContaining(const std::string& p_strText) {
     std::vector<const KeyInfo*> vecFound;
     const std::string strWanted = upper(p_strText);
     if (strWanted.empty()) return vecFound;
-    for (const KeyInfo& info : s_vecKeys)
+    for (const KeyInfo& info : KEYS)
         if (std::string(info.name).find(strWanted) != std::string::npos) vecFound.push_back(&info);
     return vecFound;
 }
@@ -79,9 +79,9 @@ std::string keyLabel(unsigned int p_nKey) {
 }
 
 std::string commandName(int p_nCommand) {
-    for (const KeyInfo& info : s_vecKeys)
+    for (const KeyInfo& info : KEYS)
         if (info.handler[0] != '\0' && static_cast<int>(info.command) == p_nCommand) return info.name;
-    for (const CommandName& entry : s_aIspCommands)
+    for (const CommandName& entry : ISP_COMMAND_NAMES)
         if (entry.command == p_nCommand) return entry.name;
     // Commands read directly by key (reads outside the scheme arrays).
     const KeyInfo* pInfo = p_nCommand >= 0 ? findKey(static_cast<unsigned int>(p_nCommand)) : nullptr;
