@@ -135,8 +135,8 @@ Device::Device(const Profile& p_stProfile) : m_stProfile(p_stProfile), m_objReco
     if (!SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, objInfo))
         throw std::runtime_error("no machine information in " + strProfile);
     std::vector<ModuleConfigure> vecModules;
-    if (!ModuleConfigureParser::parse(camerapath::MODULE_CONFIG_FILE, objInfo.getHardwareModel(), objInfo.getHardwareCode(),
-                                      vecModules) ||
+    if (!ModuleConfigureParser::parse(camerapath::MODULE_CONFIG_FILE, objInfo.getHardwareModel(),
+                                      objInfo.getHardwareCode(), vecModules) ||
         vecModules.empty())
         throw std::runtime_error("no module configuration in " + strProfile);
     // A two-sensor device lists one module per channel.

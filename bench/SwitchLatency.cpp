@@ -121,7 +121,8 @@ void printSwitchLatency(const Profile& p_stProfile, int p_nChanges, std::ostream
     t_bHostThread = true;
     ispsim::setCallObserver(&onIspCall, nullptr);
     std::vector<Column> vecColumns;
-    for (int nHostThreads : HOST_THREAD_COUNTS) vecColumns.push_back(measureColumn(objDevice, nHostThreads, p_nChanges));
+    for (int nHostThreads : HOST_THREAD_COUNTS)
+        vecColumns.push_back(measureColumn(objDevice, nHostThreads, p_nChanges));
     installIspObserver();
     objDevice.clearRecords();
 
