@@ -4,6 +4,7 @@
 // same path: values alternate between two, schemes between two.
 #include "Cases.h"
 
+#include <stdio.h>
 #include <string.h>
 #include <time.h>
 
@@ -17,6 +18,7 @@
 #include "SensorKeyVal.h"
 #include "SensorKeys.h"
 #include "ia_ioctrl.h"
+#include "platform/CameraPaths.h"
 
 namespace bench {
 namespace {
@@ -27,12 +29,12 @@ struct RowInfo {
 };
 #define BENCH_ROW(name, key, command, handler) {key, #handler},
 #define BENCH_STORED(name, key) {key, ""},
-const RowInfo kRows[] = {SENSOR_KEY_TABLE(BENCH_ROW, BENCH_STORED, BENCH_ROW)};
+const RowInfo TABLE_ROWS[] = {SENSOR_KEY_TABLE(BENCH_ROW, BENCH_STORED, BENCH_ROW)};
 #undef BENCH_ROW
 #undef BENCH_STORED
 
 const char* handlerOf(u32 p_nKey) {
-    for (const RowInfo& stRow : kRows)
+    for (const RowInfo& stRow : TABLE_ROWS)
         if (stRow.key == p_nKey) return stRow.handler;
     return nullptr;
 }
@@ -53,7 +55,7 @@ bool isSpecialKey(u32 p_nKey) {
     };
     for (u32 nKey : s_arrKeys)
         if (nKey == p_nKey) return true;
-    return p_nKey >= 1536 && p_nKey <= 1616;
+    return p_nKey >= KEY_AUTO_FOCUS_MODE && p_nKey <= KEY_LENS_RESET;
 }
 
 bool isPlainKey(u32 p_nKey) {
@@ -193,7 +195,7 @@ Case getParameterCase(const std::string& p_strName, bool p_bCached) {
         if (!chooseKey(p_objDevice, *pState, p_strWhy)) return false;
         if (p_bCached) return true;
         // A key of the map that the scheme does not hold, read from the ISP.
-        for (const RowInfo& stRow : kRows) {
+        for (const RowInfo& stRow : TABLE_ROWS) {
             u32 nValue = 0;
             if (!isPlainKey(stRow.key) || pState->pController->getKeyValFromCache(0, stRow.key, nValue) != -1)
                 continue;
@@ -313,8 +315,9 @@ Case allParametersCase(bool p_bFromFlash) {
     stCase.prepare = [pState, p_bFromFlash](Device& p_objDevice, std::string& p_strWhy) {
         pState->pController = &p_objDevice.steady();
         makeCurrent(*pState->pController, 0);
-        pState->strPath =
-            p_objDevice.hostPath("/tmp/merge_style_ch" + std::to_string(p_objDevice.profile().channel) + ".xml");
+        char szMerged[64];
+        snprintf(szMerged, sizeof(szMerged), camerapath::MERGED_STYLE_FILE, p_objDevice.profile().channel);
+        pState->strPath = p_objDevice.hostPath(szMerged);
         pState->strOriginal = readHostFile(pState->strPath);
         TiXmlDocument objDoc;
         objDoc.Parse(pState->strOriginal.c_str(), nullptr, TIXML_ENCODING_UTF8);

@@ -12,15 +12,13 @@
 #include "MachineInfo.h"
 #include "Probe.h"
 #include "SimulatedDevice.h"
+#include "platform/CameraPaths.h"
+#include "storage/SchemeFiles.h"
 
 namespace bench {
 namespace {
 
-const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-const char* const kModuleConfigFile = "/hd1/moduleConfig/moduleConfig.xml";
-const char* const kControlFile = "/tmp/Debug.sign";
-const char* const kVersionFile = "/mnt/mtd/code/config_file/snsversion.cfg";
-const int kMaxSchemes = 16;
+const int MAX_SCHEMES = 16;
 
 // video.ini: "stream=<encoder type>,<height>" lines, "limitFramesModeId=" and
 // "limitWdr="; '#' starts a comment line.
@@ -129,16 +127,16 @@ Device::Device(const Profile& p_stProfile) : m_stProfile(p_stProfile), m_objReco
         throw std::runtime_error(strError);
     simdevice::enterRoot(m_strRoot);
     installIspObserver();
-    setControlFile(hostPath(kControlFile));
+    setControlFile(hostPath(camerapath::DEBUG_CONTROL_FILE));
     if (!simdevice::installProfile(strDevices, strProfile, m_strRoot, strError)) throw std::runtime_error(strError);
     configureVideo(strProfile + "/video.ini", m_objVideo);
 
     MachineInfo objInfo;
-    if (!SystemInfoParser::parseMachineInfo(kMachineInfoFile, objInfo))
+    if (!SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, objInfo))
         throw std::runtime_error("no machine information in " + strProfile);
     std::vector<ModuleConfigure> vecModules;
-    if (!ModuleConfigureParser::parse(kModuleConfigFile, objInfo.getHardwareModel(), objInfo.getHardwareCode(),
-                                      vecModules) ||
+    if (!ModuleConfigureParser::parse(camerapath::MODULE_CONFIG_FILE, objInfo.getHardwareModel(),
+                                      objInfo.getHardwareCode(), vecModules) ||
         vecModules.empty())
         throw std::runtime_error("no module configuration in " + strProfile);
     // A two-sensor device lists one module per channel.
@@ -184,22 +182,20 @@ void Device::dropSteady() {
 }
 
 void Device::removeStoredFiles() {
-    for (int i = 0; i < kMaxSchemes; ++i) {
-        const std::string strName = m_stProfile.channel == 2 && m_stProfile.device == "thermal-dual"
-                                        ? "/mnt/mtd/code/config_file/sensor-thermal" + std::to_string(i) + ".cfg"
-                                        : "/mnt/mtd/code/config_file/sensor" + std::to_string(m_stProfile.channel) +
-                                              "_" + std::to_string(i) + ".cfg";
+    for (int i = 0; i < MAX_SCHEMES; ++i) {
+        const bool bThermal = m_stProfile.channel == 2 && m_stProfile.device == "thermal-dual";
+        const std::string strName = schemefiles::schemeFile(bThermal, m_stProfile.channel, i);
         unlink(hostPath(strName).c_str());
     }
-    unlink(hostPath(kVersionFile).c_str());
+    unlink(hostPath(camerapath::VERSION_FILE).c_str());
 }
 
 void Device::writeControlFile(const std::string& p_strContent) {
-    writeHostFile(hostPath(kControlFile), p_strContent);
+    writeHostFile(hostPath(camerapath::DEBUG_CONTROL_FILE), p_strContent);
 }
 
 void Device::removeControlFile() {
-    unlink(hostPath(kControlFile).c_str());
+    unlink(hostPath(camerapath::DEBUG_CONTROL_FILE).c_str());
 }
 
 void Device::clearRecords() {

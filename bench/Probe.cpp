@@ -20,6 +20,7 @@
 #include "ZentarTime.h"
 #include "function.h"
 #include "ia_ioctrl.h"
+#include "platform/CameraPaths.h"
 
 namespace bench {
 namespace {
@@ -505,7 +506,7 @@ BENCH_WRAP(int, keyValToFile, "_Z12keyValToFilePcP6KeyValj", char* p_szPath, Key
 
 BENCH_WRAP(int, setVersion, "_Z10setVersionj", u32 p_nVersion) {
     if (bench::probing()) {
-        Op stOp = op(OpKind::AtomicWrite, resolved("/mnt/mtd/code/config_file/snsversion.cfg"));
+        Op stOp = op(OpKind::AtomicWrite, resolved(camerapath::VERSION_FILE));
         const KeyVal stWord = {p_nVersion, 0};
         stOp.data = recordBytes(&stWord, 1);
         stOp.data.resize(4);

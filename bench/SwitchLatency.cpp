@@ -24,9 +24,9 @@
 namespace bench {
 namespace {
 
-const double kPassWaitScale = 0.002;  // a pass waits 2 ms instead of 1 s
-const int kHostThreadCounts[] = {0, 1, 4};
-const std::chrono::seconds kMissedAfter(10);
+const double PASS_WAIT_SCALE = 0.002;  // a pass waits 2 ms instead of 1 s
+const int HOST_THREAD_COUNTS[] = {0, 1, 4};
+const std::chrono::seconds MISSED_AFTER(10);
 
 // Host threads (and the measuring one) mark themselves; what remains is the
 // sensor thread.
@@ -69,7 +69,7 @@ unsigned long measureChange(ISensorController& p_objController, int p_nTarget) {
     const unsigned long nBase = hostsim::passCount();
     g_bArmed = true;
     hostsim::holdThreads(false);
-    const auto tDeadline = std::chrono::steady_clock::now() + kMissedAfter;
+    const auto tDeadline = std::chrono::steady_clock::now() + MISSED_AFTER;
     while (g_nSwitchPass.load() == 0 && std::chrono::steady_clock::now() < tDeadline)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     int nScheme = -1;
@@ -93,7 +93,7 @@ Column measureColumn(Device& p_objDevice, int p_nHostThreads, int p_nChanges) {
     pController->setParameter(KEY_SATURATION, 39, true);
     ispsim::setDayNightState(0, 0);
     pController->setParameter(KEY_SCHEME_MODE, 2, true);
-    hostsim::setWaitScale(kPassWaitScale);
+    hostsim::setWaitScale(PASS_WAIT_SCALE);
 
     std::atomic<bool> bStop{false};
     std::vector<std::thread> vecHosts;
@@ -121,7 +121,8 @@ void printSwitchLatency(const Profile& p_stProfile, int p_nChanges, std::ostream
     t_bHostThread = true;
     ispsim::setCallObserver(&onIspCall, nullptr);
     std::vector<Column> vecColumns;
-    for (int nHostThreads : kHostThreadCounts) vecColumns.push_back(measureColumn(objDevice, nHostThreads, p_nChanges));
+    for (int nHostThreads : HOST_THREAD_COUNTS)
+        vecColumns.push_back(measureColumn(objDevice, nHostThreads, p_nChanges));
     installIspObserver();
     objDevice.clearRecords();
 

@@ -10,6 +10,7 @@
 #include "SensorFile.h"
 #include "SimulatedDevice.h"
 #include "sensor.h"
+#include "platform/CameraPaths.h"
 
 namespace fuzzsupport {
 namespace {
@@ -79,14 +80,14 @@ void removeFile(const std::string& p_strCameraPath) {
 }
 
 void setDebugLevel(int p_nLevel) {
-    writeFile("/tmp/Debug.sign", std::to_string(p_nLevel) + "\n0\n");
+    writeFile(camerapath::DEBUG_CONTROL_FILE, std::to_string(p_nLevel) + "\n0\n");
 }
 
 ModuleConfigure moduleConfig() {
     MachineInfo objInfo;
-    SystemInfoParser::parseMachineInfo("/mnt/mtd/code/factory_setting/machineinfo.ini", objInfo);
+    SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, objInfo);
     std::vector<ModuleConfigure> vecModules;
-    ModuleConfigureParser::parse("/hd1/moduleConfig/moduleConfig.xml", objInfo.getHardwareModel(),
+    ModuleConfigureParser::parse(camerapath::MODULE_CONFIG_FILE, objInfo.getHardwareModel(),
                                  objInfo.getHardwareCode(), vecModules);
     return vecModules.empty() ? ModuleConfigure() : vecModules[0];
 }

@@ -2,7 +2,7 @@
 // reporting form that reads it, with a fuzzed text as message argument.
 //
 // Properties: updateDebugLevel sets the level from the first line and the
-// assertion switch from the second of the file's first kControlFileBytes
+// assertion switch from the second of the file's first CONTROL_FILE_BYTES
 // bytes exactly as atoi reads them (an empty line gives the defaults); reports do not change the settings; no report writes
 // past its buffers whatever the length of its text.
 #include <stdlib.h>
@@ -13,6 +13,7 @@
 #include "SensorDebug.h"
 #include "diag/SensorReport.h"
 #include "platform/CameraFileSystem.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
@@ -37,9 +38,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     const std::string strControl(reinterpret_cast<const char*>(p_pData), p_nSize);
-    fuzzsupport::writeFile("/tmp/Debug.sign", strControl);
+    fuzzsupport::writeFile(camerapath::DEBUG_CONTROL_FILE, strControl);
 
-    const std::string strRead = strControl.substr(0, kControlFileBytes);
+    const std::string strRead = strControl.substr(0, CONTROL_FILE_BYTES);
     size_t nPos = 0;
     const std::string strLevel = nextLine(strRead, nPos);
     const std::string strAssert = nextLine(strRead, nPos);

@@ -23,7 +23,7 @@
 
 namespace {
 
-const char kUntouched = '\x5a';
+const char UNTOUCHED = '\x5a';
 
 // The characters between the "=" and the ")" of the field, found the way the
 // detail parsers are documented to find it; false when the field is missing.
@@ -61,12 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     }
 
     std::unique_ptr<char[]> pValue(new char[nValueSize == 0 ? 1 : nValueSize]);
-    memset(pValue.get(), kUntouched, nValueSize == 0 ? 1 : nValueSize);
+    memset(pValue.get(), UNTOUCHED, nValueSize == 0 ? 1 : nValueSize);
     const int nTextResult = getDetailFieldToStr(strDetail.c_str(), strName.c_str(),
                                                 nValueSize == 0 ? nullptr : pValue.get(), nValueSize);
     FUZZ_CHECK(nTextResult == (bPresent ? 0 : -1));
     if (!bPresent || nValueSize == 0) {
-        for (size_t i = 0; i < nValueSize; ++i) FUZZ_CHECK(pValue[i] == kUntouched);
+        for (size_t i = 0; i < nValueSize; ++i) FUZZ_CHECK(pValue[i] == UNTOUCHED);
         return 0;
     }
     const size_t nLength = strnlen(pValue.get(), nValueSize);

@@ -26,7 +26,7 @@
 
 namespace {
 
-const u32 kCapacity = 170;
+const u32 CAPACITY = 170;
 
 struct IspAnswers {
     int nListStatus = 0;
@@ -38,7 +38,7 @@ struct IspAnswers {
 IspAnswers g_stAnswers;
 
 // Commands the bundled styles carry, so that most answers meet elements.
-const int kStyleCommands[] = {49, 50, 51, 55, 56, 1537, 82, 2497, 34, 10, 11, 112, 128};
+const int STYLE_COMMANDS[] = {49, 50, 51, 55, 56, 1537, 82, 2497, 34, 10, 11, 112, 128};
 
 void readAnswers(FuzzedDataProvider& p_objData) {
     g_stAnswers = IspAnswers();
@@ -49,7 +49,7 @@ void readAnswers(FuzzedDataProvider& p_objData) {
     g_stAnswers.stList.cmd_cnt = p_objData.ConsumeIntegralInRange<int>(-2, IA_DYNAMIC_PARAMS_CMDS_MAX + 4);
     for (int i = 0; i < IA_DYNAMIC_PARAMS_CMDS_MAX; ++i) {
         const uint8_t nPick = p_objData.ConsumeIntegral<uint8_t>();
-        g_stAnswers.stList.cmd_list[i] = nPick < 200 ? kStyleCommands[nPick % (sizeof(kStyleCommands) / sizeof(int))]
+        g_stAnswers.stList.cmd_list[i] = nPick < 200 ? STYLE_COMMANDS[nPick % (sizeof(STYLE_COMMANDS) / sizeof(int))]
                                                      : p_objData.ConsumeIntegral<int>();
         ia_dynamic_params_attr_st stRange;
         memset(&stRange, 0, sizeof(stRange));
@@ -126,17 +126,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     std::string strDna;
     FUZZ_CHECK(getDnaStyle(1, vecStyle.data(), strDna, bShowWdr) == SNS_SUCCESS);
 
-    std::unique_ptr<KeyVal[]> pFactory(new KeyVal[kCapacity]);
+    std::unique_ptr<KeyVal[]> pFactory(new KeyVal[CAPACITY]);
     u32 nCount = 0;
-    FUZZ_CHECK(getFctData(1, vecStyle.data(), pFactory.get(), &nCount, bShowWdr, kCapacity) == SNS_SUCCESS);
-    FUZZ_CHECK(nCount <= kCapacity);
+    FUZZ_CHECK(getFctData(1, vecStyle.data(), pFactory.get(), &nCount, bShowWdr, CAPACITY) == SNS_SUCCESS);
+    FUZZ_CHECK(nCount <= CAPACITY);
 
     TiXmlDocument objDna;
     objDna.Parse(strDna.c_str(), nullptr, TIXML_ENCODING_UTF8);
     if (objDna.Error()) return 0;
     std::vector<KeyVal> vecExpected;
     collect(objDna.RootElement(), vecExpected);
-    if (vecExpected.size() > kCapacity) vecExpected.resize(kCapacity);
+    if (vecExpected.size() > CAPACITY) vecExpected.resize(CAPACITY);
     FUZZ_CHECK(nCount == vecExpected.size());
     FUZZ_CHECK(nCount == 0 || memcmp(pFactory.get(), vecExpected.data(), nCount * sizeof(KeyVal)) == 0);
     return 0;

@@ -34,11 +34,12 @@
 #include "IspSimulation.h"
 #include "SimulatedVideoModule.h"
 #include "StringHandler.h"
+#include "platform/CameraPaths.h"
+#include "storage/SchemeFiles.h"
 
 namespace {
 
-const u32 kVersion = 8;
-const char* const kVersionPath = "/mnt/mtd/code/config_file/snsversion.cfg";
+const u32 VERSION = 8;
 
 std::vector<KeyVal> g_vecFactory;
 std::string g_strFactoryImage;
@@ -46,7 +47,7 @@ ModuleConfigure* g_pConfig = nullptr;
 SimulatedVideoModule* g_pVideo = nullptr;
 
 std::string schemePath(int p_nScheme) {
-    return "/mnt/mtd/code/config_file/sensor1_" + std::to_string(p_nScheme) + ".cfg";
+    return schemefiles::schemeFile(false, 1, p_nScheme);
 }
 
 }  // namespace
@@ -61,17 +62,19 @@ int GThread::start() {
 // The host's shell runner, for the channel's clean-up command only.
 int sy_system(const char* p_szCommand, int) {
     FUZZ_CHECK(p_szCommand != nullptr);
-    FUZZ_CHECK(strcmp(p_szCommand, "rm -rf /mnt/mtd/code/config*/sensor1_[0-3].cfg") == 0);
+    char szCleanup[128];
+    schemefiles::formatCleanupCommand(false, 1, szCleanup, sizeof(szCleanup));
+    FUZZ_CHECK(strcmp(p_szCommand, szCleanup) == 0);
     for (int i = 0; i < fuzzinputs::SchemeFiles::kSchemes; ++i) unlink(DeviceRoot::resolve(schemePath(i)).c_str());
     return 0;
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzsupport::prepareDevice("ir-bullet");
-    const char* const szStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
+    const char* const szStyle = camerapath::STYLE_FILE;
     fuzzsupport::writeFile(szStyle, fuzzinputs::cutDownStyle(fuzzsupport::readFile(szStyle)));
     // Without a control file the traces cost one failing access() each.
-    fuzzsupport::removeFile("/tmp/Debug.sign");
+    fuzzsupport::removeFile(camerapath::DEBUG_CONTROL_FILE);
     g_vecFactory = fuzzsupport::factorySet();
     g_strFactoryImage = fuzzinputs::fileImage(g_vecFactory);
     g_pConfig = new ModuleConfigure(fuzzsupport::moduleConfig());
@@ -83,19 +86,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     const fuzzinputs::SchemeFiles stFiles = fuzzinputs::decodeSchemeFiles(p_pData, p_nSize, g_strFactoryImage);
     const int nSchemes = fuzzinputs::SchemeFiles::kSchemes;
 
-    fuzzsupport::removeFile(kVersionPath);
-    if (stFiles.bVersion) fuzzsupport::writeFile(kVersionPath, stFiles.strVersion);
+    fuzzsupport::removeFile(camerapath::VERSION_FILE);
+    if (stFiles.bVersion) fuzzsupport::writeFile(camerapath::VERSION_FILE, stFiles.strVersion);
     const bool bVersionMatches = stFiles.bVersion && stFiles.strVersion.size() >= 4 &&
-                                 fuzzinputs::le32(stFiles.strVersion, 0) == kVersion;
+                                 fuzzinputs::le32(stFiles.strVersion, 0) == VERSION;
     for (int i = 0; i < nSchemes; ++i) {
         fuzzsupport::removeFile(schemePath(i));
         if (stFiles.abPresent[i]) fuzzsupport::writeFile(schemePath(i), stFiles.astrSchemes[i]);
     }
     fuzzsupport::removeFile(schemePath(0) + ".tmp");
-    fuzzsupport::removeFile(std::string(kVersionPath) + ".tmp");
+    fuzzsupport::removeFile(std::string(camerapath::VERSION_FILE) + ".tmp");
     if (stFiles.bLeftovers) {
         fuzzsupport::writeFile(schemePath(0) + ".tmp", stFiles.strSchemeLeftover);
-        fuzzsupport::writeFile(std::string(kVersionPath) + ".tmp", stFiles.strVersionLeftover);
+        fuzzsupport::writeFile(std::string(camerapath::VERSION_FILE) + ".tmp", stFiles.strVersionLeftover);
     }
 
     ispsim::clearCalls();
@@ -124,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
         }
         FUZZ_CHECK(fuzzsupport::fileExists(schemePath(i)));
     }
-    FUZZ_CHECK(fuzzsupport::readFile(kVersionPath) == std::string("\x08\x00\x00\x00", 4));
+    FUZZ_CHECK(fuzzsupport::readFile(camerapath::VERSION_FILE) == std::string("\x08\x00\x00\x00", 4));
 
     std::string strAll;
     pController->getAllParameters(strAll);

@@ -21,7 +21,7 @@
 
 namespace {
 
-const u32 kSchemeSum = 4;
+const u32 SCHEME_SUM = 4;
 
 ISensorController* g_pController = nullptr;
 ISensorControllerTestAccess* g_pAccess = nullptr;
@@ -64,7 +64,7 @@ void checkCodec(const std::string& p_strText, u32 p_nCapacity) {
 }
 
 void resetController() {
-    for (u32 i = 0; i <= kSchemeSum; ++i)
+    for (u32 i = 0; i <= SCHEME_SUM; ++i)
         memcpy(g_pAccess->scheme(i), g_vecFactory.data(), g_vecFactory.size() * sizeof(KeyVal));
     g_pAccess->curScheme() = 0;
     g_pAccess->lastScheme() = -1;
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     g_pController->setChannelID(1);
     g_pController->setVideoStreamModule(g_pVideo);
     g_pAccess = new ISensorControllerTestAccess(*g_pController);
-    g_pAccess->setUpSchemes(kSchemeSum, g_vecFactory);
+    g_pAccess->setUpSchemes(SCHEME_SUM, g_vecFactory);
     return 0;
 }
 
@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     resetController();
     const int nResult = g_pController->setParameters(strText, bSave);
     FUZZ_CHECK(nResult <= 0);
-    for (u32 i = 0; i <= kSchemeSum; ++i) {
+    for (u32 i = 0; i <= SCHEME_SUM; ++i) {
         for (size_t j = 0; j < g_vecFactory.size(); ++j) FUZZ_CHECK(g_pAccess->scheme(i)[j].key == g_vecFactory[j].key);
     }
     return 0;

@@ -4,6 +4,7 @@
 //
 // Properties: mergeStyle answers SNS_SUCCESS and leaves a NUL-terminated text
 // that is exactly the merged style file it wrote.
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -13,6 +14,17 @@
 #include "FuzzInputs.h"
 #include "FuzzSupport.h"
 #include "SensorFile.h"
+#include "platform/CameraPaths.h"
+
+namespace {
+
+std::string mergedStyleOfChannel1() {
+    char szName[64];
+    snprintf(szName, sizeof(szName), camerapath::MERGED_STYLE_FILE, 1);
+    return szName;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzsupport::prepareDevice("");
@@ -33,10 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     std::vector<char> vecDiversity(vecParts[1].begin(), vecParts[1].end());
     vecDiversity.push_back('\0');
 
-    fuzzsupport::removeFile("/tmp/merge_style_ch1.xml");
+    fuzzsupport::removeFile(mergedStyleOfChannel1());
     FUZZ_CHECK(mergeStyle(1, &stModule, &szStyle, vecDiversity.data()) == SNS_SUCCESS);
     FUZZ_CHECK(szStyle != nullptr);
-    FUZZ_CHECK(fuzzsupport::readFile("/tmp/merge_style_ch1.xml") == szStyle);
+    FUZZ_CHECK(fuzzsupport::readFile(mergedStyleOfChannel1()) == szStyle);
     free(szStyle);
     return 0;
 }

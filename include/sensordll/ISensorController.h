@@ -236,31 +236,33 @@ public:
     static std::atomic<int> m_nChanneldDosomething;
 
 private:
-    // Private helpers (not exported), one block per subsystem; each block
-    // is declared by the subsystem that defines it.
-    // core: object, key-command map, start-up and shut-down
+    // Private helpers (not exported), one block per subsystem: the block's
+    // subsystem (src/<subsystem>/) defines them, in the files named.
+    // core: key-command map (KeyCmdMap.cpp), start-up and shut-down
+    // (SensorStartup.cpp)
     SENSORDLL_LOCAL void buildKeyCmdMap();
     SENSORDLL_LOCAL void releaseArrays();
-    // params: apply step and cache
-    SENSORDLL_LOCAL int applyRecord(u32 p_nIndex, KeyVal& p_stRecord, u32 p_nFirstKey, bool& p_bStore);
-    SENSORDLL_LOCAL bool exceedsIrPowerBudget(u32 p_nKey, u32 p_nVal);
-    SENSORDLL_LOCAL int callKeyHandler(u32 p_nIndex, u32 p_nKey, KeyVal& p_stRecord);
-    // scheme: switching, sensor thread, reset/restore/flush
-    SENSORDLL_LOCAL bool isSchemeIndex(int p_nScheme) const;
-    SENSORDLL_LOCAL void formatSchemeFileName(int p_nScheme, char* p_szName, size_t p_nSize) const;
-    SENSORDLL_LOCAL void removeSchemeFiles();
     SENSORDLL_LOCAL void applyDetailMarkers(const std::string& p_strDetail, int p_nDeviceType);
     SENSORDLL_LOCAL void loadSchemeFiles();
     SENSORDLL_LOCAL void settleStyleFlags(const MachineInfo& p_objMachineInfo);
+    // params: apply step (ApplyParameters.cpp)
+    SENSORDLL_LOCAL int applyRecord(u32 p_nIndex, KeyVal& p_stRecord, u32 p_nFirstKey, bool& p_bStore);
+    SENSORDLL_LOCAL bool exceedsIrPowerBudget(u32 p_nKey, u32 p_nVal);
+    SENSORDLL_LOCAL int callKeyHandler(u32 p_nIndex, u32 p_nKey, KeyVal& p_stRecord);
+    // scheme: switching (SchemeSwitching.cpp), sensor thread (SensorThread.cpp)
+    SENSORDLL_LOCAL bool isSchemeIndex(int p_nScheme) const;
     SENSORDLL_LOCAL void serveChannelRequest();
     SENSORDLL_LOCAL void decideScheme();
-    // handlers: handlers, lens and light controls, accessors, shutter
+    // storage: the channel's scheme file names and their removal (SchemeFiles.cpp)
+    SENSORDLL_LOCAL void formatSchemeFileName(int p_nScheme, char* p_szName, size_t p_nSize) const;
+    SENSORDLL_LOCAL void removeSchemeFiles();
+    // handlers: command handlers, accessors, shutter stepping
     SENSORDLL_LOCAL bool isHeldByZoomFocusLock(int p_nCmd) const;
     SENSORDLL_LOCAL bool setAndStore(int p_nKey, int p_nVal);
     SENSORDLL_LOCAL std::vector<int> buildShutterList();
     SENSORDLL_LOCAL bool locateShutter(std::vector<int>& p_vecList, size_t& p_nPos);
     SENSORDLL_LOCAL bool stepShutter(int p_nStep);
-    // read path and UI queries
+    // style: UI queries (UiQueries.cpp)
     SENSORDLL_LOCAL const UIFileInfo* findUIFile(int p_nId) const;
 
     SysConfig m_stSysConf;

@@ -9,12 +9,21 @@
 //   ISPNAMED(name, key, command, handler) a row named after the ISP command
 //                                         itself; the constant comes from the
 //                                         ISP's own header, not from SensorKeys.h
-// The map built by init, the key names, the SensorKey constants, the simulator's
-// key lookups and the tests all expand this one list.
+//   TWIN(twin, plain)                     follows the stored row of an
+//                                         intelligent-light twin: the plain key
+//                                         whose setting it carries while the
+//                                         light type is 2
+//   MAPLESS(name, key, plain)             an intelligent-light twin with no row
+//                                         in the map: it exists only in the
+//                                         scheme arrays
+// SENSOR_KEY_VOCABULARY is the whole list; SENSOR_KEY_TABLE is the map alone
+// (the 165 rows, without the TWIN and MAPLESS entries). The map built by init,
+// the key names, the SensorKey constants, the light pairs of the apply step,
+// the simulator's key lookups and the tests all expand this one list.
 #ifndef SENSORDLL_SENSOR_KEY_TABLE_H
 #define SENSORDLL_SENSOR_KEY_TABLE_H
 
-#define SENSOR_KEY_TABLE(ROW, STORED, ISPNAMED) \
+#define SENSOR_KEY_VOCABULARY(ROW, STORED, ISPNAMED, TWIN, MAPLESS) \
     /*   0 */ ROW(KEY__DDE_MANUAL_STRG, 8240, 8240, doIaCmd) \
     /*   1 */ ROW(KEY_BRIGHTNESS, 34, 34, doIaCmd) \
     /*   2 */ ROW(KEY_SATURATION, 2337, 2337, doIaCmd) \
@@ -171,14 +180,22 @@
     /* 153 */ ROW(KEY_PANO_ROLL_4, 9404, 9404, doIaCmd_PanoTuning) \
     /* 154 */ ROW(KEY_PANO_OFFSETX_4, 9405, 9405, doIaCmd_PanoTuning) \
     /* 155 */ ROW(KEY_PANO_OFFSETY_4, 9406, 9406, doIaCmd_PanoTuning) \
-    /* 156 */ STORED(KEY_IR_MODE_INTELL, 168) \
-    /* 157 */ STORED(KEY_WHITE_MODE_INTELL, 175) \
-    /* 158 */ STORED(KEY_IR_MANUAL_STRG_NEAR_INTELL, 200) \
-    /* 159 */ STORED(KEY_WHITE_MANUAL_STRG_INTELL, 203) \
+    /* 156 */ STORED(KEY_IR_MODE_INTELL, 168) TWIN(KEY_IR_MODE_INTELL, KEY_IR_MODE) \
+    /* 157 */ STORED(KEY_WHITE_MODE_INTELL, 175) TWIN(KEY_WHITE_MODE_INTELL, KEY_WHITE_MODE) \
+    /* 158 */ STORED(KEY_IR_MANUAL_STRG_NEAR_INTELL, 200) TWIN(KEY_IR_MANUAL_STRG_NEAR_INTELL, KEY_IR_MANUAL_STRG_NEAR) \
+    /* 159 */ STORED(KEY_WHITE_MANUAL_STRG_INTELL, 203) TWIN(KEY_WHITE_MANUAL_STRG_INTELL, KEY_WHITE_MANUAL_STRG) \
     /* 160 */ ROW(KEY_LIGHT_TYPE, 224, 224, doIaCmd) \
     /* 161 */ ROW(KEY_LDC_SWITCH, 2570, 2048, doIaCmd) \
     /* 162 */ ROW(KEY_LDC_STRG, 2571, 2064, doIaCmd) \
     /* 163 */ ROW(KEY_WB_RG, 772, 772, doIaCmd) \
-    /* 164 */ ROW(KEY_WB_BG, 773, 773, doIaCmd)
+    /* 164 */ ROW(KEY_WB_BG, 773, 773, doIaCmd) \
+    /* --- */ MAPLESS(KEY_IR_MANUAL_STRG_MEDIUM_INTELL, 201, KEY_IR_MANUAL_STRG_MEDIUM) \
+    /* --- */ MAPLESS(KEY_IR_MANUAL_STRG_FAR_INTELL, 202, KEY_IR_MANUAL_STRG_FAR) \
+    /* --- */ MAPLESS(KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL, 204, KEY_WHITE_MANUAL_STRG_MEDIUM) \
+    /* --- */ MAPLESS(KEY_WHITE_MANUAL_STRG_FAR_INTELL, 205, KEY_WHITE_MANUAL_STRG_FAR)
+
+#define SENSOR_KEY_TABLE_SKIP(...)
+#define SENSOR_KEY_TABLE(ROW, STORED, ISPNAMED) \
+    SENSOR_KEY_VOCABULARY(ROW, STORED, ISPNAMED, SENSOR_KEY_TABLE_SKIP, SENSOR_KEY_TABLE_SKIP)
 
 #endif

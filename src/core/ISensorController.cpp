@@ -7,15 +7,11 @@
 #include "diag/SensorReport.h"
 #include "function.h"
 #include "scheme/SensorPassGate.h"
+#include "platform/CameraPaths.h"
+#include "style/DeviceFamilies.h"
 
 std::atomic<int> ISensorController::m_nPassKeycmd(-1);
 std::atomic<int> ISensorController::m_nChanneldDosomething(-1);
-
-namespace {
-
-const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-
-}  // namespace
 
 // The arrays and the map stay empty until init. The sensor thread is created
 // here on this controller's pass but only started by init.
@@ -55,7 +51,7 @@ ISensorController::ISensorController()
                                       function<int>(&GThread::emptyFun)));
     // A missing file leaves the defaults; the system configuration reads the
     // same file again at init and reports there.
-    SystemInfoParser::parseMachineInfo(kMachineInfoFile, m_objMachineInfo);
+    SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, m_objMachineInfo);
 }
 
 // The host calls uinit first. One that destroys a started controller without
@@ -78,7 +74,8 @@ ISensorController::~ISensorController() {
 // channel below 1 is refused with a report and the channel stays as it was.
 void ISensorController::setChannelID(int p_nChannelID) {
     const int nDeviceType = m_objMachineInfo.getDeviceType();
-    if (nDeviceType == DeviceType::THERMAL_DEVICE) {
+    const devicefamily::DeviceFamily* pFamily = devicefamily::findDeviceFamily(nDeviceType);
+    if (pFamily != nullptr && pFamily->thermalOnly) {
         m_nCameraID = 2;
     } else {
         SENSOR_ASSERT(p_nChannelID >= 1, "p_nChannelID(%d) refused, the channel stays %d\n", p_nChannelID,
@@ -86,18 +83,7 @@ void ISensorController::setChannelID(int p_nChannelID) {
         if (p_nChannelID < 1) return;
         m_nCameraID = p_nChannelID;
     }
-    if (m_nCameraID != 2) return;
-    switch (nDeviceType) {
-        case DeviceType::THERMAL_DEVICE:
-        case DeviceType::THERMAL_DOUBLE_SENSOR_DEVICE:
-        case DeviceType::BINOCULAR_DEVICE:
-        case DeviceType::THERMAL_DOUBLE_SENSOR_DOME_DEVICE:
-        case DeviceType::THERMAL_IPDOME:
-            m_bThermalChannel = true;
-            break;
-        default:
-            break;
-    }
+    if (devicefamily::isThermalChannel(nDeviceType, m_nCameraID)) m_bThermalChannel = true;
 }
 
 void ISensorController::setVideoStreamModule(const VideoStreamModule* p_pVideoStreamModule) {

@@ -14,12 +14,12 @@ namespace {
 #define SENSOR_KEY_ROW(name, key, command, handler) \
     {key, command, &ISensorController::handler, #name, "&ISensorController::" #handler},
 #define SENSOR_KEY_STORED(name, key) {key, 0, nullptr, #name, "NULL"},
-const KeyRow kRows[] = {SENSOR_KEY_TABLE(SENSOR_KEY_ROW, SENSOR_KEY_STORED, SENSOR_KEY_ROW)};
+const KeyRow TABLE_ROWS[] = {SENSOR_KEY_TABLE(SENSOR_KEY_ROW, SENSOR_KEY_STORED, SENSOR_KEY_ROW)};
 #undef SENSOR_KEY_ROW
 #undef SENSOR_KEY_STORED
 
-const u32 kRowCount = sizeof(kRows) / sizeof(kRows[0]);
-static_assert(sizeof(kRows) / sizeof(kRows[0]) == 165, "the key-command map has 165 rows");
+const u32 TABLE_ROW_COUNT = sizeof(TABLE_ROWS) / sizeof(TABLE_ROWS[0]);
+static_assert(sizeof(TABLE_ROWS) / sizeof(TABLE_ROWS[0]) == 165, "the key-command map has 165 rows");
 
 // A row named after an ISP command must carry that command's number as key.
 #define SENSOR_KEY_IGNORE(...)
@@ -35,27 +35,56 @@ struct MaplessKey {
     u32 key;
     const char* name;
 };
-#define SENSOR_MAPLESS_KEY(name) {name, #name}
-const MaplessKey kMaplessKeys[] = {
-    SENSOR_MAPLESS_KEY(KEY_IR_MANUAL_STRG_MEDIUM_INTELL),
-    SENSOR_MAPLESS_KEY(KEY_IR_MANUAL_STRG_FAR_INTELL),
-    SENSOR_MAPLESS_KEY(KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL),
-    SENSOR_MAPLESS_KEY(KEY_WHITE_MANUAL_STRG_FAR_INTELL),
-};
+#define SENSOR_KEY_SKIP(...)
+#define SENSOR_MAPLESS_KEY(name, key, plain) {key, #name},
+const MaplessKey MAPLESS_KEYS[] = {
+    SENSOR_KEY_VOCABULARY(SENSOR_KEY_SKIP, SENSOR_KEY_SKIP, SENSOR_KEY_SKIP, SENSOR_KEY_SKIP, SENSOR_MAPLESS_KEY)};
 #undef SENSOR_MAPLESS_KEY
+
+// Every key of the vocabulary once: no two rows, nor a row and a map-less
+// key, may share a number, or the map search and the scheme arrays would
+// confuse them.
+#define SENSOR_KEY_NUMBER(name, key, ...) key,
+constexpr u32 ALL_KEYS[] = {SENSOR_KEY_VOCABULARY(SENSOR_KEY_NUMBER, SENSOR_KEY_NUMBER, SENSOR_KEY_NUMBER,
+                                                  SENSOR_KEY_SKIP, SENSOR_KEY_NUMBER)};
+#undef SENSOR_KEY_NUMBER
+constexpr u32 ALL_KEY_SUM = sizeof(ALL_KEYS) / sizeof(ALL_KEYS[0]);
+
+constexpr bool noKeyTwice() {
+    for (u32 i = 0; i < ALL_KEY_SUM; ++i)
+        for (u32 j = i + 1; j < ALL_KEY_SUM; ++j)
+            if (ALL_KEYS[i] == ALL_KEYS[j]) return false;
+    return true;
+}
+static_assert(ALL_KEY_SUM == 169, "165 rows and 4 map-less keys");
+static_assert(noKeyTwice(), "a key appears twice in the key table");
+
+// The plain key of every intelligent twin is a row of the map.
+constexpr bool isKeyOfRow(u32 p_nKey) {
+    for (const KeyCommand& stRow : ROW_COMMANDS)
+        if (stRow.key == p_nKey) return true;
+    return false;
+}
+#define SENSOR_TWIN_CHECK(twin, plain) \
+    static_assert(isKeyOfRow(plain) && isKeyOfRow(twin), #twin " and " #plain " are rows of the map");
+#define SENSOR_MAPLESS_CHECK(name, key, plain) static_assert(isKeyOfRow(plain), #plain " is a row of the map");
+SENSOR_KEY_VOCABULARY(SENSOR_KEY_SKIP, SENSOR_KEY_SKIP, SENSOR_KEY_SKIP, SENSOR_TWIN_CHECK, SENSOR_MAPLESS_CHECK)
+#undef SENSOR_TWIN_CHECK
+#undef SENSOR_MAPLESS_CHECK
+#undef SENSOR_KEY_SKIP
 
 }  // namespace
 
 const KeyRow* keyRows() {
-    return kRows;
+    return TABLE_ROWS;
 }
 
 u32 keyRowCount() {
-    return kRowCount;
+    return TABLE_ROW_COUNT;
 }
 
 const KeyRow* findKeyRow(u32 p_nKey) {
-    for (const KeyRow& stRow : kRows) {
+    for (const KeyRow& stRow : TABLE_ROWS) {
         if (stRow.key == p_nKey) return &stRow;
     }
     return nullptr;
@@ -63,7 +92,7 @@ const KeyRow* findKeyRow(u32 p_nKey) {
 
 const char* keyNameOf(u32 p_nKey) {
     if (const KeyRow* pRow = findKeyRow(p_nKey)) return pRow->name;
-    for (const MaplessKey& stKey : kMaplessKeys) {
+    for (const MaplessKey& stKey : MAPLESS_KEYS) {
         if (stKey.key == p_nKey) return stKey.name;
     }
     return nullptr;
@@ -71,13 +100,13 @@ const char* keyNameOf(u32 p_nKey) {
 
 bool keyByName(const char* p_szName, u32& p_nKey) {
     if (p_szName == nullptr) return false;
-    for (const KeyRow& stRow : kRows) {
+    for (const KeyRow& stRow : TABLE_ROWS) {
         if (strcmp(stRow.name, p_szName) == 0) {
             p_nKey = stRow.key;
             return true;
         }
     }
-    for (const MaplessKey& stKey : kMaplessKeys) {
+    for (const MaplessKey& stKey : MAPLESS_KEYS) {
         if (strcmp(stKey.name, p_szName) == 0) {
             p_nKey = stKey.key;
             return true;

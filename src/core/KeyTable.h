@@ -6,6 +6,7 @@
 
 #include "ISensorController.h"
 #include "SensorTypes.h"
+#include "SensorKeyTable.h"
 
 namespace sensorkeys {
 
@@ -16,6 +17,27 @@ struct KeyRow {
     const char* name;          // the full name; the map keeps its first 31 characters
     const char* handlerName;   // "&ISensorController::<handler>", or "NULL"
 };
+
+// Each row's key and command, for constant expressions.
+struct KeyCommand {
+    u32 key;
+    u32 command;
+};
+#define SENSOR_KEY_COMMAND_ROW(name, key, command, handler) {key, command},
+#define SENSOR_KEY_COMMAND_STORED(name, key) {key, 0},
+constexpr KeyCommand ROW_COMMANDS[] = {
+    SENSOR_KEY_TABLE(SENSOR_KEY_COMMAND_ROW, SENSOR_KEY_COMMAND_STORED, SENSOR_KEY_COMMAND_ROW)};
+#undef SENSOR_KEY_COMMAND_ROW
+#undef SENSOR_KEY_COMMAND_STORED
+
+// The ISP command of a key's row (0 for a stored row), so that code sending a
+// row's command by hand takes it from the table instead of restating it; 0
+// for a key without a row.
+constexpr u32 commandOfKey(u32 p_nKey) {
+    for (const KeyCommand& stRow : ROW_COMMANDS)
+        if (stRow.key == p_nKey) return stRow.command;
+    return 0;
+}
 
 // The rows in map order, and their number (165).
 const KeyRow* keyRows();

@@ -23,13 +23,12 @@
 #include "platform/CameraFileSystem.h"
 #include "sensor.h"
 #include "storage/SchemeMerge.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
-const char* const MACHINE_INFO_FILE = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-
 // loadSchemeFiles reports for init.
-const SensorReportCaller kInit = {"init", "bool ISensorController::init(const ModuleConfigure&)"};
+const SensorReportCaller INIT = {"init", "bool ISensorController::init(const ModuleConfigure&)"};
 
 // The plate-recognition night scheme: keys changed in the factory set.
 const KeyVal LPR_NIGHT_DEFAULTS[] = {
@@ -117,7 +116,7 @@ void ISensorController::loadSchemeFiles() {
         // By key: a file written under another style (an upgrade that adds,
         // drops or reorders keys) keeps its values; keys it lacks keep the
         // factory values the scheme was filled with.
-        keyValFromFileByKey(szFileName, m_ppUserKeyVal[i], m_nKeyValSum, kInit);
+        keyValFromFileByKey(szFileName, m_ppUserKeyVal[i], m_nKeyValSum, INIT);
         if (i == 0) {
             u32 nMode = 0;
             if (getKeyValFromCache(0, KEY_SCHEME_MODE, nMode) != -1) {
@@ -223,7 +222,7 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     }
 
     MachineInfo objMachineInfo;
-    SystemInfoParser::parseMachineInfo(MACHINE_INFO_FILE, objMachineInfo);
+    SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, objMachineInfo);
     DeviceType objDeviceType;
     objDeviceType.setDeviceTypeId(objMachineInfo.getDeviceType());
     const std::string strDetail(m_stSysConf.moduleConfig.szDetail,

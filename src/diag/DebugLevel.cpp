@@ -1,18 +1,17 @@
 // The process-wide diagnostics settings and their refresh from the control
-// file "/tmp/Debug.sign".
+// file (camerapath::DEBUG_CONTROL_FILE).
 
 #include <cstdlib>
 #include <string>
 
 #include "SensorDebug.h"
 #include "platform/CameraFileSystem.h"
+#include "platform/CameraPaths.h"
 
 std::atomic<int> g_nDebugLevel(1);
 std::atomic<bool> g_bEnAssert(false);
 
 namespace {
-
-const char* const kDebugControlFile = "/tmp/Debug.sign";
 
 // The line that starts at p_nStart, without its end ("\n" or "\r\n");
 // p_nStart moves past it.
@@ -33,14 +32,14 @@ std::string nextLine(const std::string& p_strText, size_t& p_nStart) {
 // a regular file, and only its first few hundred bytes, so that a FIFO, a
 // device or a huge file there cannot stall or end the process.
 void updateDebugLevel() {
-    if (!cameraFileExists(kDebugControlFile)) {
+    if (!cameraFileExists(camerapath::DEBUG_CONTROL_FILE)) {
         g_nDebugLevel = 1;
         g_bEnAssert = false;
         return;
     }
     std::string strText;
     // A file that exists but cannot be read leaves both settings as they were.
-    if (!readCameraFileBounded(kDebugControlFile, kControlFileBytes, strText)) return;
+    if (!readCameraFileBounded(camerapath::DEBUG_CONTROL_FILE, CONTROL_FILE_BYTES, strText)) return;
 
     size_t nStart = 0;
     const std::string level = nextLine(strText, nStart);

@@ -11,6 +11,7 @@
 #include <string.h>
 
 #include "ZTLogger.h"
+#include "platform/CameraPaths.h"
 
 // The system library's assertion failure: prints its own line and aborts.
 // <assert.h> declares it only without NDEBUG, and release builds define
@@ -20,11 +21,10 @@ extern "C" void __assert_fail(const char*, const char*, unsigned int, const char
 
 namespace {
 
-const char* const kErrorLog = "/mnt/mtd/log/SensorError.log";
-const int kLogRotateBytes = 10240;
-const int kLogFiles = 3;
-const size_t kLogBufferSize = 500;
-const char* const kAssertTag = "[sensor assert]";
+const int LOG_ROTATE_BYTES = 10240;
+const int LOG_FILES = 3;
+const size_t LOG_BUFFER_SIZE = 500;
+const char* const ASSERT_TAG = "[sensor assert]";
 
 struct FormRule {
     const char* tag;
@@ -34,7 +34,7 @@ struct FormRule {
 
 FormRule ruleOf(SensorReportForm p_eForm) {
     switch (p_eForm) {
-        case SensorReportForm::Log: return {kAssertTag, -1, true};
+        case SensorReportForm::Log: return {ASSERT_TAG, -1, true};
         case SensorReportForm::Warn: return {"[sensor warn]", 3, true};
         case SensorReportForm::Err: return {"[sensor err]", 5, false};
         case SensorReportForm::Dbg: return {"[sensor dbg]", 5, false};
@@ -53,14 +53,14 @@ void consoleEnd() {
     fprintf(stdout, "\033[0m");
 }
 
-void formatInto(char (&p_szBuffer)[kLogBufferSize], const char* p_szFormat, va_list p_args) {
+void formatInto(char (&p_szBuffer)[LOG_BUFFER_SIZE], const char* p_szFormat, va_list p_args) {
     // vsnprintf cuts at the buffer's size and always terminates.
     vsnprintf(p_szBuffer, sizeof(p_szBuffer), p_szFormat, p_args);
 }
 
 void logLocation(ZTLogger& p_objLogger, const char* p_szTag, const char* p_szFile, const char* p_szFunction,
                  int p_nLine) {
-    char szBuffer[kLogBufferSize];
+    char szBuffer[LOG_BUFFER_SIZE];
     snprintf(szBuffer, sizeof(szBuffer), "file:%s fun:%s line:%d\n", p_szFile, p_szFunction, p_nLine);
     p_objLogger.writeLog(p_szTag, szBuffer);
 }
@@ -93,9 +93,9 @@ void sensorReport(SensorReportForm p_eForm, int p_nAttr, int p_nColour, const ch
 
     if (rule.logged) {
         ZTLogger logger;
-        logger.init(kErrorLog, kLogRotateBytes, kLogFiles);
+        logger.init(camerapath::ERROR_LOG_FILE, LOG_ROTATE_BYTES, LOG_FILES);
         logLocation(logger, rule.tag, p_szFile, p_szFunction, p_nLine);
-        char szBuffer[kLogBufferSize];
+        char szBuffer[LOG_BUFFER_SIZE];
         formatInto(szBuffer, p_szFormat, logArgs);
         logger.writeLog(rule.tag, szBuffer);
     }
@@ -108,16 +108,16 @@ void sensorAssertFailed(const char* p_szFile, const char* p_szFunction, const ch
     updateDebugLevel();
     if (g_nDebugLevel >= 0) {
         fprintf(stdout, "\033[%dm\033[%dm", 0, 31);
-        fprintf(stdout, "%s file:%s fun:%s line:%d\n", kAssertTag, p_szFile, p_szFunction, p_nLine);
+        fprintf(stdout, "%s file:%s fun:%s line:%d\n", ASSERT_TAG, p_szFile, p_szFunction, p_nLine);
         fprintf(stdout, "%s   ~~~Assertion failed.\n", p_szExpression);
         consoleEnd();
 
         ZTLogger logger;
-        logger.init(kErrorLog, kLogRotateBytes, kLogFiles);
-        logLocation(logger, kAssertTag, p_szFile, p_szFunction, p_nLine);
-        char szBuffer[kLogBufferSize];
+        logger.init(camerapath::ERROR_LOG_FILE, LOG_ROTATE_BYTES, LOG_FILES);
+        logLocation(logger, ASSERT_TAG, p_szFile, p_szFunction, p_nLine);
+        char szBuffer[LOG_BUFFER_SIZE];
         snprintf(szBuffer, sizeof(szBuffer), "%s   ~~~Assertion failed.\n", p_szExpression);
-        logger.writeLog(kAssertTag, szBuffer);
+        logger.writeLog(ASSERT_TAG, szBuffer);
     }
 
     updateDebugLevel();
@@ -132,10 +132,10 @@ void sensorAssertFailed(const char* p_szFile, const char* p_szFunction, const ch
         consoleEnd();
 
         ZTLogger logger;
-        logger.init(kErrorLog, kLogRotateBytes, kLogFiles);
-        char szBuffer[kLogBufferSize];
+        logger.init(camerapath::ERROR_LOG_FILE, LOG_ROTATE_BYTES, LOG_FILES);
+        char szBuffer[LOG_BUFFER_SIZE];
         formatInto(szBuffer, p_szFormat, logArgs);
-        logger.writeLog(kAssertTag, szBuffer);
+        logger.writeLog(ASSERT_TAG, szBuffer);
 
         va_end(logArgs);
         va_end(args);

@@ -18,10 +18,10 @@
 namespace {
 
 // The zoom and focus commands that the zoom/focus lock holds back.
-const u32 kFirstLensCommand = 1536;
-const u32 kLastLensCommand = 1616;
+const u32 FIRST_LENS_COMMAND = 1536;
+const u32 LAST_LENS_COMMAND = 1616;
 // Brackets a wide-dynamic-range change for the video module: 0 before, 1 after.
-const int kWdrAnnounceKey = 2370;
+const int WDR_ANNOUNCE_KEY = 2370;
 
 }  // namespace
 
@@ -34,7 +34,7 @@ std::mutex& zoomFocusParamMutex() {
 // replace the zoom/focus parameters from any thread while handlers run on
 // others, so the flag is read under the parameters' own mutex.
 bool ISensorController::isHeldByZoomFocusLock(int p_nCmd) const {
-    if (p_nCmd < static_cast<int>(kFirstLensCommand) || p_nCmd > static_cast<int>(kLastLensCommand)) return false;
+    if (p_nCmd < static_cast<int>(FIRST_LENS_COMMAND) || p_nCmd > static_cast<int>(LAST_LENS_COMMAND)) return false;
     std::lock_guard<std::mutex> objGuard(zoomFocusParamMutex());
     return m_objZoomFocusParam.getLockZoomFocusEnable();
 }
@@ -86,11 +86,11 @@ int ISensorController::doHwdr(u32 p_nKey, u32 p_nDir, void* p_pVal) {
         handlerValue(p_pVal) = 0;
         return SNS_SUCCESS;
     }
-    notifyToVideo(kWdrAnnounceKey, 0);
+    notifyToVideo(WDR_ANNOUNCE_KEY, 0);
     const int nRet = notifyToVideo(static_cast<int>(p_nKey), handlerValue(p_pVal));
     const int nIspRet = doIaCmd(p_nKey, p_nDir, p_pVal);
     SENSOR_ASSERT_EXPR(nIspRet == SNS_SUCCESS, "SNS_SUCCESS == doIaCmd(p_nKey, p_nDir, p_pVal)", "");
-    notifyToVideo(kWdrAnnounceKey, 1);
+    notifyToVideo(WDR_ANNOUNCE_KEY, 1);
     return nRet;
 }
 

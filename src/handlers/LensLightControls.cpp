@@ -20,19 +20,16 @@
 #include "ia_ioctrl.h"
 #include "platform/CameraFileSystem.h"
 #include "platform/IspRecords.h"
+#include "platform/CameraPaths.h"
+#include "core/KeyTable.h"
 
 namespace {
 
-const u32 CMD_IRIS_UP = 83;
-const u32 CMD_IRIS_DOWN = 84;
-const u32 CMD_DN_STATE = IA_CMD_DN_STATE;
-const u32 CMD_WHITE_SWITCH = 168;
-const u32 CMD_WHITE_MODE = 169;
-const u32 CMD_EXPOSURE_STRATEGY = 225;
-const u32 CMD_HEAT_STATUS = 1606;
-const u32 CMD_TEMPERATURE = 1607;
-const u32 CMD_PTZ_RUN_STATE = 1632;
-const u32 CMD_AF_STATISTIC = 1648;
+// The commands of key rows that are sent here by hand.
+constexpr u32 CMD_IRIS_UP = sensorkeys::commandOfKey(KEY_IRIS_UP);
+constexpr u32 CMD_IRIS_DOWN = sensorkeys::commandOfKey(KEY_IRIS_DOWN);
+constexpr u32 CMD_WHITE_SWITCH = sensorkeys::commandOfKey(KEY_WHITE_SWITCH);
+constexpr u32 CMD_WHITE_MODE = sensorkeys::commandOfKey(KEY_WHITE_MODE);
 
 // The exposure mode that lets the iris be moved by hand.
 const int EXPOSE_MODE_MANUAL_IRIS = 3;
@@ -46,7 +43,6 @@ const int IRIS_MAX = 25600;
 const u32 ZOOM_RATIO_TABLE[16] = {16384, 24576, 27264, 28672, 29056, 29440, 29728, 30016,
                                   30208, 30400, 30560, 30720, 30912, 31104, 31232, 31424};
 
-const char* const SYNC_FOV_FILE = "/mnt/mtd/hd1/program/config/sync_fov.ini";
 
 // The value of "name=value," in a line: the number right after the first "="
 // after the name, provided a "," follows that "=" somewhere in the line.
@@ -134,7 +130,7 @@ bool ISensorController::setZoomValue(int p_nPosition) {
 
 bool ISensorController::setPTZRunState(int p_nState) {
     if (!m_bHasLens) return true;
-    return doIaCmd(CMD_PTZ_RUN_STATE, IA_CMD_OPT_SET, &p_nState) == SNS_SUCCESS;
+    return doIaCmd(IA_CMD_PTZ_RUN_STATE, IA_CMD_OPT_SET, &p_nState) == SNS_SUCCESS;
 }
 
 bool ISensorController::setFocusValue(int p_nValue) {
@@ -159,7 +155,7 @@ bool ISensorController::getFocusMode(int& p_nMode) {
 }
 
 bool ISensorController::getAFStatistic(unsigned int& p_nValue) {
-    return doIaCmd(CMD_AF_STATISTIC, IA_CMD_OPT_GET, &p_nValue) == SNS_SUCCESS;
+    return doIaCmd(IA_CMD_AF_STATISTIC, IA_CMD_OPT_GET, &p_nValue) == SNS_SUCCESS;
 }
 
 // The lens module's version text, cut to the buffer so that it is always
@@ -237,11 +233,11 @@ bool ISensorController::setLightType(int p_nValue) {
 }
 
 bool ISensorController::setDNState(int p_nState) {
-    return doIaCmd(CMD_DN_STATE, IA_CMD_OPT_SET, &p_nState) == SNS_SUCCESS;
+    return doIaCmd(IA_CMD_DN_STATE, IA_CMD_OPT_SET, &p_nState) == SNS_SUCCESS;
 }
 
 bool ISensorController::getDNState(int& p_nState) {
-    return doIaCmd(CMD_DN_STATE, IA_CMD_OPT_GET, &p_nState) == SNS_SUCCESS;
+    return doIaCmd(IA_CMD_DN_STATE, IA_CMD_OPT_GET, &p_nState) == SNS_SUCCESS;
 }
 
 bool ISensorController::getWDR(int& p_nValue) {
@@ -249,20 +245,20 @@ bool ISensorController::getWDR(int& p_nValue) {
 }
 
 bool ISensorController::setExposureStrategy(int& p_nStrategy) {
-    return doIaCmd(CMD_EXPOSURE_STRATEGY, IA_CMD_OPT_SET, &p_nStrategy) == SNS_SUCCESS;
+    return doIaCmd(IA_CMD_EXPOSURE_STRATEGY, IA_CMD_OPT_SET, &p_nStrategy) == SNS_SUCCESS;
 }
 
 // The ISP answers a 32-bit word; the caller's bool gets whether it is
 // non-zero, so the ISP never writes past the bool.
 bool ISensorController::getHeatStatus(bool& p_bHeating) {
     int32_t nHeating = p_bHeating ? 1 : 0;
-    if (doIaCmd(CMD_HEAT_STATUS, IA_CMD_OPT_GET, &nHeating) != SNS_SUCCESS) return false;
+    if (doIaCmd(IA_CMD_HEAT_STATUS, IA_CMD_OPT_GET, &nHeating) != SNS_SUCCESS) return false;
     p_bHeating = nHeating != 0;
     return true;
 }
 
 bool ISensorController::getTempValue(int& p_nValue) {
-    return doIaCmd(CMD_TEMPERATURE, IA_CMD_OPT_GET, &p_nValue) == SNS_SUCCESS;
+    return doIaCmd(IA_CMD_TEMPERATURE, IA_CMD_OPT_GET, &p_nValue) == SNS_SUCCESS;
 }
 
 // The record belongs to the host and the ISP; an absent one is refused.
@@ -291,7 +287,7 @@ bool ISensorController::sync_fov() {
     // Only a regular file, and only its first few hundred bytes: a FIFO or a
     // device planted there must not stall or end the sensor thread.
     std::string strText;
-    readCameraFileBounded(SYNC_FOV_FILE, kControlFileBytes, strText);
+    readCameraFileBounded(camerapath::SYNC_FOV_FILE, CONTROL_FILE_BYTES, strText);
     std::vector<std::string> vecLines;
     for (size_t nStart = 0; nStart < strText.size();) {
         size_t nEnd = strText.find('\n', nStart);

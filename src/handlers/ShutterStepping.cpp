@@ -13,7 +13,7 @@
 
 namespace {
 
-const size_t kShutterListMax = 30;
+const size_t SHUTTER_LIST_MAX = 30;
 
 }  // namespace
 
@@ -26,7 +26,7 @@ std::vector<int> ISensorController::buildShutterList() {
 
     std::vector<int> vecList;
     size_t nStart = 0;
-    while (vecList.size() < kShutterListMax && nStart < strRange.size()) {
+    while (vecList.size() < SHUTTER_LIST_MAX && nStart < strRange.size()) {
         const size_t nBlank = strRange.find(' ', nStart);
         const std::string strPiece =
             strRange.substr(nStart, nBlank == std::string::npos ? std::string::npos : nBlank - nStart);

@@ -17,10 +17,10 @@ namespace {
 
 // The infrared near and far manual strengths may not add up to more than this
 // on devices with a limited power budget.
-const u32 kIrPowerBudget = 100;
-const u32 kIntelligentLightType = 2;
+const u32 IR_POWER_BUDGET = 100;
+const u32 INTELLIGENT_LIGHT_TYPE = 2;
 // The helpers of the record form report for it.
-const SensorReportCaller kSetParameters = {"setParameters",
+const SensorReportCaller SET_PARAMETERS = {"setParameters",
                                            "int ISensorController::setParameters(KeyVal*, u32, bool)"};
 
 bool isStoredOnlyKey(u32 p_nKey) {
@@ -54,24 +54,23 @@ bool isDayNightKey(u32 p_nKey) {
 }
 
 // Each plain light key and the intelligent twin that carries its setting
-// while the light type is 2.
+// while the light type is 2, from the key table's twins.
 struct LightPair {
     u32 plain;
     u32 twin;
 };
-const LightPair kLightPairs[] = {
-    {KEY_IR_MODE, KEY_IR_MODE_INTELL},
-    {KEY_IR_MANUAL_STRG_NEAR, KEY_IR_MANUAL_STRG_NEAR_INTELL},
-    {KEY_IR_MANUAL_STRG_MEDIUM, KEY_IR_MANUAL_STRG_MEDIUM_INTELL},
-    {KEY_IR_MANUAL_STRG_FAR, KEY_IR_MANUAL_STRG_FAR_INTELL},
-    {KEY_WHITE_MODE, KEY_WHITE_MODE_INTELL},
-    {KEY_WHITE_MANUAL_STRG, KEY_WHITE_MANUAL_STRG_INTELL},
-    {KEY_WHITE_MANUAL_STRG_MEDIUM, KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL},
-    {KEY_WHITE_MANUAL_STRG_FAR, KEY_WHITE_MANUAL_STRG_FAR_INTELL},
-};
+#define SENSOR_KEY_SKIP(...)
+#define SENSOR_LIGHT_PAIR(twin, plain) {plain, twin},
+#define SENSOR_MAPLESS_LIGHT_PAIR(name, key, plain) {plain, name},
+const LightPair LIGHT_PAIRS[] = {SENSOR_KEY_VOCABULARY(SENSOR_KEY_SKIP, SENSOR_KEY_SKIP, SENSOR_KEY_SKIP,
+                                                       SENSOR_LIGHT_PAIR, SENSOR_MAPLESS_LIGHT_PAIR)};
+#undef SENSOR_KEY_SKIP
+#undef SENSOR_LIGHT_PAIR
+#undef SENSOR_MAPLESS_LIGHT_PAIR
+static_assert(sizeof(LIGHT_PAIRS) / sizeof(LIGHT_PAIRS[0]) == 8, "four infrared and four white-light pairs");
 
 const LightPair* findLightPair(u32 p_nKey) {
-    for (const LightPair& stPair : kLightPairs) {
+    for (const LightPair& stPair : LIGHT_PAIRS) {
         if (stPair.plain == p_nKey || stPair.twin == p_nKey) return &stPair;
     }
     return nullptr;
@@ -173,7 +172,7 @@ int ISensorController::applyRecord(u32 p_nIndex, KeyVal& p_stRecord, u32 p_nFirs
     if (const LightPair* pPair = findLightPair(nKey)) {
         u32 nLightType = 0;
         getKeyValFromCache(nCurScheme, KEY_LIGHT_TYPE, nLightType);
-        const bool bIntelligent = nLightType == kIntelligentLightType;
+        const bool bIntelligent = nLightType == INTELLIGENT_LIGHT_TYPE;
         // Only the key of the active light type acts; it keeps its twin equal.
         if ((nKey == pPair->plain) == bIntelligent) {
             p_bStore = false;
@@ -205,12 +204,12 @@ bool ISensorController::exceedsIrPowerBudget(u32 p_nKey, u32 p_nVal) {
         else
             printf(nRet == SNS_SUCCESS ? "### KEY_IR_MANUAL_STRG_NEAR doIaCmd sucess\n"
                                        : "### KEY_IR_MANUAL_STRG_NEAR doIaCmd error\n");
-        SENSOR_ASSERT_EXPR_FOR(kSetParameters, nRet == SNS_SUCCESS,
+        SENSOR_ASSERT_EXPR_FOR(SET_PARAMETERS, nRet == SNS_SUCCESS,
                                "SNS_SUCCESS == doIaCmd(nPartnerKey, IA_CMD_OPT_GET, &nPartnerVal)",
                                "get key(%d) val from 2a err", static_cast<int>(nPartnerKey));
     }
     // Added and compared unsigned, as the ISP holds the strengths.
-    return nPartnerVal != static_cast<u32>(-1) && nPartnerVal + p_nVal > kIrPowerBudget;
+    return nPartnerVal != static_cast<u32>(-1) && nPartnerVal + p_nVal > IR_POWER_BUDGET;
 }
 
 // A key without a row is still sent, through doIaCmd with the key as command,
@@ -219,7 +218,7 @@ int ISensorController::callKeyHandler(u32 p_nIndex, u32 p_nKey, KeyVal& p_stReco
     keycmd stKeyCmdTmp = keycmd();
     const bool bFound = -1 != findFromKeyCmdMap(m_pKeyCmdMap, p_nKey, stKeyCmdTmp);
     if (!bFound) {
-        SENSOR_ASSERT_EXPR_FOR(kSetParameters, bFound, "-1 != findFromKeyCmdMap(m_pKeyCmdMap, nKey, stKeyCmdTmp)",
+        SENSOR_ASSERT_EXPR_FOR(SET_PARAMETERS, bFound, "-1 != findFromKeyCmdMap(m_pKeyCmdMap, nKey, stKeyCmdTmp)",
                                "p_pKeyval[%u].key(%u)", p_nIndex, p_nKey);
         SENSOR_PRINT(0, 32, "not find (%d) \n", static_cast<int>(p_nKey));
         stKeyCmdTmp.key = p_nKey;
@@ -248,7 +247,7 @@ int ISensorController::callKeyHandler(u32 p_nIndex, u32 p_nKey, KeyVal& p_stReco
     if (!bFound) p_stRecord.value = static_cast<u32>(objWord.word());
     if (nRet == SNS_SUCCESS) return SNS_SUCCESS;
     if (nRet == -1 || nRet == -4 || nRet == -5) {
-        SENSOR_ERR_FOR(kSetParameters, "set %s (%d,%d) func:%s ia_cmd:%d ~~~failed ia_ret=%d\n",
+        SENSOR_ERR_FOR(SET_PARAMETERS, "set %s (%d,%d) func:%s ia_cmd:%d ~~~failed ia_ret=%d\n",
                        stKeyCmdTmp.key_name, static_cast<int>(stKeyCmdTmp.key), static_cast<int>(p_stRecord.value),
                        stKeyCmdTmp.func_name, static_cast<int>(stKeyCmdTmp.ia_cmd), nRet);
     }

@@ -21,6 +21,7 @@
 #include "storage/SchemeMerge.h"
 #include "platform/IspRecords.h"
 #include "style/XmlDocument.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ bool isUnreadableInfraredKey(int p_nKey) {
 
 // The style's value for KEY_MAX_SHUTTER at or above this sends getAllParameters
 // to the scheme file instead of the cache.
-const int kFlashAnswerThreshold = 200;
+const int FLASH_ANSWER_THRESHOLD = 200;
 
 }  // namespace
 
@@ -91,17 +92,17 @@ bool ISensorController::getAllParameters(std::string& p_strParameters) {
     }
 
     char szStyleFile[64];
-    snprintf(szStyleFile, sizeof(szStyleFile), "/tmp/merge_style_ch%d.xml", m_nCameraID);
+    snprintf(szStyleFile, sizeof(szStyleFile), camerapath::MERGED_STYLE_FILE, m_nCameraID);
     TiXmlDocument objStyleXmlDoc;
     const bool bLoaded = LoadFile(objStyleXmlDoc, szStyleFile, TIXML_ENCODING_UTF8);
     SENSOR_ASSERT_EXPR(bLoaded, "objStyleXmlDoc.LoadFile(filename, TIXML_ENCODING_UTF8)", "");
     // The merged text in memory is what the file was written from.
     if (!bLoaded) LoadMem(objStyleXmlDoc, m_stSysConf.szUIStyle, TIXML_ENCODING_UTF8);
 
-    int nMaxShutterStyle = kFlashAnswerThreshold;
+    int nMaxShutterStyle = FLASH_ANSWER_THRESHOLD;
     const int nSearch = getDnaValbyCmdId(objStyleXmlDoc.FirstChildElement(), KEY_MAX_SHUTTER, nMaxShutterStyle);
 
-    if (SNS_SUCCESS == nSearch && nMaxShutterStyle >= kFlashAnswerThreshold) {
+    if (SNS_SUCCESS == nSearch && nMaxShutterStyle >= FLASH_ANSWER_THRESHOLD) {
         // Only the user schemes have files: with the factory set current (or
         // none yet) the answer from flash is empty.
         if (static_cast<u32>(m_nCurScheme) >= m_stSysConf.nSchemeSum) return true;

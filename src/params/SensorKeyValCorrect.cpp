@@ -9,6 +9,7 @@
 
 #include "diag/SensorReport.h"
 #include "ia_ioctrl.h"
+#include "platform/IspRecords.h"
 
 namespace {
 
@@ -32,20 +33,15 @@ int keyval_correct(int p_nChannel_id, KeyVal* p_pKeyval, u32 p_nKeyValSum) {
         return -1;
     }
 
-    ia_dynamic_params_cmds_st dnaCmdList;
-    memset(&dnaCmdList, 0, sizeof(dnaCmdList));
-    const int nListRet = ia_ioctrl_v2(p_nChannel_id, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET,
-                                      static_cast<void*>(&dnaCmdList));
+    IspDynamicCommands dnaCmdList;
+    const int nListRet = readDynamicCommands(p_nChannel_id, dnaCmdList);
     SENSOR_ASSERT_EXPR(SNS_SUCCESS == nListRet,
                        "SNS_SUCCESS == ia_ioctrl_v2(p_nChannel_id, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, "
                        "IA_CMD_OPT_GET, (void*)(&dnaCmdList))",
                        "");
 
-    // The record has room for 16 commands; a larger count must not walk past it.
-    const int nCmdCount = dnaCmdList.cmd_cnt < IA_DYNAMIC_PARAMS_CMDS_MAX ? dnaCmdList.cmd_cnt
-                                                                          : IA_DYNAMIC_PARAMS_CMDS_MAX;
-    for (int i = 0; i < nCmdCount; ++i) {
-        const int nCmd = dnaCmdList.cmd_list[i];
+    for (int i = 0; i < dnaCmdList.count; ++i) {
+        const int nCmd = dnaCmdList.cmds[i];
         const long index = findFirstRecord(p_pKeyval, p_nKeyValSum, static_cast<u32>(nCmd));
         if (index < 0) {
             SENSOR_LOG("cmd_list[%d]=%d\n", i, nCmd);

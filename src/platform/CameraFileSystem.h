@@ -43,7 +43,7 @@ bool createCameraFileExclusive(const std::string& p_strCameraPath, CameraFileIde
 bool isCameraFile(FILE* p_pStream, const CameraFileIdentity& p_stIdentity);
 
 // The most a control file of a few lines is read of.
-const size_t kControlFileBytes = 512;
+const size_t CONTROL_FILE_BYTES = 512;
 // Reads at most p_nMaxBytes of a regular file into p_strText. A name that is
 // a symbolic link, a FIFO, a device or anything else but a regular file is
 // not read (nor does opening it wait). False when nothing could be read;

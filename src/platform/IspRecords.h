@@ -13,10 +13,7 @@
 #include <string.h>
 
 #include "ia_ioctrl.h"
-
-// Commands the library sends with records and that no key stands for.
-const uint32_t IA_CMD_IR_LED_INFO = 178;
-const uint32_t IA_CMD_LENS_VERSION = 2496;
+#include "platform/IspCommands.h"
 
 // Bytes of the lens version text the ISP writes.
 const size_t IA_LENS_VERSION_BYTES = 50;
@@ -27,14 +24,26 @@ struct IspRecordCommand {
 };
 
 // Every record command, once.
-extern const IspRecordCommand kIspRecordCommands[];
-extern const size_t kIspRecordCommandSum;
+extern const IspRecordCommand ISP_RECORD_COMMANDS[];
+extern const size_t ISP_RECORD_COMMAND_SUM;
 
 // The record command's entry, or null for a command that exchanges one word.
 const IspRecordCommand* findIspRecordCommand(uint32_t p_nCmd);
 
+// The ISP's list of the commands whose ranges depend on the sensor fitted,
+// bounded to what its record holds.
+struct IspDynamicCommands {
+    int count;  // 0 to IA_DYNAMIC_PARAMS_CMDS_MAX
+    int cmds[IA_DYNAMIC_PARAMS_CMDS_MAX];
+    int reportedCount;  // the count as the ISP answered it
+};
+// Reads the list of a channel (counted from 0) and answers the ISP's status.
+// A count below 0 reads as none and one above the record's room as the 16 it
+// holds; after a failed read the list is empty. Callers report the status.
+int readDynamicCommands(int p_nChannel, IspDynamicCommands& p_stList);
+
 // The largest record of the ISP interface: the range record.
-const size_t kIspLargestRecordBytes = sizeof(ia_dynamic_params_attr_st);
+const size_t ISP_LARGEST_RECORD_BYTES = sizeof(ia_dynamic_params_attr_st);
 
 // One word sent to the ISP in a zeroed buffer of the largest record's size,
 // so that a command that turns out to exchange a record cannot write past
@@ -49,7 +58,7 @@ public:
     int32_t word() const { return m_anWords[0]; }
 
 private:
-    int32_t m_anWords[kIspLargestRecordBytes / sizeof(int32_t)];
+    int32_t m_anWords[ISP_LARGEST_RECORD_BYTES / sizeof(int32_t)];
 };
 
 #endif

@@ -1,6 +1,7 @@
 // The stored state of the current scheme and of the whole controller: saving
 // the current scheme, returning to the saved values, re-sending stored values,
-// and the factory reset; with the scheme file names and their removal.
+// and the factory reset. The scheme files themselves belong to storage
+// (storage/SchemeFiles.h).
 #include <stdio.h>
 #include <string.h>
 
@@ -17,50 +18,7 @@
 #include "platform/CameraFileSystem.h"
 #include "scheme/SensorPassGate.h"
 #include "storage/SchemeMerge.h"
-
-namespace {
-
-const char* const VISIBLE_SCHEME_FILE = "/mnt/mtd/code/config_file/sensor%d_%d.cfg";
-const char* const THERMAL_SCHEME_FILE = "/mnt/mtd/code/config_file/sensor-thermal%d.cfg";
-const char* const VISIBLE_CLEANUP_COMMAND = "rm -rf /mnt/mtd/code/config*/sensor%d_[0-3].cfg";
-const char* const THERMAL_CLEANUP_COMMAND = "rm -rf /mnt/mtd/code/config*/sensor-thermal*.cfg";
-// Scheme files from this index on are not named by the visible clean-up
-// command.
-const u32 FIRST_SCHEME_PAST_CLEANUP = 4;
-
-const char* const MACHINE_INFO_FILE = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-const char* const MODULE_CONFIG_FILE = "/hd1/moduleConfig/moduleConfig.xml";
-
-}  // namespace
-
-// The scheme file of a user scheme of this channel, into a cleared buffer.
-void ISensorController::formatSchemeFileName(int p_nScheme, char* p_szName, size_t p_nSize) const {
-    memset(p_szName, 0, p_nSize);
-    if (m_bThermalChannel)
-        snprintf(p_szName, p_nSize, THERMAL_SCHEME_FILE, p_nScheme);
-    else
-        snprintf(p_szName, p_nSize, VISIBLE_SCHEME_FILE, m_nCameraID, p_nScheme);
-}
-
-// Removes every scheme file of this channel. The visible clean-up command
-// names schemes 0 to 3 only; the channel's later schemes are removed too, so
-// that files of another version or of the user's settings never survive.
-void ISensorController::removeSchemeFiles() {
-    char szCommand[256];
-    memset(szCommand, 0, sizeof(szCommand));
-    if (m_bThermalChannel) {
-        snprintf(szCommand, sizeof(szCommand), "%s", THERMAL_CLEANUP_COMMAND);
-        sy_system(szCommand, 30);
-        return;
-    }
-    snprintf(szCommand, sizeof(szCommand), VISIBLE_CLEANUP_COMMAND, m_nCameraID);
-    sy_system(szCommand, 30);
-    for (u32 i = FIRST_SCHEME_PAST_CLEANUP; i < m_stSysConf.nSchemeSum; ++i) {
-        char szFileName[256];
-        formatSchemeFileName(static_cast<int>(i), szFileName, sizeof(szFileName));
-        removeCameraFile(szFileName);
-    }
-}
+#include "platform/CameraPaths.h"
 
 // Saves the current user scheme to its file. SNS_SUCCESS without writing while
 // the factory set (or no scheme) is current; the paramCheck code, without
@@ -150,9 +108,9 @@ bool ISensorController::resetParameters() {
         std::string(stStored.szParameters, strnlen(stStored.szParameters, sizeof(stStored.szParameters))));
     if (sensorDebugLevel() > 5) {
         MachineInfo objMachineInfo;
-        SystemInfoParser::parseMachineInfo(MACHINE_INFO_FILE, objMachineInfo);
+        SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, objMachineInfo);
         std::vector<ModuleConfigure> vecModules;
-        ModuleConfigureParser::parse(MODULE_CONFIG_FILE, objMachineInfo.getHardwareModel(),
+        ModuleConfigureParser::parse(camerapath::MODULE_CONFIG_FILE, objMachineInfo.getHardwareModel(),
                                      objMachineInfo.getHardwareCode(), vecModules);
         // An empty parse keeps the stored configuration.
         if (!vecModules.empty()) {

@@ -1,22 +1,26 @@
 // The scheme files (raw runs of 8-byte KeyVal records) and the 4-byte
-// version file.
+// version file: their formats, and the controller's helpers that name and
+// remove a channel's scheme files (names and commands in SchemeFiles.h).
 //
 // Both are little-endian on flash whatever the host's byte order, so records
 // are encoded into and decoded from byte buffers explicitly. Rewrites go
 // through FileReplacement: a failed or interrupted write keeps the old file.
 #include <algorithm>
 
+#include "ISensorController.h"
 #include "SensorFile.h"
+#include "StringHandler.h"
 #include "ZTFile.h"
 #include "diag/SensorReport.h"
 #include "storage/FileReplacement.h"
+#include "platform/CameraFileSystem.h"
+#include "platform/CameraPaths.h"
+#include "storage/SchemeFiles.h"
 
 namespace {
 
-const char* const kVersionFile = "/mnt/mtd/code/config_file/snsversion.cfg";
-
 // Records moved per read or write call; the buffer stays on the stack.
-const u32 kChunkRecords = 64;
+const u32 CHUNK_RECORDS = 64;
 
 void putLe32(unsigned char* p_pBytes, u32 p_nValue) {
     p_pBytes[0] = static_cast<unsigned char>(p_nValue);
@@ -54,11 +58,11 @@ int keyValFromFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValNum) {
     const bool bOpened = file.open(file_name) != 0;
     SENSOR_ASSERT_EXPR(bOpened, "file.open(file_name)", "file_name(%s)\n", file_name);
 
-    unsigned char abyChunk[kChunkRecords * sizeof(KeyVal)];
+    unsigned char abyChunk[CHUNK_RECORDS * sizeof(KeyVal)];
     u32 nSize = 0;
     u32 nDone = 0;
     while (nDone < p_nKeyValNum) {
-        const u32 nWanted = std::min(kChunkRecords, p_nKeyValNum - nDone);
+        const u32 nWanted = std::min(CHUNK_RECORDS, p_nKeyValNum - nDone);
         const int nRead = file.read(abyChunk, nWanted * sizeof(KeyVal));
         if (nRead <= 0) break;
         nSize += static_cast<u32>(nRead);
@@ -83,10 +87,10 @@ int keyValToFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValSum) {
                        file_name);
     if (!bOpened) return -1;
 
-    unsigned char abyChunk[kChunkRecords * sizeof(KeyVal)];
+    unsigned char abyChunk[CHUNK_RECORDS * sizeof(KeyVal)];
     u32 nSize = 0;
     for (u32 nDone = 0; nDone < p_nKeyValSum;) {
-        const u32 nRecords = std::min(kChunkRecords, p_nKeyValSum - nDone);
+        const u32 nRecords = std::min(CHUNK_RECORDS, p_nKeyValSum - nDone);
         encodeRecords(p_pKeyVal + nDone, nRecords, abyChunk);
         const int nWritten = file.write(abyChunk, nRecords * sizeof(KeyVal));
         if (nWritten > 0) nSize += static_cast<u32>(nWritten);
@@ -104,7 +108,7 @@ int keyValToFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValSum) {
 // when fewer are there.
 int getVersion(u32* p_pnVersion) {
     unsigned char abyVersion[4];
-    if (loadFromFile(kVersionFile, reinterpret_cast<char*>(abyVersion), sizeof(abyVersion)) <= 0) return -1;
+    if (loadFromFile(camerapath::VERSION_FILE, reinterpret_cast<char*>(abyVersion), sizeof(abyVersion)) <= 0) return -1;
     *p_pnVersion = getLe32(abyVersion);
     return 0;
 }
@@ -112,7 +116,7 @@ int getVersion(u32* p_pnVersion) {
 // 0 once the version file holds exactly the four bytes; -1 with the old file
 // kept otherwise.
 int setVersion(u32 p_nVersion) {
-    const char* const file_name = kVersionFile;
+    const char* const file_name = camerapath::VERSION_FILE;
     unsigned char abyVersion[4];
     putLe32(abyVersion, p_nVersion);
 
@@ -127,4 +131,24 @@ int setVersion(u32 p_nVersion) {
                        static_cast<int>(sizeof(abyVersion)));
     if (!bWritten) return -1;
     return file.commit() ? 0 : -1;
+}
+
+// The scheme file of a user scheme of this channel, into a cleared buffer.
+void ISensorController::formatSchemeFileName(int p_nScheme, char* p_szName, size_t p_nSize) const {
+    schemefiles::formatSchemeFile(m_bThermalChannel, m_nCameraID, p_nScheme, p_szName, p_nSize);
+}
+
+// Removes every scheme file of this channel. The visible clean-up command
+// names schemes 0 to 3 only; the channel's later schemes are removed too, so
+// that files of another version or of the user's settings never survive.
+void ISensorController::removeSchemeFiles() {
+    char szCommand[256];
+    schemefiles::formatCleanupCommand(m_bThermalChannel, m_nCameraID, szCommand, sizeof(szCommand));
+    sy_system(szCommand, 30);
+    if (m_bThermalChannel) return;
+    for (u32 i = schemefiles::FIRST_SCHEME_PAST_CLEANUP; i < m_stSysConf.nSchemeSum; ++i) {
+        char szFileName[256];
+        formatSchemeFileName(static_cast<int>(i), szFileName, sizeof(szFileName));
+        removeCameraFile(szFileName);
+    }
 }

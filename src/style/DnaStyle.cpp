@@ -11,25 +11,27 @@
 #include "ISensorController.h"
 #include "style/StyleTree.h"
 #include "style/XmlDocument.h"
+#include "platform/IspRecords.h"
 
 namespace {
 
 // A style value of 100 for these commands keeps the ISP's default.
-const int kKeepIspDefault = 100;
-// For command 49, a style value from 200 up means the style's own options
+const int KEEP_ISP_DEFAULT = 100;
+// For the maximum shutter, a style value from 200 up means the style's own options
 // replace the ISP's list and the default is the value less 200.
-const int kCustomShutterOffset = 200;
-const int kCustomShutterCommand = 49;
-const int kWdrNoticeId = 10;
-const int kSceneNoticeId = 11;
+const int CUSTOM_SHUTTER_OFFSET = 200;
+const int CUSTOM_SHUTTER_COMMAND = KEY_MAX_SHUTTER;
+const int WDR_NOTICE_ID = KEY_EMPTY1;
+const int SCENE_NOTICE_ID = KEY_EMPTY2;
 // The functors below report for the exported functions that run them.
-const SensorReportCaller kDoDnaStyle = {"doDnaStyle",
+const SensorReportCaller DO_DNA_STYLE = {"doDnaStyle",
                                         "int doDnaStyle(TiXmlElement*, int, const ia_dynamic_params_attr_st*)"};
-const SensorReportCaller kDoCustomizeStyle = {"doCustomizeStyle",
+const SensorReportCaller DO_CUSTOMIZE_STYLE = {"doCustomizeStyle",
                                               "int doCustomizeStyle(TiXmlElement*, int, ia_dynamic_params_attr_st*)"};
 
 bool styleDefaultCanWin(int p_nCmd) {
-    static const int s_arrCommands[] = {49, 50, 51, 55, 56, 1537};
+    static const int s_arrCommands[] = {KEY_MAX_SHUTTER,       KEY_FIX_SHUTTER,       KEY_MIN_SHUTTER,
+                                        KEY_MIN_SHUTTER_NIGHT, KEY_MAX_SHUTTER_NIGHT, KEY_AUTO_FOCUS_NEAR_LIMIT};
     for (size_t i = 0; i < sizeof(s_arrCommands) / sizeof(s_arrCommands[0]); ++i)
         if (s_arrCommands[i] == p_nCmd) return true;
     return false;
@@ -52,7 +54,7 @@ struct FitToRange {
     int nCmd;
     const ia_dynamic_params_attr_st& stRange;
     int operator()(TiXmlElement* p_pElement) {
-        SENSOR_DBG_FOR(kDoDnaStyle, "_________________cmd(%d) default(%d)__________________\n", nCmd, stRange.def_val);
+        SENSOR_DBG_FOR(DO_DNA_STYLE, "_________________cmd(%d) default(%d)__________________\n", nCmd, stRange.def_val);
         p_pElement->SetAttribute("value", stRange.def_val);
         TiXmlElement* pNext = nullptr;
         for (TiXmlElement* pOption = p_pElement->FirstChildElement(); pOption != nullptr; pOption = pNext) {
@@ -60,7 +62,7 @@ struct FitToRange {
             const char* szIndex = pOption->Attribute("index");
             if (szIndex == nullptr) return -1;
             if (!isAllowed(stRange, styleNumber(szIndex))) {
-                SENSOR_DBG_FOR(kDoDnaStyle, "_________________delete comboitem(%s)__________________\n", szIndex);
+                SENSOR_DBG_FOR(DO_DNA_STYLE, "_________________delete comboitem(%s)__________________\n", szIndex);
                 p_pElement->RemoveChild(pOption);
             }
         }
@@ -78,7 +80,7 @@ struct CollectOptions {
             const char* szIndex = pOption->Attribute("index");
             if (szIndex == nullptr) continue;
             if (n == IA_DYNAMIC_PARAMS_ITEMS_MAX) {
-                SENSOR_ASSERT_EXPR_FOR(kDoCustomizeStyle, false, "n < IA_DYNAMIC_PARAMS_ITEMS_MAX",
+                SENSOR_ASSERT_EXPR_FOR(DO_CUSTOMIZE_STYLE, false, "n < IA_DYNAMIC_PARAMS_ITEMS_MAX",
                                        "cmd(%d): options after the first %d ignored\n", nCmd,
                                        IA_DYNAMIC_PARAMS_ITEMS_MAX);
                 break;
@@ -105,7 +107,7 @@ void applyStyleDefault(const std::vector<TiXmlElement*>& p_vecElements, int p_nI
         const char* szValue = pElement->Attribute("value");
         if (szValue != nullptr) nVal = styleNumber(szValue);
     }
-    if (nVal == kKeepIspDefault) return;
+    if (nVal == KEEP_ISP_DEFAULT) return;
     printf("dnaCmdList.cmd_list[%d] = dnaParamList.items_cnt(%d)\n", p_nIndex, p_stRange.items_cnt);
     const int nItems = boundedItemCount(p_stRange);
     for (int j = 0; j < nItems; ++j) {
@@ -115,10 +117,10 @@ void applyStyleDefault(const std::vector<TiXmlElement*>& p_vecElements, int p_nI
             break;
         }
     }
-    if (nVal >= kCustomShutterOffset && p_nCmd == kCustomShutterCommand) {
-        CollectOptions objCollect = {kCustomShutterCommand, p_stRange};
+    if (nVal >= CUSTOM_SHUTTER_OFFSET && p_nCmd == CUSTOM_SHUTTER_COMMAND) {
+        CollectOptions objCollect = {CUSTOM_SHUTTER_COMMAND, p_stRange};
         actOnEach(p_vecElements, objCollect);
-        p_stRange.def_val = nVal - kCustomShutterOffset;
+        p_stRange.def_val = nVal - CUSTOM_SHUTTER_OFFSET;
     }
 }
 
@@ -136,33 +138,28 @@ void removeById(TiXmlElement* p_pRoot, int p_nId) {
 // goes on. The ISP's answers are bounded to what its records hold, and a
 // command whose range cannot be read keeps its elements as the style has them.
 int getDnaStyle(int p_channelID, const char* szStyle, std::string& strDnaStyle, bool p_bShowWDRFalg) {
-    ia_dynamic_params_cmds_st dnaCmdList;
-    memset(&dnaCmdList, 0, sizeof(dnaCmdList));
-    const int nListRead =
-        ia_ioctrl_v2(p_channelID - 1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, (void*)(&dnaCmdList));
+    IspDynamicCommands dnaCmdList;
+    const int nListRead = readDynamicCommands(p_channelID - 1, dnaCmdList);
     SENSOR_ASSERT_EXPR(SNS_SUCCESS == nListRead,
                        "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
                        "(void*)(&dnaCmdList))",
                        "");
-    if (SNS_SUCCESS != nListRead) dnaCmdList.cmd_cnt = 0;
 
     TiXmlDocument objStyleXmlDoc;
     const bool bParsed = LoadMem(objStyleXmlDoc, szStyle, TIXML_ENCODING_UTF8);
     SENSOR_ASSERT_EXPR(bParsed, "objStyleXmlDoc.LoadMem(szStyle, TIXML_ENCODING_UTF8)", "");
     TiXmlElement* pRoot = objStyleXmlDoc.RootElement();
 
-    SENSOR_DBG("dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
-    const bool bListFits = dnaCmdList.cmd_cnt >= 0 && dnaCmdList.cmd_cnt <= IA_DYNAMIC_PARAMS_CMDS_MAX;
-    SENSOR_ASSERT_EXPR(bListFits, "0 <= dnaCmdList.cmd_cnt && dnaCmdList.cmd_cnt <= IA_DYNAMIC_PARAMS_CMDS_MAX",
-                       "cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
-    if (dnaCmdList.cmd_cnt < 0) dnaCmdList.cmd_cnt = 0;
-    if (dnaCmdList.cmd_cnt > IA_DYNAMIC_PARAMS_CMDS_MAX) dnaCmdList.cmd_cnt = IA_DYNAMIC_PARAMS_CMDS_MAX;
+    SENSOR_DBG("dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.reportedCount);
+    SENSOR_ASSERT_EXPR(dnaCmdList.reportedCount == dnaCmdList.count,
+                       "0 <= dnaCmdList.cmd_cnt && dnaCmdList.cmd_cnt <= IA_DYNAMIC_PARAMS_CMDS_MAX",
+                       "cmd_cnt(%d)\n", dnaCmdList.reportedCount);
 
     ia_dynamic_params_attr_st dnaParamList;
     memset(&dnaParamList, 0, sizeof(dnaParamList));
     std::vector<TiXmlElement*> vecElements;
-    for (int i = 0; i < dnaCmdList.cmd_cnt; ++i) {
-        const int nCmd = dnaCmdList.cmd_list[i];
+    for (int i = 0; i < dnaCmdList.count; ++i) {
+        const int nCmd = dnaCmdList.cmds[i];
         SENSOR_DBG("dnaCmdList.cmd_list[%d] = cmd(%d)\n", i, nCmd);
         const int nRangeRead =
             ia_ioctrl_v2(p_channelID - 1, (ia_cmd_e)nCmd, IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList));
@@ -196,8 +193,8 @@ int getDnaStyle(int p_channelID, const char* szStyle, std::string& strDnaStyle, 
 
     // The elements with "id" 10 and 11 stand for the wide-dynamic-range and
     // scene items that the device may not offer.
-    if (p_bShowWDRFalg) removeById(pRoot, kWdrNoticeId);
-    if (g_bShoWBeawayFalg) removeById(pRoot, kSceneNoticeId);
+    if (p_bShowWDRFalg) removeById(pRoot, WDR_NOTICE_ID);
+    if (g_bShoWBeawayFalg) removeById(pRoot, SCENE_NOTICE_ID);
 
     getXmlString(objStyleXmlDoc, strDnaStyle);
     return SNS_SUCCESS;

@@ -14,20 +14,20 @@
 #include "platform/CameraFileSystem.h"
 #include "storage/FileReplacement.h"
 #include "style/XmlDocument.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
-const char* const kMergedStyleFile = "/tmp/merge_style_ch%d.xml";
-const size_t kMergedNameSize = 100;
+const size_t MERGED_NAME_SIZE = 100;
 // Room for a detail value: at most nine characters and the terminator.
-const size_t kDetailValueSize = 10;
+const size_t DETAIL_VALUE_SIZE = 10;
 // A condition value agrees with the detail value in this many characters.
-const size_t kComparedCharacters = 5;
+const size_t COMPARED_CHARACTERS = 5;
 // The helpers below report for mergeStyle.
-const SensorReportCaller kMergeStyle = {"mergeStyle", "int mergeStyle(int, ModuleConfig*, char**, char*)"};
+const SensorReportCaller MERGE_STYLE = {"mergeStyle", "int mergeStyle(int, ModuleConfig*, char**, char*)"};
 
 bool agrees(const std::string& p_strAccepted, const char* p_szDetailValue) {
-    return strncmp(p_strAccepted.c_str(), p_szDetailValue, kComparedCharacters) == 0;
+    return strncmp(p_strAccepted.c_str(), p_szDetailValue, COMPARED_CHARACTERS) == 0;
 }
 
 // Whether the attribute's list of accepted values holds the detail value.
@@ -43,14 +43,14 @@ bool acceptsDetailValue(const TiXmlAttribute* p_pAttribute, const char* p_szDeta
 const TiXmlAttribute* matchingCondition(const TiXmlElement* p_pCondition, const char* p_szDetail) {
     for (const TiXmlAttribute* pAttribute = p_pCondition->FirstAttribute(); pAttribute != nullptr;
          pAttribute = pAttribute->Next()) {
-        SENSOR_DBG_FOR(kMergeStyle, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
+        SENSOR_DBG_FOR(MERGE_STYLE, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
                        pAttribute->Name(), pAttribute->Value());
-        char szValue[kDetailValueSize];
+        char szValue[DETAIL_VALUE_SIZE];
         memset(szValue, 0, sizeof(szValue));
         if (getDetailFieldToStr(p_szDetail, pAttribute->Name(), szValue, sizeof(szValue)) == 0 &&
             acceptsDetailValue(pAttribute, szValue))
             return pAttribute;
-        SENSOR_DBG_FOR(kMergeStyle, "modi_attr->Name()(%s), modi_attr->Value()(%s) nVal(%s)\n",
+        SENSOR_DBG_FOR(MERGE_STYLE, "modi_attr->Name()(%s), modi_attr->Value()(%s) nVal(%s)\n",
                        pAttribute->Name(), pAttribute->Value(), szValue);
     }
     return nullptr;
@@ -58,18 +58,18 @@ const TiXmlAttribute* matchingCondition(const TiXmlElement* p_pCondition, const 
 
 void applyOperations(TiXmlDocument& p_objStyle, const TiXmlElement* p_pCondition,
                      const TiXmlAttribute* p_pMatched) {
-    SENSOR_DBG_FOR(kMergeStyle, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
+    SENSOR_DBG_FOR(MERGE_STYLE, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
                    p_pMatched->Name(), p_pMatched->Value());
     const TiXmlElement* node_second = nullptr;
-    SENSOR_ASSERT_EXPR_FOR(kMergeStyle, nullptr != (node_second = p_pCondition->FirstChildElement()),
+    SENSOR_ASSERT_EXPR_FOR(MERGE_STYLE, nullptr != (node_second = p_pCondition->FirstChildElement()),
                            "NULL != (node_second = node_first->FirstChildElement())", "");
     for (const TiXmlElement* pOperation = node_second; pOperation != nullptr;
          pOperation = pOperation->NextSiblingElement()) {
-        SENSOR_DBG_FOR(kMergeStyle, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
+        SENSOR_DBG_FOR(MERGE_STYLE, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
                        p_pMatched->Name(), p_pMatched->Value());
         updateStyleTab(&p_objStyle, pOperation->Value(), pOperation->Attribute("tab_key"),
                        pOperation->FirstChildElement());
-        SENSOR_DBG_FOR(kMergeStyle, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
+        SENSOR_DBG_FOR(MERGE_STYLE, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
                        p_pMatched->Name(), p_pMatched->Value());
     }
 }
@@ -96,7 +96,7 @@ bool saveMergedStyle(const char* p_szFileName, const std::string& p_strMerged) {
 void replaceStyleText(const std::string& p_strMerged, char** p_pszStyle) {
     char* szBuffer = static_cast<char*>(realloc(*p_pszStyle, p_strMerged.size() + 1));
     if (szBuffer == nullptr) {
-        SENSOR_ASSERT_EXPR_FOR(kMergeStyle, false, "NULL != realloc(*ui_style, file_len + 1)", "file_len(%d)\n",
+        SENSOR_ASSERT_EXPR_FOR(MERGE_STYLE, false, "NULL != realloc(*ui_style, file_len + 1)", "file_len(%d)\n",
                                static_cast<int>(p_strMerged.size()));
         return;
     }
@@ -130,9 +130,9 @@ int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style,
         if (pMatched != nullptr) applyOperations(doc_style, node_first, pMatched);
     }
 
-    char szFileName[kMergedNameSize];
+    char szFileName[MERGED_NAME_SIZE];
     memset(szFileName, 0, sizeof(szFileName));
-    snprintf(szFileName, sizeof(szFileName), kMergedStyleFile, p_nChannelID);
+    snprintf(szFileName, sizeof(szFileName), camerapath::MERGED_STYLE_FILE, p_nChannelID);
     // The text comes from the document in memory, not from reading the file
     // back: a full or tampered /tmp must not cut the style, and with it the
     // factory set and every scheme saved from it.

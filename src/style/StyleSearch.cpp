@@ -4,6 +4,7 @@
 
 #include "SensorFile.h"
 #include "style/StyleTree.h"
+#include "SensorKeys.h"
 
 int styleNumber(const char* p_szText) {
     if (p_szText == nullptr) return 0;
@@ -36,10 +37,10 @@ struct SwapEnableList {
     int nId;
     int operator()(TiXmlElement* p_pElement) {
         // The highlight and backlight switches exclude each other in the UI.
-        if (nId == 112)
-            p_pElement->SetAttribute("enable_list", "128");
-        else if (nId == 128)
-            p_pElement->SetAttribute("enable_list", "112");
+        if (nId == KEY_HLC_SWITCH)
+            p_pElement->SetAttribute("enable_list", KEY_BLC_SWITCH);
+        else if (nId == KEY_BLC_SWITCH)
+            p_pElement->SetAttribute("enable_list", KEY_HLC_SWITCH);
         return 0;
     }
 };

@@ -12,13 +12,14 @@
 #include "ZentarTime.h"
 #include "diag/SensorReport.h"
 #include "ia_ioctrl.h"
+#include "platform/IspRecords.h"
 
 namespace {
 
 // A busy video module is asked at most this often, with this pause between,
 // so a style request waits at most 1.5 s.
-const int kVideoBusyPolls = 30;
-const long kVideoBusyPauseMicroseconds = 50000;
+const int VIDEO_BUSY_POLLS = 30;
+const long VIDEO_BUSY_PAUSE_MICROSECONDS = 50000;
 
 // Zoom and focus commands, which doIaCmd holds back while they are locked.
 
@@ -38,10 +39,9 @@ bool isRangeCommand(int p_nCmd) {
     }
 }
 
-bool listHoldsCommand(const ia_dynamic_params_cmds_st& p_stList, int p_nCmd) {
-    const int nCount = p_stList.cmd_cnt < IA_DYNAMIC_PARAMS_CMDS_MAX ? p_stList.cmd_cnt : IA_DYNAMIC_PARAMS_CMDS_MAX;
-    for (int i = 0; i < nCount; ++i) {
-        if (p_stList.cmd_list[i] == p_nCmd) return true;
+bool listHoldsCommand(const IspDynamicCommands& p_stList, int p_nCmd) {
+    for (int i = 0; i < p_stList.count; ++i) {
+        if (p_stList.cmds[i] == p_nCmd) return true;
     }
     return false;
 }
@@ -62,9 +62,9 @@ void appendRangeText(std::string& p_strOut, const int* p_pItems, int p_nCount) {
 // locks and builds the style from the merged style and the ISP's ranges.
 std::string ISensorController::getUIStyleFile() {
     if (nullptr != m_pVideoStreamModule) {
-        for (int i = 0; i < kVideoBusyPolls; ++i) {
+        for (int i = 0; i < VIDEO_BUSY_POLLS; ++i) {
             if (0 == m_pVideoStreamModule->isVideoBusy()) break;
-            ZentarTime(0, kVideoBusyPauseMicroseconds).wait();
+            ZentarTime(0, VIDEO_BUSY_PAUSE_MICROSECONDS).wait();
         }
     }
 
@@ -107,10 +107,8 @@ std::string ISensorController::getUILanguageFile(int p_nId) {
 // command outside the seven or the ISP's list, and for a range the ISP did not
 // give: a failed read, or a zoom/focus command held back by the lock.
 bool ISensorController::getSensorParamRange(int p_nCmd, int& p_nDefaultParam, std::string& p_strParamRange) {
-    ia_dynamic_params_cmds_st dnaCmdList;
-    memset(&dnaCmdList, 0, sizeof(dnaCmdList));
-    const int nListRet = ia_ioctrl_v2(m_nCameraID - 1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET,
-                                      static_cast<void*>(&dnaCmdList));
+    IspDynamicCommands dnaCmdList;
+    const int nListRet = readDynamicCommands(m_nCameraID - 1, dnaCmdList);
     SENSOR_ASSERT_EXPR(SNS_SUCCESS == nListRet,
                        "SNS_SUCCESS == ia_ioctrl_v2(m_nCameraID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
                        "(void*)(&dnaCmdList))",

@@ -13,11 +13,11 @@ namespace {
 // element, and indents each printed line by its depth: a text of a few
 // kilobytes nested thousands deep overflows the stack or prints gigabytes.
 // The styles nest a handful of levels.
-const int kMaxNesting = 32;
+const int MAX_NESTING = 32;
 // A style is some tens of kilobytes; a file far beyond that is not one.
-const size_t kMaxDocumentBytes = 4 * 1024 * 1024;
+const size_t MAX_DOCUMENT_BYTES = 4 * 1024 * 1024;
 // The longest UTF-8 sequence TinyXML steps over.
-const size_t kLongestSequence = 4;
+const size_t LONGEST_SEQUENCE = 4;
 
 bool isBlank(char p_c) {
     return isspace(static_cast<unsigned char>(p_c)) != 0;
@@ -154,8 +154,8 @@ bool nestingWithin(const char* p, int p_nLimit) {
 bool LoadMem(TiXmlDocument& p_objDoc, const char* p_szText, TiXmlEncoding p_eEncoding) {
     if (p_szText == nullptr) return false;
     std::string strText(p_szText);
-    strText.append(kLongestSequence, '\0');
-    if (!nestingWithin(strText.c_str(), kMaxNesting)) {
+    strText.append(LONGEST_SEQUENCE, '\0');
+    if (!nestingWithin(strText.c_str(), MAX_NESTING)) {
         p_objDoc.Clear();
         return false;
     }
@@ -170,11 +170,11 @@ void getXmlString(const TiXmlDocument& p_objDoc, std::string& p_strText) {
 }
 
 // Through the same nesting guard as a text in memory; only a regular file,
-// and at most kMaxDocumentBytes of it.
+// and at most MAX_DOCUMENT_BYTES of it.
 bool LoadFile(TiXmlDocument& p_objDoc, const char* p_szCameraPath, TiXmlEncoding p_eEncoding) {
     std::string strText;
-    if (p_szCameraPath == nullptr || !readCameraFileBounded(p_szCameraPath, kMaxDocumentBytes + 1, strText) ||
-        strText.size() > kMaxDocumentBytes) {
+    if (p_szCameraPath == nullptr || !readCameraFileBounded(p_szCameraPath, MAX_DOCUMENT_BYTES + 1, strText) ||
+        strText.size() > MAX_DOCUMENT_BYTES) {
         p_objDoc.Clear();
         return false;
     }

@@ -10,24 +10,17 @@
 #include "MachineInfo.h"
 #include "SensorFile.h"
 #include "diag/SensorReport.h"
+#include "platform/CameraPaths.h"
+#include "style/DeviceFamilies.h"
 
 namespace {
 
-const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-const u32 kDefaultSchemeSum = 4;
+const u32 DEFAULT_SCHEME_SUM = 4;
 // Every scheme costs a value array and a file on flash; a larger count (a
 // negative text reads as a huge one) is a broken detail text, not a request.
-const u32 kMaxSchemeSum = 16;
+const u32 MAX_SCHEME_SUM = 16;
 
-const char* const kStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
-const char* const kStyleDiversity = "/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity.xml";
-const char* const kDomeStyle = "/hd1/moduleConfig/sensorConfig/style/Style_dome.xml";
-const char* const kDomeStyleDiversity = "/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity_dome.xml";
-const char* const kThermalStyle = "/hd1/moduleConfig/sensorConfig/style/Style_Thermal.xml";
-const char* const kThermalStyleDiversity =
-    "/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity_Thermal.xml";
-
-const char* const kDeviceTypeCheck =
+const char* const DEVICE_TYPE_CHECK =
     "DeviceType::IPCAMERA == p_stSysConf->nDeviceType || DeviceType::FACE_DETECT == p_stSysConf->nDeviceType || "
     "DeviceType::VEHICLE_DETECT == p_stSysConf->nDeviceType || DeviceType::AIMULTI_OBJECT_DETECT == "
     "p_stSysConf->nDeviceType || DeviceType::IPDOME == p_stSysConf->nDeviceType || DeviceType::LPR == "
@@ -39,51 +32,14 @@ const char* const kDeviceTypeCheck =
     "p_stSysConf->nDeviceType || DeviceType::THERMAL_IPDOME == p_stSysConf->nDeviceType || "
     "DeviceType::DOMECORE_THERMAL_DEVICE == p_stSysConf->nDeviceType";
 
-bool isOneOf(int p_nValue, const int* p_pValues, size_t p_nCount) {
-    for (size_t i = 0; i < p_nCount; ++i)
-        if (p_pValues[i] == p_nValue) return true;
-    return false;
-}
-
-bool isKnownDeviceType(int p_nType) {
-    static const int s_arrTypes[] = {
-        DeviceType::IPCAMERA,         DeviceType::FACE_DETECT,
-        DeviceType::VEHICLE_DETECT,   DeviceType::AIMULTI_OBJECT_DETECT,
-        DeviceType::IPDOME,           DeviceType::LPR,
-        DeviceType::IPP,              DeviceType::HUMAN_TEMPERATURE,
-        DeviceType::THERMAL_DEVICE,   DeviceType::THERMAL_DOUBLE_SENSOR_DEVICE,
-        DeviceType::FISHEYE,          DeviceType::DOMECORE,
-        DeviceType::THERMAL_DOUBLE_SENSOR_DOME_DEVICE, DeviceType::BINOCULAR_DEVICE,
-        DeviceType::THERMAL_IPDOME,   DeviceType::DOMECORE_THERMAL_DEVICE,
-    };
-    return isOneOf(p_nType, s_arrTypes, sizeof(s_arrTypes) / sizeof(s_arrTypes[0]));
-}
-
-// The base style and diversity document for the channel's device family. A
-// type that failed the check takes the dome files.
-void chooseStyleFiles(int p_nChannelID, int p_nType, const char*& p_szStyle, const char*& p_szDiversity) {
-    static const int s_arrThermalTypes[] = {13, 14, 17, 19, 23};
-    static const int s_arrPlainTypes[] = {1, 8, 9, 11, 13, 14, 15, 16, 17, 18, 22};
-    if (p_nChannelID == 2 && isOneOf(p_nType, s_arrThermalTypes, sizeof(s_arrThermalTypes) / sizeof(int))) {
-        p_szStyle = kThermalStyle;
-        p_szDiversity = kThermalStyleDiversity;
-    } else if (isOneOf(p_nType, s_arrPlainTypes, sizeof(s_arrPlainTypes) / sizeof(int))) {
-        p_szStyle = kStyle;
-        p_szDiversity = kStyleDiversity;
-    } else {
-        p_szStyle = kDomeStyle;
-        p_szDiversity = kDomeStyleDiversity;
-    }
-}
-
 // The helpers below report for initSysConf.
-const SensorReportCaller kInitSysConf = {"initSysConf", "int initSysConf(int, const ModuleConfigure&, SysConfig*)"};
+const SensorReportCaller INIT_SYS_CONF = {"initSysConf", "int initSysConf(int, const ModuleConfigure&, SysConfig*)"};
 
 // Copies a host text into a fixed field, cut to the field and terminated.
 void copyField(char* p_szField, size_t p_nFieldSize, const std::string& p_strText, const char* p_szWhat) {
     size_t nLength = p_strText.size();
     if (nLength >= p_nFieldSize) {
-        SENSOR_WARN_FOR(kInitSysConf, "%s of %u characters cut to %u\n", p_szWhat, static_cast<unsigned>(nLength),
+        SENSOR_WARN_FOR(INIT_SYS_CONF, "%s of %u characters cut to %u\n", p_szWhat, static_cast<unsigned>(nLength),
                         static_cast<unsigned>(p_nFieldSize - 1));
         nLength = p_nFieldSize - 1;
     }
@@ -96,7 +52,7 @@ void copyField(char* p_szField, size_t p_nFieldSize, const std::string& p_strTex
 char* allocateFor(INT64 p_nFileLen) {
     const size_t nSize = static_cast<size_t>(p_nFileLen < 0 ? 0 : p_nFileLen) + 1;
     char* szBuffer = static_cast<char*>(calloc(nSize, 1));
-    SENSOR_ASSERT_EXPR_FOR(kInitSysConf, szBuffer != nullptr, "NULL != calloc(file_len + 1, 1)", "file_len(%d)\n",
+    SENSOR_ASSERT_EXPR_FOR(INIT_SYS_CONF, szBuffer != nullptr, "NULL != calloc(file_len + 1, 1)", "file_len(%d)\n",
                            static_cast<int>(p_nFileLen));
     return szBuffer;
 }
@@ -121,25 +77,26 @@ int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, S
 
     u32 nSchemeSum = 0;
     p_stSysConf->nSchemeSum =
-        getDetailFieldTou32(stModule.szDetail, "max_scheme", &nSchemeSum) == 0 ? nSchemeSum : kDefaultSchemeSum;
-    if (p_stSysConf->nSchemeSum > kMaxSchemeSum) {
-        SENSOR_ASSERT_EXPR(false, "p_stSysConf->nSchemeSum <= kMaxSchemeSum", "max_scheme(%u) out of range, using %u\n",
-                           p_stSysConf->nSchemeSum, kDefaultSchemeSum);
-        p_stSysConf->nSchemeSum = kDefaultSchemeSum;
+        getDetailFieldTou32(stModule.szDetail, "max_scheme", &nSchemeSum) == 0 ? nSchemeSum : DEFAULT_SCHEME_SUM;
+    if (p_stSysConf->nSchemeSum > MAX_SCHEME_SUM) {
+        SENSOR_ASSERT_EXPR(false, "p_stSysConf->nSchemeSum <= MAX_SCHEME_SUM", "max_scheme(%u) out of range, using %u\n",
+                           p_stSysConf->nSchemeSum, DEFAULT_SCHEME_SUM);
+        p_stSysConf->nSchemeSum = DEFAULT_SCHEME_SUM;
     }
 
     MachineInfo machineInfo;
-    const bool bMachineInfoRead = SystemInfoParser::parseMachineInfo(kMachineInfoFile, machineInfo);
+    const bool bMachineInfoRead = SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, machineInfo);
     SENSOR_ASSERT_EXPR(bMachineInfoRead,
-                       "SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/machineinfo.ini\", "
-                       "machineInfo)",
+                       (std::string("SystemInfoParser::parseMachineInfo(\"") + camerapath::MACHINE_INFO_FILE +
+                        "\", machineInfo)")
+                           .c_str(),
                        "");
     p_stSysConf->nDeviceType = machineInfo.getDeviceType();
-    SENSOR_ASSERT_EXPR(isKnownDeviceType(p_stSysConf->nDeviceType), kDeviceTypeCheck, "");
+    SENSOR_ASSERT_EXPR(devicefamily::findDeviceFamily(p_stSysConf->nDeviceType) != nullptr, DEVICE_TYPE_CHECK, "");
 
     const char* szStyleFile = nullptr;
     const char* szDiversityFile = nullptr;
-    chooseStyleFiles(p_nChannelID, p_stSysConf->nDeviceType, szStyleFile, szDiversityFile);
+    devicefamily::chooseStyleFiles(p_stSysConf->nDeviceType, p_nChannelID, szStyleFile, szDiversityFile);
     const std::string strStyleFileName = szStyleFile;
     const std::string strStyleDivFileName = szDiversityFile;
 

@@ -7,7 +7,7 @@ namespace sensorsim {
 
 namespace {
 
-const std::vector<CommandEntry> s_vecCommands = {
+const std::vector<CommandEntry> COMMANDS = {
     // name, arguments, help, min and max argument count, handler
     {"set", "KEY VALUE [nosave]",
      "apply a parameter (key by number or name, e.g. 34 or brightness) and keep it in the current scheme; "
@@ -65,19 +65,19 @@ const std::vector<CommandEntry> s_vecCommands = {
 }  // namespace
 
 const std::vector<CommandEntry>& commandTable() {
-    return s_vecCommands;
+    return COMMANDS;
 }
 
 const CommandEntry* findCommand(const std::string& p_strName) {
     const std::string strName = p_strName == "exit" ? "quit" : p_strName;
-    for (const CommandEntry& entry : s_vecCommands)
+    for (const CommandEntry& entry : COMMANDS)
         if (strName == entry.name) return &entry;
     return nullptr;
 }
 
 std::string commandsHelp() {
     std::string strText;
-    for (const CommandEntry& entry : s_vecCommands) {
+    for (const CommandEntry& entry : COMMANDS) {
         std::string strHead = std::string("  ") + entry.name;
         if (entry.arguments[0] != '\0') strHead += std::string(" ") + entry.arguments;
         strText += wrapHelp(strHead, entry.help, 30);

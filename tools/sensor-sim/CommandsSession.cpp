@@ -9,12 +9,12 @@
 #include "FileTree.h"
 #include "Output.h"
 #include "Values.h"
+#include "platform/CameraPaths.h"
 
 namespace sensorsim {
 
 namespace {
 
-const char* const DEBUG_CONTROL = "/tmp/Debug.sign";
 
 std::string channelList(const Session& p_objSession) {
     std::string strList;
@@ -56,7 +56,7 @@ bool runTrace(Session& p_objSession, const Args& p_vecArgs) {
 }
 
 bool runDebug(Session& p_objSession, const Args& p_vecArgs) {
-    const std::string strControl = p_objSession.hostPath(DEBUG_CONTROL);
+    const std::string strControl = p_objSession.hostPath(camerapath::DEBUG_CONTROL_FILE);
     if (!p_vecArgs.empty() && p_vecArgs[0] == "off") {
         if (p_vecArgs.size() > 1) throw InputError("debug off takes nothing after it");
         unlink(strControl.c_str());
@@ -72,14 +72,14 @@ bool runDebug(Session& p_objSession, const Args& p_vecArgs) {
     }
     std::string strContent;
     if (!readWholeFile(strControl, strContent)) {
-        out::linef("debug level 1, failed assertions go on (no %s)", DEBUG_CONTROL);
+        out::linef("debug level 1, failed assertions go on (no %s)", camerapath::DEBUG_CONTROL_FILE);
         return true;
     }
     const size_t nLineEnd = strContent.find('\n');
     const std::string strLevel = strContent.substr(0, nLineEnd);
     const std::string strAbort = nLineEnd == std::string::npos ? "" : strContent.substr(nLineEnd + 1);
     out::linef("debug level %d, failed assertions %s (%s)", strLevel.empty() ? 1 : std::atoi(strLevel.c_str()),
-               std::atoi(strAbort.c_str()) != 0 ? "end the process" : "go on", DEBUG_CONTROL);
+               std::atoi(strAbort.c_str()) != 0 ? "end the process" : "go on", camerapath::DEBUG_CONTROL_FILE);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 
@@ -13,6 +14,9 @@
 #include "Output.h"
 #include "SensorFile.h"
 #include "ThreadControl.h"
+#include "platform/CameraPaths.h"
+#include "storage/SchemeFiles.h"
+#include "style/DeviceFamilies.h"
 
 #ifndef SENSORDLL_DEVICES_DIR
 #error "SENSORDLL_DEVICES_DIR must name the bundled device data"
@@ -22,32 +26,6 @@ namespace sensorsim {
 
 namespace {
 
-const char* const MACHINE_INFO = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-const char* const MODULE_CONFIG = "/hd1/moduleConfig/moduleConfig.xml";
-const char* const STYLE_DIR = "/hd1/moduleConfig/sensorConfig/style/";
-const char* const DIVERSITY_DIR = "/hd1/moduleConfig/sensorConfig/styleDiversity/";
-
-// Device types whose second channel is the thermal sensor.
-bool hasThermalSecondChannel(int p_nDeviceType) {
-    return p_nDeviceType == 13 || p_nDeviceType == 14 || p_nDeviceType == 17 || p_nDeviceType == 19 ||
-           p_nDeviceType == 23;
-}
-
-// The style pair the controller chooses for a device type and channel, shown
-// in the summary so that a style author sees which documents a profile uses.
-void styleFiles(int p_nDeviceType, int p_nChannel, std::string& p_strBase, std::string& p_strDiversity) {
-    std::string strSuffix = "_dome";
-    switch (p_nDeviceType) {
-        case 1: case 8: case 9: case 11: case 13: case 14: case 15: case 16: case 17: case 18: case 22:
-            strSuffix = "";
-            break;
-        default:
-            break;
-    }
-    if (p_nChannel == 2 && hasThermalSecondChannel(p_nDeviceType)) strSuffix = "_Thermal";
-    p_strBase = std::string(STYLE_DIR) + "Style" + strSuffix + ".xml";
-    p_strDiversity = std::string(DIVERSITY_DIR) + "StyleDiversity" + strSuffix + ".xml";
-}
 
 bool makeWorkingRoot(Session& p_objSession, std::string& p_strError) {
     const Options& stOptions = p_objSession.options;
@@ -69,7 +47,7 @@ bool makeWorkingRoot(Session& p_objSession, std::string& p_strError) {
     }
     p_objSession.root = szAbsolute;
     free(szAbsolute);
-    p_objSession.reusedRoot = !stOptions.workDir.empty() && isFile(p_objSession.root + MACHINE_INFO);
+    p_objSession.reusedRoot = !stOptions.workDir.empty() && isFile(p_objSession.root + camerapath::MACHINE_INFO_FILE);
     return true;
 }
 
@@ -113,11 +91,11 @@ bool findProfile(Session& p_objSession, std::string& p_strError) {
 }
 
 bool readModules(Session& p_objSession, std::vector<ModuleConfigure>& p_vecModules) {
-    if (!SystemInfoParser::parseMachineInfo(MACHINE_INFO, p_objSession.machine))
-        out::line(std::string("warning: cannot read ") + MACHINE_INFO + "; the controller will report it");
-    if (!ModuleConfigureParser::parse(MODULE_CONFIG, p_objSession.machine.getHardwareModel(),
+    if (!SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, p_objSession.machine))
+        out::line(std::string("warning: cannot read ") + camerapath::MACHINE_INFO_FILE + "; the controller will report it");
+    if (!ModuleConfigureParser::parse(camerapath::MODULE_CONFIG_FILE, p_objSession.machine.getHardwareModel(),
                                       p_objSession.machine.getHardwareCode(), p_vecModules))
-        out::line(std::string("warning: cannot read ") + MODULE_CONFIG);
+        out::line(std::string("warning: cannot read ") + camerapath::MODULE_CONFIG_FILE);
     if (p_vecModules.empty()) {
         out::line("warning: no module matches this machine; one channel starts with an empty module configuration");
         p_vecModules.emplace_back();
@@ -164,31 +142,12 @@ unsigned int schemeCount(const Channel& p_stChannel) {
 }
 
 std::string schemeFile(const Channel& p_stChannel, int p_nScheme) {
-    if (p_stChannel.thermal) return "/mnt/mtd/code/config_file/sensor-thermal" + std::to_string(p_nScheme) + ".cfg";
-    return "/mnt/mtd/code/config_file/sensor" + std::to_string(p_stChannel.number) + "_" +
-           std::to_string(p_nScheme) + ".cfg";
+    return schemefiles::schemeFile(p_stChannel.thermal, p_stChannel.number, p_nScheme);
 }
 
 std::string deviceTypeName(int p_nDeviceType) {
-    switch (p_nDeviceType) {
-        case DeviceType::IPCAMERA: return "IPCAMERA";
-        case DeviceType::IPDOME: return "IPDOME";
-        case DeviceType::LPR: return "LPR";
-        case DeviceType::FACE_DETECT: return "FACE_DETECT";
-        case DeviceType::VEHICLE_DETECT: return "VEHICLE_DETECT";
-        case DeviceType::THERMAL_DEVICE: return "THERMAL_DEVICE";
-        case DeviceType::THERMAL_DOUBLE_SENSOR_DEVICE: return "THERMAL_DOUBLE_SENSOR_DEVICE";
-        case DeviceType::HUMAN_TEMPERATURE: return "HUMAN_TEMPERATURE";
-        case DeviceType::IPP: return "IPP";
-        case DeviceType::BINOCULAR_DEVICE: return "BINOCULAR_DEVICE";
-        case DeviceType::AIMULTI_OBJECT_DETECT: return "AIMULTI_OBJECT_DETECT";
-        case DeviceType::THERMAL_DOUBLE_SENSOR_DOME_DEVICE: return "THERMAL_DOUBLE_SENSOR_DOME_DEVICE";
-        case DeviceType::DOMECORE: return "DOMECORE";
-        case DeviceType::FISHEYE: return "FISHEYE";
-        case DeviceType::THERMAL_IPDOME: return "THERMAL_IPDOME";
-        case DeviceType::DOMECORE_THERMAL_DEVICE: return "DOMECORE_THERMAL_DEVICE";
-        default: return "not a known device type";
-    }
+    const devicefamily::DeviceFamily* pFamily = devicefamily::findDeviceFamily(p_nDeviceType);
+    return pFamily != nullptr ? pFamily->name : "not a known device type";
 }
 
 std::string schemeModeName(int p_nMode) {
@@ -209,11 +168,14 @@ void printChannelSummary(Session& p_objSession, Channel& p_stChannel) {
     out::linef("  device type %d (%s), hardware %s %s%s", nType, deviceTypeName(nType).c_str(),
                p_objSession.machine.getHardwareModel().c_str(), p_objSession.machine.getHardwareCode().c_str(),
                p_stChannel.thermal ? ", thermal channel" : "");
-    std::string strBase;
-    std::string strDiversity;
-    styleFiles(nType, p_stChannel.number, strBase, strDiversity);
-    out::linef("  styles %s + %s, merged into /tmp/merge_style_ch%d.xml", strBase.c_str(), strDiversity.c_str(),
-               p_stChannel.number);
+    // The style pair the controller chooses, so that a style author sees which
+    // documents a profile uses.
+    const char* szBase = nullptr;
+    const char* szDiversity = nullptr;
+    devicefamily::chooseStyleFiles(nType, p_stChannel.number, szBase, szDiversity);
+    char szMerged[64];
+    snprintf(szMerged, sizeof(szMerged), camerapath::MERGED_STYLE_FILE, p_stChannel.number);
+    out::linef("  styles %s + %s, merged into %s", szBase, szDiversity, szMerged);
     const unsigned int nSchemes = schemeCount(p_stChannel);
     const std::string strScheme0 = p_objSession.hostPath(schemeFile(p_stChannel, 0));
     std::ifstream scheme0(strScheme0, std::ios::binary | std::ios::ate);
@@ -256,7 +218,7 @@ bool startDevice(Session& p_objSession, std::string& p_strError) {
     if (!stOptions.deviceRoot.empty()) out::linef("device files from %s", stOptions.deviceRoot.c_str());
 
     if (stOptions.hasDebugLevel &&
-        !writeWholeFile(p_objSession.hostPath("/tmp/Debug.sign"), std::to_string(stOptions.debugLevel) + "\n")) {
+        !writeWholeFile(p_objSession.hostPath(camerapath::DEBUG_CONTROL_FILE), std::to_string(stOptions.debugLevel) + "\n")) {
         p_strError = "cannot write the debug control file";
         return false;
     }
@@ -284,8 +246,9 @@ bool startDevice(Session& p_objSession, std::string& p_strError) {
     for (size_t i = 0; i < vecModules.size(); ++i) {
         Channel stChannel;
         // A single-sensor thermal device runs its one controller as channel 2.
-        stChannel.number = nType == DeviceType::THERMAL_DEVICE ? 2 : static_cast<int>(i) + 1;
-        stChannel.thermal = stChannel.number == 2 && hasThermalSecondChannel(nType);
+        const devicefamily::DeviceFamily* pFamily = devicefamily::findDeviceFamily(nType);
+        stChannel.number = pFamily != nullptr && pFamily->thermalOnly ? 2 : static_cast<int>(i) + 1;
+        stChannel.thermal = devicefamily::isThermalChannel(nType, stChannel.number);
         stChannel.module = vecModules[i];
         if (!loadSensorProfile(p_objSession, stChannel, p_strError)) return false;
         p_objSession.channels.push_back(std::move(stChannel));

@@ -5,6 +5,7 @@
 
 #include "SensorKeys.h"
 #include "ia_ioctrl.h"
+#include "platform/IspCommands.h"
 
 namespace sensorsim {
 
@@ -12,17 +13,16 @@ namespace {
 
 #define SIM_KEY_ROW(name, key, command, handler) {#name, key, command, #handler},
 #define SIM_KEY_STORED(name, key) {#name, key, 0, ""},
+#define SIM_KEY_TWIN(twin, plain)
+#define SIM_KEY_MAPLESS(name, key, plain) {#name, key, 0, ""},
 
-const std::vector<KeyInfo> s_vecKeys = {
-    SENSOR_KEY_TABLE(SIM_KEY_ROW, SIM_KEY_STORED, SIM_KEY_ROW)
-    {"KEY_IR_MANUAL_STRG_MEDIUM_INTELL", KEY_IR_MANUAL_STRG_MEDIUM_INTELL, 0, ""},
-    {"KEY_IR_MANUAL_STRG_FAR_INTELL", KEY_IR_MANUAL_STRG_FAR_INTELL, 0, ""},
-    {"KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL", KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL, 0, ""},
-    {"KEY_WHITE_MANUAL_STRG_FAR_INTELL", KEY_WHITE_MANUAL_STRG_FAR_INTELL, 0, ""},
-};
+const std::vector<KeyInfo> KEYS = {
+    SENSOR_KEY_VOCABULARY(SIM_KEY_ROW, SIM_KEY_STORED, SIM_KEY_ROW, SIM_KEY_TWIN, SIM_KEY_MAPLESS)};
 
 #undef SIM_KEY_ROW
 #undef SIM_KEY_STORED
+#undef SIM_KEY_TWIN
+#undef SIM_KEY_MAPLESS
 
 // ISP commands that no key's row sends: the ISP's own names where it has
 // them, else what the command does.
@@ -30,18 +30,11 @@ struct CommandName {
     int command;
     const char* name;
 };
-const CommandName s_aIspCommands[] = {
-    {IA_CMD_DN_STATE, "IA_CMD_DN_STATE"},
-    {IA_CMD_SENSOR_CHECK, "IA_CMD_SENSOR_CHECK"},
-    {IA_CMD_DYNAMIC_PARAMS_CMDS_GET, "IA_CMD_DYNAMIC_PARAMS_CMDS_GET"},
-    {178, "(infrared LED information)"},
-    {225, "(exposure strategy)"},
-    {1606, "(heater status)"},
-    {1607, "(temperature)"},
-    {1632, "(pan-tilt run state)"},
-    {1648, "(auto-focus statistic)"},
-    {2496, "(lens version)"},
-};
+#define SIM_ISP_NAMED(name, what) {name, #name},
+#define SIM_ISP_OWN(name, command, what) {static_cast<int>(name), "(" what ")"},
+const CommandName ISP_COMMAND_NAMES[] = {SENSOR_KEYLESS_ISP_COMMANDS(SIM_ISP_NAMED, SIM_ISP_OWN)};
+#undef SIM_ISP_NAMED
+#undef SIM_ISP_OWN
 
 std::string upper(const std::string& p_strText) {
     std::string strOut = p_strText;
@@ -52,18 +45,18 @@ std::string upper(const std::string& p_strText) {
 }  // namespace
 
 const std::vector<KeyInfo>& allKeys() {
-    return s_vecKeys;
+    return KEYS;
 }
 
 const KeyInfo* findKey(unsigned int p_nKey) {
-    for (const KeyInfo& info : s_vecKeys)
+    for (const KeyInfo& info : KEYS)
         if (info.key == p_nKey) return &info;
     return nullptr;
 }
 
 const KeyInfo* findKeyByName(const std::string& p_strName) {
     const std::string strWanted = upper(p_strName);
-    for (const KeyInfo& info : s_vecKeys) {
+    for (const KeyInfo& info : KEYS) {
         const std::string strName = info.name;
         if (strName == strWanted || strName == "KEY_" + strWanted) return &info;
     }
@@ -74,7 +67,7 @@ std::vector<const KeyInfo*> keysContaining(const std::string& p_strText) {
     std::vector<const KeyInfo*> vecFound;
     const std::string strWanted = upper(p_strText);
     if (strWanted.empty()) return vecFound;
-    for (const KeyInfo& info : s_vecKeys)
+    for (const KeyInfo& info : KEYS)
         if (std::string(info.name).find(strWanted) != std::string::npos) vecFound.push_back(&info);
     return vecFound;
 }
@@ -86,9 +79,9 @@ std::string keyLabel(unsigned int p_nKey) {
 }
 
 std::string commandName(int p_nCommand) {
-    for (const KeyInfo& info : s_vecKeys)
+    for (const KeyInfo& info : KEYS)
         if (info.handler[0] != '\0' && static_cast<int>(info.command) == p_nCommand) return info.name;
-    for (const CommandName& entry : s_aIspCommands)
+    for (const CommandName& entry : ISP_COMMAND_NAMES)
         if (entry.command == p_nCommand) return entry.name;
     // Commands read directly by key (reads outside the scheme arrays).
     const KeyInfo* pInfo = p_nCommand >= 0 ? findKey(static_cast<unsigned int>(p_nCommand)) : nullptr;

@@ -15,7 +15,7 @@ struct OptionEntry {
     void (*apply)(Options& p_stOptions, const std::string& p_strValue);
 };
 
-const OptionEntry s_aOptions[] = {
+const OptionEntry OPTIONS[] = {
     {"--profile", "NAME|DIR",
      "device profile: a bundled one (ir-bullet, dome, thermal-dual; default ir-bullet) or a directory laid out "
      "like one (root/, isp/sensor-chN.xml, video.ini)",
@@ -64,7 +64,7 @@ bool parseOptions(int p_nArgc, char** p_ppArgv, Options& p_stOptions, std::strin
         }
         if (strArg == "-h") strArg = "--help";
         const OptionEntry* pEntry = nullptr;
-        for (const OptionEntry& entry : s_aOptions)
+        for (const OptionEntry& entry : OPTIONS)
             if (strArg == entry.name) pEntry = &entry;
         if (pEntry == nullptr) {
             p_strError = "unknown option '" + strArg + "' (see --help)";
@@ -93,7 +93,7 @@ bool parseOptions(int p_nArgc, char** p_ppArgv, Options& p_stOptions, std::strin
 
 std::string optionsHelp() {
     std::string strText;
-    for (const OptionEntry& entry : s_aOptions) {
+    for (const OptionEntry& entry : OPTIONS) {
         std::string strHead = std::string("  ") + entry.name;
         if (entry.argument[0] != '\0') strHead += std::string(" ") + entry.argument;
         strText += wrapHelp(strHead, entry.help, 22);

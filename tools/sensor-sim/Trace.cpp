@@ -7,6 +7,7 @@
 #include "KeyNames.h"
 #include "Output.h"
 #include "ia_ioctrl.h"
+#include "platform/CameraPaths.h"
 
 namespace sensorsim {
 
@@ -117,12 +118,11 @@ std::vector<std::pair<uint32_t, int32_t>> records(const std::string& p_strBytes)
 }
 
 bool isSchemeFile(const std::string& p_strCameraPath) {
-    const std::string strDir = "/mnt/mtd/code/config_file/sensor";
+    // Both scheme file names begin with the visible name up to its first field.
+    const std::string strDir(camerapath::VISIBLE_SCHEME_FILE, std::strchr(camerapath::VISIBLE_SCHEME_FILE, '%'));
     return p_strCameraPath.compare(0, strDir.size(), strDir) == 0 && p_strCameraPath.size() > 4 &&
            p_strCameraPath.compare(p_strCameraPath.size() - 4, 4, ".cfg") == 0;
 }
-
-const char* const VERSION_FILE = "/mnt/mtd/code/config_file/snsversion.cfg";
 
 std::string counted(size_t p_nCount, const char* p_szOne, const char* p_szMany) {
     return std::to_string(p_nCount) + " " + (p_nCount == 1 ? p_szOne : p_szMany);
@@ -146,7 +146,7 @@ std::string describeNotification(const SimulatedVideoModule::Notification& p_stN
 }
 
 bool keepsContent(const std::string& p_strCameraPath) {
-    return isSchemeFile(p_strCameraPath) || p_strCameraPath == VERSION_FILE;
+    return isSchemeFile(p_strCameraPath) || p_strCameraPath == camerapath::VERSION_FILE;
 }
 
 std::vector<std::string> describeFileChange(const FileChange& p_stChange) {
@@ -159,7 +159,7 @@ std::vector<std::string> describeFileChange(const FileChange& p_stChange) {
         return vecLines;
     }
     const FileState& stAfter = p_stChange.after;
-    if (p_stChange.path == VERSION_FILE && stAfter.hasContent && stAfter.content.size() >= 4) {
+    if (p_stChange.path == camerapath::VERSION_FILE && stAfter.hasContent && stAfter.content.size() >= 4) {
         const std::string& b = stAfter.content;
         const uint32_t nVersion = static_cast<unsigned char>(b[0]) | (static_cast<unsigned char>(b[1]) << 8) |
                                   (static_cast<unsigned char>(b[2]) << 16) |
