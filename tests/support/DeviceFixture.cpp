@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-#include "SimulatedDevice.h"
+#include "SimulatedCamera.h"
 
 namespace {
 
@@ -43,10 +43,7 @@ std::string DeviceFixture::hostPath(const std::string& p_strCameraPath) const {
 }
 
 void DeviceFixture::installDevice(const std::string& p_strProfile) {
-    std::string strError;
-    check(simdevice::installProfile(bundledDevicesDir(), bundledDevicesDir() + "/" + p_strProfile, m_strRoot,
-                                    strError),
-          strError);
+    simdevice::Camera(p_strProfile).devices(bundledDevicesDir()).inRoot(m_strRoot).install();
 }
 
 void DeviceFixture::writeFile(const std::string& p_strCameraPath, const std::string& p_strContent) const {
