@@ -91,17 +91,13 @@ protected:
         }
         faultfs::writeDirectory(configDir(), mapFiles);
 
-        ISensorController objController;
-        objController.setChannelID(1);
-        objController.setVideoStreamModule(&m_objVideo);
-        EXPECT_TRUE(objController.init(moduleConfig()));
-        ISensorControllerTestAccess objAccess(objController);
+        const std::unique_ptr<simdevice::RunningCamera> pCamera = camera("").start();
+        EXPECT_TRUE(pCamera->started);
+        ISensorControllerTestAccess objAccess(pCamera->controller());
         ASSERT_EQ(objAccess.keyValSum(), nCount);
-        for (int i = 0; i < fuzzinputs::SchemeFiles::kSchemes; ++i) {
+        for (int i = 0; i < fuzzinputs::SchemeFiles::kSchemes; ++i)
             for (size_t j = 0; j < nCount; ++j)
                 EXPECT_EQ(objAccess.scheme(static_cast<u32>(i))[j].key, m_vecFactory[j].key) << i << " " << j;
-        }
-        objController.uinit();
     }
 
     std::vector<KeyVal> m_vecFactory;  // of the cut-down style
