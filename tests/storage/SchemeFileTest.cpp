@@ -139,7 +139,7 @@ protected:
 
 // 165 records span several of the chunks the records move in.
 TEST_F(SchemeFileTest, RecordsAreStoredLittleEndianWithoutHeader) {
-    EXPECT_EQ(0, writeScheme({{0x01020304u, 0xA0B0C0D0u}, {34, 60}}));
+    EXPECT_EQ(0, writeScheme({{0x01020304u, 0xA0B0C0D0u}, {KEY_BRIGHTNESS, 60}}));
     EXPECT_EQ(std::string("\x04\x03\x02\x01\xD0\xC0\xB0\xA0\x22\x00\x00\x00\x3C\x00\x00\x00", 16),
               readFile(kSchemeFile));
     EXPECT_FALSE(temporaryLeft(kSchemeFile));
