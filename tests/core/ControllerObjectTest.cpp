@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "ControllerAccess.h"
-#include "DeviceFixture.h"
 #include "ISensorController.h"
 #include "IspSimulation.h"
+#include "StartedControllers.h"
 #include "core/KeyTable.h"
 
 namespace {
@@ -53,25 +53,19 @@ INSTANTIATE_TEST_SUITE_P(
                       ChannelCase{14, {2, -1}, 2, true}, ChannelCase{1, {INT_MIN}, 1, false},
                       ChannelCase{13, {0}, 2, true}));
 
-class KeyCmdMapTest : public DeviceFixture {
+class KeyCmdMapTest : public StartedControllers {
 protected:
     void SetUp() override {
-        DeviceFixture::SetUp();
-        m_objAccess.setUpSchemes(1, {{KEY_BRIGHTNESS, 50}});
+        StartedControllers::SetUp();
+        ASSERT_TRUE(start(camera()));
     }
-    void TearDown() override {
-        m_objAccess.tearDownSchemes();
-        DeviceFixture::TearDown();
-    }
-    int find(u32 p_nKey) { return m_objController.findFromKeyCmdMap(m_objAccess.keyCmdMap(), p_nKey, m_stRow); }
+    int find(u32 p_nKey) { return controller().findFromKeyCmdMap(access().keyCmdMap(), p_nKey, m_stRow); }
 
-    ISensorController m_objController;
-    ISensorControllerTestAccess m_objAccess{m_objController};
     keycmd m_stRow = keycmd();
 };
 
 TEST_F(KeyCmdMapTest, LongNamesKeepTheirFirst31Characters) {
-    ASSERT_EQ(165u, m_objAccess.keyCmdSum());
+    ASSERT_EQ(165u, access().keyCmdSum());
     ASSERT_EQ(85, find(KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV));
     EXPECT_STREQ("KEY_MIXSTREAM_THERMAL_TO_VISION", m_stRow.key_name);
     EXPECT_STREQ("&ISensorController::doIoCrtl", m_stRow.func_name);
@@ -105,7 +99,7 @@ TEST_F(KeyCmdMapTest, AMissingKeyLeavesTheRowUntouchedAndIsTraced) {
     EXPECT_EQ(-1, find(0));
     EXPECT_NE(std::string::npos, testing::internal::GetCapturedStdout().find("cand not find key-cmd while key=201\n"));
     EXPECT_EQ(777u, m_stRow.key);
-    EXPECT_EQ(-1, m_objController.findFromKeyCmdMap(nullptr, KEY_BRIGHTNESS, m_stRow));
+    EXPECT_EQ(-1, controller().findFromKeyCmdMap(nullptr, KEY_BRIGHTNESS, m_stRow));
 }
 
 // The intelligent twins 201..205 have names but no row; a cut name is no name.
