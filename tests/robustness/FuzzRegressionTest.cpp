@@ -70,13 +70,9 @@ protected:
         if (m_vecFactory.empty()) {
             const char* const szStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
             writeFile(szStyle, fuzzinputs::cutDownStyle(readFile(szStyle)));
-            SysConfig stSysConf;
-            initSysConf(1, moduleConfig(), &stSysConf);
-            m_vecFactory.resize(170);
-            u32 nCount = 0;
-            getFctData(1, stSysConf.szUIStyle, m_vecFactory.data(), &nCount, true, 170);
-            uinitSysConf(&stSysConf);
-            m_vecFactory.resize(nCount);
+            const std::unique_ptr<simdevice::RunningCamera> pFirst = camera("").start();
+            ISensorControllerTestAccess objFirst(pFirst->controller());
+            m_vecFactory.assign(objFirst.fctKeyVal(), objFirst.fctKeyVal() + objFirst.keyValSum());
         }
         const size_t nCount = m_vecFactory.size();
         const fuzzinputs::SchemeFiles stFiles = fuzzinputs::decodeSchemeFiles(
