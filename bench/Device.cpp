@@ -9,9 +9,8 @@
 
 #include "HostSimulation.h"
 #include "IspSimulation.h"
-#include "MachineInfo.h"
 #include "Probe.h"
-#include "SimulatedDevice.h"
+#include "SimulatedCamera.h"
 #include "platform/CameraPaths.h"
 #include "storage/SchemeFiles.h"
 
@@ -119,40 +118,28 @@ int RecordingVideoModule::isVideoBusy() const {
 }
 
 Device::Device(const Profile& p_stProfile) : m_stProfile(p_stProfile), m_objRecording(m_objVideo) {
-    const std::string strDevices = SENSORDLL_DEVICES_DIR;
-    const std::string strProfile = strDevices + "/" + m_stProfile.device;
-    std::string strError;
-    if (!simdevice::createTemporaryRoot("sensordll-bench", "/tmp", m_strRoot, strError) ||
-        !simdevice::makeCameraDirectories(m_strRoot, strError))
-        throw std::runtime_error(strError);
-    simdevice::enterRoot(m_strRoot);
+    // A two-sensor device lists one module per channel.
+    m_pCamera = simdevice::Camera(m_stProfile.device)
+                    .channel(m_stProfile.channel, static_cast<size_t>(m_stProfile.channel - 1))
+                    .install();
+    if (m_pCamera->config.getDetail().empty())
+        throw std::runtime_error("no module configuration for " + m_stProfile.label());
     installIspObserver();
     setControlFile(hostPath(camerapath::DEBUG_CONTROL_FILE));
-    if (!simdevice::installProfile(strDevices, strProfile, m_strRoot, strError)) throw std::runtime_error(strError);
-    configureVideo(strProfile + "/video.ini", m_objVideo);
-
-    MachineInfo objInfo;
-    if (!SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, objInfo))
-        throw std::runtime_error("no machine information in " + strProfile);
-    std::vector<ModuleConfigure> vecModules;
-    if (!ModuleConfigureParser::parse(camerapath::MODULE_CONFIG_FILE, objInfo.getHardwareModel(),
-                                      objInfo.getHardwareCode(), vecModules) ||
-        vecModules.empty())
-        throw std::runtime_error("no module configuration in " + strProfile);
-    // A two-sensor device lists one module per channel.
-    const size_t nModule = static_cast<size_t>(m_stProfile.channel - 1);
-    m_objConfig = vecModules[nModule < vecModules.size() ? nModule : 0];
+    configureVideo(std::string(SENSORDLL_DEVICES_DIR) + "/" + m_stProfile.device + "/video.ini", m_objVideo);
 }
 
 Device::~Device() {
     dropSteady();
     setControlFile("");
-    simdevice::leaveRoot();
-    simdevice::removeTree(m_strRoot);
 }
 
 std::string Device::hostPath(const std::string& p_strCameraPath) const {
-    return m_strRoot + p_strCameraPath;
+    return m_pCamera->hostPath(p_strCameraPath);
+}
+
+const ModuleConfigure& Device::moduleConfigure() const {
+    return m_pCamera->config;
 }
 
 std::unique_ptr<ISensorController> Device::makeController() {
@@ -166,7 +153,7 @@ ISensorController& Device::steady() {
     if (!m_pSteady) {
         hostsim::setWaitScale(0.0);
         m_pSteady = makeController();
-        m_pSteady->init(m_objConfig);
+        m_pSteady->init(m_pCamera->config);
         hostsim::setWaitScale(1.0);
         clearRecords();
     }

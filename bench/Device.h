@@ -14,6 +14,10 @@
 #include "ModuleConfigure.h"
 #include "SimulatedVideoModule.h"
 
+namespace simdevice {
+struct RunningCamera;
+}
+
 namespace bench {
 
 struct Profile {
@@ -50,7 +54,7 @@ public:
     const Profile& profile() const { return m_stProfile; }
     // The path on this machine of a camera path.
     std::string hostPath(const std::string& p_strCameraPath) const;
-    const ModuleConfigure& moduleConfigure() const { return m_objConfig; }
+    const ModuleConfigure& moduleConfigure() const;
     const VideoStreamModule* video() const { return &m_objRecording; }
     SimulatedVideoModule& simulatedVideo() { return m_objVideo; }
 
@@ -75,8 +79,7 @@ public:
 
 private:
     Profile m_stProfile;
-    std::string m_strRoot;
-    ModuleConfigure m_objConfig;
+    std::unique_ptr<simdevice::RunningCamera> m_pCamera;  // the device root, the ISP's sensors, the configuration
     SimulatedVideoModule m_objVideo;
     RecordingVideoModule m_objRecording;
     std::unique_ptr<ISensorController> m_pSteady;

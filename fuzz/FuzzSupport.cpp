@@ -6,44 +6,35 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include "MachineInfo.h"
+#include <exception>
+#include <memory>
+
 #include "SensorFile.h"
-#include "SimulatedDevice.h"
+#include "SimulatedCamera.h"
 #include "sensor.h"
 #include "platform/CameraPaths.h"
 
 namespace fuzzsupport {
 namespace {
 
-std::string g_strRoot;
-
-// Ends the run on a broken precondition of the harness itself.
-void require(bool p_bDone, const std::string& p_strError) {
-    if (p_bDone) return;
-    fprintf(stderr, "%s\n", p_strError.c_str());
-    abort();
-}
-
-void removeRoot() {
-    if (!g_strRoot.empty()) simdevice::removeTree(g_strRoot);
-}
+// The device root stays for the run and goes at exit.
+std::unique_ptr<simdevice::RunningCamera> g_pCamera;
 
 }  // namespace
 
 void prepareDevice(const std::string& p_strProfile) {
     // Every input rewrites files; a memory file system keeps that from
     // dominating the run.
-    const std::string strFallback = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    std::string strError;
-    require(simdevice::createTemporaryRoot("sensordll-fuzz", strFallback, g_strRoot, strError) &&
-                simdevice::makeCameraDirectories(g_strRoot, strError),
-            strError);
-    atexit(removeRoot);
-    simdevice::enterRoot(g_strRoot);
-    if (!p_strProfile.empty()) {
-        const std::string strDevices = SENSORDLL_DEVICES_DIR;
-        require(simdevice::installProfile(strDevices, strDevices + "/" + p_strProfile, g_strRoot, strError), strError);
+    try {
+        g_pCamera = simdevice::Camera(p_strProfile)
+                        .devices(SENSORDLL_DEVICES_DIR)
+                        .under(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp")
+                        .install();
+    } catch (const std::exception& e) {
+        fprintf(stderr, "%s\n", e.what());
+        abort();
     }
+    atexit([]() { g_pCamera.reset(); });
 
     const int nNull = open("/dev/null", O_WRONLY);
     if (nNull >= 0) {
@@ -54,7 +45,7 @@ void prepareDevice(const std::string& p_strProfile) {
 }
 
 std::string hostPath(const std::string& p_strCameraPath) {
-    return g_strRoot + p_strCameraPath;
+    return g_pCamera->hostPath(p_strCameraPath);
 }
 
 void writeFile(const std::string& p_strCameraPath, const std::string& p_strContent) {
@@ -84,12 +75,7 @@ void setDebugLevel(int p_nLevel) {
 }
 
 ModuleConfigure moduleConfig() {
-    MachineInfo objInfo;
-    SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, objInfo);
-    std::vector<ModuleConfigure> vecModules;
-    ModuleConfigureParser::parse(camerapath::MODULE_CONFIG_FILE, objInfo.getHardwareModel(),
-                                 objInfo.getHardwareCode(), vecModules);
-    return vecModules.empty() ? ModuleConfigure() : vecModules[0];
+    return simdevice::moduleConfig();
 }
 
 std::vector<KeyVal> factorySet() {

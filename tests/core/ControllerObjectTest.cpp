@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "ControllerAccess.h"
-#include "DeviceFixture.h"
 #include "ISensorController.h"
 #include "IspSimulation.h"
+#include "StartedControllers.h"
 #include "core/KeyTable.h"
 
 namespace {
@@ -53,45 +53,39 @@ INSTANTIATE_TEST_SUITE_P(
                       ChannelCase{14, {2, -1}, 2, true}, ChannelCase{1, {INT_MIN}, 1, false},
                       ChannelCase{13, {0}, 2, true}));
 
-class KeyCmdMapTest : public DeviceFixture {
+class KeyCmdMapTest : public StartedControllers {
 protected:
     void SetUp() override {
-        DeviceFixture::SetUp();
-        m_objAccess.setUpSchemes(1, {{34, 50}});
+        StartedControllers::SetUp();
+        ASSERT_TRUE(start(camera()));
     }
-    void TearDown() override {
-        m_objAccess.tearDownSchemes();
-        DeviceFixture::TearDown();
-    }
-    int find(u32 p_nKey) { return m_objController.findFromKeyCmdMap(m_objAccess.keyCmdMap(), p_nKey, m_stRow); }
+    int find(u32 p_nKey) { return controller().findFromKeyCmdMap(access().keyCmdMap(), p_nKey, m_stRow); }
 
-    ISensorController m_objController;
-    ISensorControllerTestAccess m_objAccess{m_objController};
     keycmd m_stRow = keycmd();
 };
 
 TEST_F(KeyCmdMapTest, LongNamesKeepTheirFirst31Characters) {
-    ASSERT_EQ(165u, m_objAccess.keyCmdSum());
-    ASSERT_EQ(85, find(8104));
+    ASSERT_EQ(165u, access().keyCmdSum());
+    ASSERT_EQ(85, find(KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV));
     EXPECT_STREQ("KEY_MIXSTREAM_THERMAL_TO_VISION", m_stRow.key_name);
     EXPECT_STREQ("&ISensorController::doIoCrtl", m_stRow.func_name);
-    find(8103);
+    find(KEY_MIXSTREAM_DISTANCE_HEIGHT_OFFSET);
     EXPECT_STREQ("KEY_MIXSTREAM_DISTANCE_HEIGHT_O", m_stRow.key_name);
-    find(8101);  // exactly 31: kept whole
+    find(KEY_MIXSTREAM_DISTANCE_Y_OFFSET);  // exactly 31: kept whole
     EXPECT_STREQ("KEY_MIXSTREAM_DISTANCE_Y_OFFSET", m_stRow.key_name);
 }
 
 // Keys 83 and 168 are also other rows' commands: the search is by key.
 TEST_F(KeyCmdMapTest, FindsRowsByKeyNotByCommand) {
-    EXPECT_EQ(0, find(8240));
-    EXPECT_EQ(164, find(773));
-    EXPECT_EQ(19, find(83));
+    EXPECT_EQ(0, find(KEY__DDE_MANUAL_STRG));
+    EXPECT_EQ(164, find(KEY_WB_BG));
+    EXPECT_EQ(19, find(KEY_IRIS_SIZE));
     EXPECT_EQ(85u, m_stRow.ia_cmd);
     EXPECT_TRUE(m_stRow.func == &ISensorController::doIaCmd);
-    EXPECT_EQ(20, find(17));
+    EXPECT_EQ(20, find(KEY_IRIS_UP));
     EXPECT_EQ(83u, m_stRow.ia_cmd);
     EXPECT_TRUE(m_stRow.func == &ISensorController::doIaCmd_User);
-    EXPECT_EQ(156, find(168));
+    EXPECT_EQ(156, find(KEY_IR_MODE_INTELL));
     EXPECT_TRUE(m_stRow.func == nullptr);
     EXPECT_STREQ("NULL", m_stRow.func_name);
 }
@@ -100,22 +94,22 @@ TEST_F(KeyCmdMapTest, AMissingKeyLeavesTheRowUntouchedAndIsTraced) {
     setDebugControl("6\n");
     m_stRow.key = 777;
     testing::internal::CaptureStdout();
-    EXPECT_EQ(-1, find(201));
+    EXPECT_EQ(-1, find(KEY_IR_MANUAL_STRG_MEDIUM_INTELL));
     // Key 0 matches only the spare rows, which are never searched.
     EXPECT_EQ(-1, find(0));
     EXPECT_NE(std::string::npos, testing::internal::GetCapturedStdout().find("cand not find key-cmd while key=201\n"));
     EXPECT_EQ(777u, m_stRow.key);
-    EXPECT_EQ(-1, m_objController.findFromKeyCmdMap(nullptr, 34, m_stRow));
+    EXPECT_EQ(-1, controller().findFromKeyCmdMap(nullptr, KEY_BRIGHTNESS, m_stRow));
 }
 
 // The intelligent twins 201..205 have names but no row; a cut name is no name.
 TEST(KeyNamesTest, MaplessTwinsAreNamedAndNamesAreWhole) {
-    EXPECT_STREQ("KEY_WHITE_MANUAL_STRG_FAR_INTELL", sensorkeys::keyNameOf(205));
-    EXPECT_STREQ("KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV", sensorkeys::keyNameOf(8104));
+    EXPECT_STREQ("KEY_WHITE_MANUAL_STRG_FAR_INTELL", sensorkeys::keyNameOf(KEY_WHITE_MANUAL_STRG_FAR_INTELL));
+    EXPECT_STREQ("KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV", sensorkeys::keyNameOf(KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV));
     EXPECT_EQ(nullptr, sensorkeys::keyNameOf(12345));
     u32 nKey = 0;
     EXPECT_TRUE(sensorkeys::keyByName("KEY_IR_MANUAL_STRG_MEDIUM_INTELL", nKey));
-    EXPECT_EQ(201u, nKey);
+    EXPECT_EQ(KEY_IR_MANUAL_STRG_MEDIUM_INTELL, nKey);
     EXPECT_FALSE(sensorkeys::keyByName("KEY_MIXSTREAM_THERMAL_TO_VISION", nKey));
     EXPECT_FALSE(sensorkeys::keyByName(nullptr, nKey));
 }

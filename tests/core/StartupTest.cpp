@@ -14,20 +14,10 @@ using Edits = std::vector<std::pair<u32, u32>>;
 
 class StartupTest : public SchemeControllerFixture {
 protected:
-    // Leaves every scheme file and the version file on disk.
-    void primeFiles(int p_nChannel = 1, size_t p_nModule = 0, const std::string& p_strDetail = "") {
-        ISensorController& objController = makeController(p_nChannel);
-        ASSERT_TRUE(objController.init(moduleConfig(p_nModule, p_strDetail)));
-        objController.uinit();
-        ispsim::clearCalls();
-    }
+    using SchemeControllerFixture::start;
+    // A start on the files as they are, of the channel's module.
     bool start(int p_nChannel = 1, size_t p_nModule = 0, const std::string& p_strDetail = "") {
-        return makeController(p_nChannel).init(moduleConfig(p_nModule, p_strDetail));
-    }
-    void edit(const std::string& p_strPath, const Edits& p_vecEdits) const {
-        std::vector<KeyVal> vecRecords = readScheme(p_strPath);
-        for (const std::pair<u32, u32>& stEdit : p_vecEdits) setValue(vecRecords, stEdit.first, stEdit.second);
-        writeScheme(p_strPath, vecRecords);
+        return start(camera("").channel(p_nChannel, p_nModule).detail(p_strDetail));
     }
     std::vector<KeyVal> factorySet(size_t p_nIndex) {
         ISensorControllerTestAccess& objAccess = access(p_nIndex);
@@ -43,10 +33,9 @@ const char* const kRemoveVisible = "rm -rf /mnt/mtd/code/config*/sensor1_[0-3].c
 // The first start and a later version change both write every scheme file
 // from the factory set, the ones past the fourth included.
 TEST_F(StartupTest, FirstStartAndVersionChangeWriteEverySchemeFileFromTheFactorySet) {
-    installDevice("ir-bullet");
     setDebugControl("4\n0\n");
     const std::string strDetail = "(max_scheme=6)(isInfrared=1)(lensId=3)";
-    ASSERT_TRUE(start(1, 0, strDetail));
+    ASSERT_TRUE(start(camera().detail(strDetail)));
     EXPECT_NE(errorLog().find("check the sensor version,   local(0) --> libsensordll.so(8)"), std::string::npos);
     EXPECT_EQ(hostsim::lastSystemCommand(), kRemoveVisible);
     std::vector<KeyVal> vecFactory = factorySet(0);
@@ -60,7 +49,7 @@ TEST_F(StartupTest, FirstStartAndVersionChangeWriteEverySchemeFileFromTheFactory
         EXPECT_EQ(sentValues(static_cast<int>(nKey)), std::vector<int>{valueOf(vecFactory, nKey)}) << nKey;
     controller().uinit();
 
-    for (u32 i = 0; i < 6; ++i) edit(schemePath(1, static_cast<int>(i)), {{KEY_BRIGHTNESS, 90 + i}});
+    for (int i = 0; i < 6; ++i) writeFile(schemePath(1, i), withValue(readFile(schemePath(1, i)), KEY_BRIGHTNESS, 90 + i));
     writeVersion(7);
     EXPECT_TRUE(start(1, 0, strDetail));
     EXPECT_NE(errorLog().find("local(7) --> libsensordll.so(8)"), std::string::npos);
@@ -74,10 +63,8 @@ TEST_F(StartupTest, FirstStartAndVersionChangeWriteEverySchemeFileFromTheFactory
 
 // A file shorter than the factory set leaves factory values past its end.
 TEST_F(StartupTest, RestartWithFilesPresentReadsThemAndWritesOnlyTheVersionFile) {
-    installDevice("ir-bullet");
     setDebugControl("4\n0\n");
-    primeFiles();
-    edit(schemePath(1, 1), {{KEY_BRIGHTNESS, 77}});
+    camera().storedScheme(1, {{KEY_BRIGHTNESS, 77}}).install();
     std::vector<KeyVal> vecShort = readScheme(schemePath(1, 2));
     vecShort.resize(8);
     writeScheme(schemePath(1, 2), vecShort);
@@ -90,34 +77,32 @@ TEST_F(StartupTest, RestartWithFilesPresentReadsThemAndWritesOnlyTheVersionFile)
     EXPECT_EQ(hostsim::systemCommandCount(), nCommandsBefore);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(mtime(schemePath(1, i)), 1000) << i;
     EXPECT_NE(mtime(versionPath()), 1000);
-    EXPECT_EQ(access(1).schemeValue(1, KEY_BRIGHTNESS), 77);
-    EXPECT_EQ(image(factorySet(1)), image(access(1).scheme(2), access(1).keyValSum()));
+    EXPECT_EQ(access().schemeValue(1, KEY_BRIGHTNESS), 77);
+    EXPECT_EQ(image(factorySet(0)), image(access().scheme(2), access().keyValSum()));
 }
 
 // A file written under an older style of the same version (saturation not
 // yet in it, a key since dropped, another order) is read by key; the next
 // flush writes the current key order.
 TEST_F(StartupTest, AFileOfAnOlderStyleIsReadByKeyAndFlushedInTheCurrentOrder) {
-    installDevice("ir-bullet");
-    primeFiles();
+    camera().storedScheme(1, {{KEY_BRIGHTNESS, 77}}).install();
     std::vector<KeyVal> vecOld;
     for (const KeyVal& stRecord : readScheme(schemePath(1, 1)))
         if (stRecord.key != KEY_SATURATION) vecOld.insert(vecOld.begin(), stRecord);
     vecOld.insert(vecOld.begin() + 3, KeyVal{4711, 5});
-    setValue(vecOld, KEY_BRIGHTNESS, 77);
     writeScheme(schemePath(1, 1), vecOld);
     ASSERT_TRUE(start());
-    const std::vector<KeyVal> vecFactory = factorySet(1);
+    const std::vector<KeyVal> vecFactory = factorySet(0);
     std::vector<KeyVal> vecExpected = vecFactory;
     for (const KeyVal& stRecord : vecOld) setValue(vecExpected, stRecord.key, stRecord.value);
-    EXPECT_EQ(image(vecExpected), image(access(1).scheme(1), access(1).keyValSum()));
-    EXPECT_EQ(access(1).schemeValue(1, KEY_SATURATION), valueOf(vecFactory, KEY_SATURATION));
-    ASSERT_TRUE(controller(1).setParamScheme(1));
+    EXPECT_EQ(image(vecExpected), image(access().scheme(1), access().keyValSum()));
+    EXPECT_EQ(access().schemeValue(1, KEY_SATURATION), valueOf(vecFactory, KEY_SATURATION));
+    ASSERT_TRUE(controller().setParamScheme(1));
     ispsim::clearCalls();
-    EXPECT_TRUE(controller(1).resetToLastParameters());
+    EXPECT_TRUE(controller().resetToLastParameters());
     EXPECT_TRUE(ispsim::calls().empty());
-    EXPECT_EQ(controller(1).setParameter(KEY_SATURATION, 61, true), SNS_SUCCESS);
-    EXPECT_EQ(controller(1).flush(), SNS_SUCCESS);
+    EXPECT_EQ(controller().setParameter(KEY_SATURATION, 61, true), SNS_SUCCESS);
+    EXPECT_EQ(controller().flush(), SNS_SUCCESS);
     setValue(vecExpected, KEY_SATURATION, 61);
     EXPECT_TRUE(holds(schemePath(1, 1), vecExpected));
 }
@@ -139,8 +124,8 @@ TEST_F(StartupTest, AStyleWithoutTheSchemeKeysInFrontIsReported) {
 }
 
 TEST_F(StartupTest, VersionChangeOnTheThermalChannelRemovesOnlyThermalFiles) {
-    installDevice("thermal-dual");
-    primeFiles(2, 1);
+    ASSERT_TRUE(start(camera("thermal-dual").channel(2, 1)));
+    controller().uinit();
     ASSERT_TRUE(access(0).thermalChannel());
     ASSERT_TRUE(fileExists(thermalPath(3)));
     const std::string strMarked = withValue(readFile(thermalPath(1)), KEY_BRIGHTNESS, 99);
@@ -156,38 +141,34 @@ TEST_F(StartupTest, VersionChangeOnTheThermalChannelRemovesOnlyThermalFiles) {
 }
 
 TEST_F(StartupTest, DayNightModeFromSchemeZeroLetsTheFirstPassChoose) {
-    installDevice("ir-bullet");
-    primeFiles();
-    edit(schemePath(1, 0), {{KEY_SCHEME_MODE, 2}, {KEY_BRIGHTNESS, 10}});
-    edit(schemePath(1, 1), {{KEY_BRIGHTNESS, 20}});
-    ispsim::setDayNightState(0, 1);
-    ASSERT_TRUE(start());
+    ASSERT_TRUE(start(camera()
+                          .storedScheme(0, {{KEY_SCHEME_MODE, 2}, {KEY_BRIGHTNESS, 10}})
+                          .storedScheme(1, {{KEY_BRIGHTNESS, 20}})
+                          .dayNight(1)));
     int nScheme = -7;
-    controller(1).getParamScheme(nScheme);
+    controller().getParamScheme(nScheme);
     EXPECT_EQ(nScheme, 1);
     // No switch to scheme 0 came first.
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{20});
     // The running thread (its waits are instant here) follows the day.
     ispsim::setDayNightState(0, 0);
-    for (long nPoll = 0; nPoll < 100000000L && nScheme != 0; ++nPoll) controller(1).getParamScheme(nScheme);
+    for (long nPoll = 0; nPoll < 100000000L && nScheme != 0; ++nPoll) controller().getParamScheme(nScheme);
     EXPECT_EQ(nScheme, 0);
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), (std::vector<int>{20, 10}));
-    controller(1).setParamMode(0);
-    EXPECT_TRUE(access(1).dnScheme());
-    EXPECT_FALSE(access(1).timingScheme());
+    controller().setParamMode(0);
+    EXPECT_TRUE(access().dnScheme());
+    EXPECT_FALSE(access().timingScheme());
 }
 
 TEST_F(StartupTest, TimedModeStartsInTheSchemeWhoseWindowHoldsTheTime) {
-    installDevice("ir-bullet");
-    primeFiles();
-    edit(schemePath(1, 0), {{KEY_SCHEME_MODE, 1}, {KEY_SCHEME_END_HOUR, 0}});
-    edit(schemePath(1, 1), {{KEY_SCHEME_END_HOUR, 0}});
-    edit(schemePath(1, 2), {{KEY_SCHEME_START_HOUR, 12}, {KEY_SCHEME_END_HOUR, 13}});
-    hostsim::setClock(12, 30);
-    ASSERT_TRUE(start());
-    controller(1).setParamMode(0);
-    EXPECT_TRUE(access(1).timingScheme());
-    EXPECT_EQ(access(1).curScheme(), 2);
+    ASSERT_TRUE(start(camera()
+                          .storedScheme(0, {{KEY_SCHEME_MODE, 1}, {KEY_SCHEME_END_HOUR, 0}})
+                          .storedScheme(1, {{KEY_SCHEME_END_HOUR, 0}})
+                          .storedScheme(2, {{KEY_SCHEME_START_HOUR, 12}, {KEY_SCHEME_END_HOUR, 13}})
+                          .clock(12, 30)));
+    controller().setParamMode(0);
+    EXPECT_TRUE(access().timingScheme());
+    EXPECT_EQ(access().curScheme(), 2);
 }
 
 // A plate-recognition device without the infrared marker gets night
@@ -219,13 +200,19 @@ TEST_F(StartupTest, SecondInitRestartsAndRepeatedShutDownReleasesNothingTwice) {
     makeController(1);
     access().curScheme() = 3;
     controller().uinit();
+    controller().uinit();
     EXPECT_EQ(access().curScheme(), 3);
+    EXPECT_FALSE(controller().getSensorStatus());
     ASSERT_TRUE(controller().init(moduleConfig()));
+    const u32 nKeyValSum = access().keyValSum();
     ASSERT_TRUE(controller().setParamScheme(2));
     EXPECT_TRUE(controller().init(moduleConfig()));
     EXPECT_EQ(errorLog().find("m_pSensorThread->start()"), std::string::npos);
     EXPECT_EQ(access().curScheme(), 0);
+    EXPECT_EQ(access().keyValSum(), nKeyValSum);
     EXPECT_TRUE(controller().getSensorStatus());
+    EXPECT_EQ(controller().setParameter(KEY_BRIGHTNESS, 63, true), SNS_SUCCESS);
+    EXPECT_EQ(access().schemeValue(0, KEY_BRIGHTNESS), 63);
     controller().uinit();
     controller().uinit();
     EXPECT_FALSE(controller().getSensorStatus());
@@ -238,6 +225,7 @@ TEST_F(StartupTest, SecondInitRestartsAndRepeatedShutDownReleasesNothingTwice) {
     // start follows a shut-down, as in every factory reset.
     hostsim::setIdleStopResult(0);
     EXPECT_TRUE(controller().init(moduleConfig()));
+    EXPECT_EQ(controller().setParameter(KEY_BRIGHTNESS, 64, true), SNS_SUCCESS);
     EXPECT_TRUE(controller().resetParameters());
     EXPECT_EQ(errorLog().find("m_pSensorThread->stop()"), std::string::npos);
 }

@@ -50,12 +50,10 @@ protected:
     // A start and the calls after it with the ISP's faults as set.
     bool startAndExercise() {
         testing::internal::CaptureStdout();
-        ISensorController objController;
-        objController.setChannelID(1);
-        objController.setVideoStreamModule(&m_objVideo);
-        EXPECT_TRUE(objController.init(moduleConfig()));
-        const bool bApplied = exerciseAfterStart(objController);
-        objController.uinit();
+        const std::unique_ptr<simdevice::RunningCamera> pCamera = camera("").start();
+        EXPECT_TRUE(pCamera->started);
+        const bool bApplied = exerciseAfterStart(pCamera->controller());
+        pCamera->controller().uinit();
         testing::internal::GetCapturedStdout();
         return bApplied;
     }
@@ -147,12 +145,10 @@ TEST_P(BrokenFileTest, StartCompletesAndLaterCallsWorkOrFailCleanly) {
     m_strStored1 = readFile(schemePath(1));
     testing::internal::CaptureStdout();
     {
-        ISensorController objReference;
-        objReference.setChannelID(1);
-        ASSERT_TRUE(objReference.init(moduleConfig()));
-        ISensorControllerTestAccess objAccess(objReference);
+        const std::unique_ptr<simdevice::RunningCamera> pReference = camera("").start();
+        ASSERT_TRUE(pReference->started);
+        ISensorControllerTestAccess objAccess(pReference->controller());
         m_strFactory = scheme(objAccess, 4);
-        objReference.uinit();
     }
     GetParam().fnBreak(*this);
     ISensorController& objController = makeController(1);

@@ -70,13 +70,9 @@ protected:
         if (m_vecFactory.empty()) {
             const char* const szStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
             writeFile(szStyle, fuzzinputs::cutDownStyle(readFile(szStyle)));
-            SysConfig stSysConf;
-            initSysConf(1, moduleConfig(), &stSysConf);
-            m_vecFactory.resize(170);
-            u32 nCount = 0;
-            getFctData(1, stSysConf.szUIStyle, m_vecFactory.data(), &nCount, true, 170);
-            uinitSysConf(&stSysConf);
-            m_vecFactory.resize(nCount);
+            const std::unique_ptr<simdevice::RunningCamera> pFirst = camera("").start();
+            ISensorControllerTestAccess objFirst(pFirst->controller());
+            m_vecFactory.assign(objFirst.fctKeyVal(), objFirst.fctKeyVal() + objFirst.keyValSum());
         }
         const size_t nCount = m_vecFactory.size();
         const fuzzinputs::SchemeFiles stFiles = fuzzinputs::decodeSchemeFiles(
@@ -91,17 +87,13 @@ protected:
         }
         faultfs::writeDirectory(configDir(), mapFiles);
 
-        ISensorController objController;
-        objController.setChannelID(1);
-        objController.setVideoStreamModule(&m_objVideo);
-        EXPECT_TRUE(objController.init(moduleConfig()));
-        ISensorControllerTestAccess objAccess(objController);
+        const std::unique_ptr<simdevice::RunningCamera> pCamera = camera("").start();
+        EXPECT_TRUE(pCamera->started);
+        ISensorControllerTestAccess objAccess(pCamera->controller());
         ASSERT_EQ(objAccess.keyValSum(), nCount);
-        for (int i = 0; i < fuzzinputs::SchemeFiles::kSchemes; ++i) {
+        for (int i = 0; i < fuzzinputs::SchemeFiles::kSchemes; ++i)
             for (size_t j = 0; j < nCount; ++j)
                 EXPECT_EQ(objAccess.scheme(static_cast<u32>(i))[j].key, m_vecFactory[j].key) << i << " " << j;
-        }
-        objController.uinit();
     }
 
     std::vector<KeyVal> m_vecFactory;  // of the cut-down style

@@ -1,4 +1,4 @@
-// Lifecycle abuse: init twice, uinit twice or without init, destruction
+// Lifecycle abuse (init twice and uinit twice are StartupTest's): destruction
 // without uinit, a factory reset while host threads call in, and every public
 // operation on a controller that was never initialised. No crash, no leak (the
 // sanitizer builds check), a failure answer where there is nothing to answer
@@ -17,42 +17,6 @@
 #include "SensorZoomFocusParam.h"
 
 class LifecycleAbuseTest : public RobustnessFixture {};
-
-TEST_F(LifecycleAbuseTest, SecondInitRestartsInsteadOfStackingASecondStart) {
-    ISensorController& objController = makeController(1);
-    testing::internal::CaptureStdout();
-    ASSERT_TRUE(objController.init(moduleConfig()));
-    const u32 nKeyValSum = access(0).keyValSum();
-    ASSERT_TRUE(objController.init(moduleConfig()));
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(access(0).keyValSum(), nKeyValSum);
-    EXPECT_NE(access(0).userKeyVal(), nullptr);
-    EXPECT_TRUE(objController.getSensorStatus());
-    EXPECT_EQ(objController.setParameter(KEY_BRIGHTNESS, 63, true), SNS_SUCCESS);
-    EXPECT_EQ(access(0).schemeValue(0, KEY_BRIGHTNESS), 63);
-}
-
-TEST_F(LifecycleAbuseTest, UinitTwiceAndUinitWithoutInitDoNothing) {
-    ISensorController& objNever = makeController(1);
-    objNever.uinit();
-    objNever.uinit();
-    EXPECT_FALSE(objNever.getSensorStatus());
-
-    ISensorController& objController = makeController(1);
-    testing::internal::CaptureStdout();
-    ASSERT_TRUE(objController.init(moduleConfig()));
-    testing::internal::GetCapturedStdout();
-    objController.uinit();
-    objController.uinit();
-    EXPECT_EQ(access(1).userKeyVal(), nullptr);
-    EXPECT_EQ(access(1).keyCmdMap(), nullptr);
-    EXPECT_EQ(access(1).curScheme(), -1);
-    // A start after the double shut-down works as the first one did.
-    testing::internal::CaptureStdout();
-    ASSERT_TRUE(objController.init(moduleConfig()));
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(objController.setParameter(KEY_BRIGHTNESS, 64, true), SNS_SUCCESS);
-}
 
 TEST_F(LifecycleAbuseTest, DestructionWithoutUinitShutsTheControllerDownWithAReport) {
     setDebugControl("4\n0\n");

@@ -87,15 +87,13 @@ protected:
         if (!m_setSeen.insert(mapKind).second) return false;
         faultfs::writeDirectory(configDir(), p_mapImage);
         ispsim::clearCalls();
-        ISensorController objController;
-        objController.setChannelID(1);
-        objController.setVideoStreamModule(&m_objVideo);
-        EXPECT_TRUE(objController.init(moduleConfig())) << p_strCase;
-        ISensorControllerTestAccess objAccess(objController);
+        const std::unique_ptr<simdevice::RunningCamera> pCamera = camera("").start();
+        EXPECT_TRUE(pCamera->started) << p_strCase;
+        ISensorControllerTestAccess objAccess(pCamera->controller());
         for (u32 i = 0; i < 4; ++i) p_stRestart.vecSchemes.push_back(image(objAccess.scheme(i), objAccess.keyValSum()));
         p_stRestart.vecBrightnessSent = sentValues(KEY_BRIGHTNESS);
         p_stRestart.mapAfter = faultfs::readDirectory(configDir());
-        objController.uinit();
+        pCamera->controller().uinit();
         for (const auto& stEntry : p_stRestart.mapAfter)
             EXPECT_FALSE(isTemporary(stEntry.first)) << stEntry.first << " after the restart " << p_strCase;
         return true;

@@ -47,11 +47,7 @@ protected:
 
     // Every scheme file and the version file on disk, scheme 1 holding
     // brightness 77.
-    void primeFiles() {
-        ASSERT_TRUE(startAndStop());
-        writeFile(schemePath(1), withValue(readFile(schemePath(1)), KEY_BRIGHTNESS, 77));
-        ispsim::clearCalls();
-    }
+    void primeFiles() { camera("").storedScheme(1, {{KEY_BRIGHTNESS, 77}}).install(); }
 };
 
 #endif

@@ -15,6 +15,7 @@
 #include "DeviceFixture.h"
 #include "HostSimulation.h"
 #include "SensorFile.h"
+#include "SimulatedCamera.h"
 #include "storage/SchemeMerge.h"
 
 namespace {
@@ -34,14 +35,6 @@ std::vector<KeyVal> makeRecords(u32 p_nCount, u32 p_nSeed) {
     std::vector<KeyVal> vecRecords;
     for (u32 i = 0; i < p_nCount; ++i) vecRecords.push_back({p_nSeed + i, 0x01020304u * (i + 1) + p_nSeed});
     return vecRecords;
-}
-
-std::string littleEndian(const std::vector<KeyVal>& p_vecRecords) {
-    std::string strBytes;
-    for (const KeyVal& record : p_vecRecords)
-        for (u32 nWord : {record.key, record.value})
-            for (int nShift = 0; nShift < 32; nShift += 8) strBytes += static_cast<char>((nWord >> nShift) & 0xFF);
-    return strBytes;
 }
 
 std::string shortCountReport(size_t p_nSize, u32 p_nRecords) {
@@ -146,12 +139,12 @@ protected:
 
 // 165 records span several of the chunks the records move in.
 TEST_F(SchemeFileTest, RecordsAreStoredLittleEndianWithoutHeader) {
-    EXPECT_EQ(0, writeScheme({{0x01020304u, 0xA0B0C0D0u}, {34, 60}}));
+    EXPECT_EQ(0, writeScheme({{0x01020304u, 0xA0B0C0D0u}, {KEY_BRIGHTNESS, 60}}));
     EXPECT_EQ(std::string("\x04\x03\x02\x01\xD0\xC0\xB0\xA0\x22\x00\x00\x00\x3C\x00\x00\x00", 16),
               readFile(kSchemeFile));
     EXPECT_FALSE(temporaryLeft(kSchemeFile));
     EXPECT_EQ(0, writeScheme(makeRecords(165, 7)));
-    EXPECT_EQ(littleEndian(makeRecords(165, 7)), readFile(kSchemeFile));
+    EXPECT_EQ(simdevice::schemeImage(makeRecords(165, 7)), readFile(kSchemeFile));
 }
 
 // Reads into an array of sentinels one longer than asked: the whole records
@@ -170,7 +163,7 @@ TEST_F(SchemeFileTest, ReadsTheWholeRecordsTheFileHolds) {
         SCOPED_TRACE(c.szName);
         removeFile(kSchemeFile);
         const std::vector<KeyVal> vecStored = makeRecords(c.nStored < 0 ? 0 : static_cast<u32>(c.nStored), 3);
-        const std::string strBytes = littleEndian(vecStored).substr(0, vecStored.size() * 8 - c.nCut);
+        const std::string strBytes = simdevice::schemeImage(vecStored).substr(0, vecStored.size() * 8 - c.nCut);
         if (c.nStored >= 0) writeFile(kSchemeFile, strBytes);
         std::vector<KeyVal> vecRead(c.nAsked + 1, kSentinel);
         std::string strName = kSchemeFile;
@@ -227,7 +220,7 @@ TEST_F(SchemeFileTest, FailedWriteAtAnyByteKeepsTheOldFile) {
     expectEveryCutKeepsTheOldFile(
         kSchemeFile, 560, [&] { return writeScheme(makeRecords(70, 900)); },
         [](size_t n) { return "nSize(" + std::to_string(n) + ") sizeof(KeyVal) = 8, p_nKeyValNum(70)\n"; });
-    EXPECT_EQ(littleEndian(makeRecords(70, 900)), readFile(kSchemeFile));
+    EXPECT_EQ(simdevice::schemeImage(makeRecords(70, 900)), readFile(kSchemeFile));
 }
 
 TEST_F(SchemeFileTest, FailedOpenOrRenameFailsAndLeavesNoTemporary) {
@@ -248,13 +241,13 @@ TEST_F(SchemeFileTest, FailedOpenOrRenameFailsAndLeavesNoTemporary) {
 TEST_F(SchemeFileTest, LeftoverTemporaryIsReplacedAndRemoved) {
     writeFile(std::string(kSchemeFile) + ".tmp", "torn");
     EXPECT_EQ(0, writeScheme(makeRecords(3, 5)));
-    EXPECT_EQ(littleEndian(makeRecords(3, 5)), readFile(kSchemeFile));
+    EXPECT_EQ(simdevice::schemeImage(makeRecords(3, 5)), readFile(kSchemeFile));
     EXPECT_FALSE(temporaryLeft(kSchemeFile));
     writeFile("/tmp/elsewhere", "kept");
     ASSERT_EQ(0, symlink(hostPath("/tmp/elsewhere").c_str(), hostPath(std::string(kSchemeFile) + ".tmp").c_str()));
     EXPECT_EQ(0, writeScheme(makeRecords(2, 7)));
     EXPECT_EQ("kept", readFile("/tmp/elsewhere"));
-    EXPECT_EQ(littleEndian(makeRecords(2, 7)), readFile(kSchemeFile));
+    EXPECT_EQ(simdevice::schemeImage(makeRecords(2, 7)), readFile(kSchemeFile));
 }
 
 class VersionFileTest : public SchemeFileTest {};

@@ -8,12 +8,10 @@
 #define SENSORDLL_TESTS_CONTROLLER_ACCESS_H
 
 #include <cstring>
-#include <memory>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
-#include "GThread.h"
 #include "ISensorController.h"
 
 namespace controller_private {
@@ -46,9 +44,7 @@ SENSORDLL_TEST_PRIVATE(FctKeyVal, KeyVal*, m_pFctKeyVal)
 SENSORDLL_TEST_PRIVATE(KeyValSum, u32, m_nKeyValSum)
 SENSORDLL_TEST_PRIVATE(KeyValLPR, KeyVal*, m_pstKeyValLPR)
 SENSORDLL_TEST_PRIVATE(KeyCmdMap, keycmd*, m_pKeyCmdMap)
-SENSORDLL_TEST_PRIVATE(Version, u32, m_nVersion)
 SENSORDLL_TEST_PRIVATE(VideoModule, const VideoStreamModule*, m_pVideoStreamModule)
-SENSORDLL_TEST_PRIVATE(MachineInfoMember, MachineInfo, m_objMachineInfo)
 SENSORDLL_TEST_PRIVATE(StateFlags, std::atomic<u32>, m_nStateFlags)
 SENSORDLL_TEST_PRIVATE(KeyCmdSum, u32, m_nKeyCmdSum)
 SENSORDLL_TEST_PRIVATE(LastSchedule, u32, m_nLastSchedule)
@@ -61,7 +57,6 @@ SENSORDLL_TEST_PRIVATE(HasLens, bool, m_bHasLens)
 SENSORDLL_TEST_PRIVATE(ShutterIdle, std::atomic<bool>, m_bShutterIdle)
 SENSORDLL_TEST_PRIVATE(ThermalChannel, bool, m_bThermalChannel)
 SENSORDLL_TEST_PRIVATE(ZoomFocusParam, SensorZoomFocusParam, m_objZoomFocusParam)
-SENSORDLL_TEST_PRIVATE(SensorThread, std::unique_ptr<GThread>, m_pSensorThread)
 struct BuildKeyCmdMap {
     typedef void (ISensorController::*type)();
     friend type get(BuildKeyCmdMap);
@@ -142,13 +137,10 @@ public:
     KeyVal** userKeyVal() { return field<cp::UserKeyVal>(); }
     KeyVal* keyValTmp() { return field<cp::KeyValTmp>(); }
     KeyVal* fctKeyVal() { return field<cp::FctKeyVal>(); }
-    KeyVal* keyValLPR() { return field<cp::KeyValLPR>(); }
     u32& keyValSum() { return field<cp::KeyValSum>(); }
     keycmd* keyCmdMap() { return field<cp::KeyCmdMap>(); }
     u32& keyCmdSum() { return field<cp::KeyCmdSum>(); }
-    u32 version() const { return field<cp::Version>(); }
     const VideoStreamModule* videoModule() const { return field<cp::VideoModule>(); }
-    MachineInfo& machineInfo() { return field<cp::MachineInfoMember>(); }
     std::atomic<u32>& stateFlags() { return field<cp::StateFlags>(); }
     u32& lastSchedule() { return field<cp::LastSchedule>(); }
     bool& lprScheme() { return field<cp::LprScheme>(); }
@@ -160,7 +152,6 @@ public:
     std::atomic<bool>& shutterIdle() { return field<cp::ShutterIdle>(); }
     bool& thermalChannel() { return field<cp::ThermalChannel>(); }
     SensorZoomFocusParam& zoomFocusParam() { return field<cp::ZoomFocusParam>(); }
-    bool threadExists() const { return field<cp::SensorThread>() != nullptr; }
 
 private:
     template <typename Tag>

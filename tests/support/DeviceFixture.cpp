@@ -1,20 +1,11 @@
 // Per-test device roots and the bundled device profiles.
 #include "DeviceFixture.h"
 
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <stdexcept>
 
-#include "SimulatedDevice.h"
-
-namespace {
-
-void check(bool p_bDone, const std::string& p_strError) {
-    if (!p_bDone) throw std::runtime_error(p_strError);
-}
-
-}  // namespace
+#include "SimulatedCamera.h"
 
 std::string bundledDevicesDir() {
     return SENSORDLL_DEVICES_DIR;
@@ -22,35 +13,28 @@ std::string bundledDevicesDir() {
 
 void copyTree(const std::string& p_strFrom, const std::string& p_strTo) {
     std::string strError;
-    check(simdevice::copyTree(p_strFrom, p_strTo, strError), strError);
+    if (!simdevice::copyTree(p_strFrom, p_strTo, strError)) throw std::runtime_error(strError);
 }
 
 void DeviceFixture::SetUp() {
-    std::string strError;
-    check(simdevice::createTemporaryRoot("sensordll-test", "/tmp", m_strRoot, strError) &&
-              simdevice::makeCameraDirectories(m_strRoot, strError),
-          strError);
-    simdevice::enterRoot(m_strRoot);
+    m_pCamera = simdevice::Camera("").install();
 }
 
 void DeviceFixture::TearDown() {
-    simdevice::leaveRoot();
-    if (!m_strRoot.empty() && getenv("SENSORDLL_KEEP_TEST_ROOT") == nullptr) simdevice::removeTree(m_strRoot);
+    m_pCamera.reset();
 }
 
 std::string DeviceFixture::hostPath(const std::string& p_strCameraPath) const {
-    return m_strRoot + p_strCameraPath;
+    return m_pCamera->hostPath(p_strCameraPath);
 }
 
 void DeviceFixture::installDevice(const std::string& p_strProfile) {
-    std::string strError;
-    check(simdevice::installProfile(bundledDevicesDir(), bundledDevicesDir() + "/" + p_strProfile, m_strRoot,
-                                    strError),
-          strError);
+    simdevice::Camera(p_strProfile).devices(bundledDevicesDir()).inRoot(root()).install();
 }
 
 void DeviceFixture::writeFile(const std::string& p_strCameraPath, const std::string& p_strContent) const {
-    check(simdevice::writeWholeFile(hostPath(p_strCameraPath), p_strContent), "cannot write " + p_strCameraPath);
+    if (!simdevice::writeWholeFile(hostPath(p_strCameraPath), p_strContent))
+        throw std::runtime_error("cannot write " + p_strCameraPath);
 }
 
 void DeviceFixture::writeBytes(const std::string& p_strCameraPath, const std::vector<unsigned char>& p_vecBytes) const {

@@ -7,11 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "HostSimulation.h"
 #include "IspSimulation.h"
+#include "SimulatedCamera.h"
 #include "SimulatedVideoModule.h"
 
 class DeviceFixture : public ::testing::Test {
@@ -20,7 +22,7 @@ protected:
     void TearDown() override;
 
     // The directory standing for the camera's "/".
-    const std::string& root() const { return m_strRoot; }
+    const std::string& root() const { return m_pCamera->root; }
     // The path on this machine of a camera path.
     std::string hostPath(const std::string& p_strCameraPath) const;
 
@@ -42,7 +44,7 @@ protected:
     SimulatedVideoModule m_objVideo;
 
 private:
-    std::string m_strRoot;
+    std::unique_ptr<simdevice::RunningCamera> m_pCamera;  // a bare camera: the root and its folders
 };
 
 // The bundled device data folder of the repository.

@@ -1,6 +1,7 @@
-// A device fixture owning the controllers a test makes (shut down at its
-// end, with the cross-channel request cleared), with the scheme-file images
-// and what the ISP and the error log received.
+// A device fixture owning the controllers a test makes or starts through the
+// camera builder (shut down at its end, with the cross-channel request
+// cleared), with the scheme-file images and what the ISP and the error log
+// received.
 #ifndef SENSORDLL_TESTS_STARTED_CONTROLLERS_H
 #define SENSORDLL_TESTS_STARTED_CONTROLLERS_H
 
@@ -13,29 +14,15 @@
 #include "ISensorController.h"
 #include "MachineInfo.h"
 #include "ModuleConfigure.h"
+#include "SimulatedCamera.h"
 
 class StartedControllers : public DeviceFixture {
 public:
     static constexpr const char* kConfigDir = "/mnt/mtd/code/config_file";
 
-    // A scheme file's bytes: little-endian key and value words per record.
-    static std::string image(const KeyVal* p_pRecords, u32 p_nCount) {
-        std::string strImage;
-        for (u32 i = 0; i < p_nCount; ++i)
-            for (u32 nWord : {p_pRecords[i].key, p_pRecords[i].value})
-                for (int nShift = 0; nShift < 32; nShift += 8) strImage += static_cast<char>(nWord >> nShift);
-        return strImage;
-    }
-    static std::string image(const std::vector<KeyVal>& p_vecRecords) {
-        return image(p_vecRecords.data(), static_cast<u32>(p_vecRecords.size()));
-    }
-    static std::vector<KeyVal> records(const std::string& p_strImage) {
-        std::vector<KeyVal> vecRecords;
-        const unsigned char* p = reinterpret_cast<const unsigned char*>(p_strImage.data());
-        const auto word = [p](size_t i) { return p[i] | p[i + 1] << 8 | p[i + 2] << 16 | static_cast<u32>(p[i + 3]) << 24; };
-        for (size_t i = 0; i + 8 <= p_strImage.size(); i += 8) vecRecords.push_back({word(i), word(i + 4)});
-        return vecRecords;
-    }
+    static std::string image(const KeyVal* p_pRecords, u32 p_nCount) { return simdevice::schemeImage(p_pRecords, p_nCount); }
+    static std::string image(const std::vector<KeyVal>& p_vecRecords) { return simdevice::schemeImage(p_vecRecords); }
+    static std::vector<KeyVal> records(const std::string& p_strImage) { return simdevice::schemeRecords(p_strImage); }
     // Value of the first record of the key; -12345 when absent.
     static int valueOf(const std::vector<KeyVal>& p_vecRecords, u32 p_nKey) {
         for (const KeyVal& stRecord : p_vecRecords)
@@ -82,29 +69,26 @@ protected:
     ISensorController& controller(size_t p_nIndex = 0) { return *m_vecControllers.at(p_nIndex); }
     ISensorControllerTestAccess& access(size_t p_nIndex = 0) { return *m_vecAccess.at(p_nIndex); }
 
-    // A controller of channel 1 started and shut down again, so that what a
-    // start writes is on disk; whether the start succeeded.
-    bool startAndStop() {
-        ISensorController objController;
-        objController.setChannelID(1);
-        objController.setVideoStreamModule(&m_objVideo);
-        const bool bStarted = objController.init(moduleConfig());
-        objController.uinit();
-        return bStarted;
+    // A camera of the bundled profile in this test's root, talking to m_objVideo.
+    simdevice::Camera camera(const std::string& p_strProfile = "ir-bullet") const {
+        return simdevice::Camera(p_strProfile).devices(bundledDevicesDir()).inRoot(root()).videoModule(&m_objVideo);
+    }
+    // Brings the camera up; its controller is controller(n) and access(n) for
+    // the next n. Whether it started.
+    bool start(const simdevice::Camera& p_objCamera) {
+        std::unique_ptr<simdevice::RunningCamera> pCamera = p_objCamera.start();
+        m_vecControllers.push_back(std::move(pCamera->controllers.back()));
+        pCamera->controllers.clear();
+        m_vecAccess.emplace_back(new ISensorControllerTestAccess(*m_vecControllers.back()));
+        return pCamera->started;
     }
 
-    // The p_nModule-th module of the root's moduleConfig.xml for its machine,
-    // its detail text replaced when one is given.
+    // A controller of channel 1 started and shut down again, so that what a
+    // start writes is on disk; whether the start succeeded.
+    bool startAndStop() { return camera("").start()->started; }
+
     ModuleConfigure moduleConfig(size_t p_nModule = 0, const std::string& p_strDetail = "") {
-        MachineInfo objInfo;
-        SystemInfoParser::parseMachineInfo("/mnt/mtd/code/factory_setting/machineinfo.ini", objInfo);
-        std::vector<ModuleConfigure> vecModules;
-        ModuleConfigureParser::parse("/hd1/moduleConfig/moduleConfig.xml", objInfo.getHardwareModel(),
-                                     objInfo.getHardwareCode(), vecModules);
-        ModuleConfigure objConfig;
-        if (p_nModule < vecModules.size()) objConfig = vecModules[p_nModule];
-        if (!p_strDetail.empty()) objConfig.setDetail(p_strDetail);
-        return objConfig;
+        return simdevice::moduleConfig(p_nModule, p_strDetail);
     }
 
     // Values the ISP received with option set for a command, in order.
