@@ -61,17 +61,17 @@ TEST_F(ControllerFixture, EachGetterReadsItsKeyFromTheCacheAndEachSetterAppliesA
         const int nStored = stored(stCase.key);
         ispsim::clearCalls();
         int nValue = 0;
-        EXPECT_TRUE((m_pController.get()->*stCase.get)(nValue));
+        EXPECT_TRUE((controller().*stCase.get)(nValue));
         EXPECT_EQ(nStored, nValue);
         EXPECT_TRUE(ispsim::calls().empty());
 
-        EXPECT_TRUE(stCase.set(*m_pController, 1));
+        EXPECT_TRUE(stCase.set(controller(), 1));
         keycmd stRow;
-        ASSERT_NE(-1, m_pController->findFromKeyCmdMap(m_pAccess->keyCmdMap(), stCase.key, stRow));
-        EXPECT_EQ(std::vector<int>{1}, sent(static_cast<int>(stRow.ia_cmd)));
+        ASSERT_NE(-1, controller().findFromKeyCmdMap(access().keyCmdMap(), stCase.key, stRow));
+        EXPECT_EQ(std::vector<int>{1}, sentValues(static_cast<int>(stRow.ia_cmd)));
         EXPECT_EQ(1, stored(stCase.key));
         EXPECT_EQ(nStored, stored(stCase.key, 1));
-        EXPECT_TRUE((m_pController.get()->*stCase.get)(nValue));
+        EXPECT_TRUE((controller().*stCase.get)(nValue));
         EXPECT_EQ(1, nValue);
         EXPECT_EQ(stCase.key == KEY_MIRROR, fileExists("/mnt/mtd/code/config_file/sensor1_0.cfg"));
         removeFile("/mnt/mtd/code/config_file/sensor1_0.cfg");

@@ -19,7 +19,7 @@ protected:
     }
     int call(SensorKeyHandler p_pHandler, u32 p_nKey, int p_nVal) {
         m_nValue = p_nVal;
-        return (m_pController.get()->*p_pHandler)(p_nKey, 0, &m_nValue);
+        return (controller().*p_pHandler)(p_nKey, 0, &m_nValue);
     }
     int m_nValue = 0;
 };
@@ -29,12 +29,12 @@ TEST_F(HandlerTest, TheZoomFocusLockHoldsBackTheLensCommands) {
     for (const std::pair<u32, bool>& stCase : std::vector<std::pair<u32, bool>>{
              {1535, true}, {1536, false}, {1584, false}, {1616, false}, {1617, true}}) {
         const int nCmd = static_cast<int>(stCase.first);
-        m_pAccess->zoomFocusParam().setLockZoomFocusEnable(true);
+        access().zoomFocusParam().setLockZoomFocusEnable(true);
         EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmd, stCase.first, 5));
-        EXPECT_EQ(stCase.second, sent(nCmd) == Commands{5}) << nCmd;
-        m_pAccess->zoomFocusParam().setLockZoomFocusEnable(false);
+        EXPECT_EQ(stCase.second, sentValues(nCmd) == Commands{5}) << nCmd;
+        access().zoomFocusParam().setLockZoomFocusEnable(false);
         call(&ISensorController::doIaCmd, stCase.first, 6);
-        EXPECT_EQ(6, sent(nCmd).back()) << nCmd;
+        EXPECT_EQ(6, sentValues(nCmd).back()) << nCmd;
     }
 }
 
@@ -44,31 +44,31 @@ TEST_F(HandlerTest, ActionKeysWaitForTheEndOfABulkOperation) {
              {0, true}, {1, false}, {2, true}, {4, true}, {8, false}, {16, false}, {32, false}}) {
         SCOPED_TRACE(stCase.first);
         ispsim::clearCalls();
-        m_pAccess->stateFlags() = stCase.first;
+        access().stateFlags() = stCase.first;
         EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmd_User, KEY_ZOOM_IN, 1));
         EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmdShutter, KEY_SHUTTER_ADJUST, 1));
         const Commands vecExpected = stCase.second ? Commands{1} : Commands{};
-        EXPECT_EQ(vecExpected, sent(KEY_ZOOM_IN));
-        EXPECT_EQ(vecExpected, sent(KEY_SHUTTER_ADJUST));
+        EXPECT_EQ(vecExpected, sentValues(KEY_ZOOM_IN));
+        EXPECT_EQ(vecExpected, sentValues(KEY_SHUTTER_ADJUST));
     }
     ispsim::clearCalls();
-    m_pAccess->shutterIdle() = true;
-    m_pAccess->stateFlags() = SENSOR_STATE_INIT_RUNNING;
+    access().shutterIdle() = true;
+    access().stateFlags() = SENSOR_STATE_INIT_RUNNING;
     call(&ISensorController::doIaCmdShutter, KEY_SHUTTER_ADJUST, 3);
     call(&ISensorController::doIaCmdShutter, KEY_SHUTTER_ADJUST, 4);
-    EXPECT_EQ(Commands{3}, sent(KEY_SHUTTER_ADJUST));
-    EXPECT_FALSE(m_pAccess->shutterIdle());
-    m_pAccess->stateFlags() = 0;
+    EXPECT_EQ(Commands{3}, sentValues(KEY_SHUTTER_ADJUST));
+    EXPECT_FALSE(access().shutterIdle());
+    access().stateFlags() = 0;
 }
 
 TEST_F(HandlerTest, AutoFocusOnceNeedsALensAndOnAVisibleChannelAValue) {
     call(&ISensorController::doIaCmd_User, KEY_AUTO_FOCUS_ONCE, 0);
     call(&ISensorController::doIaCmd_User, KEY_AUTO_FOCUS_ONCE, 1);
-    m_pAccess->thermalChannel() = true;
+    access().thermalChannel() = true;
     call(&ISensorController::doIaCmd_User, KEY_AUTO_FOCUS_ONCE, 0);
-    m_pAccess->hasLens() = false;
+    access().hasLens() = false;
     call(&ISensorController::doIaCmd_User, KEY_AUTO_FOCUS_ONCE, 1);
-    EXPECT_EQ((Commands{1, 0}), sent(KEY_AUTO_FOCUS_ONCE));
+    EXPECT_EQ((Commands{1, 0}), sentValues(KEY_AUTO_FOCUS_ONCE));
 }
 
 TEST_F(HandlerTest, WideDynamicRangeIsAnnouncedAndReturnsTheVideoAnswer) {
@@ -77,12 +77,12 @@ TEST_F(HandlerTest, WideDynamicRangeIsAnnouncedAndReturnsTheVideoAnswer) {
     EXPECT_EQ((Notes{{2370, 0}, {2368, 2}, {2370, 1}}), notified());
     m_objVideo.setNotifyResult(-3);
     EXPECT_EQ(-3, call(&ISensorController::doHwdr, 2368, 2));
-    m_pAccess->showWdr() = false;
+    access().showWdr() = false;
     m_objVideo.clearNotifications();
     EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doHwdr, 2368, 2));
     EXPECT_EQ(0, m_nValue);
     EXPECT_TRUE(notified().empty());
-    EXPECT_EQ(-1, m_pController->doHwdr(2368, 0, nullptr));
+    EXPECT_EQ(-1, controller().doHwdr(2368, 0, nullptr));
 }
 
 TEST_F(HandlerTest, EachHandlerReturnsTheStatusItIsMeantToReturn) {
@@ -95,11 +95,11 @@ TEST_F(HandlerTest, EachHandlerReturnsTheStatusItIsMeantToReturn) {
     ispsim::failCommand(-1, 2432, -1);
     EXPECT_EQ(-1, call(&ISensorController::doDIS, 2416, 1));
     EXPECT_EQ(-3, call(&ISensorController::doImageAdjust, 2432, 1));
-    EXPECT_TRUE(sent(9102).empty());
-    EXPECT_TRUE(sent(190).empty());
+    EXPECT_TRUE(sentValues(9102).empty());
+    EXPECT_TRUE(sentValues(190).empty());
     EXPECT_EQ((Notes{{2416, 1}, {2432, 1}, {9102, 7}, {190, 1}, {2416, 1}, {2432, 1}}), notified());
     // Without a video module notifications succeed.
-    m_pController->setVideoStreamModule(nullptr);
+    controller().setVideoStreamModule(nullptr);
     m_objVideo.clearNotifications();
     EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmd_PanoTuning, 9102, 7));
     EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doImageAdjust, 2432, 1));
@@ -139,22 +139,22 @@ protected:
 };
 
 TEST_F(DayNightTest, RecordsTakeTheCompanionsOfTheCurrentScheme) {
-    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_NTD_THR, 70, true));
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_NTD_THR, 70, true));
     EXPECT_EQ((Words{30, 70, 2}), recordSent(146, 3));
-    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_DN_SENSITIVITY, 5, true));
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_DN_SENSITIVITY, 5, true));
     EXPECT_EQ((Words{30, 70, 5}), recordSent(154, 3));
     EXPECT_EQ(70, stored(146));
     store(149, 99, 0);
-    m_pAccess->curScheme() = 1;
-    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_NTD_M, 15, true));
+    access().curScheme() = 1;
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_NTD_M, 15, true));
     EXPECT_EQ((Words{18, 30, 6, 15}), recordSent(152, 4));
 }
 
 TEST_F(DayNightTest, ACompanionTheSchemeLacksIsSentAsZero) {
     layOut({{145, 30}, {149, 18}});
     int nValue = 40;
-    m_pController->doDNThr(KEY_NTD_THR, 0, &nValue);
-    m_pController->doDNTime(KEY_DTN_M, 0, &nValue);
+    controller().doDNThr(KEY_NTD_THR, 0, &nValue);
+    controller().doDNTime(KEY_DTN_M, 0, &nValue);
     EXPECT_EQ((Words{30, 40, 0}), recordSent(146, 3));
     EXPECT_EQ((Words{18, 40, 0, 0}), recordSent(150, 4));
     EXPECT_EQ(40, nValue);
@@ -164,11 +164,11 @@ TEST_F(DayNightTest, ARefusedThresholdPassesOnlyWhileStoredValuesAreRestored) {
     ispsim::failCommand(-1, 145, -1);
     ispsim::failCommand(-1, 149, -1);
     int nValue = 20;
-    EXPECT_EQ(-1, m_pController->doDNThr(KEY_DTN_THR, 0, &nValue));
-    m_pAccess->stateFlags() = SENSOR_STATE_RETURNING;
-    EXPECT_EQ(SNS_SUCCESS, m_pController->doDNThr(KEY_DTN_THR, 0, &nValue));
-    EXPECT_EQ(-1, m_pController->doDNTime(KEY_DTN_H, 0, &nValue));
-    m_pAccess->stateFlags() = 0;
+    EXPECT_EQ(-1, controller().doDNThr(KEY_DTN_THR, 0, &nValue));
+    access().stateFlags() = SENSOR_STATE_RETURNING;
+    EXPECT_EQ(SNS_SUCCESS, controller().doDNThr(KEY_DTN_THR, 0, &nValue));
+    EXPECT_EQ(-1, controller().doDNTime(KEY_DTN_H, 0, &nValue));
+    access().stateFlags() = 0;
 }
 
 class SceneTest : public ControllerFixture {
@@ -192,7 +192,7 @@ TEST_F(SceneTest, SceneModeSwapsMirrorOneAndTwo) {
         store(2385, vecCase[0]);
         ispsim::clearCalls();
         m_objVideo.clearNotifications();
-        EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_MIRROR, vecCase[1], true));
+        EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_MIRROR, vecCase[1], true));
         EXPECT_EQ(Words{vecCase[2]}, recordSent(2384, 1));
         EXPECT_EQ((Notes{{2384, vecCase[2]}}), notified());
         EXPECT_EQ(vecCase[1], stored(2384));
@@ -202,20 +202,20 @@ TEST_F(SceneTest, SceneModeSwapsMirrorOneAndTwo) {
 
 TEST_F(SceneTest, SceneChangeResendsTheStoredMirrorFirst) {
     store(2384, 2);
-    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_BEAWAY, 1, true));
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_BEAWAY, 1, true));
     EXPECT_EQ((Notes{{2384, 1}, {2385, 1}}), notified());
     ASSERT_EQ(2u, ispsim::calls().size());
     EXPECT_EQ(2384, ispsim::calls()[0].cmd);
     EXPECT_EQ(2385, ispsim::calls()[1].cmd);
     EXPECT_EQ((Words{1}), recordSent(2384, 1));
-    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_BEAWAY, 0, true));
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_BEAWAY, 0, true));
     EXPECT_EQ((Words{2}), recordSent(2384, 1));
     EXPECT_EQ(2, stored(2384));
 }
 
 TEST_F(SceneTest, WithoutTheSceneItemTheSceneIsForcedOff) {
-    m_pController->setShowBeawayFalg(false);
-    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(KEY_BEAWAY, 1, true));
+    controller().setShowBeawayFalg(false);
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_BEAWAY, 1, true));
     EXPECT_TRUE(ispsim::calls().empty());
     EXPECT_TRUE(notified().empty());
     EXPECT_EQ(0, stored(2385));
@@ -244,24 +244,24 @@ protected:
 
 TEST_F(ShutterSteppingTest, StepsStopAtBothEndsOfTheListAndIndexesOutsideItAreRefused) {
     int nIndex = -1;
-    EXPECT_TRUE(m_pController->getShutterValue(nIndex));
+    EXPECT_TRUE(controller().getShutterValue(nIndex));
     EXPECT_EQ(2, nIndex);
-    EXPECT_TRUE(m_pController->shutterUp());
-    EXPECT_TRUE(m_pController->shutterUp());
-    EXPECT_EQ(std::vector<int>{80}, sent(KEY_MAX_SHUTTER));
+    EXPECT_TRUE(controller().shutterUp());
+    EXPECT_TRUE(controller().shutterUp());
+    EXPECT_EQ(std::vector<int>{80}, sentValues(KEY_MAX_SHUTTER));
     EXPECT_EQ(80, stored(KEY_MAX_SHUTTER));
     current(20);
-    EXPECT_TRUE(m_pController->shutterDown());
-    EXPECT_TRUE(m_pController->shutterDown());
-    EXPECT_EQ(std::vector<int>{10}, sent(KEY_MAX_SHUTTER));
+    EXPECT_TRUE(controller().shutterDown());
+    EXPECT_TRUE(controller().shutterDown());
+    EXPECT_EQ(std::vector<int>{10}, sentValues(KEY_MAX_SHUTTER));
     EXPECT_EQ(10, stored(KEY_MAX_SHUTTER));
 
     ispsim::clearCalls();
-    EXPECT_FALSE(m_pController->setShutterValue(4));
-    EXPECT_FALSE(m_pController->setShutterValue(-1));
-    EXPECT_TRUE(sent(KEY_MAX_SHUTTER).empty());
-    EXPECT_TRUE(m_pController->setShutterValue(3));
-    EXPECT_EQ(std::vector<int>{80}, sent(KEY_MAX_SHUTTER));
+    EXPECT_FALSE(controller().setShutterValue(4));
+    EXPECT_FALSE(controller().setShutterValue(-1));
+    EXPECT_TRUE(sentValues(KEY_MAX_SHUTTER).empty());
+    EXPECT_TRUE(controller().setShutterValue(3));
+    EXPECT_EQ(std::vector<int>{80}, sentValues(KEY_MAX_SHUTTER));
 }
 
 // The ISP's value, not the cache's, locates the position; the list holds
@@ -269,19 +269,19 @@ TEST_F(ShutterSteppingTest, StepsStopAtBothEndsOfTheListAndIndexesOutsideItAreRe
 TEST_F(ShutterSteppingTest, AValueOutsideTheListStepsNowhere) {
     ispsim::setValue(0, KEY_MAX_SHUTTER, 30);
     int nIndex = 7;
-    EXPECT_FALSE(m_pController->getShutterValue(nIndex));
+    EXPECT_FALSE(controller().getShutterValue(nIndex));
     EXPECT_EQ(7, nIndex);
-    EXPECT_FALSE(m_pController->shutterUp());
-    EXPECT_FALSE(m_pController->shutterDown());
-    EXPECT_TRUE(sent(KEY_MAX_SHUTTER).empty());
+    EXPECT_FALSE(controller().shutterUp());
+    EXPECT_FALSE(controller().shutterDown());
+    EXPECT_TRUE(sentValues(KEY_MAX_SHUTTER).empty());
 
     std::vector<int> vecItems;
     for (int i = 1; i <= 35; ++i) vecItems.push_back(i * 10);
     allow(vecItems);
     current(300);
-    EXPECT_TRUE(m_pController->shutterUp());
-    EXPECT_FALSE(m_pController->setShutterValue(30));
-    EXPECT_TRUE(sent(KEY_MAX_SHUTTER).empty());
+    EXPECT_TRUE(controller().shutterUp());
+    EXPECT_FALSE(controller().setShutterValue(30));
+    EXPECT_TRUE(sentValues(KEY_MAX_SHUTTER).empty());
 }
 
 }  // namespace

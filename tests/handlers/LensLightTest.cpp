@@ -71,7 +71,7 @@ TEST_F(LensLightTest, IrisValueIsClampedToTheIrisRange) {
 }
 
 TEST_F(LensLightTest, InfraredAndWhiteLightTurnEachOtherOffFirstAndLightTypesStopAtThree) {
-    put(0, KEY_WHITE_SWITCH, 1);
+    store(KEY_WHITE_SWITCH, 1, 0);
     ispsim::setValue(0, 168, 1);
     EXPECT_TRUE(controller().setIRSwitch(1));
     EXPECT_EQ(setCommands(), (Sets{{168, 0}, {KEY_IR_SWITCH, 1}}));

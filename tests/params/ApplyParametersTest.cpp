@@ -14,20 +14,20 @@ protected:
                 {168, 0},  {163, 30},  {200, 30},  {167, 60},   {173, 10}, {204, 10}, {224, 0}, {5000, 0}, {2368, 1}});
     }
     int apply(std::vector<KeyVal> p_vecRecords, bool p_bSave = true) {
-        return m_pController->setParameters(p_vecRecords.data(), static_cast<u32>(p_vecRecords.size()), p_bSave);
+        return controller().setParameters(p_vecRecords.data(), static_cast<u32>(p_vecRecords.size()), p_bSave);
     }
 };
 
 TEST_F(ApplyTest, SaveSkipsUnchangedValuesAndRemembersApplied) {
-    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(34, 50, true));
-    EXPECT_TRUE(sent(34).empty());
-    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(34, 60, true));
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(34, 50, true));
+    EXPECT_TRUE(sentValues(34).empty());
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(34, 60, true));
     EXPECT_EQ(0, ispsim::setCalls(34).at(0).channel);
     EXPECT_EQ(60, stored(34));
     EXPECT_EQ(50, stored(34, 1));
     // Without save every record goes out and nothing is remembered.
-    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(34, 70, false));
-    EXPECT_EQ((Commands{60, 70}), sent(34));
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(34, 70, false));
+    EXPECT_EQ((Commands{60, 70}), sentValues(34));
     EXPECT_EQ(60, stored(34));
     // Stored-only keys never reach the ISP.
     ispsim::clearCalls();
@@ -44,10 +44,10 @@ TEST_F(ApplyTest, OnlySchemeZeroSetsTheModeForAllSchemes) {
     for (const auto& anCase : aanCases) {
         SCOPED_TRACE(::testing::PrintToString(std::vector<int>(anCase, anCase + 5)));
         for (u32 nScheme = 0; nScheme <= 4; ++nScheme) store(8000, 0, static_cast<int>(nScheme));
-        m_pAccess->curScheme() = anCase[0];
-        EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(8000, anCase[1], true));
-        EXPECT_EQ(anCase[2] != 0, m_pAccess->timingScheme());
-        EXPECT_EQ(anCase[3] != 0, m_pAccess->dnScheme());
+        access().curScheme() = anCase[0];
+        EXPECT_EQ(SNS_SUCCESS, controller().setParameter(8000, anCase[1], true));
+        EXPECT_EQ(anCase[2] != 0, access().timingScheme());
+        EXPECT_EQ(anCase[3] != 0, access().dnScheme());
         for (int nScheme = 0; nScheme < 4; ++nScheme)
             EXPECT_EQ(nScheme == anCase[0] ? anCase[1] : anCase[4], stored(8000, nScheme)) << nScheme;
         EXPECT_EQ(0, stored(8000, 4));
@@ -57,27 +57,27 @@ TEST_F(ApplyTest, OnlySchemeZeroSetsTheModeForAllSchemes) {
 
 TEST_F(ApplyTest, ThermalDirectKeysDoNotStopTheRun) {
     ispsim::failCommand(-1, 2384, -1);
-    m_pAccess->thermalChannel() = true;
+    access().thermalChannel() = true;
     EXPECT_EQ(SNS_SUCCESS, apply({{2384, 1}, {8201, 3}, {34, 60}}));
     EXPECT_EQ(1, stored(2384));
     EXPECT_EQ(60, stored(34));
-    EXPECT_TRUE(sent(8201).empty());
+    EXPECT_TRUE(sentValues(8201).empty());
     EXPECT_EQ((std::vector<std::pair<int, int>>{{2384, 1}, {8201, 3}}), notified());
     // Elsewhere the mirror goes through its map row and a failure ends the run.
-    m_pAccess->thermalChannel() = false;
+    access().thermalChannel() = false;
     EXPECT_EQ(-2384, apply({{2384, 2}, {34, 70}}));
     EXPECT_EQ(1, stored(2384));
     EXPECT_EQ(60, stored(34));
 }
 
 TEST_F(ApplyTest, DayNightKeysActOnlyThroughSchemeZeroInDayNightMode) {
-    m_pAccess->dnScheme() = true;
-    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(144, 2, true));
+    access().dnScheme() = true;
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(144, 2, true));
     EXPECT_EQ(2, stored(144, 0));
     EXPECT_EQ(2, stored(144, 1));
-    m_pAccess->curScheme() = 1;
-    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameter(144, 1, true));
-    EXPECT_EQ(Commands{2}, sent(144));
+    access().curScheme() = 1;
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(144, 1, true));
+    EXPECT_EQ(Commands{2}, sentValues(144));
     EXPECT_EQ(1, stored(144, 1));
     EXPECT_EQ(2, stored(144, 0));
 }
@@ -90,11 +90,11 @@ TEST_F(ApplyTest, OnlyTheKeyOfTheActiveLightTypeActsAndKeepsItsTwinEqual) {
     EXPECT_EQ(SNS_SUCCESS, apply({{161, 2}}));
     EXPECT_EQ(1, stored(161));
     EXPECT_EQ(SNS_SUCCESS, apply({{168, 2}}));
-    EXPECT_EQ((Commands{1, 2}), sent(161));
+    EXPECT_EQ((Commands{1, 2}), sentValues(161));
     EXPECT_EQ(2, stored(161));
     // A map-less twin goes out through its plain key's row and command.
     EXPECT_EQ(SNS_SUCCESS, apply({{204, 40}}));
-    EXPECT_EQ(Commands{40}, sent(171));
+    EXPECT_EQ(Commands{40}, sentValues(171));
     EXPECT_EQ(40, stored(173));
     EXPECT_EQ(40, stored(204));
     // Companion writes happen without save too.
@@ -105,19 +105,19 @@ TEST_F(ApplyTest, OnlyTheKeyOfTheActiveLightTypeActsAndKeepsItsTwinEqual) {
 }
 
 TEST_F(ApplyTest, TheInfraredBudgetStopsTheRunWithTheFirstRecordsKey) {
-    m_pAccess->limitedIrPower() = true;
+    access().limitedIrPower() = true;
     EXPECT_EQ(SNS_SUCCESS, apply({{163, 40}}));
     EXPECT_EQ(-34, apply({{34, 70}, {163, 41}, {2337, 1}}));
-    EXPECT_EQ((Commands{40}), sent(163));
+    EXPECT_EQ((Commands{40}), sentValues(163));
     EXPECT_EQ(70, stored(34));
-    EXPECT_TRUE(sent(2337).empty());
+    EXPECT_TRUE(sentValues(2337).empty());
     // Key 0 first: the stop must not read as success.
     EXPECT_EQ(-1, apply({{0, 0}, {163, 41}}));
 }
 
 TEST_F(ApplyTest, AnUncachedPartnerStrengthIsReadFromTheIsp) {
     layOut({{163, 0}});
-    m_pAccess->limitedIrPower() = true;
+    access().limitedIrPower() = true;
     ispsim::setValue(0, 167, 70);
     const std::string strOut = printedBy([this] {
         EXPECT_EQ(-163, apply({{163, 31}}));
@@ -126,20 +126,20 @@ TEST_F(ApplyTest, AnUncachedPartnerStrengthIsReadFromTheIsp) {
     });
     EXPECT_NE(std::string::npos, strOut.find("### KEY_IR_MANUAL_STRG_FAR doIaCmd sucess\n"));
     EXPECT_NE(std::string::npos, strOut.find("### KEY_IR_MANUAL_STRG_FAR doIaCmd error\n"));
-    EXPECT_EQ(Commands{31}, sent(163));
+    EXPECT_EQ(Commands{31}, sentValues(163));
 }
 
 // Unless that command exchanges a record, which the ISP would read and write
 // whole: such a key is refused with a report and stops the run.
 TEST_F(ApplyTest, AKeyWithoutARowIsSentWithItselfAsCommand) {
     EXPECT_EQ(SNS_SUCCESS, apply({{5000, 3}}));
-    EXPECT_EQ(Commands{3}, sent(5000));
+    EXPECT_EQ(Commands{3}, sentValues(5000));
     EXPECT_EQ(3, stored(5000));
-    EXPECT_NE(std::string::npos, printedBy([this] { EXPECT_EQ(-2816, m_pController->setParameter(2816, 1, true)); })
+    EXPECT_NE(std::string::npos, printedBy([this] { EXPECT_EQ(-2816, controller().setParameter(2816, 1, true)); })
                                      .find("key(2816) is an ISP record command, not sent\n"));
-    EXPECT_EQ(-4112, m_pController->setParameters(std::string("(34,61)(4112,1)(2337,1)"), true));
-    EXPECT_EQ(Commands{61}, sent(34));
-    EXPECT_TRUE(sent(2816).empty() && sent(4112).empty() && sent(2337).empty());
+    EXPECT_EQ(-4112, controller().setParameters(std::string("(34,61)(4112,1)(2337,1)"), true));
+    EXPECT_EQ(Commands{61}, sentValues(34));
+    EXPECT_TRUE(sentValues(2816).empty() && sentValues(4112).empty() && sentValues(2337).empty());
 }
 
 TEST_F(ApplyTest, AHandlerFailureStopsTheRunAndOnlyGraveOnesAreReported) {
@@ -153,7 +153,7 @@ TEST_F(ApplyTest, AHandlerFailureStopsTheRunAndOnlyGraveOnesAreReported) {
     EXPECT_EQ(strOut.rfind("fun:setParameters line:", nReport), strOut.rfind("fun:", nReport));
     EXPECT_EQ(60, stored(34));
     EXPECT_EQ(128, stored(2337));
-    EXPECT_TRUE(sent(144).empty());
+    EXPECT_TRUE(sentValues(144).empty());
     ispsim::failCommand(-1, 2337, -2);
     EXPECT_EQ(std::string::npos,
               printedBy([this] { EXPECT_EQ(-2337, apply({{2337, 2}})); }).find("~~~failed"));
@@ -161,7 +161,7 @@ TEST_F(ApplyTest, AHandlerFailureStopsTheRunAndOnlyGraveOnesAreReported) {
 
 TEST_F(ApplyTest, TracesEachAppliedRecordAndStoresTheHandlersRewrite) {
     setDebugControl("6\n");
-    m_pAccess->showWdr() = false;
+    access().showWdr() = false;
     const std::string strOut = printedBy([this] { EXPECT_EQ(SNS_SUCCESS, apply({{34, 60}, {2368, 2}})); });
     EXPECT_NE(std::string::npos, strOut.find("====================== set KEY_BRIGHTNESS (34,60) "
                                              "func:&ISensorController::doIaCmd ia_cmd:34 =====================\n"));
@@ -170,12 +170,12 @@ TEST_F(ApplyTest, TracesEachAppliedRecordAndStoresTheHandlersRewrite) {
 }
 
 TEST_F(ApplyTest, TextEntryRefusesMoreItemsThanASchemeHolds) {
-    EXPECT_EQ(SNS_SUCCESS, m_pController->setParameters(std::string("(34,60)(2337,100)"), true));
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameters(std::string("(34,60)(2337,100)"), true));
     EXPECT_EQ(100, stored(2337));
     std::string strTooMany;
     for (int i = 0; i < 19; ++i) strTooMany += "(34,61)";
-    EXPECT_EQ(-1, m_pController->setParameters(strTooMany, true));
-    EXPECT_EQ(Commands{60}, sent(34));
+    EXPECT_EQ(-1, controller().setParameters(strTooMany, true));
+    EXPECT_EQ(Commands{60}, sentValues(34));
     EXPECT_EQ(60, stored(34));
 }
 

@@ -37,12 +37,12 @@ protected:
     }
     std::string all() {
         std::string strOut = "(1,2)";
-        EXPECT_TRUE(m_pController->getAllParameters(strOut));
+        EXPECT_TRUE(controller().getAllParameters(strOut));
         return strOut;
     }
     int get(int p_nKey) {
         int nValue = -7;
-        EXPECT_TRUE(m_pController->getParameter(p_nKey, nValue)) << p_nKey;
+        EXPECT_TRUE(controller().getParameter(p_nKey, nValue)) << p_nKey;
         return nValue;
     }
     // keyval_correct on channel 0: its result, the values after, the output
@@ -73,7 +73,7 @@ TEST_F(ReadingTest, ACachedKeyIsAnsweredWithoutTheIspAnUncachedOneWithTheKeyAsCo
     EXPECT_EQ(static_cast<unsigned>(IA_CMD_OPT_GET), ispsim::calls()[0].option);
     ispsim::failCommand(0, 4242, -1);
     int nValue = 0;
-    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_FALSE(m_pController->getParameter(4242, nValue)); })
+    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_FALSE(controller().getParameter(4242, nValue)); })
                                      .find("get key(4242) val from 2a err"));
 }
 
@@ -91,11 +91,11 @@ TEST_F(ReadingTest, AnIdListLeavesOutUnreadableKeysAndAMalformedOneIsRefused) {
     ispsim::failCommand(0, 4242, -1);
     std::string strOut = "old";
     EXPECT_NE(std::string::npos,
-              printedBy([&] { EXPECT_TRUE(m_pController->getParameters("(34,4242,2337)", strOut)); })
+              printedBy([&] { EXPECT_TRUE(controller().getParameters("(34,4242,2337)", strOut)); })
                   .find("@@ out_Parameters = (34,50)(2337,128) @@\n"));
     EXPECT_EQ("(34,50)(2337,128)", strOut);
     const std::string strStdout =
-        printedBy([&] { EXPECT_FALSE(m_pController->getParameters("34,4242,2337", strOut)); });
+        printedBy([&] { EXPECT_FALSE(controller().getParameters("34,4242,2337", strOut)); });
     EXPECT_EQ(0u, strStdout.find("ParameterReading.cpp"));
     EXPECT_NE(std::string::npos, strStdout.find(" getParameters fail p_strIds = 34,4242,2337 \n"));
     EXPECT_EQ("(34,50)(2337,128)", strOut);
@@ -109,11 +109,11 @@ TEST_F(ReadingTest, AKeyThatNamesARecordCommandIsRefused) {
         unsigned char abyAfter[64];
     } stGuarded;
     memset(&stGuarded, 0xa5, sizeof(stGuarded));
-    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_FALSE(m_pController->getParameter(2496, stGuarded.nValue)); })
+    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_FALSE(controller().getParameter(2496, stGuarded.nValue)); })
                                      .find("key(2496) is an ISP record command, not read\n"));
     EXPECT_EQ(std::string(64, '\xa5'), std::string(stGuarded.abyAfter, stGuarded.abyAfter + 64));
     std::string strOut;
-    EXPECT_TRUE(m_pController->getParameters("(4112,34,145,2816)", strOut));
+    EXPECT_TRUE(controller().getParameters("(4112,34,145,2816)", strOut));
     EXPECT_EQ("(34,50)", strOut);
     EXPECT_TRUE(ispsim::calls().empty());
 }
@@ -122,11 +122,11 @@ TEST_F(ReadingTest, AKeyThatNamesARecordCommandIsRefused) {
 TEST_F(ReadingTest, FromFlashTheSchemeFileIsAppendedAndCompletedFromTheCache) {
     writeFiles(200, 3);
     std::string strOut = "(1,2)";
-    EXPECT_TRUE(m_pController->getAllParameters(strOut));
-    EXPECT_TRUE(m_pController->getAllParameters(strOut));
+    EXPECT_TRUE(controller().getAllParameters(strOut));
+    EXPECT_TRUE(controller().getAllParameters(strOut));
     EXPECT_EQ("(1,2)(34,10)(2337,20)(49,30)(34,10)(2337,20)(49,30)", strOut);
     EXPECT_EQ(50, stored(34));
-    for (u32 i = 0; i < m_pAccess->keyValSum(); ++i) m_pAccess->keyValTmp()[i] = {999, 999};
+    for (u32 i = 0; i < access().keyValSum(); ++i) access().keyValTmp()[i] = {999, 999};
     writeFiles(206, 1);
     EXPECT_EQ("(1,2)(34,10)(2337,128)(49,300)", all());
     removeFile("/mnt/mtd/code/config_file/sensor1_0.cfg");
@@ -153,9 +153,9 @@ TEST_F(ReadingTest, AMergedStyleFileTheGuardRefusesGivesWayToTheTextInMemory) {
     for (int i = 0; i < 100000; ++i) strDeep += "<a>";
     writeFile("/tmp/merge_style_ch1.xml", strDeep);
     char szStyle[] = "<style><tab><param id=\"49\" value=\"199\"/></tab></style>";
-    m_pAccess->sysConf().szUIStyle = szStyle;
+    access().sysConf().szUIStyle = szStyle;
     EXPECT_EQ("(1,2)(34,50)(2337,128)(49,250)", all());
-    m_pAccess->sysConf().szUIStyle = nullptr;
+    access().sysConf().szUIStyle = nullptr;
 }
 
 // The factory set has no file, so nothing comes from flash; from memory it is
@@ -165,7 +165,7 @@ TEST_F(ReadingTest, TheFactorySetIsAnsweredFromMemoryOnlyAndSchemeMinusOneNowher
     for (int nStyle : {206, 100}) {
         writeFiles(nStyle, 3);
         for (int nScheme : {4, -1}) {
-            m_pAccess->curScheme() = nScheme;
+            access().curScheme() = nScheme;
             EXPECT_EQ(nStyle == 100 && nScheme == 4 ? "(1,2)(34,50)(2337,128)(49,250)" : "(1,2)", all())
                 << nStyle << " " << nScheme;
         }

@@ -27,7 +27,7 @@ protected:
 using SensorThreadTest = SchemeSwitchingTest;
 
 TEST_F(SchemeSwitchingTest, FirstAndForcedSwitchesSendEveryRecordOthersOnlyWhatDiffers) {
-    put(1, KEY_BRIGHTNESS, 61);
+    store(KEY_BRIGHTNESS, 61, 1);
     EXPECT_EQ(controller().switch_to(1, false), SNS_SUCCESS);
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{61});
     EXPECT_EQ(sentValues(KEY_SATURATION), std::vector<int>{50});
@@ -57,7 +57,7 @@ TEST_F(SchemeSwitchingTest, SchemeOutsideTheRangeIsRefusedTheFactorySetMayBeChos
     EXPECT_TRUE(ispsim::calls().empty());
     EXPECT_NE(errorLog().find("p_nScheme >= 0 && (u32)p_nScheme <= m_stSysConf.nSchemeSum"), std::string::npos);
 
-    put(4, KEY_BRIGHTNESS, 33);
+    store(KEY_BRIGHTNESS, 33, 4);
     EXPECT_TRUE(controller().setParamScheme(4));
     int nScheme = -7;
     controller().getParamScheme(nScheme);
@@ -101,7 +101,7 @@ TEST_F(SchemeSwitchingTest, SchemeAndModeChangesWaitWhileABulkChangeRunsAndThePa
 // A busy flag defers the switch to a later pass; during a factory reset the
 // pass does not even wait its second.
 TEST_F(SensorThreadTest, DayNightModeSwitchesWhenTheStateDiffersAndNoBulkChangeRuns) {
-    put(0, KEY_BRIGHTNESS, 70);
+    store(KEY_BRIGHTNESS, 70, 0);
     dayNightIn(1, 1);
     EXPECT_EQ(controller().sensorThread(), 0);
     EXPECT_EQ(access().curScheme(), 1);
@@ -130,7 +130,7 @@ TEST_F(SensorThreadTest, TimedModeSwitchesOnceToTheLowestSchemeWhoseWindowHoldsT
     setWindow(2, 12, 0, 13, 0);
     // Start 42949673:00 wraps to 00:04 in 32 bits.
     setWindow(3, 42949673, 0, 6, 0);
-    put(1, KEY_CONTRAST, 80);
+    store(KEY_CONTRAST, 80, 1);
     ispsim::setDayNightState(0, 0);
     // Timed or fixed, the time, the scheme after two passes from scheme 3.
     const int aanCases[][4] = {{1, 12, 30, 1}, {1, 8, 0, 1},   {1, 7, 59, 0}, {1, 18, 0, 0},
@@ -150,8 +150,8 @@ TEST_F(SensorThreadTest, TimedModeSwitchesOnceToTheLowestSchemeWhoseWindowHoldsT
 
 TEST_F(SensorThreadTest, PlateRecognitionReappliesOnEnteringAWindowThenFallsBackToDayNight) {
     setWindow(2, 12, 0, 13, 0);
-    put(1, KEY_DN_MODE, 2);
-    put(1, KEY_BRIGHTNESS, 40);
+    store(KEY_DN_MODE, 2, 1);
+    store(KEY_BRIGHTNESS, 40, 1);
     startIn(2);
     access().timingScheme() = true;
     access().lprScheme() = true;
@@ -183,7 +183,7 @@ TEST_F(SensorThreadTest, PlateRecognitionReappliesOnEnteringAWindowThenFallsBack
 // Channel 2's handler leaves the request; channel 1 serves it once, in mode 0
 // too, where it switches nothing.
 TEST_F(SensorThreadTest, RequestFromAnotherChannelIsServedOnceByChannelOne) {
-    ISensorController& objSecond = layOut(2);
+    ISensorController& objSecond = layOut(1);
     writeFile("/mnt/mtd/hd1/program/config/sync_fov.ini", "# positions\nzoom1=24576,focus1=1200,\n");
     int nValue = 1;
     objSecond.doIoCrtl(8100, IA_CMD_OPT_SET, &nValue);

@@ -1,17 +1,12 @@
 // The bundled device data: every profile's styles merge as its detail text
 // says, and the factory set read out of the fitted style starts with the
 // scheme keys and holds each key the device stores once.
-#include <string.h>
-
 #include <set>
 #include <string>
 #include <vector>
 
-#include "DeviceFixture.h"
-#include "ISensorController.h"
-#include "MachineInfo.h"
-#include "ModuleConfigure.h"
 #include "SensorKeyTable.h"
+#include "StartedControllers.h"
 #include "StyleTestSupport.h"
 #include "sensor.h"
 
@@ -31,34 +26,15 @@ std::ostream& operator<<(std::ostream& p_stream, const ProfileCase& p_stCase) {
     return p_stream << p_stCase.profile << " channel " << p_stCase.channel;
 }
 
-class BundledStyleTest : public DeviceFixture {
+// initSysConf with the channel's module configuration as the host reads it.
+class BundledProfileTest : public StartedControllers, public ::testing::WithParamInterface<ProfileCase> {
 protected:
-    void SetUp() override {
-        DeviceFixture::SetUp();
-        memset(&m_stConf, 0, sizeof(m_stConf));
-        m_bSceneFlag = g_bShoWBeawayFalg;
-        g_bShoWBeawayFalg = true;
-    }
     void TearDown() override {
         uinitSysConf(&m_stConf);
-        g_bShoWBeawayFalg = m_bSceneFlag;
-        DeviceFixture::TearDown();
+        StartedControllers::TearDown();
     }
-    // initSysConf with the channel's module configuration as the host reads it.
-    void initChannel(int p_nChannel) {
-        MachineInfo objInfo;
-        ASSERT_TRUE(SystemInfoParser::parseMachineInfo("/mnt/mtd/code/factory_setting/machineinfo.ini", objInfo));
-        std::vector<ModuleConfigure> vecModules;
-        ASSERT_TRUE(ModuleConfigureParser::parse("/hd1/moduleConfig/moduleConfig.xml", objInfo.getHardwareModel(),
-                                                 objInfo.getHardwareCode(), vecModules));
-        ASSERT_LE(static_cast<size_t>(p_nChannel), vecModules.size());
-        EXPECT_EQ(SNS_SUCCESS, initSysConf(p_nChannel, vecModules[static_cast<size_t>(p_nChannel - 1)], &m_stConf));
-    }
-    SysConfig m_stConf;
-    bool m_bSceneFlag = true;
+    SysConfig m_stConf = {};
 };
-
-class BundledProfileTest : public BundledStyleTest, public ::testing::WithParamInterface<ProfileCase> {};
 
 TEST_P(BundledProfileTest, MergesFitsAndYieldsTheStoredKeys) {
     const ProfileCase& stCase = GetParam();
@@ -66,7 +42,7 @@ TEST_P(BundledProfileTest, MergesFitsAndYieldsTheStoredKeys) {
     std::vector<KeyVal> vecKeyVal(170);
     u32 nCount = 0;
     const std::string strOut = printedBy([&] {
-        initChannel(stCase.channel);
+        EXPECT_EQ(SNS_SUCCESS, initSysConf(stCase.channel, moduleConfig(static_cast<size_t>(stCase.channel - 1)), &m_stConf));
         EXPECT_EQ(SNS_SUCCESS, getFctData(stCase.channel, m_stConf.szUIStyle, vecKeyVal.data(), &nCount, true, 170));
     });
     EXPECT_EQ(std::string::npos, strOut.find("~~~Assertion failed")) << strOut;

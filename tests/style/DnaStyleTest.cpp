@@ -4,35 +4,23 @@
 #include <dlfcn.h>
 #include <string.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <mutex>
 #include <string>
 #include <vector>
 
-#include "DeviceFixture.h"
-#include "ISensorController.h"
+#include "StartedControllers.h"
 #include "StyleTestSupport.h"
 
 using namespace styletest;
 
 namespace {
 
-// While set, rewrites what the ISP replacement hands back.
-typedef std::function<void(int p_nCmd, unsigned int p_nOption, void* p_pData)> Tamper;
-std::mutex g_tamperMutex;
-Tamper g_fnTamper;
-
-struct ScopedTamper {
-    explicit ScopedTamper(const Tamper& p_fnTamper) {
-        std::lock_guard<std::mutex> guard(g_tamperMutex);
-        g_fnTamper = p_fnTamper;
-    }
-    ~ScopedTamper() {
-        std::lock_guard<std::mutex> guard(g_tamperMutex);
-        g_fnTamper = Tamper();
-    }
-};
+// While g_stTamper.cmd is set, the count of its reply becomes g_stTamper.count:
+// the command list's for the list command, the item list's for a range read.
+struct {
+    int cmd = 0;
+    int count = 0;
+} g_stTamper;
 
 }  // namespace
 
@@ -42,27 +30,26 @@ extern "C" int ia_ioctrl_v2(int p_nChannel, ia_cmd_e p_eCmd, unsigned int p_nOpt
     static const Ioctrl s_pNext = reinterpret_cast<Ioctrl>(dlsym(RTLD_NEXT, "ia_ioctrl_v2"));
     if (s_pNext == nullptr) std::abort();
     const int nStatus = s_pNext(p_nChannel, p_eCmd, p_nOption, p_pData);
-    Tamper fnTamper;
-    {
-        std::lock_guard<std::mutex> guard(g_tamperMutex);
-        fnTamper = g_fnTamper;
-    }
-    if (fnTamper && nStatus == 0 && p_pData != nullptr) fnTamper(static_cast<int>(p_eCmd), p_nOption, p_pData);
+    if (nStatus != 0 || p_pData == nullptr || g_stTamper.cmd != static_cast<int>(p_eCmd)) return nStatus;
+    if (p_eCmd == IA_CMD_DYNAMIC_PARAMS_CMDS_GET && p_nOption == IA_CMD_OPT_GET)
+        static_cast<ia_dynamic_params_cmds_st*>(p_pData)->cmd_cnt = g_stTamper.count;
+    else if (p_nOption == IA_CMD_OPT_GET_PARAM_RNAGE)
+        static_cast<ia_dynamic_params_attr_st*>(p_pData)->items_cnt = g_stTamper.count;
     return nStatus;
 }
 
 namespace {
 
-class DnaStyleTest : public DeviceFixture {
+// The scene flag off unless a test sets it; StartedControllers sets it again.
+class DnaStyleTest : public StartedControllers {
 protected:
     void SetUp() override {
-        DeviceFixture::SetUp();
-        m_bSceneFlag = g_bShoWBeawayFalg;
+        StartedControllers::SetUp();
         g_bShoWBeawayFalg = false;
     }
     void TearDown() override {
-        g_bShoWBeawayFalg = m_bSceneFlag;
-        DeviceFixture::TearDown();
+        g_stTamper.cmd = 0;
+        StartedControllers::TearDown();
     }
     // getDnaStyle on channel 1 (ISP channel 0), keeping what it printed.
     std::string fit(const std::string& p_strStyle, bool p_bShowWdr = false, int p_nChannel = 1) {
@@ -71,7 +58,6 @@ protected:
         return strOut;
     }
     std::string m_strStdout;
-    bool m_bSceneFlag = true;
 };
 
 const char* const kThreeOptions =
@@ -131,49 +117,33 @@ TEST_F(DnaStyleTest, EveryElementWithTheIdIsFittedButNotOneInsideAMatch) {
     EXPECT_EQ((std::set<std::string>{"getDnaStyle", "doDnaStyle"}), reportingFunctions(m_strStdout));
 }
 
-// One command, with the style's value, the ISP's default and items, and the
-// fitted value.
-struct StyleDefaultCase {
-    int cmd, styleValue, ispDefault;
-    std::vector<int> items;
-    int fitted;
-};
-
-class StyleDefaultTest : public DnaStyleTest, public ::testing::WithParamInterface<StyleDefaultCase> {};
-
-TEST_P(StyleDefaultTest, TheStyleValueWinsOnlyWhereTheIspAllowsIt) {
-    const StyleDefaultCase& stCase = GetParam();
-    setRanges(0, {range(stCase.cmd, stCase.ispDefault, stCase.items)});
-    const std::string strStyle =
-        "<s><p id=\"" + std::to_string(stCase.cmd) + "\" value=\"" + std::to_string(stCase.styleValue) + "\"/></s>";
-    EXPECT_EQ(std::to_string(stCase.fitted), params(fit(strStyle), stCase.cmd)[0].value);
-    const std::vector<int> vecSix = {49, 50, 51, 55, 56, 1537};
-    const bool bWalked =
-        std::find(vecSix.begin(), vecSix.end(), stCase.cmd) != vecSix.end() && stCase.styleValue != 100;
-    EXPECT_EQ(bWalked, m_strStdout.find("dnaParamList.items_cnt(") != std::string::npos);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    SixCommands, StyleDefaultTest,
-    ::testing::Values(StyleDefaultCase{49, 9, 6, {4, 6, 9}, 9}, StyleDefaultCase{51, 9, 6, {4, 6, 9}, 9},
-                      StyleDefaultCase{55, 9, 6, {4, 6, 9}, 9}, StyleDefaultCase{56, 9, 6, {4, 6, 9}, 9},
-                      StyleDefaultCase{1537, 9, 6, {4, 6, 9}, 9},
-                      StyleDefaultCase{50, 5, 6, {4, 6, 9}, 6},      // not allowed: the ISP's default
-                      StyleDefaultCase{50, 100, 6, {4, 6, 100}, 6},  // 100 keeps the ISP's default
-                      StyleDefaultCase{34, 9, 6, {4, 6, 9}, 6},      // not one of the six
-                      StyleDefaultCase{50, 250, 6, {4, 250}, 250},  // the offset is command 49's alone
-                      StyleDefaultCase{49, 250, 6, {4, 250}, 50},   // 200 and up: the value less 200
-                      StyleDefaultCase{49, 200, 6, {4, 200}, 0}));
-
-TEST_F(DnaStyleTest, ACustomShutterListKeepsTheStylesOptions) {
+// Only for six commands can the style's value win, where the ISP lists it;
+// their item walk is printed line by line up to the match. Command 49's own
+// option list (a style value of 200 and up) keeps the style's options.
+TEST_F(DnaStyleTest, TheStyleValueWinsOnlyWhereTheIspAllowsIt) {
+    const struct {
+        int cmd, styleValue;
+        std::vector<int> items;  // the ISP's default is 6
+        int fitted;
+    } aCases[] = {{49, 9, {4, 6, 9}, 9},   {51, 9, {4, 6, 9}, 9},  {55, 9, {4, 6, 9}, 9},  {56, 9, {4, 6, 9}, 9},
+                  {1537, 9, {4, 6, 9}, 9}, {50, 5, {4, 6, 9}, 6},  // not allowed: the ISP's default
+                  {50, 100, {4, 6, 100}, 6},  // 100 keeps the ISP's default
+                  {34, 9, {4, 6, 9}, 6},      // not one of the six
+                  {50, 250, {4, 250}, 250},   // the offset is command 49's alone
+                  {49, 250, {4, 250}, 50},    // 200 and up: the value less 200
+                  {49, 200, {4, 200}, 0}};
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(std::to_string(c.cmd) + " " + std::to_string(c.styleValue));
+        setRanges(0, {range(c.cmd, 6, c.items)});
+        const std::string strStyle = "<s><p id=\"" + std::to_string(c.cmd) + "\" value=\"" + std::to_string(c.styleValue) + "\"/></s>";
+        EXPECT_EQ(std::to_string(c.fitted), params(fit(strStyle), c.cmd)[0].value);
+        EXPECT_EQ(c.cmd != 34 && c.styleValue != 100, m_strStdout.find("dnaParamList.items_cnt(") != std::string::npos);
+    }
     setRanges(0, {range(49, 6, {1, 2})});
     const std::vector<Param> vecParams =
         params(fit("<s><p id=\"49\" value=\"250\"><o index=\"5\"/><o index=\"50\"/><o index=\"70\"/></p></s>"), 49);
     EXPECT_EQ("50", vecParams.at(0).value);
     EXPECT_EQ((Strings{"5", "50", "70"}), vecParams[0].options);
-}
-
-TEST_F(DnaStyleTest, TheItemWalkIsPrintedLineByLineUpToTheMatch) {
     setRanges(0, {range(50, 6, {4, 9, 12})});
     fit("<s><p id=\"50\" value=\"9\"/></s>");
     EXPECT_NE(std::string::npos, m_strStdout.find("dnaCmdList.cmd_list[0] = dnaParamList.items_cnt(3)\n"
@@ -218,40 +188,29 @@ TEST_F(DnaStyleTest, AFailedRangeReadLeavesThatCommandAsTheStyleHasIt) {
                                      "IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList))"));
 }
 
-TEST_F(DnaStyleTest, AnOversizedCommandListIsReadToItsSixteenCommands) {
+// A command list of 1000 is read to its sixteen commands, 100000 items to
+// their 64, a negative item count allows no option.
+TEST_F(DnaStyleTest, OversizedOrNegativeCountsAreBoundedToTheRecords) {
     std::vector<ispsim::Range> vecRanges;
     for (int nCmd = 1000; nCmd < 1016; ++nCmd) vecRanges.push_back(range(nCmd, 1, {1}));
     setRanges(0, vecRanges);
-    ScopedTamper objTamper([](int p_nCmd, unsigned int p_nOption, void* p_pData) {
-        if (p_nCmd == IA_CMD_DYNAMIC_PARAMS_CMDS_GET && p_nOption == IA_CMD_OPT_GET)
-            static_cast<ia_dynamic_params_cmds_st*>(p_pData)->cmd_cnt = 1000;
-    });
+    g_stTamper = {IA_CMD_DYNAMIC_PARAMS_CMDS_GET, 1000};
     fit("<s/>");
     EXPECT_EQ(16u, commandsWithOption(IA_CMD_OPT_GET_PARAM_RNAGE).size());
     EXPECT_TRUE(reports(m_strStdout, "0 <= dnaCmdList.cmd_cnt && dnaCmdList.cmd_cnt <= IA_DYNAMIC_PARAMS_CMDS_MAX"));
-}
 
-TEST_F(DnaStyleTest, AnOversizedItemListIsReadToItsSixtyFourItems) {
     std::vector<int> vecItems;
-    for (int i = 0; i < 64; ++i) vecItems.push_back(i);
-    setRanges(0, {range(50, 0, vecItems)});
-    ScopedTamper objTamper([](int p_nCmd, unsigned int p_nOption, void* p_pData) {
-        if (p_nCmd == 50 && p_nOption == IA_CMD_OPT_GET_PARAM_RNAGE)
-            static_cast<ia_dynamic_params_attr_st*>(p_pData)->items_cnt = 100000;
-    });
     std::string strStyle = "<s><p id=\"50\" value=\"-1\">";
     for (int i = 0; i < 70; ++i) strStyle += "<o index=\"" + std::to_string(i) + "\"/>";
+    for (int i = 0; i < 64; ++i) vecItems.push_back(i);
+    setRanges(0, {range(50, 0, vecItems)});
+    g_stTamper = {50, 100000};
     EXPECT_EQ(64u, params(fit(strStyle + "</p></s>"), 50).at(0).options.size());
     EXPECT_EQ(64u, occurrences(m_strStdout, " dnaParamList.item["));
     EXPECT_NE(std::string::npos, m_strStdout.find("dnaParamList.items_cnt(64)"));
-}
 
-TEST_F(DnaStyleTest, ANegativeItemCountAllowsNoOption) {
     setRanges(0, {range(34, 4, {0, 1})});
-    ScopedTamper objTamper([](int p_nCmd, unsigned int p_nOption, void* p_pData) {
-        if (p_nCmd == 34 && p_nOption == IA_CMD_OPT_GET_PARAM_RNAGE)
-            static_cast<ia_dynamic_params_attr_st*>(p_pData)->items_cnt = -5;
-    });
+    g_stTamper = {34, -5};
     const std::vector<Param> vecParams = params(fit(kThreeOptions), 34);
     EXPECT_EQ("4", vecParams.at(0).value);
     EXPECT_TRUE(vecParams[0].options.empty());
@@ -285,8 +244,7 @@ TEST(CustomizeStyleTest, TheLastMatchingElementsIndexedOptionsStandUpToTheRecord
             EXPECT_EQ(stCase.first, stRange.item[0]);
             EXPECT_EQ(stCase.last, stRange.item[stCase.count - 1]);
         }
-        EXPECT_EQ(stCase.minValue, stRange.min_val);
-        EXPECT_EQ(stCase.maxValue, stRange.max_val);
+        EXPECT_EQ((std::vector<int>{stCase.minValue, stCase.maxValue}), (std::vector<int>{stRange.min_val, stRange.max_val}));
         EXPECT_EQ(stCase.reported, reports(strOut, "n < IA_DYNAMIC_PARAMS_ITEMS_MAX"));
         EXPECT_EQ(stCase.reported ? std::set<std::string>{"doCustomizeStyle"} : std::set<std::string>{},
                   reportingFunctions(strOut));

@@ -49,6 +49,10 @@ TEST_F(FactoryDefaultsTest, RecordsFollowDocumentOrderEachElementBeforeItsChildr
     EXPECT_EQ(kSentinel, m_vecArray[5].key);
     EXPECT_TRUE(collect("<s><tab><p id=\"34\"/></tab></s>", 170).empty());
     EXPECT_EQ(0u, m_nCount);
+    // An empty style gives an empty set, with a report.
+    EXPECT_TRUE(collect("", 170).empty());
+    EXPECT_EQ(0u, m_nCount);
+    EXPECT_TRUE(reports(m_strStdout, "objDnaStyleDoc.LoadMem(strDnaStyle.c_str(), TIXML_ENCODING_UTF8)"));
 }
 
 TEST_F(FactoryDefaultsTest, TheFittedDefaultsAndTheFlagsShapeTheSet) {
@@ -73,12 +77,6 @@ TEST_F(FactoryDefaultsTest, TheSurplusOverTheCapacityIsDroppedWithAReport) {
     // Exactly filling the array is no failure.
     EXPECT_EQ((Records{{1, 1}, {2, 2}}), collect("<s><p id=\"1\" value=\"1\"/><p id=\"2\" value=\"2\"/></s>", 2));
     EXPECT_EQ(std::string::npos, m_strStdout.find("Assertion failed"));
-}
-
-TEST_F(FactoryDefaultsTest, AnEmptyStyleGivesAnEmptySet) {
-    EXPECT_TRUE(collect("", 170).empty());
-    EXPECT_EQ(0u, m_nCount);
-    EXPECT_TRUE(reports(m_strStdout, "objDnaStyleDoc.LoadMem(strDnaStyle.c_str(), TIXML_ENCODING_UTF8)"));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "StyleTestSupport.h"
 
@@ -18,30 +20,19 @@ protected:
     }
 
     TiXmlDocument m_objDoc;
+    int m_nValue = -1;
 };
 
 // The 30 nested in the second match would come last in document order; a
-// match without value leaves the value as it was.
+// match without value leaves the value as it was. Numbers read as atoi reads
+// them: no digits read as 0, a number beyond the int range is held at its end.
 TEST_F(StyleSearchTest, TheLastReachedValueWinsAndAMatchIsNotSearchedInside) {
     load("<s><tab><p id=\"49\" value=\"10\"/><p id=\"49\" value=\"20\"><p id=\"49\" value=\"30\"/></p></tab>"
-         "<p id=\"50\" value=\"5\"/><p id=\"50\"/></s>");
-    int nValue = -1;
-    EXPECT_EQ(0, getDnaValbyCmdId(root(), 49, nValue));
-    EXPECT_EQ(20, nValue);
-    getDnaValbyCmdId(root(), 50, nValue);
-    EXPECT_EQ(5, nValue);
-    getDnaValbyCmdId(root(), 51, nValue);
-    EXPECT_EQ(5, nValue);
-}
-
-TEST_F(StyleSearchTest, NumbersReadAsAtoiReadsThem) {
-    load("<s><p id=\" +49abc\" value=\"-12x\"/><p id=\"abc\" value=\"99999999999\"/></s>");
-    int nValue = 0;
-    getDnaValbyCmdId(root(), 49, nValue);
-    EXPECT_EQ(-12, nValue);
-    // No digits read as 0; a number beyond the int range is held at its end.
-    getDnaValbyCmdId(root(), 0, nValue);
-    EXPECT_EQ(2147483647, nValue);
+         "<p id=\"50\" value=\"5\"/><p id=\"50\"/><p id=\" +52abc\" value=\"-12x\"/><p id=\"abc\" value=\"99999999999\"/></s>");
+    for (const std::pair<int, int>& stCase : std::vector<std::pair<int, int>>{{49, 20}, {50, 5}, {51, 5}, {52, -12}, {0, 2147483647}}) {
+        EXPECT_EQ(0, getDnaValbyCmdId(root(), stCase.first, m_nValue));
+        EXPECT_EQ(stCase.second, m_nValue) << stCase.first;
+    }
 }
 
 TEST_F(StyleSearchTest, GetNodeFindsTheLastMatchAndLeavesTheResultWithoutOne) {

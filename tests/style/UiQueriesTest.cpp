@@ -25,7 +25,7 @@ protected:
         m_nDefault = 77;
         m_strRange = p_strBefore;
         bool bRet = false;
-        m_strStdout = printedBy([&] { bRet = m_pController->getSensorParamRange(p_nCmd, m_nDefault, m_strRange); });
+        m_strStdout = printedBy([&] { bRet = controller().getSensorParamRange(p_nCmd, m_nDefault, m_strRange); });
         return bRet;
     }
     int m_nDefault = 0;
@@ -58,13 +58,13 @@ TEST_F(UiQueriesTest, ARangeNotGivenWritesNothing) {
     EXPECT_EQ(77, m_nDefault);
     EXPECT_EQ("keep", m_strRange);
     ispsim::failCommand(0, 49, -1);
-    m_pAccess->zoomFocusParam().setLockZoomFocusEnable(true);
+    access().zoomFocusParam().setLockZoomFocusEnable(true);
     for (int nCmd : {34, 56, 49, 1537}) {
         EXPECT_FALSE(range(nCmd, "keep")) << nCmd;
         EXPECT_EQ(77, m_nDefault);
         EXPECT_EQ("keep", m_strRange);
     }
-    m_pAccess->zoomFocusParam().setLockZoomFocusEnable(false);
+    access().zoomFocusParam().setLockZoomFocusEnable(false);
     EXPECT_TRUE(range(1537, ""));
     EXPECT_EQ("1 3", m_strRange);
 }
@@ -94,40 +94,40 @@ private:
 TEST_F(UiQueriesTest, ABusyVideoModuleDelaysTheStyleByAtMostThirtyPausesWithoutTheLock) {
     listRanges({{82, 0, 717, 410, 2816, {410, 717}}});
     char szStyle[] = "<style><param id=\"82\" value=\"5\"><item index=\"410\"/></param></style>";
-    m_pAccess->sysConf().szUIStyle = szStyle;
-    m_pController->setVideoStreamModule(nullptr);
-    EXPECT_NE(std::string::npos, m_pController->getUIStyleFile().find("value=\"717\""));
+    access().sysConf().szUIStyle = szStyle;
+    controller().setVideoStreamModule(nullptr);
+    EXPECT_NE(std::string::npos, controller().getUIStyleFile().find("value=\"717\""));
     EXPECT_EQ(0u, hostsim::waitCount());
-    m_pController->setVideoStreamModule(&m_objVideo);
+    controller().setVideoStreamModule(&m_objVideo);
     m_objVideo.setBusyAnswers(3);
-    m_pController->getUIStyleFile();
+    controller().getUIStyleFile();
     EXPECT_EQ(4, m_objVideo.busyQuestions());
     EXPECT_EQ(3u, hostsim::waitCount());
     m_objVideo.setBusyAnswers(-1);
     hostsim::resetWaitCount();
-    EXPECT_NE(std::string::npos, m_pController->getUIStyleFile().find("value=\"717\""));
+    EXPECT_NE(std::string::npos, controller().getUIStyleFile().find("value=\"717\""));
     EXPECT_EQ(4 + 30, m_objVideo.busyQuestions());
     EXPECT_EQ(30u, hostsim::waitCount());
-    LockProbeVideoModule objProbe(*m_pController);
-    m_pController->setVideoStreamModule(&objProbe);
-    m_pController->getUIStyleFile();
-    m_pController->setVideoStreamModule(&m_objVideo);
+    LockProbeVideoModule objProbe(controller());
+    controller().setVideoStreamModule(&objProbe);
+    controller().getUIStyleFile();
+    controller().setVideoStreamModule(&m_objVideo);
     EXPECT_TRUE(objProbe.m_bLockFree);
-    m_pAccess->sysConf().szUIStyle = nullptr;
+    access().sysConf().szUIStyle = nullptr;
 }
 
 TEST_F(UiQueriesTest, UiFileNamesByIdElseTheFirstRecordElseEmpty) {
-    EXPECT_EQ("", m_pController->getUICommonFile(1));
-    EXPECT_EQ("", m_pController->getUILanguageFile(1));
+    EXPECT_EQ("", controller().getUICommonFile(1));
+    EXPECT_EQ("", controller().getUILanguageFile(1));
     char szLanguage[] = "lang_en.js", szCommon1[] = "common1.js", szCommon2[] = "common2.js";
     UIFileInfo arrFiles[] = {{1, szLanguage, szCommon1}, {2, nullptr, szCommon2}};
-    m_pAccess->sysConf().pUIFiles = arrFiles;
-    m_pAccess->sysConf().nUIFileSum = 2;
-    EXPECT_EQ("common2.js", m_pController->getUICommonFile(2));
-    EXPECT_EQ("", m_pController->getUILanguageFile(2));
-    EXPECT_EQ("lang_en.js", m_pController->getUILanguageFile(9));
-    m_pAccess->sysConf().pUIFiles = nullptr;
-    m_pAccess->sysConf().nUIFileSum = 0;
+    access().sysConf().pUIFiles = arrFiles;
+    access().sysConf().nUIFileSum = 2;
+    EXPECT_EQ("common2.js", controller().getUICommonFile(2));
+    EXPECT_EQ("", controller().getUILanguageFile(2));
+    EXPECT_EQ("lang_en.js", controller().getUILanguageFile(9));
+    access().sysConf().pUIFiles = nullptr;
+    access().sysConf().nUIFileSum = 0;
 }
 
 }  // namespace
