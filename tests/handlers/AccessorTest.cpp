@@ -5,18 +5,8 @@
 #include <vector>
 
 #include "../params/ControllerFixture.h"
-#include "StartedControllers.h"
 
 namespace {
-
-template <bool (ISensorController::*Set)(int&)>
-bool byReference(ISensorController& p_objController, int p_nValue) {
-    return (p_objController.*Set)(p_nValue);
-}
-template <bool (ISensorController::*Set)(int)>
-bool byValue(ISensorController& p_objController, int p_nValue) {
-    return (p_objController.*Set)(p_nValue);
-}
 
 struct AccessorCase {
     const char* name;
@@ -25,9 +15,10 @@ struct AccessorCase {
     u32 key;
 };
 
-#define ACCESSOR(getter, setter, key) {#getter, &ISensorController::getter, &byReference<&ISensorController::setter>, key}
+#define ACCESSOR(getter, setter, key) \
+    { #getter, &ISensorController::getter, [](ISensorController& c, int v) { return c.setter(v); }, key }
 const std::vector<AccessorCase> kAccessors = {
-    {"getDNMode", &ISensorController::getDNMode, &byValue<&ISensorController::setDNMode>, KEY_DN_MODE},
+    ACCESSOR(getDNMode, setDNMode, KEY_DN_MODE),
     ACCESSOR(getWDRSwitch, setWDRSwitch, KEY_WDR_MODE),
     ACCESSOR(getWDRStrength, setWDRStrength, KEY_WDR_STRG),
     ACCESSOR(getHLCSwitch, setHLCSwitch, KEY_HLC_SWITCH),
@@ -44,7 +35,7 @@ const std::vector<AccessorCase> kAccessors = {
     ACCESSOR(get3DMode, set3DMode, KEY_3D_NR_MODE),
     ACCESSOR(get3DAutoMaxStrength, set3DAutoMaxStrength, KEY_3D_NR_STRG_A),
     ACCESSOR(get3DManualMaxStrength, set3DManualMaxStrength, KEY_3D_NR_STRG_M),
-    {"getMirrorValue", &ISensorController::getMirrorValue, &byValue<&ISensorController::setMirrorMode>, KEY_MIRROR},
+    ACCESSOR(getMirrorValue, setMirrorMode, KEY_MIRROR),
     ACCESSOR(getBeaway, setBeaway, KEY_BEAWAY),
 };
 #undef ACCESSOR
@@ -52,7 +43,8 @@ const std::vector<AccessorCase> kAccessors = {
 // Every accessor key holds its own value, after the schedule keys a flush
 // needs; the scene is still off when the mirror is sent as given.
 TEST_F(ControllerFixture, EachGetterReadsItsKeyFromTheCacheAndEachSetterAppliesAndStoresIt) {
-    std::vector<KeyVal> vecRecords = {{8000, 0}, {8001, 0}, {8002, 0}, {8003, 23}, {8004, 59}};
+    std::vector<KeyVal> vecRecords = {{KEY_SCHEME_MODE, 0}, {KEY_SCHEME_START_HOUR, 0}, {KEY_SCHEME_START_MIN, 0},
+                                      {KEY_SCHEME_END_HOUR, 23}, {KEY_SCHEME_END_MIN, 59}};
     for (size_t i = 0; i < kAccessors.size(); ++i)
         vecRecords.push_back({kAccessors[i].key, kAccessors[i].key == KEY_BEAWAY ? 0u : static_cast<u32>(100 + i)});
     layOut(vecRecords);
@@ -79,7 +71,7 @@ TEST_F(ControllerFixture, EachGetterReadsItsKeyFromTheCacheAndEachSetterAppliesA
 }
 
 // A refused mirror saves nothing; a scene value is saved only with a mirror.
-TEST_F(StartedControllers, TheMirrorIsSavedAtOnceTheSceneOnlyWithIt) {
+TEST_F(ControllerFixture, TheMirrorIsSavedAtOnceTheSceneOnlyWithIt) {
     installDevice("ir-bullet");
     ISensorController& objController = makeController(1);
     ASSERT_TRUE(objController.init(moduleConfig()));

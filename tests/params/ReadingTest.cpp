@@ -15,13 +15,11 @@ class ReadingTest : public ControllerFixture {
 protected:
     void SetUp() override {
         ControllerFixture::SetUp();
-        layOut({{34, 50}, {2337, 128}, {49, 300}});
-        ispsim::SensorProfile stProfile;
-        // 49 and 56 with item lists, 82 with a plain range.
-        stProfile.ranges = {{49, 0, 100, 50, 250, {50, 100, 250}}, {82, 1, 700, 400, 2800, {}},
-                            {56, 0, 6, 1, 9, {1, 6, 9}}};
-        ispsim::setProfile(0, stProfile);
-        ispsim::setValue(0, 34, 77);
+        layOut({{KEY_BRIGHTNESS, 50}, {KEY_SATURATION, 128}, {KEY_MAX_SHUTTER, 300}});
+        // KEY_MAX_SHUTTER and KEY_MAX_SHUTTER_NIGHT with item lists, KEY_IRIS_POSITION with a plain range.
+        listRanges({{KEY_MAX_SHUTTER, 0, 100, 50, 250, {50, 100, 250}}, {KEY_IRIS_POSITION, 1, 700, 400, 2800, {}},
+                    {KEY_MAX_SHUTTER_NIGHT, 0, 6, 1, 9, {1, 6, 9}}});
+        ispsim::setValue(0, KEY_BRIGHTNESS, 77);
         ispsim::setValue(0, 4242, 77);
         ispsim::clearCalls();
     }
@@ -31,13 +29,12 @@ protected:
     void writeFiles(int p_nMaxShutter, size_t p_nRecords) {
         writeFile("/tmp/merge_style_ch1.xml",
                   "<style><tab><param id=\"49\" value=\"" + std::to_string(p_nMaxShutter) + "\"/></tab></style>");
-        const unsigned char arrRecords[] = {34, 0, 0, 0, 10, 0, 0, 0, 0x21, 9, 0, 0, 20, 0, 0, 0, 49, 0, 0, 0, 30, 0, 0, 0};
-        writeBytes("/mnt/mtd/code/config_file/sensor1_0.cfg",
-                   std::vector<unsigned char>(arrRecords, arrRecords + 8 * p_nRecords));
+        writeFile(std::string(kConfigDir) + "/sensor1_0.cfg",
+                  image(std::vector<KeyVal>{{KEY_BRIGHTNESS, 10}, {KEY_SATURATION, 20}, {KEY_MAX_SHUTTER, 30}}).substr(0, 8 * p_nRecords));
     }
     std::string all() {
         std::string strOut = "(1,2)";
-        EXPECT_TRUE(controller().getAllParameters(strOut));
+        m_strStdout = printedBy([&] { EXPECT_TRUE(controller().getAllParameters(strOut)); });
         return strOut;
     }
     int get(int p_nKey) {
@@ -45,28 +42,23 @@ protected:
         EXPECT_TRUE(controller().getParameter(p_nKey, nValue)) << p_nKey;
         return nValue;
     }
-    // keyval_correct on channel 0: its result, the values after, the output
-    // and how many corrections the ISP was asked for.
-    int correct(std::vector<KeyVal> p_vecRecords) {
-        ispsim::clearCalls();
-        m_strOut = printedBy([&] {
-            m_nResult = keyval_correct(0, p_vecRecords.data(), static_cast<u32>(p_vecRecords.size()));
-        });
-        m_vecValues.clear();
-        for (const KeyVal& stRecord : p_vecRecords) m_vecValues.push_back(stRecord.value);
-        m_nCorrections = 0;
-        for (const ispsim::Call& stCall : ispsim::calls()) m_nCorrections += stCall.option == IA_CMD_OPT_CORRECT_PARAM;
-        return m_nResult;
+    size_t corrections() const {
+        size_t nCount = 0;
+        for (const ispsim::Call& stCall : ispsim::calls()) nCount += stCall.option == IA_CMD_OPT_CORRECT_PARAM;
+        return nCount;
     }
-    int m_nResult = 0;
-    std::string m_strOut;
-    std::vector<u32> m_vecValues;
-    size_t m_nCorrections = 0;
+    std::string m_strStdout;
 };
 
+// An infrared key the schemes lack reads -1, without the ISP; an unreadable
+// key is left out of an id list.
 TEST_F(ReadingTest, ACachedKeyIsAnsweredWithoutTheIspAnUncachedOneWithTheKeyAsCommand) {
-    EXPECT_EQ(50, get(34));
-    EXPECT_TRUE(ispsim::calls().empty());
+    EXPECT_EQ(50, get(KEY_BRIGHTNESS));
+    for (int nKey : {KEY_IR_SWITCH, KEY_IR_MODE, KEY_IR_MANUAL_STRG_NEAR, KEY_IR_MANUAL_STRG_MEDIUM, KEY_IR_MANUAL_STRG_FAR}) {
+        ispsim::setValue(0, nKey, 3);
+        EXPECT_EQ(-1, get(nKey));
+    }
+    ispsim::clearCalls();
     EXPECT_EQ(77, get(4242));
     ASSERT_EQ(1u, ispsim::calls().size());
     EXPECT_EQ(4242, ispsim::calls()[0].cmd);
@@ -75,27 +67,11 @@ TEST_F(ReadingTest, ACachedKeyIsAnsweredWithoutTheIspAnUncachedOneWithTheKeyAsCo
     int nValue = 0;
     EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_FALSE(controller().getParameter(4242, nValue)); })
                                      .find("get key(4242) val from 2a err"));
-}
-
-TEST_F(ReadingTest, AnInfraredKeyTheSchemesLackReadsMinusOne) {
-    for (int nKey : {KEY_IR_SWITCH, KEY_IR_MODE, KEY_IR_MANUAL_STRG_NEAR, KEY_IR_MANUAL_STRG_MEDIUM,
-                     KEY_IR_MANUAL_STRG_FAR}) {
-        ispsim::setValue(0, nKey, 3);
-        ispsim::clearCalls();
-        EXPECT_EQ(-1, get(nKey));
-        EXPECT_TRUE(ispsim::calls().empty());
-    }
-}
-
-TEST_F(ReadingTest, AnIdListLeavesOutUnreadableKeysAndAMalformedOneIsRefused) {
-    ispsim::failCommand(0, 4242, -1);
     std::string strOut = "old";
-    EXPECT_NE(std::string::npos,
-              printedBy([&] { EXPECT_TRUE(controller().getParameters("(34,4242,2337)", strOut)); })
-                  .find("@@ out_Parameters = (34,50)(2337,128) @@\n"));
+    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_TRUE(controller().getParameters("(34,4242,2337)", strOut)); })
+                                     .find("@@ out_Parameters = (34,50)(2337,128) @@\n"));
     EXPECT_EQ("(34,50)(2337,128)", strOut);
-    const std::string strStdout =
-        printedBy([&] { EXPECT_FALSE(controller().getParameters("34,4242,2337", strOut)); });
+    const std::string strStdout = printedBy([&] { EXPECT_FALSE(controller().getParameters("34,4242,2337", strOut)); });
     EXPECT_EQ(0u, strStdout.find("ParameterReading.cpp"));
     EXPECT_NE(std::string::npos, strStdout.find(" getParameters fail p_strIds = 34,4242,2337 \n"));
     EXPECT_EQ("(34,50)(2337,128)", strOut);
@@ -125,24 +101,48 @@ TEST_F(ReadingTest, FromFlashTheSchemeFileIsAppendedAndCompletedFromTheCache) {
     EXPECT_TRUE(controller().getAllParameters(strOut));
     EXPECT_TRUE(controller().getAllParameters(strOut));
     EXPECT_EQ("(1,2)(34,10)(2337,20)(49,30)(34,10)(2337,20)(49,30)", strOut);
-    EXPECT_EQ(50, stored(34));
+    EXPECT_EQ(50, stored(KEY_BRIGHTNESS));
     for (u32 i = 0; i < access().keyValSum(); ++i) access().keyValTmp()[i] = {999, 999};
     writeFiles(206, 1);
     EXPECT_EQ("(1,2)(34,10)(2337,128)(49,300)", all());
-    removeFile("/mnt/mtd/code/config_file/sensor1_0.cfg");
+    removeFile(std::string(kConfigDir) + "/sensor1_0.cfg");
     EXPECT_EQ("(1,2)(34,50)(2337,128)(49,300)", all());
     // A file of another style is read by key: order and extra keys do not count.
-    writeBytes("/mnt/mtd/code/config_file/sensor1_0.cfg", {49, 0, 0, 0, 30, 0, 0, 0, 7, 0, 0, 0, 1, 0, 0, 0, 34, 0, 0, 0, 10, 0, 0, 0});
+    writeFile(std::string(kConfigDir) + "/sensor1_0.cfg", image({{KEY_MAX_SHUTTER, 30}, {7, 1}, {KEY_BRIGHTNESS, 10}}));
     EXPECT_EQ("(1,2)(34,10)(2337,128)(49,30)", all());
 }
 
+// From memory the ISP corrects the first record of each key it lists to the
+// nearest accepted value, in the cache; a listed command without a record is
+// reported at any level, and an unread list corrects nothing.
 TEST_F(ReadingTest, FromMemoryTheSchemeIsCorrectedInPlace) {
     writeFiles(199, 3);
     EXPECT_EQ("(1,2)(34,50)(2337,128)(49,250)", all());
     ispsim::clearCalls();
-    EXPECT_EQ(250, get(49));
+    EXPECT_EQ(250, get(KEY_MAX_SHUTTER));
     EXPECT_TRUE(ispsim::calls().empty());
-    EXPECT_EQ(300, stored(49, 1));
+    EXPECT_EQ(300, stored(KEY_MAX_SHUTTER, 1));
+
+    setDebugControl("0\n");
+    layOut({{KEY_BRIGHTNESS, 7}, {KEY_MAX_SHUTTER, 300}, {KEY_IRIS_POSITION, 5000}, {KEY_MAX_SHUTTER_NIGHT, 4}, {KEY_MAX_SHUTTER, 300}});
+    ispsim::clearCalls();
+    EXPECT_EQ("(1,2)(34,7)(49,250)(82,2800)(56,6)(49,300)", all());
+    EXPECT_EQ(3u, corrections());
+    layOut({{KEY_MAX_SHUTTER, 100}, {KEY_MAX_SHUTTER_NIGHT, 9}});
+    ispsim::clearCalls();
+    EXPECT_EQ("(1,2)(49,100)(56,9)", all());
+    EXPECT_NE(std::string::npos, m_strStdout.find("cmd_list[1]=82\n"));
+    EXPECT_EQ(std::string::npos, m_strStdout.find("cmd_list[0]"));
+    EXPECT_EQ(2u, corrections());
+
+    ispsim::failCommand(0, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, -3);
+    layOut({{KEY_MAX_SHUTTER, 300}});
+    ispsim::clearCalls();
+    EXPECT_EQ("(1,2)(49,300)", all());
+    EXPECT_NE(std::string::npos, m_strStdout.find("IA_CMD_DYNAMIC_PARAMS_CMDS_GET"));
+    EXPECT_EQ(0u, corrections());
+    EXPECT_NE(std::string::npos,
+              printedBy([] { EXPECT_EQ(-1, keyval_correct(0, nullptr, 4)); }).find("NULL != p_pKeyval"));
 }
 
 // The merged style file goes through the nesting guard like any text; one it
@@ -170,31 +170,7 @@ TEST_F(ReadingTest, TheFactorySetIsAnsweredFromMemoryOnlyAndSchemeMinusOneNowher
                 << nStyle << " " << nScheme;
         }
     }
-    EXPECT_EQ(250, stored(49, 4));
-}
-
-// Only the first record of a key is corrected; unlisted keys stay; a listed
-// command without a record is reported at any level.
-TEST_F(ReadingTest, ListedValuesBecomeTheNearestAcceptedOne) {
-    setDebugControl("0\n");
-    EXPECT_EQ(0, correct({{34, 7}, {49, 300}, {82, 5000}, {56, 4}, {49, 300}}));
-    EXPECT_EQ((std::vector<u32>{7, 250, 2800, 6, 300}), m_vecValues);
-    EXPECT_EQ(3u, m_nCorrections);
-    EXPECT_EQ(0, correct({{49, 100}, {56, 9}}));
-    EXPECT_NE(std::string::npos, m_strOut.find("cmd_list[1]=82\n"));
-    EXPECT_EQ(std::string::npos, m_strOut.find("cmd_list[0]"));
-    EXPECT_EQ(2u, m_nCorrections);
-}
-
-TEST_F(ReadingTest, ANullArrayOrAnUnreadListCorrectsNothing) {
-    EXPECT_NE(std::string::npos,
-              printedBy([] { EXPECT_EQ(-1, keyval_correct(0, nullptr, 4)); }).find("NULL != p_pKeyval"));
-    EXPECT_TRUE(ispsim::calls().empty());
-    ispsim::failCommand(0, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, -3);
-    EXPECT_EQ(0, correct({{49, 300}}));
-    EXPECT_NE(std::string::npos, m_strOut.find("IA_CMD_DYNAMIC_PARAMS_CMDS_GET"));
-    EXPECT_EQ(std::vector<u32>{300}, m_vecValues);
-    EXPECT_EQ(0u, m_nCorrections);
+    EXPECT_EQ(250, stored(KEY_MAX_SHUTTER, 4));
 }
 
 }  // namespace
