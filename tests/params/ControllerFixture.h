@@ -12,8 +12,27 @@
 #include "IspSimulation.h"
 #include "StartedControllers.h"
 
+// What the call printed.
+inline std::string printedBy(const std::function<void()>& p_fnCall) {
+    testing::internal::CaptureStdout();
+    p_fnCall();
+    return testing::internal::GetCapturedStdout();
+}
+
+// The ISP channel's dynamic command list with these ranges.
+inline void listRanges(const std::vector<ispsim::Range>& p_vecRanges, int p_nIspChannel = 0) {
+    ispsim::SensorProfile stProfile;
+    stProfile.ranges = p_vecRanges;
+    ispsim::setProfile(p_nIspChannel, stProfile);
+}
+
 class ControllerFixture : public StartedControllers {
 protected:
+    void setDeviceType(int p_nDeviceType, const std::string& p_strModel = "Hi3516AV200") {
+        writeFile("/mnt/mtd/code/factory_setting/machineinfo.ini",
+                  "[machine]\ndeviceType=" + std::to_string(p_nDeviceType) + "\nhardwareModel=" + p_strModel +
+                      "\nhardwareCode=IPC-B4-IRZ\n");
+    }
     // Every user scheme and the factory set of the p_nIndex-th controller
     // (channel p_nIndex + 1, made on first use) hold the same records.
     ISensorController& layOut(const std::vector<KeyVal>& p_vecRecords, u32 p_nSchemeSum = 4, int p_nCurrent = 0,
@@ -36,17 +55,6 @@ protected:
         for (const SimulatedVideoModule::Notification& stNote : m_objVideo.notifications())
             vecNotified.emplace_back(stNote.key, stNote.value);
         return vecNotified;
-    }
-    static void listRanges(const std::vector<ispsim::Range>& p_vecRanges, int p_nIspChannel = 0) {
-        ispsim::SensorProfile stProfile;
-        stProfile.ranges = p_vecRanges;
-        ispsim::setProfile(p_nIspChannel, stProfile);
-    }
-    // What the call printed.
-    static std::string printedBy(const std::function<void()>& p_fnCall) {
-        testing::internal::CaptureStdout();
-        p_fnCall();
-        return testing::internal::GetCapturedStdout();
     }
 };
 

@@ -1,4 +1,4 @@
-// The owned controllers of StartedControllers with the scheme, thermal and
+// The controllers of ControllerFixture with the scheme, thermal and
 // version file paths of a channel, and controllers laid out without init.
 #ifndef SENSORDLL_TESTS_SCHEME_CONTROLLER_FIXTURE_H
 #define SENSORDLL_TESTS_SCHEME_CONTROLLER_FIXTURE_H
@@ -10,19 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "../params/ControllerFixture.h"
 #include "DeviceRoot.h"
 #include "SensorDebug.h"
-#include "../params/ControllerFixture.h"
-#include "StartedControllers.h"
 
-class SchemeControllerFixture : public StartedControllers {
+class SchemeControllerFixture : public ControllerFixture {
 protected:
-    void setDeviceType(int p_nDeviceType, const std::string& p_strModel = "Hi3516AV200") {
-        writeFile("/mnt/mtd/code/factory_setting/machineinfo.ini",
-                  "[machine]\ndeviceType=" + std::to_string(p_nDeviceType) + "\nhardwareModel=" + p_strModel +
-                      "\nhardwareCode=IPC-B4-IRZ\n");
-    }
-
     static std::string schemePath(int p_nChannel, int p_nScheme) {
         return std::string(kConfigDir) + "/sensor" + std::to_string(p_nChannel) + "_" + std::to_string(p_nScheme) +
                ".cfg";
@@ -53,7 +46,7 @@ protected:
 
 // Controllers laid out without init, in no scheme until a first switch:
 // user schemes holding the same records, windows all empty (00:00 to 00:00).
-class SchemeLayoutFixture : public ControllerFixture {
+class SchemeLayoutFixture : public SchemeControllerFixture {
 protected:
     ISensorController& layOut(size_t p_nIndex = 0) {
         return ControllerFixture::layOut(
