@@ -130,9 +130,6 @@ inline size_t occurrences(const std::string& p_strText, const std::string& p_str
     return nCount;
 }
 
-}  // namespace
-
-namespace {
 
 class StyleSearchTest : public ::testing::Test {
 protected:
@@ -196,9 +193,6 @@ TEST_F(StyleSearchTest, DeleteNodeRemovesOnlyNodesWithAnElementParent) {
     EXPECT_EQ(printed("<s><tab/></s>"), text());
 }
 
-}  // namespace
-
-namespace {
 
 const char* const kBase =
     "<style>"
@@ -324,9 +318,6 @@ TEST_F(StyleMergeTest, BrokenInputIsReportedAndMergedAsFarAsItGoes) {
     }
 }
 
-}  // namespace
-
-namespace {
 
 // While g_stTamper.cmd is set, the count of its reply becomes g_stTamper.count:
 // the command list's for the list command, the item list's for a range read.
@@ -564,9 +555,6 @@ TEST(CustomizeStyleTest, TheLastMatchingElementsIndexedOptionsStandUpToTheRecord
     }
 }
 
-}  // namespace
-
-namespace {
 
 typedef std::vector<std::pair<u32, u32>> Records;
 
@@ -636,9 +624,6 @@ TEST_F(FactoryDefaultsTest, TheSurplusOverTheCapacityIsDroppedWithAReport) {
     EXPECT_EQ(std::string::npos, m_strStdout.find("Assertion failed"));
 }
 
-}  // namespace
-
-namespace {
 
 const char* const kStyleDir = "/hd1/moduleConfig/sensorConfig/style/";
 const char* const kDiversityDir = "/hd1/moduleConfig/sensorConfig/styleDiversity/";
@@ -781,9 +766,6 @@ TEST_F(SystemConfigTest, UinitFreesTheOwnedTextsOnce) {
     uinitSysConf(nullptr);
 }
 
-}  // namespace
-
-namespace {
 
 class UiQueriesTest : public ControllerFixture {
 protected:
@@ -901,9 +883,6 @@ TEST_F(UiQueriesTest, UiFileNamesByIdElseTheFirstRecordElseEmpty) {
     access().sysConf().nUIFileSum = 0;
 }
 
-}  // namespace
-
-namespace {
 
 struct ProfileCase {
     const char* profile;
