@@ -25,6 +25,31 @@
 
 namespace {
 
+// While g_stTamper.cmd is set, the count of its reply becomes g_stTamper.count:
+// the command list's for the list command, the item list's for a range read.
+struct {
+    int cmd = 0;
+    int count = 0;
+} g_stTamper;
+
+}  // namespace
+
+// Stands in front of the replacement's ia_ioctrl_v2 in this program.
+extern "C" int ia_ioctrl_v2(int p_nChannel, ia_cmd_e p_eCmd, unsigned int p_nOption, void* p_pData) {
+    typedef int (*Ioctrl)(int, ia_cmd_e, unsigned int, void*);
+    static const Ioctrl s_pNext = reinterpret_cast<Ioctrl>(dlsym(RTLD_NEXT, "ia_ioctrl_v2"));
+    if (s_pNext == nullptr) std::abort();
+    const int nStatus = s_pNext(p_nChannel, p_eCmd, p_nOption, p_pData);
+    if (nStatus != 0 || p_pData == nullptr || g_stTamper.cmd != static_cast<int>(p_eCmd)) return nStatus;
+    if (p_eCmd == IA_CMD_DYNAMIC_PARAMS_CMDS_GET && p_nOption == IA_CMD_OPT_GET)
+        static_cast<ia_dynamic_params_cmds_st*>(p_pData)->cmd_cnt = g_stTamper.count;
+    else if (p_nOption == IA_CMD_OPT_GET_PARAM_RNAGE)
+        static_cast<ia_dynamic_params_attr_st*>(p_pData)->items_cnt = g_stTamper.count;
+    return nStatus;
+}
+
+namespace {
+
 typedef std::vector<std::string> Strings;
 
 // The text printed the way the system prints a parsed document.
@@ -131,6 +156,72 @@ inline size_t occurrences(const std::string& p_strText, const std::string& p_str
 }
 
 
+typedef std::vector<std::pair<u32, u32>> Records;
+
+const u32 kSentinel = 0xA5A5A5A5u;
+
+// One fixture for the style tests: a controller laid out without init (for
+// the user-interface queries), and what the call under test printed.
+class StyleTest : public ControllerFixture {
+protected:
+    void SetUp() override {
+        ControllerFixture::SetUp();
+        layOut({{KEY_BRIGHTNESS, 0}});
+    }
+    void TearDown() override {
+        g_stTamper.cmd = 0;
+        uinitSysConf(&m_stConf);
+        ControllerFixture::TearDown();
+    }
+    // getDnaStyle on channel 1 (ISP channel 0).
+    std::string fit(const std::string& p_strStyle, bool p_bShowWdr = false, int p_nChannel = 1) {
+        std::string strOut;
+        m_strStdout = printedBy([&] { EXPECT_EQ(SNS_SUCCESS, getDnaStyle(p_nChannel, p_strStyle.c_str(), strOut, p_bShowWdr)); });
+        return strOut;
+    }
+    // getFctData on channel 1 into an array of p_nRoom records (and two guard
+    // records past it); the records it reported.
+    Records collect(const std::string& p_strStyle, u32 p_nRoom, bool p_bShowWdr = false) {
+        m_vecArray.assign(p_nRoom + 2, KeyVal{kSentinel, kSentinel});
+        std::vector<char> vecStyle(p_strStyle.begin(), p_strStyle.end());
+        vecStyle.push_back('\0');
+        m_nCount = kSentinel;
+        m_strStdout = printedBy([&] {
+            EXPECT_EQ(SNS_SUCCESS, getFctData(1, vecStyle.data(), m_vecArray.data(), &m_nCount, p_bShowWdr, p_nRoom));
+        });
+        Records vecRecords;
+        for (u32 i = 0; i < m_nCount && i < m_vecArray.size(); ++i) vecRecords.emplace_back(m_vecArray[i].key, m_vecArray[i].value);
+        return vecRecords;
+    }
+    // initSysConf with m_objModule.
+    int init(int p_nChannel) {
+        uinitSysConf(&m_stConf);
+        int nResult = -1;
+        m_strStdout = printedBy([&] { nResult = initSysConf(p_nChannel, m_objModule, &m_stConf); });
+        return nResult;
+    }
+    std::string style() const { return m_stConf.szUIStyle != nullptr ? m_stConf.szUIStyle : "<null>"; }
+    // getSensorParamRange with the outputs preset to 77 and p_strBefore.
+    bool rangeText(int p_nCmd, const std::string& p_strBefore) {
+        m_nDefault = 77;
+        m_strRange = p_strBefore;
+        bool bRet = false;
+        m_strStdout = printedBy([&] { bRet = controller().getSensorParamRange(p_nCmd, m_nDefault, m_strRange); });
+        return bRet;
+    }
+
+    std::string m_strStdout;
+    SysConfig m_stConf = {};
+    ModuleConfigure m_objModule;
+    std::vector<KeyVal> m_vecArray;
+    u32 m_nCount = 0;
+    int m_nDefault = 0;
+    std::string m_strRange;
+};
+using DnaStyleTest = StyleTest;
+using FactoryDefaultsTest = StyleTest;
+using StyleMergeTest = StyleTest;
+
 class StyleSearchTest : public ::testing::Test {
 protected:
     void load(const char* p_szXml) { ASSERT_TRUE(LoadMem(m_objDoc, p_szXml, TIXML_ENCODING_UTF8)); }
@@ -208,7 +299,6 @@ std::string deleteLensWhen(const std::string& p_strAttributes) {
     return "<cond " + p_strAttributes + "><Delete tab_key=\"lens\"/></cond>";
 }
 
-class StyleMergeTest : public DeviceFixture {};
 
 // A condition's value agrees with the detail field on its first five
 // characters, item by item of a list or as a whole.
@@ -319,51 +409,7 @@ TEST_F(StyleMergeTest, BrokenInputIsReportedAndMergedAsFarAsItGoes) {
 }
 
 
-// While g_stTamper.cmd is set, the count of its reply becomes g_stTamper.count:
-// the command list's for the list command, the item list's for a range read.
-struct {
-    int cmd = 0;
-    int count = 0;
-} g_stTamper;
-
-}  // namespace
-
-// Stands in front of the replacement's ia_ioctrl_v2 in this program.
-extern "C" int ia_ioctrl_v2(int p_nChannel, ia_cmd_e p_eCmd, unsigned int p_nOption, void* p_pData) {
-    typedef int (*Ioctrl)(int, ia_cmd_e, unsigned int, void*);
-    static const Ioctrl s_pNext = reinterpret_cast<Ioctrl>(dlsym(RTLD_NEXT, "ia_ioctrl_v2"));
-    if (s_pNext == nullptr) std::abort();
-    const int nStatus = s_pNext(p_nChannel, p_eCmd, p_nOption, p_pData);
-    if (nStatus != 0 || p_pData == nullptr || g_stTamper.cmd != static_cast<int>(p_eCmd)) return nStatus;
-    if (p_eCmd == IA_CMD_DYNAMIC_PARAMS_CMDS_GET && p_nOption == IA_CMD_OPT_GET)
-        static_cast<ia_dynamic_params_cmds_st*>(p_pData)->cmd_cnt = g_stTamper.count;
-    else if (p_nOption == IA_CMD_OPT_GET_PARAM_RNAGE)
-        static_cast<ia_dynamic_params_attr_st*>(p_pData)->items_cnt = g_stTamper.count;
-    return nStatus;
-}
-
-namespace {
-
 // The scene flag off unless a test sets it; StartedControllers sets it again.
-class DnaStyleTest : public StartedControllers {
-protected:
-    void SetUp() override {
-        StartedControllers::SetUp();
-        g_bShoWBeawayFalg = false;
-    }
-    void TearDown() override {
-        g_stTamper.cmd = 0;
-        StartedControllers::TearDown();
-    }
-    // getDnaStyle on channel 1 (ISP channel 0), keeping what it printed.
-    std::string fit(const std::string& p_strStyle, bool p_bShowWdr = false, int p_nChannel = 1) {
-        std::string strOut;
-        m_strStdout = printedBy([&] { EXPECT_EQ(SNS_SUCCESS, getDnaStyle(p_nChannel, p_strStyle.c_str(), strOut, p_bShowWdr)); });
-        return strOut;
-    }
-    std::string m_strStdout;
-};
-
 const char* const kThreeOptions =
     "<s><tab key=\"t\"><p id=\"34\" value=\"9\"><o index=\"0\"/><o index=\"1\"/><o index=\"2\"/></p></tab></s>";
 
@@ -457,7 +503,7 @@ TEST_F(DnaStyleTest, TheStyleValueWinsOnlyWhereTheIspAllowsIt) {
 }
 
 TEST_F(DnaStyleTest, TheFlagsRemoveTheLastElementWithTheirId) {
-    listRanges({});
+    g_bShoWBeawayFalg = false;
     const std::string strStyle =
         "<s><p id=\"10\" value=\"0\"/><p id=\"11\" value=\"0\"/><tab><p id=\"10\"/><p id=\"11\"/></tab></s>";
     EXPECT_EQ(printed(strStyle), fit(strStyle, false));
@@ -556,36 +602,6 @@ TEST(CustomizeStyleTest, TheLastMatchingElementsIndexedOptionsStandUpToTheRecord
 }
 
 
-typedef std::vector<std::pair<u32, u32>> Records;
-
-const u32 kSentinel = 0xA5A5A5A5u;
-
-class FactoryDefaultsTest : public DeviceFixture {
-protected:
-    void SetUp() override {
-        DeviceFixture::SetUp();
-        listRanges({});
-    }
-    // getFctData on channel 1 into an array of p_nRoom records (and two guard
-    // records past it), keeping what it printed; the records it reported.
-    Records collect(const std::string& p_strStyle, u32 p_nRoom, bool p_bShowWdr = false) {
-        m_vecArray.assign(p_nRoom + 2, KeyVal{kSentinel, kSentinel});
-        std::vector<char> vecStyle(p_strStyle.begin(), p_strStyle.end());
-        vecStyle.push_back('\0');
-        m_nCount = kSentinel;
-        m_strStdout = printedBy([&] {
-            EXPECT_EQ(SNS_SUCCESS, getFctData(1, vecStyle.data(), m_vecArray.data(), &m_nCount, p_bShowWdr, p_nRoom));
-        });
-        Records vecRecords;
-        for (u32 i = 0; i < m_nCount && i < m_vecArray.size(); ++i)
-            vecRecords.emplace_back(m_vecArray[i].key, m_vecArray[i].value);
-        return vecRecords;
-    }
-    std::vector<KeyVal> m_vecArray;
-    u32 m_nCount = 0;
-    std::string m_strStdout;
-};
-
 TEST_F(FactoryDefaultsTest, RecordsFollowDocumentOrderEachElementBeforeItsChildren) {
     EXPECT_EQ((Records{{1, 2}, {34, 50}, {3, 4}, {34, 60}, {5, 0xFFFFFFFFu}}),
               collect("<s><tab id=\"1\" value=\"2\"><p id=\"34\" value=\"50\"><o id=\"3\" value=\"4\"/></p>"
@@ -634,13 +650,12 @@ const char* const kDeviceTypeTail =
     "DeviceType::THERMAL_IPDOME == p_stSysConf->nDeviceType || "
     "DeviceType::DOMECORE_THERMAL_DEVICE == p_stSysConf->nDeviceType";
 
-class SystemConfigTest : public DeviceFixture {
+// Each base style names itself in its tab; each diversity document adds a
+// tab naming itself, so the merged text shows which two were read.
+class SystemConfigTest : public StyleTest {
 protected:
     void SetUp() override {
-        DeviceFixture::SetUp();
-        memset(&m_stConf, 0, sizeof(m_stConf));
-        // Each base style names itself in its tab; each diversity document
-        // adds a tab naming itself, so the merged text shows which two were read.
+        StyleTest::SetUp();
         for (const std::string strName : {"Style", "Style_dome", "Style_Thermal"}) {
             const std::string strDiversity = "StyleDiversity" + strName.substr(5);
             writeFile(kStyleDir + strName + ".xml", "<style><tab key=\"" + strName + "\"/></style>");
@@ -651,25 +666,6 @@ protected:
         m_objModule.setDetail("(max_scheme=4)(isInfrared=1)");
         m_objModule.setParameters("sensor=IMX334");
     }
-    void TearDown() override {
-        uinitSysConf(&m_stConf);
-        DeviceFixture::TearDown();
-    }
-    void setDeviceType(int p_nType) {
-        writeFile("/mnt/mtd/code/factory_setting/machineinfo.ini",
-                  "[machine]\ndeviceType=" + std::to_string(p_nType) + "\nhardwareModel=Hi3516AV200\n");
-    }
-    int init(int p_nChannel) {
-        uinitSysConf(&m_stConf);
-        int nResult = -1;
-        m_strStdout = printedBy([&] { nResult = initSysConf(p_nChannel, m_objModule, &m_stConf); });
-        return nResult;
-    }
-    std::string style() const { return m_stConf.szUIStyle != nullptr ? m_stConf.szUIStyle : "<null>"; }
-
-    SysConfig m_stConf;
-    ModuleConfigure m_objModule;
-    std::string m_strStdout;
 };
 
 TEST_F(SystemConfigTest, TheDeviceTypeAndChannelChooseTheStyleFiles) {
@@ -767,24 +763,7 @@ TEST_F(SystemConfigTest, UinitFreesTheOwnedTextsOnce) {
 }
 
 
-class UiQueriesTest : public ControllerFixture {
-protected:
-    void SetUp() override {
-        ControllerFixture::SetUp();
-        layOut({{34, 0}});
-    }
-    // getSensorParamRange with the outputs preset to 77 and p_strBefore.
-    bool range(int p_nCmd, const std::string& p_strBefore) {
-        m_nDefault = 77;
-        m_strRange = p_strBefore;
-        bool bRet = false;
-        m_strStdout = printedBy([&] { bRet = controller().getSensorParamRange(p_nCmd, m_nDefault, m_strRange); });
-        return bRet;
-    }
-    int m_nDefault = 0;
-    std::string m_strRange;
-    std::string m_strStdout;
-};
+using UiQueriesTest = StyleTest;
 
 struct RangeTextCase {
     std::vector<int> items;
@@ -795,7 +774,7 @@ TEST_F(UiQueriesTest, ItemsAreAppendedWithOneBlankBetween) {
     for (const RangeTextCase& stCase : {RangeTextCase{{1, 2, 4}, "", "1 2 4"}, RangeTextCase{{717}, "", "717"},
                                         RangeTextCase{{1, 2, 4}, "x9", "x91 2 4"}}) {
         listRanges({{49, 0, 2, 0, 0, stCase.items}});
-        EXPECT_TRUE(range(49, stCase.before));
+        EXPECT_TRUE(rangeText(49, stCase.before));
         EXPECT_EQ(2, m_nDefault);
         EXPECT_EQ(stCase.expected, m_strRange);
         EXPECT_NE(std::string::npos, m_strStdout.find("cmd=49 DefaltParam=2 strParamRange=" + stCase.expected + "\n"));
@@ -807,18 +786,18 @@ TEST_F(UiQueriesTest, ItemsAreAppendedWithOneBlankBetween) {
 // zoom/focus lock.
 TEST_F(UiQueriesTest, ARangeNotGivenWritesNothing) {
     listRanges({{34, 0, 50, 0, 100, {0, 50}}, {49, 0, 2, 1, 4, {1, 2}}, {1537, 0, 3, 1, 9, {1, 3}}, {51, 1, 8, 1, 30, {}}});
-    EXPECT_TRUE(range(51, "keep"));
+    EXPECT_TRUE(rangeText(51, "keep"));
     EXPECT_EQ(77, m_nDefault);
     EXPECT_EQ("keep", m_strRange);
     ispsim::failCommand(0, 49, -1);
     access().zoomFocusParam().setLockZoomFocusEnable(true);
     for (int nCmd : {34, 56, 49, 1537}) {
-        EXPECT_FALSE(range(nCmd, "keep")) << nCmd;
+        EXPECT_FALSE(rangeText(nCmd, "keep")) << nCmd;
         EXPECT_EQ(77, m_nDefault);
         EXPECT_EQ("keep", m_strRange);
     }
     access().zoomFocusParam().setLockZoomFocusEnable(false);
-    EXPECT_TRUE(range(1537, ""));
+    EXPECT_TRUE(rangeText(1537, ""));
     EXPECT_EQ("1 3", m_strRange);
 }
 
@@ -897,14 +876,7 @@ std::ostream& operator<<(std::ostream& p_stream, const ProfileCase& p_stCase) {
 }
 
 // initSysConf with the channel's module configuration as the host reads it.
-class BundledProfileTest : public StartedControllers, public ::testing::WithParamInterface<ProfileCase> {
-protected:
-    void TearDown() override {
-        uinitSysConf(&m_stConf);
-        StartedControllers::TearDown();
-    }
-    SysConfig m_stConf = {};
-};
+class BundledProfileTest : public StyleTest, public ::testing::WithParamInterface<ProfileCase> {};
 
 TEST_P(BundledProfileTest, MergesFitsAndYieldsTheStoredKeys) {
     const ProfileCase& stCase = GetParam();
