@@ -219,11 +219,9 @@ TEST_F(ApplyTest, TheInfraredBudgetStopsTheRunWithTheFirstRecordsKey) {
     EXPECT_TRUE(sentValues(2337).empty());
     // Key 0 first: the stop must not read as success.
     EXPECT_EQ(-1, apply({{0, 0}, {163, 41}}));
-}
-
-TEST_F(ApplyTest, AnUncachedPartnerStrengthIsReadFromTheIsp) {
+    // A partner strength the scheme lacks is read from the ISP.
     layOut({{163, 0}});
-    access().limitedIrPower() = true;
+    ispsim::clearCalls();
     ispsim::setValue(0, 167, 70);
     const std::string strOut = printedBy([this] {
         EXPECT_EQ(-163, apply({{163, 31}}));
@@ -248,7 +246,7 @@ TEST_F(ApplyTest, AKeyWithoutARowIsSentWithItselfAsCommand) {
     EXPECT_TRUE(sentValues(2816).empty() && sentValues(4112).empty() && sentValues(2337).empty());
 }
 
-TEST_F(ApplyTest, AHandlerFailureStopsTheRunAndOnlyGraveOnesAreReported) {
+TEST_F(ApplyTest, AHandlerFailureStopsTheRunAndOnlyGraveOnesAreReportedEachRecordIsTraced) {
     setDebugControl("6\n");
     ispsim::failCommand(-1, 2337, -4);
     const std::string strOut = printedBy([this] { EXPECT_EQ(-2337, apply({{34, 60}, {2337, 1}, {144, 1}})); });
@@ -261,17 +259,13 @@ TEST_F(ApplyTest, AHandlerFailureStopsTheRunAndOnlyGraveOnesAreReported) {
     EXPECT_EQ(128, stored(2337));
     EXPECT_TRUE(sentValues(144).empty());
     ispsim::failCommand(-1, 2337, -2);
-    EXPECT_EQ(std::string::npos,
-              printedBy([this] { EXPECT_EQ(-2337, apply({{2337, 2}})); }).find("~~~failed"));
-}
-
-TEST_F(ApplyTest, TracesEachAppliedRecordAndStoresTheHandlersRewrite) {
-    setDebugControl("6\n");
+    EXPECT_EQ(std::string::npos, printedBy([this] { EXPECT_EQ(-2337, apply({{2337, 2}})); }).find("~~~failed"));
+    // Each applied record is traced; a handler's rewrite of the value is stored.
     access().showWdr() = false;
-    const std::string strOut = printedBy([this] { EXPECT_EQ(SNS_SUCCESS, apply({{34, 60}, {2368, 2}})); });
-    EXPECT_NE(std::string::npos, strOut.find("====================== set KEY_BRIGHTNESS (34,60) "
-                                             "func:&ISensorController::doIaCmd ia_cmd:34 =====================\n"));
-    EXPECT_EQ('\n', strOut.back());
+    const std::string strTrace = printedBy([this] { EXPECT_EQ(SNS_SUCCESS, apply({{34, 61}, {2368, 2}})); });
+    EXPECT_NE(std::string::npos, strTrace.find("====================== set KEY_BRIGHTNESS (34,61) "
+                                               "func:&ISensorController::doIaCmd ia_cmd:34 =====================\n"));
+    EXPECT_EQ('\n', strTrace.back());
     EXPECT_EQ(0, stored(2368));
 }
 

@@ -366,12 +366,21 @@ TEST_F(StartedControllerTest, FactoryResetAtAHighDebugLevelReReadsTheModuleConfi
     }
 }
 
-class SensorCheckTest : public SchemeControllerFixture {};
+using SensorCheckTest = SchemeControllerFixture;
 
-// A query (second item 2) takes the ISP's answer word; a command keeps the text.
-TEST_F(SensorCheckTest, QueryTakesTheAnswerWordAndACommandKeepsTheText) {
+// A list of fewer than three numbers, or malformed, is refused and nothing
+// sent; a query (second item 2) takes the ISP's answer word, a command keeps
+// the text.
+TEST_F(SensorCheckTest, ShortOrMalformedListIsRefusedAndNothingSent) {
     installDevice("ir-bullet");
     ISensorController& objController = makeController(1);
+    for (const char* szText : {"(5,2)", "", "()", "5,2,0", "(5,2,0)(6)", " (5,2,0)", "(5,2,0) ", "(5,2,0"}) {
+        std::string strText = szText;
+        const std::string strOut = printedBy([&] { EXPECT_NE(objController.SensorCheck(strText), SNS_SUCCESS) << szText; });
+        EXPECT_EQ(strText, szText);
+        EXPECT_NE(strOut.find(std::string("getParameters fail p_strIds = ") + szText + " \n"), std::string::npos) << szText;
+    }
+    EXPECT_TRUE(ispsim::calls().empty());
     for (const char* szText : {"(5,2,0)", "(5,1,9)"}) {
         ispsim::clearCalls();
         std::string strText = szText;
@@ -384,19 +393,6 @@ TEST_F(SensorCheckTest, QueryTakesTheAnswerWordAndACommandKeepsTheText) {
                   std::vector<int>({5, szText[3] - '0', szText[5] - '0'}));
         EXPECT_EQ(strText, szText[3] == '2' ? "1" : szText);
     }
-}
-
-TEST_F(SensorCheckTest, ShortOrMalformedListIsRefusedAndNothingSent) {
-    ISensorController& objController = makeController(1);
-    for (const char* szText : {"(5,2)", "", "()", "5,2,0", "(5,2,0)(6)", " (5,2,0)", "(5,2,0) ", "(5,2,0"}) {
-        std::string strText = szText;
-        testing::internal::CaptureStdout();
-        EXPECT_NE(objController.SensorCheck(strText), SNS_SUCCESS) << szText;
-        const std::string strOut = testing::internal::GetCapturedStdout();
-        EXPECT_EQ(strText, szText);
-        EXPECT_NE(strOut.find(std::string("getParameters fail p_strIds = ") + szText + " \n"), std::string::npos) << szText;
-    }
-    EXPECT_TRUE(ispsim::calls().empty());
 }
 
 namespace {
