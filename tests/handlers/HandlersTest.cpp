@@ -231,7 +231,7 @@ TEST_F(DeviceFixture, AThermalOnlyDeviceNotifiesVideoChannelOne) {
 
 // Each record takes the companions of the current scheme; one the scheme
 // lacks is sent as zero.
-TEST_F(HandlerTest, DayNightRecordsTakeTheCompanionsOfTheCurrentScheme) {
+TEST_F(HandlerTest, DayNightRecordsTakeTheCompanionsOfTheCurrentSchemeAndARefusalStops) {
     layOut({{KEY_DTN_THR, 30}, {KEY_NTD_THR, 60}, {KEY_DN_SENSITIVITY, 2}, {KEY_DTN_H, 18}, {KEY_DTN_M, 30},
             {KEY_NTD_H, 6}, {KEY_NTD_M, 0}});
     EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_NTD_THR, 70, true));
@@ -250,9 +250,7 @@ TEST_F(HandlerTest, DayNightRecordsTakeTheCompanionsOfTheCurrentScheme) {
     EXPECT_EQ((Words{30, 40, 0}), recordSent(KEY_NTD_THR, 3));
     EXPECT_EQ((Words{18, 40, 0, 0}), recordSent(KEY_DTN_M, 4));
     EXPECT_EQ(40, m_nValue);
-}
-
-TEST_F(HandlerTest, ARefusedDayNightThresholdPassesOnlyWhileStoredValuesAreRestored) {
+    // A refused threshold passes only while stored values are restored.
     ispsim::failCommand(-1, KEY_DTN_THR, -1);
     ispsim::failCommand(-1, KEY_DTN_H, -1);
     EXPECT_EQ(-1, call(&ISensorController::doDNThr, KEY_DTN_THR, 20));
@@ -323,15 +321,12 @@ TEST_F(HandlerTest, ShutterStepsStopAtBothEndsOfTheListAndIndexesOutsideItAreRef
     EXPECT_TRUE(sentValues(KEY_MAX_SHUTTER).empty());
     EXPECT_TRUE(controller().setShutterValue(3));
     EXPECT_EQ(Words{80}, sentValues(KEY_MAX_SHUTTER));
-}
 
-// The ISP's value, not the cache's, locates the position; the list holds
-// the first thirty values.
-TEST_F(HandlerTest, AShutterValueOutsideTheListStepsNowhere) {
-    layOut({{KEY_MAX_SHUTTER, 40}});
+    // The ISP's value, not the cache's, locates the position: a value outside
+    // the list steps nowhere. The list holds the first thirty values.
     shutterAt(40);
     ispsim::setValue(0, KEY_MAX_SHUTTER, 30);
-    int nIndex = 7;
+    nIndex = 7;
     EXPECT_FALSE(controller().getShutterValue(nIndex));
     EXPECT_EQ(7, nIndex);
     EXPECT_FALSE(controller().shutterUp());
@@ -394,15 +389,14 @@ TEST_F(LensLightTest, LensGatedOperationsSendNothingWithoutALens) {
     EXPECT_TRUE(ispsim::calls().empty());
 }
 
-TEST_F(LensLightTest, FocusStepSetsAutoFocusModeFirstAndIrisStepNeedsTheExposureMode) {
+TEST_F(LensLightTest, FocusStepSetsAutoFocusModeFirstAndIrisStepNeedsTheExposureModeAndItsRange) {
     EXPECT_TRUE(controller().focusNear());
     EXPECT_EQ(setCommands(), (Sets{{KEY_AUTO_FOCUS_MODE, 1}, {KEY_FOCUS_NEAR, 1}}));
     ispsim::failCommand(0, KEY_EXPOSE_MODE, -1);
     EXPECT_FALSE(controller().irisUp());
     EXPECT_TRUE(ispsim::setCalls(83).empty());
-}
-
-TEST_F(LensLightTest, IrisValueIsClampedToTheIrisRange) {
+    // The iris value is clamped to the iris range.
+    ispsim::clearFaults();
     const int aanCases[][2] = {{100, 256}, {-5, 256}, {256, 256}, {300, 300}, {25600, 25600}, {25601, 25600}};
     for (const auto& anCase : aanCases) {
         ispsim::clearCalls();

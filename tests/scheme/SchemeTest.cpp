@@ -288,16 +288,13 @@ TEST_F(StartedControllerTest, RevertSendsBackExactlyTheChangedKeysTheFileHolds) 
     EXPECT_EQ(access().stateFlags().load() & SENSOR_STATE_RETURNING, 0u);
 }
 
-TEST_F(StartedControllerTest, RestoreResendsTheStoredValue) {
+TEST_F(StartedControllerTest, RestoreResendsTheStoredValueAndRestoreAeModeWhatTheChannelHas) {
     start();
     EXPECT_EQ(controller().restore(KEY_BRIGHTNESS), SNS_SUCCESS);
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{access().schemeValue(0, KEY_BRIGHTNESS)});
     EXPECT_EQ(controller().restore(9999), -1);
     EXPECT_NE(errorLog().find("restore key(9999) failed!"), std::string::npos);
-}
-
-TEST_F(StartedControllerTest, RestoreAeModeSendsFocusThenExposureAsTheChannelHas) {
-    start();
+    // restoreAeMode sends focus, then exposure, as the channel has them.
     ASSERT_TRUE(access().hasLens());
     const struct {
         bool hasLens, thermal;
