@@ -59,39 +59,32 @@ TEST(TextToKeyValTest, StopsAtTheCapacityAndReportsTheSurplus) {
 }
 
 
-class SchemeCacheTest : public ControllerFixture {
-protected:
-    // Key 34 twice: only the first record counts.
-    void SetUp() override {
-        ControllerFixture::SetUp();
-        layOut({{8000, 0}, {34, 50}, {2337, 128}, {34, 99}});
-    }
-};
+using SchemeCacheTest = ControllerFixture;
 
 // Unforced writes never reach the factory set, no write goes beyond it, and
-// only the first record of a key counts.
+// only the first record of a key counts (KEY_BRIGHTNESS is laid out twice);
+// a failed read leaves the caller's value.
 TEST_F(SchemeCacheTest, WritesStayInsideTheSchemesAndTouchTheFirstRecordOfAKey) {
-    EXPECT_EQ(-2, controller().setKeyValToCache(4, 34, 70, false));
-    EXPECT_EQ(50, stored(34, 4));
-    EXPECT_EQ(1, controller().setKeyValToCache(4, 34, 70, true));
-    EXPECT_EQ(70, stored(34, 4));
-    EXPECT_EQ(-2, controller().setKeyValToCache(static_cast<u32>(-1), 34, 70, false));
-    EXPECT_EQ(-2, controller().setKeyValToCache(5, 34, 70, true));
+    layOut({{KEY_SCHEME_MODE, 0}, {KEY_BRIGHTNESS, 50}, {KEY_SATURATION, 128}, {KEY_BRIGHTNESS, 99}});
+    EXPECT_EQ(-2, controller().setKeyValToCache(4, KEY_BRIGHTNESS, 70, false));
+    EXPECT_EQ(50, stored(KEY_BRIGHTNESS, 4));
+    EXPECT_EQ(1, controller().setKeyValToCache(4, KEY_BRIGHTNESS, 70, true));
+    EXPECT_EQ(70, stored(KEY_BRIGHTNESS, 4));
+    EXPECT_EQ(-2, controller().setKeyValToCache(static_cast<u32>(-1), KEY_BRIGHTNESS, 70, false));
+    EXPECT_EQ(-2, controller().setKeyValToCache(5, KEY_BRIGHTNESS, 70, true));
     EXPECT_EQ(-1, controller().setKeyValToCache(0, 4242, 70, false));
-    EXPECT_EQ(1, controller().setKeyValToCache(2, 34, 7, false));
+    EXPECT_EQ(1, controller().setKeyValToCache(2, KEY_BRIGHTNESS, 7, false));
     EXPECT_EQ(99u, access().scheme(2)[3].value);
     u32 nValue = 0;
-    EXPECT_EQ(1, controller().getKeyValFromCache(2, 34, nValue));
+    EXPECT_EQ(1, controller().getKeyValFromCache(2, KEY_BRIGHTNESS, nValue));
     EXPECT_EQ(7u, nValue);
-    EXPECT_EQ(2, controller().getKeyValFromCache(4, 2337, nValue));
+    EXPECT_EQ(2, controller().getKeyValFromCache(4, KEY_SATURATION, nValue));
     EXPECT_EQ(128u, nValue);
-}
 
-TEST_F(SchemeCacheTest, AFailedReadLeavesTheCallersValue) {
     setDebugControl("6\n");
-    u32 nValue = 12345;
+    nValue = 12345;
     EXPECT_EQ(-1, controller().getKeyValFromCache(0, 4242, nValue));
-    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_EQ(-1, controller().getKeyValFromCache(5, 34, nValue)); })
+    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_EQ(-1, controller().getKeyValFromCache(5, KEY_BRIGHTNESS, nValue)); })
                                      .find("can not find val, invalid sheme(5) \n"));
     EXPECT_EQ(12345u, nValue);
 }
