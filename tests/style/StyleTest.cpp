@@ -765,26 +765,22 @@ TEST_F(SystemConfigTest, UinitFreesTheOwnedTextsOnce) {
 
 using UiQueriesTest = StyleTest;
 
-struct RangeTextCase {
-    std::vector<int> items;
-    std::string before, expected;
-};
-
-TEST_F(UiQueriesTest, ItemsAreAppendedWithOneBlankBetween) {
-    for (const RangeTextCase& stCase : {RangeTextCase{{1, 2, 4}, "", "1 2 4"}, RangeTextCase{{717}, "", "717"},
-                                        RangeTextCase{{1, 2, 4}, "x9", "x91 2 4"}}) {
-        listRanges({{49, 0, 2, 0, 0, stCase.items}});
-        EXPECT_TRUE(rangeText(49, stCase.before));
+// Items are appended with one blank between. A range not given writes
+// nothing: 51 is no item list; 34 is listed but no range command, 56 a range
+// command but unlisted; the range of 49 cannot be read; 1537 is held back by
+// the zoom/focus lock.
+TEST_F(UiQueriesTest, ItemsAreAppendedWithOneBlankBetweenAndARangeNotGivenWritesNothing) {
+    const struct {
+        std::vector<int> items;
+        const char *before, *expected;
+    } aCases[] = {{{1, 2, 4}, "", "1 2 4"}, {{717}, "", "717"}, {{1, 2, 4}, "x9", "x91 2 4"}};
+    for (const auto& c : aCases) {
+        listRanges({{49, 0, 2, 0, 0, c.items}});
+        EXPECT_TRUE(rangeText(49, c.before));
         EXPECT_EQ(2, m_nDefault);
-        EXPECT_EQ(stCase.expected, m_strRange);
-        EXPECT_NE(std::string::npos, m_strStdout.find("cmd=49 DefaltParam=2 strParamRange=" + stCase.expected + "\n"));
+        EXPECT_EQ(c.expected, m_strRange);
+        EXPECT_NE(std::string::npos, m_strStdout.find(std::string("cmd=49 DefaltParam=2 strParamRange=") + c.expected + "\n"));
     }
-}
-
-// 51 is no item list; 34 is listed but no range command, 56 a range command
-// but unlisted; the range of 49 cannot be read; 1537 is held back by the
-// zoom/focus lock.
-TEST_F(UiQueriesTest, ARangeNotGivenWritesNothing) {
     listRanges({{34, 0, 50, 0, 100, {0, 50}}, {49, 0, 2, 1, 4, {1, 2}}, {1537, 0, 3, 1, 9, {1, 3}}, {51, 1, 8, 1, 30, {}}});
     EXPECT_TRUE(rangeText(51, "keep"));
     EXPECT_EQ(77, m_nDefault);
