@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -466,40 +467,40 @@ TEST_F(SchemeStressTest, HostThreadsAndSensorThreadLoseNoUpdate) {
             // What this thread last confirmed per scheme; -1: nothing.
             std::array<int, USER_SCHEMES> anModel;
             anModel.fill(-1);
-            // A check counts only when no revert and no switch ran: an equal
-            // scheme before and after would not show a switch away and back,
-            // which sends the sensor thread's calls.
-            const auto steady = [&](unsigned p_nGeneration, unsigned long p_nForeign, int p_nBefore, int p_nAfter) {
-                return p_nGeneration == nHostChangeGeneration.load() && p_nGeneration % 2 == 0 &&
-                       p_nForeign == g_nForeignCalls.load() && p_nBefore == p_nAfter && p_nBefore >= 0 &&
-                       p_nBefore < USER_SCHEMES;
+            // Runs p_fnCall between two scheme reads: the scheme it ran in when
+            // no revert, no switch and no call of the sensor thread ran since
+            // p_nGeneration was read, else -1 (an equal scheme before and after
+            // would not show a switch away and back).
+            const auto steadily = [&](unsigned p_nGeneration, const std::function<void()>& p_fnCall) {
+                const unsigned long nForeign = g_nForeignCalls.load();
+                int nBefore = -1, nAfter = -2;
+                objController.getParamScheme(nBefore);
+                p_fnCall();
+                objController.getParamScheme(nAfter);
+                const bool bSteady = p_nGeneration == nHostChangeGeneration.load() && p_nGeneration % 2 == 0 &&
+                                     nForeign == g_nForeignCalls.load() && nBefore == nAfter;
+                return bSteady && nBefore >= 0 && nBefore < USER_SCHEMES ? nBefore : -1;
             };
             unsigned nLastGeneration = nHostChangeGeneration.load();
             for (int nIteration = 0; nIteration < OWNER_ITERATIONS; ++nIteration) {
-                unsigned nGeneration = nHostChangeGeneration.load();
+                const unsigned nGeneration = nHostChangeGeneration.load();
                 if (nGeneration != nLastGeneration) anModel.fill(-1);
-                unsigned long nForeign = g_nForeignCalls.load();
-                int nBefore = -1, nAfter = -2, nValue = -1;
-                objController.getParamScheme(nBefore);
-                objController.getParameter(nKey, nValue);
-                objController.getParamScheme(nAfter);
-                if (steady(nGeneration, nForeign, nBefore, nAfter) && anModel[nBefore] >= 0) {
+                int nValue = -1;
+                int nScheme = steadily(nGeneration, [&] { objController.getParameter(nKey, nValue); });
+                if (nScheme >= 0 && anModel[nScheme] >= 0) {
                     ++nConfirmedChecks;
-                    if (nValue != anModel[nBefore]) ++nFailures;
+                    if (nValue != anModel[nScheme]) ++nFailures;
                 }
-
                 const int nWritten = static_cast<int>(nOwner) * 100000 + nIteration;
-                nGeneration = nHostChangeGeneration.load();
-                nForeign = g_nForeignCalls.load();
-                objController.getParamScheme(nBefore);
-                if (objController.setParameter(nKey, nWritten, true) != SNS_SUCCESS) ++nFailures;
-                objController.getParameter(nKey, nValue);
-                objController.getParamScheme(nAfter);
+                nScheme = steadily(nHostChangeGeneration.load(), [&] {
+                    if (objController.setParameter(nKey, nWritten, true) != SNS_SUCCESS) ++nFailures;
+                    objController.getParameter(nKey, nValue);
+                });
                 nLastGeneration = nHostChangeGeneration.load();
-                if (steady(nGeneration, nForeign, nBefore, nAfter)) {
+                if (nScheme >= 0) {
                     ++nConfirmedChecks;
                     if (nValue != nWritten) ++nFailures;
-                    anModel[nBefore] = nWritten;
+                    anModel[nScheme] = nWritten;
                 } else {
                     anModel.fill(-1);
                 }
@@ -514,30 +515,20 @@ TEST_F(SchemeStressTest, HostThreadsAndSensorThreadLoseNoUpdate) {
         for (int nIteration = 0; nIteration < 200000 && nOwnersRunning.load() > 0; ++nIteration) {
             ispsim::setDayNightState(0, (nIteration / 3) % 2);
             hostsim::setClock(11 + (50 + nIteration % 60) / 60, (50 + nIteration % 60) % 60);
-            switch (nIteration % 9) {
-                case 1:
-                    ++nHostChangeGeneration;
-                    objController.setParamScheme(nIteration % USER_SCHEMES);
-                    ++nHostChangeGeneration;
-                    break;
-                case 2:
-                    objController.setParamMode(nIteration % 4 == 0 ? 0 : 1);
-                    break;
-                case 4:
-                    if (objController.flush() != SNS_SUCCESS) ++nFailures;
-                    break;
-                case 5:
-                    ++nHostChangeGeneration;
-                    objController.resetToLastParameters();
-                    ++nHostChangeGeneration;
-                    break;
-                case 7:
-                    // In scheme 0 this moves between the timed and the
-                    // day/night mode; elsewhere it is only stored.
-                    objController.setParameter(KEY_SCHEME_MODE, nIteration % 2 == 0 ? 1 : 2, true);
-                    break;
-                default:
-                    break;
+            const int nStep = nIteration % 9;
+            if (nStep == 1 || nStep == 5) {  // a host switch or a revert: odd generations while it runs
+                ++nHostChangeGeneration;
+                if (nStep == 1) objController.setParamScheme(nIteration % USER_SCHEMES);
+                else objController.resetToLastParameters();
+                ++nHostChangeGeneration;
+            } else if (nStep == 2) {
+                objController.setParamMode(nIteration % 4 == 0 ? 0 : 1);
+            } else if (nStep == 4 && objController.flush() != SNS_SUCCESS) {
+                ++nFailures;
+            } else if (nStep == 7) {
+                // In scheme 0 this moves between the timed and the day/night
+                // mode; elsewhere it is only stored.
+                objController.setParameter(KEY_SCHEME_MODE, nIteration % 2 == 0 ? 1 : 2, true);
             }
             objController.setParamMode(1);
             std::this_thread::sleep_for(std::chrono::microseconds(200));
