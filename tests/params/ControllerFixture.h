@@ -1,51 +1,54 @@
-// A controller with scheme arrays and key map laid out directly (no init),
-// its video module connected, and readers of what the ISP and the video
-// module were sent and of the standard output of a call.
+// Controllers whose scheme arrays and key map are laid out directly (no
+// init), with readers of what the ISP and the video module were sent and of
+// the standard output of a call.
 #ifndef SENSORDLL_TESTS_PARAMS_CONTROLLER_FIXTURE_H
 #define SENSORDLL_TESTS_PARAMS_CONTROLLER_FIXTURE_H
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "ControllerAccess.h"
-#include "DeviceFixture.h"
-#include "ISensorController.h"
 #include "IspSimulation.h"
+#include "StartedControllers.h"
 
-class ControllerFixture : public DeviceFixture {
+// What the call printed.
+inline std::string printedBy(const std::function<void()>& p_fnCall) {
+    testing::internal::CaptureStdout();
+    p_fnCall();
+    return testing::internal::GetCapturedStdout();
+}
+
+// The ISP channel's dynamic command list with these ranges.
+inline void listRanges(const std::vector<ispsim::Range>& p_vecRanges, int p_nIspChannel = 0) {
+    ispsim::SensorProfile stProfile;
+    stProfile.ranges = p_vecRanges;
+    ispsim::setProfile(p_nIspChannel, stProfile);
+}
+
+class ControllerFixture : public StartedControllers {
 protected:
-    void SetUp() override {
-        DeviceFixture::SetUp();
-        m_pController.reset(new ISensorController());
-        m_pAccess.reset(new ISensorControllerTestAccess(*m_pController));
-        m_pController->setVideoStreamModule(&m_objVideo);
+    void setDeviceType(int p_nDeviceType, const std::string& p_strModel = "Hi3516AV200") {
+        writeFile("/mnt/mtd/code/factory_setting/machineinfo.ini",
+                  "[machine]\ndeviceType=" + std::to_string(p_nDeviceType) + "\nhardwareModel=" + p_strModel +
+                      "\nhardwareCode=IPC-B4-IRZ\n");
     }
-    void TearDown() override {
-        m_pAccess->tearDownSchemes();
-        m_pAccess.reset();
-        m_pController.reset();
-        DeviceFixture::TearDown();
+    // Every user scheme and the factory set of the p_nIndex-th controller
+    // (channel p_nIndex + 1, made on first use) hold the same records.
+    ISensorController& layOut(const std::vector<KeyVal>& p_vecRecords, u32 p_nSchemeSum = 4, int p_nCurrent = 0,
+                              size_t p_nIndex = 0) {
+        while (m_vecControllers.size() <= p_nIndex) makeController(static_cast<int>(m_vecControllers.size()) + 1);
+        access(p_nIndex).setUpSchemes(p_nSchemeSum, p_vecRecords);
+        access(p_nIndex).curScheme() = p_nCurrent;
+        return controller(p_nIndex);
     }
-    // Every scheme (and the factory set) starts with the same records.
-    void layOut(const std::vector<KeyVal>& p_vecRecords, u32 p_nSchemeSum = 4) {
-        m_pAccess->setUpSchemes(p_nSchemeSum, p_vecRecords);
-        m_pAccess->curScheme() = 0;
-    }
+    // A key's value in a scheme of the first controller, the current one by default.
     int stored(u32 p_nKey, int p_nScheme = -1) {
-        return m_pAccess->schemeValue(static_cast<u32>(p_nScheme < 0 ? m_pAccess->curScheme().load() : p_nScheme), p_nKey);
+        return access().schemeValue(static_cast<u32>(p_nScheme < 0 ? access().curScheme().load() : p_nScheme), p_nKey);
     }
     void store(u32 p_nKey, int p_nValue, int p_nScheme = -1) {
-        m_pController->setKeyValToCache(static_cast<u32>(p_nScheme < 0 ? m_pAccess->curScheme().load() : p_nScheme),
-                                         p_nKey, static_cast<u32>(p_nValue), true);
-    }
-    // Values sent with option set for a command, in order.
-    static std::vector<int> sent(int p_nCmd) {
-        std::vector<int> vecValues;
-        for (const ispsim::Call& stCall : ispsim::setCalls(p_nCmd)) vecValues.push_back(stCall.valueIn());
-        return vecValues;
+        controller().setKeyValToCache(static_cast<u32>(p_nScheme < 0 ? access().curScheme().load() : p_nScheme), p_nKey,
+                                      static_cast<u32>(p_nValue), true);
     }
     std::vector<std::pair<int, int>> notified() const {
         std::vector<std::pair<int, int>> vecNotified;
@@ -53,15 +56,6 @@ protected:
             vecNotified.emplace_back(stNote.key, stNote.value);
         return vecNotified;
     }
-    // What the call printed.
-    static std::string printedBy(const std::function<void()>& p_fnCall) {
-        testing::internal::CaptureStdout();
-        p_fnCall();
-        return testing::internal::GetCapturedStdout();
-    }
-
-    std::unique_ptr<ISensorController> m_pController;
-    std::unique_ptr<ISensorControllerTestAccess> m_pAccess;
 };
 
 #endif

@@ -1,4 +1,4 @@
-// The owned controllers of StartedControllers with the scheme, thermal and
+// The controllers of ControllerFixture with the scheme, thermal and
 // version file paths of a channel, and controllers laid out without init.
 #ifndef SENSORDLL_TESTS_SCHEME_CONTROLLER_FIXTURE_H
 #define SENSORDLL_TESTS_SCHEME_CONTROLLER_FIXTURE_H
@@ -10,18 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "../params/ControllerFixture.h"
 #include "DeviceRoot.h"
 #include "SensorDebug.h"
-#include "StartedControllers.h"
 
-class SchemeControllerFixture : public StartedControllers {
+class SchemeControllerFixture : public ControllerFixture {
 protected:
-    void setDeviceType(int p_nDeviceType, const std::string& p_strModel = "Hi3516AV200") {
-        writeFile("/mnt/mtd/code/factory_setting/machineinfo.ini",
-                  "[machine]\ndeviceType=" + std::to_string(p_nDeviceType) + "\nhardwareModel=" + p_strModel +
-                      "\nhardwareCode=IPC-B4-IRZ\n");
-    }
-
     static std::string schemePath(int p_nChannel, int p_nScheme) {
         return std::string(kConfigDir) + "/sensor" + std::to_string(p_nChannel) + "_" + std::to_string(p_nScheme) +
                ".cfg";
@@ -50,42 +44,28 @@ protected:
     }
 };
 
-// Controllers whose scheme arrays and key map are laid out directly, without
-// init: user schemes holding the same records unless a test changes them.
+// Controllers laid out without init, in no scheme until a first switch:
+// user schemes holding the same records, windows all empty (00:00 to 00:00).
 class SchemeLayoutFixture : public SchemeControllerFixture {
 protected:
-    // Windows all empty (00:00 to 00:00).
-    ISensorController& layOut(int p_nChannel = 1, u32 p_nSchemeSum = 4) {
-        ISensorController& objController = makeController(p_nChannel);
-        m_vecAccess.back()->setUpSchemes(
-            p_nSchemeSum, {{KEY_SCHEME_MODE, 0}, {KEY_SCHEME_START_HOUR, 0}, {KEY_SCHEME_START_MIN, 0},
-                           {KEY_SCHEME_END_HOUR, 0}, {KEY_SCHEME_END_MIN, 0}, {KEY_BRIGHTNESS, 50},
-                           {KEY_SATURATION, 50}, {KEY_CONTRAST, 50}, {KEY_DN_MODE, 0}, {KEY_IR_SWITCH, 0},
-                           {KEY_WHITE_SWITCH, 0}, {KEY_WHITE_MODE, 0}, {KEY_LIGHT_TYPE, 0},
-                           {KEY_AUTO_FOCUS_MODE, 0}, {KEY_EXPOSE_MODE, 0}});
-        return objController;
+    ISensorController& layOut(size_t p_nIndex = 0) {
+        return ControllerFixture::layOut(
+            {{KEY_SCHEME_MODE, 0}, {KEY_SCHEME_START_HOUR, 0}, {KEY_SCHEME_START_MIN, 0}, {KEY_SCHEME_END_HOUR, 0},
+             {KEY_SCHEME_END_MIN, 0}, {KEY_BRIGHTNESS, 50}, {KEY_SATURATION, 50}, {KEY_CONTRAST, 50}, {KEY_DN_MODE, 0},
+             {KEY_IR_SWITCH, 0}, {KEY_WHITE_SWITCH, 0}, {KEY_WHITE_MODE, 0}, {KEY_LIGHT_TYPE, 0},
+             {KEY_AUTO_FOCUS_MODE, 0}, {KEY_EXPOSE_MODE, 0}},
+            4, -1, p_nIndex);
     }
     // Current after a first (complete) switch whose ISP calls are forgotten.
     void startIn(int p_nScheme) {
         controller().switch_to(p_nScheme, false);
         ispsim::clearCalls();
     }
-
-    void put(u32 p_nScheme, u32 p_nKey, u32 p_nValue, size_t p_nController = 0) {
-        ISensorControllerTestAccess& objAccess = access(p_nController);
-        for (u32 i = 0; i < objAccess.keyValSum(); ++i) {
-            if (objAccess.scheme(p_nScheme)[i].key == p_nKey) {
-                objAccess.scheme(p_nScheme)[i].value = p_nValue;
-                return;
-            }
-        }
-        ADD_FAILURE() << "key " << p_nKey << " is not laid out";
-    }
-    void setWindow(u32 p_nScheme, u32 p_nStartHour, u32 p_nStartMin, u32 p_nEndHour, u32 p_nEndMin) {
-        put(p_nScheme, KEY_SCHEME_START_HOUR, p_nStartHour);
-        put(p_nScheme, KEY_SCHEME_START_MIN, p_nStartMin);
-        put(p_nScheme, KEY_SCHEME_END_HOUR, p_nEndHour);
-        put(p_nScheme, KEY_SCHEME_END_MIN, p_nEndMin);
+    void setWindow(int p_nScheme, u32 p_nStartHour, u32 p_nStartMin, u32 p_nEndHour, u32 p_nEndMin) {
+        store(KEY_SCHEME_START_HOUR, static_cast<int>(p_nStartHour), p_nScheme);
+        store(KEY_SCHEME_START_MIN, static_cast<int>(p_nStartMin), p_nScheme);
+        store(KEY_SCHEME_END_HOUR, static_cast<int>(p_nEndHour), p_nScheme);
+        store(KEY_SCHEME_END_MIN, static_cast<int>(p_nEndMin), p_nScheme);
     }
 };
 

@@ -1,0 +1,446 @@
+// The parameters: the key/value text form, the scheme cache, the apply step
+// (what reaches the ISP and the video module, what the cache holds
+// afterwards, where a run stops) and reading parameters back (cache first,
+// the ISP only for keys outside the schemes, the whole scheme from flash or
+// memory, corrected by the ISP's dynamic-parameter ranges).
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ControllerFixture.h"
+#include "SensorKeyVal.h"
+
+namespace {
+
+using Pairs = std::vector<std::pair<int, int>>;
+
+Pairs pairs(const KeyVal* p_pRecords, u32 p_nCount) {
+    Pairs vecPairs;
+    for (u32 i = 0; i < p_nCount; ++i)
+        vecPairs.emplace_back(static_cast<int>(p_pRecords[i].key), static_cast<int>(p_pRecords[i].value));
+    return vecPairs;
+}
+
+TEST(KeyValToTextTest, AppendsOneSignedItemPerRecord) {
+    const KeyVal arrRecords[] = {{34, 50}, {144, static_cast<u32>(-1)}, {0x80000000u, 0x80000000u}};
+    std::string strText = "(1,2)";
+    keyval_st2str(strText, arrRecords, 3);
+    keyval_st2str(strText, arrRecords, 0);
+    EXPECT_EQ("(1,2)(34,50)(144,-1)(-2147483648,-2147483648)", strText);
+}
+
+// Numbers read as atoi does; a field that does not convert repeats the
+// record before, an incomplete item is dropped.
+TEST(TextToKeyValTest, ParsesTheCompleteItems) {
+    const std::pair<const char*, Pairs> astCases[] = {
+        {"(34,50)(2337,128)", {{34, 50}, {2337, 128}}}, {"", {}}, {"abc(34,50)xyz", {{34, 50}}},
+        {"(34,50)(", {{34, 50}}}, {"(34,50)(2337", {{34, 50}}}, {"(34,50)(x,7)", {{34, 50}, {34, 50}}},
+        {"(34,50)(35,x)", {{34, 50}, {35, 50}}}, {"(a,b)", {{0, 0}}}, {"( -5, +7)(144,-1)", {{-5, 7}, {144, -1}}}};
+    for (const auto& stCase : astCases) {
+        KeyVal arrRecords[8];
+        u32 nCount = 99;
+        EXPECT_TRUE(keyval_str2st(stCase.first, arrRecords, &nCount, 8)) << stCase.first;
+        EXPECT_EQ(stCase.second, pairs(arrRecords, nCount)) << stCase.first;
+    }
+}
+
+TEST(TextToKeyValTest, StopsAtTheCapacityAndReportsTheSurplus) {
+    KeyVal arrRecords[3] = {{0, 0}, {0, 0}, {9, 9}};
+    u32 nCount = 0;
+    EXPECT_FALSE(keyval_str2st("(1,2)(3,4)(5,6)", arrRecords, &nCount, 2));
+    EXPECT_EQ((Pairs{{1, 2}, {3, 4}, {9, 9}}), pairs(arrRecords, 3));
+    EXPECT_EQ(2u, nCount);
+    EXPECT_TRUE(keyval_str2st("(1,2)(3,4)(", arrRecords, &nCount, 2));
+    EXPECT_TRUE(keyval_str2st("", nullptr, &nCount, 0));
+    EXPECT_FALSE(keyval_str2st("(1,2)", nullptr, &nCount, 4));
+}
+
+
+using SchemeCacheTest = ControllerFixture;
+
+// Unforced writes never reach the factory set, no write goes beyond it, and
+// only the first record of a key counts (KEY_BRIGHTNESS is laid out twice);
+// a failed read leaves the caller's value.
+TEST_F(SchemeCacheTest, WritesStayInsideTheSchemesAndTouchTheFirstRecordOfAKey) {
+    layOut({{KEY_SCHEME_MODE, 0}, {KEY_BRIGHTNESS, 50}, {KEY_SATURATION, 128}, {KEY_BRIGHTNESS, 99}});
+    EXPECT_EQ(-2, controller().setKeyValToCache(4, KEY_BRIGHTNESS, 70, false));
+    EXPECT_EQ(50, stored(KEY_BRIGHTNESS, 4));
+    EXPECT_EQ(1, controller().setKeyValToCache(4, KEY_BRIGHTNESS, 70, true));
+    EXPECT_EQ(70, stored(KEY_BRIGHTNESS, 4));
+    EXPECT_EQ(-2, controller().setKeyValToCache(static_cast<u32>(-1), KEY_BRIGHTNESS, 70, false));
+    EXPECT_EQ(-2, controller().setKeyValToCache(5, KEY_BRIGHTNESS, 70, true));
+    EXPECT_EQ(-1, controller().setKeyValToCache(0, 4242, 70, false));
+    EXPECT_EQ(1, controller().setKeyValToCache(2, KEY_BRIGHTNESS, 7, false));
+    EXPECT_EQ(99u, access().scheme(2)[3].value);
+    u32 nValue = 0;
+    EXPECT_EQ(1, controller().getKeyValFromCache(2, KEY_BRIGHTNESS, nValue));
+    EXPECT_EQ(7u, nValue);
+    EXPECT_EQ(2, controller().getKeyValFromCache(4, KEY_SATURATION, nValue));
+    EXPECT_EQ(128u, nValue);
+
+    setDebugControl("6\n");
+    nValue = 12345;
+    EXPECT_EQ(-1, controller().getKeyValFromCache(0, 4242, nValue));
+    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_EQ(-1, controller().getKeyValFromCache(5, KEY_BRIGHTNESS, nValue)); })
+                                     .find("can not find val, invalid sheme(5) \n"));
+    EXPECT_EQ(12345u, nValue);
+}
+
+// Before init a set reaches neither the ISP nor a cache; reads go to the ISP.
+TEST_F(ControllerFixture, BeforeInitNothingIsAppliedOrCachedAndReadsGoToTheIsp) {
+    makeController();
+    EXPECT_EQ(-1, controller().setParameter(34, 60, true));
+    EXPECT_EQ(-1, controller().setParameters(std::string("(34,60)"), true));
+    EXPECT_EQ(-1, controller().setKeyValToCache(0, 34, 1, true));
+    EXPECT_TRUE(ispsim::calls().empty());
+    ispsim::setValue(0, 34, 44);
+    std::string strOut;
+    EXPECT_TRUE(controller().getParameters("(34)", strOut));
+    EXPECT_EQ("(34,44)", strOut);
+}
+
+
+using Commands = std::vector<int>;
+
+class ApplyTest : public ControllerFixture {
+protected:
+    void SetUp() override {
+        ControllerFixture::SetUp();
+        // 5000 has no row in the key-command map.
+        layOut({{KEY_SCHEME_MODE, 0}, {KEY_SCHEME_START_HOUR, 8}, {KEY_BRIGHTNESS, 50}, {KEY_SATURATION, 128},
+                {KEY_DN_MODE, 0}, {KEY_MIRROR, 0}, {KEY_BEAWAY, 0}, {KEY_NONE_COLOR_MODE, 0}, {KEY_IR_MODE, 0},
+                {KEY_IR_MODE_INTELL, 0}, {KEY_IR_MANUAL_STRG_NEAR, 30}, {KEY_IR_MANUAL_STRG_NEAR_INTELL, 30},
+                {KEY_IR_MANUAL_STRG_FAR, 60}, {KEY_WHITE_MANUAL_STRG_MEDIUM, 10},
+                {KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL, 10}, {KEY_LIGHT_TYPE, 0}, {5000, 0}, {KEY_WDR_MODE, 1}});
+    }
+    int apply(std::vector<KeyVal> p_vecRecords, bool p_bSave = true) {
+        return controller().setParameters(p_vecRecords.data(), static_cast<u32>(p_vecRecords.size()), p_bSave);
+    }
+};
+
+TEST_F(ApplyTest, SaveSkipsUnchangedValuesAndRemembersApplied) {
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_BRIGHTNESS, 50, true));
+    EXPECT_TRUE(sentValues(KEY_BRIGHTNESS).empty());
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_BRIGHTNESS, 60, true));
+    EXPECT_EQ(0, ispsim::setCalls(KEY_BRIGHTNESS).at(0).channel);
+    EXPECT_EQ(60, stored(KEY_BRIGHTNESS));
+    EXPECT_EQ(50, stored(KEY_BRIGHTNESS, 1));
+    // Without save every record goes out and nothing is remembered.
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_BRIGHTNESS, 70, false));
+    EXPECT_EQ((Commands{60, 70}), sentValues(KEY_BRIGHTNESS));
+    EXPECT_EQ(60, stored(KEY_BRIGHTNESS));
+    // Stored-only keys never reach the ISP.
+    ispsim::clearCalls();
+    EXPECT_EQ(SNS_SUCCESS, apply({{KEY_SCHEME_START_HOUR, 9}, {KEY_EMPTY1, 1}, {KEY_EMPTY2, 1}, {KEY_EMPTY3, 1},
+                                  {KEY_SCHEME_START_MIN, 1}, {KEY_SCHEME_END_HOUR, 1}, {KEY_SCHEME_END_MIN, 1}}));
+    EXPECT_TRUE(ispsim::calls().empty());
+    EXPECT_EQ(9, stored(KEY_SCHEME_START_HOUR));
+}
+
+// Only scheme 0 sets the scheme mode, for every user scheme; 1 is timed,
+// 2 day/night, anything else neither.
+TEST_F(ApplyTest, OnlySchemeZeroSetsTheModeForAllSchemes) {
+    // Current scheme, value, timed, day/night, what the other user schemes hold.
+    const int aanCases[][5] = {{0, 2, 0, 1, 2}, {0, 1, 1, 0, 1}, {0, 5, 0, 0, 0}, {2, 2, 0, 0, 0}};
+    for (const auto& anCase : aanCases) {
+        SCOPED_TRACE(::testing::PrintToString(std::vector<int>(anCase, anCase + 5)));
+        for (u32 nScheme = 0; nScheme <= 4; ++nScheme) store(KEY_SCHEME_MODE, 0, static_cast<int>(nScheme));
+        access().curScheme() = anCase[0];
+        EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_SCHEME_MODE, anCase[1], true));
+        EXPECT_EQ(anCase[2] != 0, access().timingScheme());
+        EXPECT_EQ(anCase[3] != 0, access().dnScheme());
+        for (int nScheme = 0; nScheme < 4; ++nScheme)
+            EXPECT_EQ(nScheme == anCase[0] ? anCase[1] : anCase[4], stored(KEY_SCHEME_MODE, nScheme)) << nScheme;
+        EXPECT_EQ(0, stored(KEY_SCHEME_MODE, 4));
+    }
+    EXPECT_TRUE(ispsim::calls().empty());
+}
+
+TEST_F(ApplyTest, ThermalDirectKeysDoNotStopTheRun) {
+    ispsim::failCommand(-1, KEY_MIRROR, -1);
+    access().thermalChannel() = true;
+    EXPECT_EQ(SNS_SUCCESS, apply({{KEY_MIRROR, 1}, {KEY_NONE_COLOR_MODE, 3}, {KEY_BRIGHTNESS, 60}}));
+    EXPECT_EQ(1, stored(KEY_MIRROR));
+    EXPECT_EQ(60, stored(KEY_BRIGHTNESS));
+    EXPECT_TRUE(sentValues(KEY_NONE_COLOR_MODE).empty());
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{KEY_MIRROR, 1}, {KEY_NONE_COLOR_MODE, 3}}), notified());
+    // Elsewhere the mirror goes through its map row and a failure ends the run.
+    access().thermalChannel() = false;
+    EXPECT_EQ(-KEY_MIRROR, apply({{KEY_MIRROR, 2}, {KEY_BRIGHTNESS, 70}}));
+    EXPECT_EQ(1, stored(KEY_MIRROR));
+    EXPECT_EQ(60, stored(KEY_BRIGHTNESS));
+}
+
+TEST_F(ApplyTest, DayNightKeysActOnlyThroughSchemeZeroInDayNightMode) {
+    access().dnScheme() = true;
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_DN_MODE, 2, true));
+    EXPECT_EQ(2, stored(KEY_DN_MODE, 0));
+    EXPECT_EQ(2, stored(KEY_DN_MODE, 1));
+    access().curScheme() = 1;
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_DN_MODE, 1, true));
+    EXPECT_EQ(Commands{2}, sentValues(KEY_DN_MODE));
+    EXPECT_EQ(1, stored(KEY_DN_MODE, 1));
+    EXPECT_EQ(2, stored(KEY_DN_MODE, 0));
+}
+
+TEST_F(ApplyTest, OnlyTheKeyOfTheActiveLightTypeActsAndKeepsItsTwinEqual) {
+    EXPECT_EQ(SNS_SUCCESS, apply({{KEY_IR_MODE_INTELL, 1}}));
+    EXPECT_EQ(SNS_SUCCESS, apply({{KEY_IR_MODE, 1}}));
+    EXPECT_EQ(1, stored(KEY_IR_MODE_INTELL));
+    store(KEY_LIGHT_TYPE, 2);
+    EXPECT_EQ(SNS_SUCCESS, apply({{KEY_IR_MODE, 2}}));
+    EXPECT_EQ(1, stored(KEY_IR_MODE));
+    EXPECT_EQ(SNS_SUCCESS, apply({{KEY_IR_MODE_INTELL, 2}}));
+    EXPECT_EQ((Commands{1, 2}), sentValues(KEY_IR_MODE));
+    EXPECT_EQ(2, stored(KEY_IR_MODE));
+    // A map-less twin goes out through its plain key's row and command.
+    EXPECT_EQ(SNS_SUCCESS, apply({{KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL, 40}}));
+    EXPECT_EQ(Commands{40}, sentValues(171));  // KEY_WHITE_MANUAL_STRG_MEDIUM's command
+    EXPECT_EQ(40, stored(KEY_WHITE_MANUAL_STRG_MEDIUM));
+    EXPECT_EQ(40, stored(KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL));
+    // Companion writes happen without save too.
+    store(KEY_LIGHT_TYPE, 0);
+    EXPECT_EQ(SNS_SUCCESS, apply({{KEY_IR_MANUAL_STRG_NEAR, 35}}, false));
+    EXPECT_EQ(30, stored(KEY_IR_MANUAL_STRG_NEAR));
+    EXPECT_EQ(35, stored(KEY_IR_MANUAL_STRG_NEAR_INTELL));
+}
+
+TEST_F(ApplyTest, TheInfraredBudgetStopsTheRunWithTheFirstRecordsKey) {
+    access().limitedIrPower() = true;
+    EXPECT_EQ(SNS_SUCCESS, apply({{KEY_IR_MANUAL_STRG_NEAR, 40}}));
+    EXPECT_EQ(-KEY_BRIGHTNESS, apply({{KEY_BRIGHTNESS, 70}, {KEY_IR_MANUAL_STRG_NEAR, 41}, {KEY_SATURATION, 1}}));
+    EXPECT_EQ((Commands{40}), sentValues(KEY_IR_MANUAL_STRG_NEAR));
+    EXPECT_EQ(70, stored(KEY_BRIGHTNESS));
+    EXPECT_TRUE(sentValues(KEY_SATURATION).empty());
+    // Key 0 first: the stop must not read as success.
+    EXPECT_EQ(-1, apply({{0, 0}, {KEY_IR_MANUAL_STRG_NEAR, 41}}));
+    // A partner strength the scheme lacks is read from the ISP.
+    layOut({{KEY_IR_MANUAL_STRG_NEAR, 0}});
+    ispsim::clearCalls();
+    ispsim::setValue(0, KEY_IR_MANUAL_STRG_FAR, 70);
+    const std::string strOut = printedBy([this] {
+        EXPECT_EQ(-KEY_IR_MANUAL_STRG_NEAR, apply({{KEY_IR_MANUAL_STRG_NEAR, 31}}));
+        ispsim::failCommand(0, KEY_IR_MANUAL_STRG_FAR, -1);
+        EXPECT_EQ(SNS_SUCCESS, apply({{KEY_IR_MANUAL_STRG_NEAR, 31}}));
+    });
+    EXPECT_NE(std::string::npos, strOut.find("### KEY_IR_MANUAL_STRG_FAR doIaCmd sucess\n"));
+    EXPECT_NE(std::string::npos, strOut.find("### KEY_IR_MANUAL_STRG_FAR doIaCmd error\n"));
+    EXPECT_EQ(Commands{31}, sentValues(KEY_IR_MANUAL_STRG_NEAR));
+}
+
+// Unless that command exchanges a record, which the ISP would read and write
+// whole: such a key is refused with a report and stops the run.
+TEST_F(ApplyTest, AKeyWithoutARowIsSentWithItselfAsCommand) {
+    EXPECT_EQ(SNS_SUCCESS, apply({{5000, 3}}));
+    EXPECT_EQ(Commands{3}, sentValues(5000));
+    EXPECT_EQ(3, stored(5000));
+    EXPECT_NE(std::string::npos, printedBy([this] { EXPECT_EQ(-2816, controller().setParameter(2816, 1, true)); })
+                                     .find("key(2816) is an ISP record command, not sent\n"));
+    EXPECT_EQ(-4112, controller().setParameters(std::string("(34,61)(4112,1)(2337,1)"), true));
+    EXPECT_EQ(Commands{61}, sentValues(KEY_BRIGHTNESS));
+    EXPECT_TRUE(sentValues(2816).empty() && sentValues(4112).empty() && sentValues(KEY_SATURATION).empty());
+}
+
+TEST_F(ApplyTest, AHandlerFailureStopsTheRunAndOnlyGraveOnesAreReportedEachRecordIsTraced) {
+    setDebugControl("6\n");
+    ispsim::failCommand(-1, KEY_SATURATION, -4);
+    const std::string strOut =
+        printedBy([this] { EXPECT_EQ(-KEY_SATURATION, apply({{KEY_BRIGHTNESS, 60}, {KEY_SATURATION, 1}, {KEY_DN_MODE, 1}})); });
+    const size_t nReport =
+        strOut.find("set KEY_SATURATION (2337,1) func:&ISensorController::doIaCmd ia_cmd:2337 ~~~failed ia_ret=-4\n");
+    ASSERT_NE(std::string::npos, nReport);
+    // Its header names the operation the host called, not an inner helper.
+    EXPECT_EQ(strOut.rfind("fun:setParameters line:", nReport), strOut.rfind("fun:", nReport));
+    EXPECT_EQ(60, stored(KEY_BRIGHTNESS));
+    EXPECT_EQ(128, stored(KEY_SATURATION));
+    EXPECT_TRUE(sentValues(KEY_DN_MODE).empty());
+    ispsim::failCommand(-1, KEY_SATURATION, -2);
+    EXPECT_EQ(std::string::npos,
+              printedBy([this] { EXPECT_EQ(-KEY_SATURATION, apply({{KEY_SATURATION, 2}})); }).find("~~~failed"));
+    // Each applied record is traced; a handler's rewrite of the value is stored.
+    access().showWdr() = false;
+    const std::string strTrace =
+        printedBy([this] { EXPECT_EQ(SNS_SUCCESS, apply({{KEY_BRIGHTNESS, 61}, {KEY_WDR_MODE, 2}})); });
+    EXPECT_NE(std::string::npos, strTrace.find("====================== set KEY_BRIGHTNESS (34,61) "
+                                               "func:&ISensorController::doIaCmd ia_cmd:34 =====================\n"));
+    EXPECT_EQ('\n', strTrace.back());
+    EXPECT_EQ(0, stored(KEY_WDR_MODE));
+}
+
+TEST_F(ApplyTest, TextEntryRefusesMoreItemsThanASchemeHolds) {
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameters(std::string("(34,60)(2337,100)"), true));
+    EXPECT_EQ(100, stored(KEY_SATURATION));
+    std::string strTooMany;
+    for (int i = 0; i < 19; ++i) strTooMany += "(34,61)";
+    EXPECT_EQ(-1, controller().setParameters(strTooMany, true));
+    EXPECT_EQ(Commands{60}, sentValues(KEY_BRIGHTNESS));
+    EXPECT_EQ(60, stored(KEY_BRIGHTNESS));
+}
+
+
+class ReadingTest : public ControllerFixture {
+protected:
+    void SetUp() override {
+        ControllerFixture::SetUp();
+        layOut({{KEY_BRIGHTNESS, 50}, {KEY_SATURATION, 128}, {KEY_MAX_SHUTTER, 300}});
+        // KEY_MAX_SHUTTER and KEY_MAX_SHUTTER_NIGHT with item lists, KEY_IRIS_POSITION with a plain range.
+        listRanges({{KEY_MAX_SHUTTER, 0, 100, 50, 250, {50, 100, 250}}, {KEY_IRIS_POSITION, 1, 700, 400, 2800, {}},
+                    {KEY_MAX_SHUTTER_NIGHT, 0, 6, 1, 9, {1, 6, 9}}});
+        ispsim::setValue(0, KEY_BRIGHTNESS, 77);
+        ispsim::setValue(0, 4242, 77);
+        ispsim::clearCalls();
+    }
+    // The merged style of channel 1 with the given KEY_MAX_SHUTTER value (at
+    // 200 and up the answer comes from flash), and scheme 0's file holding
+    // the first records of (34,10)(2337,20)(49,30).
+    void writeFiles(int p_nMaxShutter, size_t p_nRecords) {
+        writeFile("/tmp/merge_style_ch1.xml",
+                  "<style><tab><param id=\"49\" value=\"" + std::to_string(p_nMaxShutter) + "\"/></tab></style>");
+        writeFile(std::string(kConfigDir) + "/sensor1_0.cfg",
+                  image(std::vector<KeyVal>{{KEY_BRIGHTNESS, 10}, {KEY_SATURATION, 20}, {KEY_MAX_SHUTTER, 30}}).substr(0, 8 * p_nRecords));
+    }
+    std::string all() {
+        std::string strOut = "(1,2)";
+        m_strStdout = printedBy([&] { EXPECT_TRUE(controller().getAllParameters(strOut)); });
+        return strOut;
+    }
+    int get(int p_nKey) {
+        int nValue = -7;
+        EXPECT_TRUE(controller().getParameter(p_nKey, nValue)) << p_nKey;
+        return nValue;
+    }
+    size_t corrections() const {
+        size_t nCount = 0;
+        for (const ispsim::Call& stCall : ispsim::calls()) nCount += stCall.option == IA_CMD_OPT_CORRECT_PARAM;
+        return nCount;
+    }
+    std::string m_strStdout;
+};
+
+// An infrared key the schemes lack reads -1, without the ISP; an unreadable
+// key is left out of an id list.
+TEST_F(ReadingTest, ACachedKeyIsAnsweredWithoutTheIspAnUncachedOneWithTheKeyAsCommand) {
+    EXPECT_EQ(50, get(KEY_BRIGHTNESS));
+    for (int nKey : {KEY_IR_SWITCH, KEY_IR_MODE, KEY_IR_MANUAL_STRG_NEAR, KEY_IR_MANUAL_STRG_MEDIUM, KEY_IR_MANUAL_STRG_FAR}) {
+        ispsim::setValue(0, nKey, 3);
+        EXPECT_EQ(-1, get(nKey));
+    }
+    ispsim::clearCalls();
+    EXPECT_EQ(77, get(4242));
+    ASSERT_EQ(1u, ispsim::calls().size());
+    EXPECT_EQ(4242, ispsim::calls()[0].cmd);
+    EXPECT_EQ(static_cast<unsigned>(IA_CMD_OPT_GET), ispsim::calls()[0].option);
+    ispsim::failCommand(0, 4242, -1);
+    int nValue = 0;
+    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_FALSE(controller().getParameter(4242, nValue)); })
+                                     .find("get key(4242) val from 2a err"));
+    std::string strOut = "old";
+    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_TRUE(controller().getParameters("(34,4242,2337)", strOut)); })
+                                     .find("@@ out_Parameters = (34,50)(2337,128) @@\n"));
+    EXPECT_EQ("(34,50)(2337,128)", strOut);
+    const std::string strStdout = printedBy([&] { EXPECT_FALSE(controller().getParameters("34,4242,2337", strOut)); });
+    EXPECT_EQ(0u, strStdout.find("ParameterReading.cpp"));
+    EXPECT_NE(std::string::npos, strStdout.find(" getParameters fail p_strIds = 34,4242,2337 \n"));
+    EXPECT_EQ("(34,50)(2337,128)", strOut);
+}
+
+// A key that names a record command is refused with a report: the ISP would
+// write the whole record past the caller's one word.
+TEST_F(ReadingTest, AKeyThatNamesARecordCommandIsRefused) {
+    struct {
+        int nValue;
+        unsigned char abyAfter[64];
+    } stGuarded;
+    memset(&stGuarded, 0xa5, sizeof(stGuarded));
+    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_FALSE(controller().getParameter(2496, stGuarded.nValue)); })
+                                     .find("key(2496) is an ISP record command, not read\n"));
+    EXPECT_EQ(std::string(64, '\xa5'), std::string(stGuarded.abyAfter, stGuarded.abyAfter + 64));
+    std::string strOut;
+    EXPECT_TRUE(controller().getParameters("(4112,34,145,2816)", strOut));
+    EXPECT_EQ("(34,50)", strOut);
+    EXPECT_TRUE(ispsim::calls().empty());
+}
+
+// Records a short or missing file lacks show the cache, not scratch data.
+TEST_F(ReadingTest, FromFlashTheSchemeFileIsAppendedAndCompletedFromTheCache) {
+    writeFiles(200, 3);
+    std::string strOut = "(1,2)";
+    EXPECT_TRUE(controller().getAllParameters(strOut));
+    EXPECT_TRUE(controller().getAllParameters(strOut));
+    EXPECT_EQ("(1,2)(34,10)(2337,20)(49,30)(34,10)(2337,20)(49,30)", strOut);
+    EXPECT_EQ(50, stored(KEY_BRIGHTNESS));
+    for (u32 i = 0; i < access().keyValSum(); ++i) access().keyValTmp()[i] = {999, 999};
+    writeFiles(206, 1);
+    EXPECT_EQ("(1,2)(34,10)(2337,128)(49,300)", all());
+    removeFile(std::string(kConfigDir) + "/sensor1_0.cfg");
+    EXPECT_EQ("(1,2)(34,50)(2337,128)(49,300)", all());
+    // A file of another style is read by key: order and extra keys do not count.
+    writeFile(std::string(kConfigDir) + "/sensor1_0.cfg", image({{KEY_MAX_SHUTTER, 30}, {7, 1}, {KEY_BRIGHTNESS, 10}}));
+    EXPECT_EQ("(1,2)(34,10)(2337,128)(49,30)", all());
+}
+
+// From memory the ISP corrects the first record of each key it lists to the
+// nearest accepted value, in the cache; a listed command without a record is
+// reported at any level, and an unread list corrects nothing.
+TEST_F(ReadingTest, FromMemoryTheSchemeIsCorrectedInPlace) {
+    writeFiles(199, 3);
+    EXPECT_EQ("(1,2)(34,50)(2337,128)(49,250)", all());
+    ispsim::clearCalls();
+    EXPECT_EQ(250, get(KEY_MAX_SHUTTER));
+    EXPECT_TRUE(ispsim::calls().empty());
+    EXPECT_EQ(300, stored(KEY_MAX_SHUTTER, 1));
+
+    setDebugControl("0\n");
+    layOut({{KEY_BRIGHTNESS, 7}, {KEY_MAX_SHUTTER, 300}, {KEY_IRIS_POSITION, 5000}, {KEY_MAX_SHUTTER_NIGHT, 4}, {KEY_MAX_SHUTTER, 300}});
+    ispsim::clearCalls();
+    EXPECT_EQ("(1,2)(34,7)(49,250)(82,2800)(56,6)(49,300)", all());
+    EXPECT_EQ(3u, corrections());
+    layOut({{KEY_MAX_SHUTTER, 100}, {KEY_MAX_SHUTTER_NIGHT, 9}});
+    ispsim::clearCalls();
+    EXPECT_EQ("(1,2)(49,100)(56,9)", all());
+    EXPECT_NE(std::string::npos, m_strStdout.find("cmd_list[1]=82\n"));
+    EXPECT_EQ(std::string::npos, m_strStdout.find("cmd_list[0]"));
+    EXPECT_EQ(2u, corrections());
+
+    ispsim::failCommand(0, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, -3);
+    layOut({{KEY_MAX_SHUTTER, 300}});
+    ispsim::clearCalls();
+    EXPECT_EQ("(1,2)(49,300)", all());
+    EXPECT_NE(std::string::npos, m_strStdout.find("IA_CMD_DYNAMIC_PARAMS_CMDS_GET"));
+    EXPECT_EQ(0u, corrections());
+    EXPECT_NE(std::string::npos,
+              printedBy([] { EXPECT_EQ(-1, keyval_correct(0, nullptr, 4)); }).find("NULL != p_pKeyval"));
+}
+
+// The merged style file goes through the nesting guard like any text; one it
+// refuses gives way to the merged text in memory, here answering from memory.
+TEST_F(ReadingTest, AMergedStyleFileTheGuardRefusesGivesWayToTheTextInMemory) {
+    writeFiles(206, 3);
+    std::string strDeep;
+    for (int i = 0; i < 100000; ++i) strDeep += "<a>";
+    writeFile("/tmp/merge_style_ch1.xml", strDeep);
+    char szStyle[] = "<style><tab><param id=\"49\" value=\"199\"/></tab></style>";
+    access().sysConf().szUIStyle = szStyle;
+    EXPECT_EQ("(1,2)(34,50)(2337,128)(49,250)", all());
+    access().sysConf().szUIStyle = nullptr;
+}
+
+// The factory set has no file, so nothing comes from flash; from memory it is
+// corrected and appended like a user scheme. Scheme -1 of a controller before
+// its first switch has no array to answer from.
+TEST_F(ReadingTest, TheFactorySetIsAnsweredFromMemoryOnlyAndSchemeMinusOneNowhere) {
+    for (int nStyle : {206, 100}) {
+        writeFiles(nStyle, 3);
+        for (int nScheme : {4, -1}) {
+            access().curScheme() = nScheme;
+            EXPECT_EQ(nStyle == 100 && nScheme == 4 ? "(1,2)(34,50)(2337,128)(49,250)" : "(1,2)", all())
+                << nStyle << " " << nScheme;
+        }
+    }
+    EXPECT_EQ(250, stored(KEY_MAX_SHUTTER, 4));
+}
+
+}  // namespace
