@@ -9,6 +9,7 @@
 #include "IspSimulation.h"
 #include "StartedControllers.h"
 #include "core/KeyTable.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ class SetChannelTest : public DeviceFixture, public ::testing::WithParamInterfac
 
 TEST_P(SetChannelTest, ChannelAndThermalFlagFollowTheDeviceType) {
     const ChannelCase& stCase = GetParam();
-    writeFile("/mnt/mtd/code/factory_setting/machineinfo.ini",
+    writeFile(camerapath::MACHINE_INFO_FILE,
               "[machine]\ndeviceType=" + std::to_string(stCase.deviceType) + "\nhardwareModel=Hi3516EV300\n");
     ISensorController objController;
     ISensorControllerTestAccess access(objController);
@@ -41,7 +42,7 @@ TEST_P(SetChannelTest, ChannelAndThermalFlagFollowTheDeviceType) {
     EXPECT_EQ(stCase.expectedThermal, access.thermalChannel());
     // Channels below 1 are refused with a report; type 13 ignores the value.
     const bool bRefused = stCase.deviceType != 13 && stCase.channels.back() < 1;
-    EXPECT_EQ(bRefused, readFile("/mnt/mtd/log/SensorError.log").find("p_nChannelID >= 1") != std::string::npos);
+    EXPECT_EQ(bRefused, readFile(camerapath::ERROR_LOG_FILE).find("p_nChannelID >= 1") != std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -7,6 +7,7 @@
 #include "../scheme/SchemeControllerFixture.h"
 #include "HostSimulation.h"
 #include "IspSimulation.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ TEST_F(StartupTest, AFileOfAnOlderStyleIsReadByKeyAndFlushedInTheCurrentOrder) {
 // keys in front is reported once at start-up, and the bundled one is not.
 TEST_F(StartupTest, AStyleWithoutTheSchemeKeysInFrontIsReported) {
     installDevice("ir-bullet");
-    const char* const szStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
+    const char* const szStyle = camerapath::STYLE_FILE;
     const std::string strReport = "beginsWithSchemeKeys(pFactory, m_nKeyValSum)";
     ASSERT_TRUE(start());
     EXPECT_EQ(errorLog().find(strReport), std::string::npos);

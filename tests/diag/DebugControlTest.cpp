@@ -1,4 +1,4 @@
-// The control file "/tmp/Debug.sign": how its lines set the verbosity and the
+// The control file camerapath::DEBUG_CONTROL_FILE: how its lines set the verbosity and the
 // abort flag, and what a failed assertion does with them.
 #include <gtest/gtest.h>
 
@@ -12,10 +12,11 @@
 
 #include "DeviceFixture.h"
 #include "diag/SensorReport.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
-const char* const kErrorLog = "/mnt/mtd/log/SensorError.log";
+const char* const kErrorLog = camerapath::ERROR_LOG_FILE;
 
 class DebugControlTest : public DeviceFixture {};
 
@@ -48,8 +49,8 @@ class DebugControlFileTest : public DeviceFixture {};
 TEST_F(DebugControlFileTest, UnopenableFileLeavesTheSettings) {
     setDebugControl("6\n1\n");
     updateDebugLevel();
-    const std::string strPath = hostPath("/tmp/Debug.sign");
-    removeFile("/tmp/Debug.sign");
+    const std::string strPath = hostPath(camerapath::DEBUG_CONTROL_FILE);
+    removeFile(camerapath::DEBUG_CONTROL_FILE);
 
     const int nSocket = socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_GE(nSocket, 0);
@@ -60,20 +61,20 @@ TEST_F(DebugControlFileTest, UnopenableFileLeavesTheSettings) {
     ASSERT_EQ(0, bind(nSocket, reinterpret_cast<sockaddr*>(&address), sizeof(address)));
     updateDebugLevel();
     close(nSocket);
-    removeFile("/tmp/Debug.sign");
+    removeFile(camerapath::DEBUG_CONTROL_FILE);
 
     ASSERT_EQ(0, mkfifo(strPath.c_str(), 0600));
     const int nFifo = open(strPath.c_str(), O_RDWR | O_NONBLOCK);
     ASSERT_EQ(4, write(nFifo, "7\n0\n", 4));
     updateDebugLevel();
     close(nFifo);
-    removeFile("/tmp/Debug.sign");
+    removeFile(camerapath::DEBUG_CONTROL_FILE);
     ASSERT_EQ(0, symlink("/dev/null", strPath.c_str()));
     updateDebugLevel();
 
     EXPECT_EQ(6, g_nDebugLevel.load());
     EXPECT_TRUE(g_bEnAssert.load());
-    removeFile("/tmp/Debug.sign");
+    removeFile(camerapath::DEBUG_CONTROL_FILE);
     testing::internal::CaptureStdout();
     SENSOR_INFO("gone\n");
     EXPECT_EQ("", testing::internal::GetCapturedStdout());

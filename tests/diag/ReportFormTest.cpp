@@ -7,10 +7,11 @@
 
 #include "DeviceFixture.h"
 #include "diag/SensorReport.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
-const char* const kErrorLog = "/mnt/mtd/log/SensorError.log";
+const char* const kErrorLog = camerapath::ERROR_LOG_FILE;
 
 // Each reports once and returns the line of its report.
 // clang-format off

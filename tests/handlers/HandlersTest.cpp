@@ -11,6 +11,7 @@
 #include "../scheme/SchemeControllerFixture.h"
 #include "HostSimulation.h"
 #include "IspSimulation.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
@@ -214,7 +215,7 @@ TEST_F(HandlerTest, EachHandlerReturnsTheStatusItIsMeantToReturn) {
 }
 
 TEST_F(DeviceFixture, AThermalOnlyDeviceNotifiesVideoChannelOne) {
-    const std::string strMachineInfo = "/mnt/mtd/code/factory_setting/machineinfo.ini";
+    const std::string strMachineInfo = camerapath::MACHINE_INFO_FILE;
     writeFile(strMachineInfo, "[machine]\ndeviceType=13\n");
     ISensorController objThermal;
     writeFile(strMachineInfo, "[machine]\ndeviceType=14\n");
@@ -457,8 +458,8 @@ TEST_F(LensLightTest, SyncFovAppliesTheZoomEntryOfThisChannelAndPrintsEachLine) 
         {nullptr, {}}};
     for (const auto& stCase : astCases) {
         SCOPED_TRACE(stCase.first == nullptr ? "no file" : stCase.first);
-        if (stCase.first != nullptr) writeFile("/mnt/mtd/hd1/program/config/sync_fov.ini", stCase.first);
-        else removeFile("/mnt/mtd/hd1/program/config/sync_fov.ini");
+        if (stCase.first != nullptr) writeFile(camerapath::SYNC_FOV_FILE, stCase.first);
+        else removeFile(camerapath::SYNC_FOV_FILE);
         ispsim::clearCalls();
         testing::internal::CaptureStdout();
         EXPECT_TRUE(controller().sync_fov());

@@ -11,6 +11,7 @@
 
 #include "IspSimulation.h"
 #include "StartedControllers.h"
+#include "platform/CameraPaths.h"
 
 // What the call printed.
 inline std::string printedBy(const std::function<void()>& p_fnCall) {
@@ -29,7 +30,7 @@ inline void listRanges(const std::vector<ispsim::Range>& p_vecRanges, int p_nIsp
 class ControllerFixture : public StartedControllers {
 protected:
     void setDeviceType(int p_nDeviceType, const std::string& p_strModel = "Hi3516AV200") {
-        writeFile("/mnt/mtd/code/factory_setting/machineinfo.ini",
+        writeFile(camerapath::MACHINE_INFO_FILE,
                   "[machine]\ndeviceType=" + std::to_string(p_nDeviceType) + "\nhardwareModel=" + p_strModel +
                       "\nhardwareCode=IPC-B4-IRZ\n");
     }

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "RobustnessFixture.h"
+#include "platform/CameraPaths.h"
 
 class FaultInjectionTest : public RobustnessFixture {
 protected:
@@ -173,9 +174,9 @@ namespace {
 const std::string kScheme1 = RobustnessFixture::schemePath(1);
 const std::string kScheme2 = RobustnessFixture::schemePath(2);
 const std::string kVersion = std::string(RobustnessFixture::kConfigDir) + "/snsversion.cfg";
-const std::string kMachineInfo = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-const std::string kBaseStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
-const std::string kDiversity = "/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity.xml";
+const std::string kMachineInfo = camerapath::MACHINE_INFO_FILE;
+const std::string kBaseStyle = camerapath::STYLE_FILE;
+const std::string kDiversity = camerapath::STYLE_DIVERSITY_FILE;
 
 void writeAs(const std::string& p_strPath, const std::string& p_strContent, BrokenFileTest& t) { t.writeFile(p_strPath, p_strContent); }
 std::function<void(BrokenFileTest&)> removing(const std::string& p_strPath) { return [p_strPath](BrokenFileTest& t) { t.removeFile(p_strPath); }; }

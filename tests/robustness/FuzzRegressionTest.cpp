@@ -23,6 +23,7 @@
 #include "SensorKeyVal.h"
 #include "sensor.h"
 #include "style/XmlDocument.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ protected:
     // set's keys in its order, whatever its file holds.
     void replayInitFiles(const std::string& p_strInput) {
         if (m_vecFactory.empty()) {
-            const char* const szStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
+            const char* const szStyle = camerapath::STYLE_FILE;
             writeFile(szStyle, fuzzinputs::cutDownStyle(readFile(szStyle)));
             const std::unique_ptr<simdevice::RunningCamera> pFirst = camera("").start();
             ISensorControllerTestAccess objFirst(pFirst->controller());

@@ -13,6 +13,7 @@
 
 #include "RobustnessFixture.h"
 #include "SensorFile.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ class IoErrorTest : public RobustnessFixture {
 protected:
     void SetUp() override {
         RobustnessFixture::SetUp();
-        removeFile("/tmp/Debug.sign");  // the default level: reports go to the error log
+        removeFile(camerapath::DEBUG_CONTROL_FILE);  // the default level: reports go to the error log
     }
 
     // Learns the operations of p_fnRun, then runs it from p_fnReset under each

@@ -15,6 +15,7 @@
 
 #include "RobustnessFixture.h"
 #include "SensorZoomFocusParam.h"
+#include "platform/CameraPaths.h"
 
 class LifecycleAbuseTest : public RobustnessFixture {};
 
@@ -143,7 +144,7 @@ class UnstartedControllerTest : public LifecycleAbuseTest, public testing::WithP
 
 TEST_P(UnstartedControllerTest, AnswersWithoutCrashing) {
     ISensorController& objController = makeController(1);
-    removeFile("/tmp/Debug.sign");
+    removeFile(camerapath::DEBUG_CONTROL_FILE);
     testing::internal::CaptureStdout();
     const bool bSucceeded = GetParam().fnCall(objController);
     testing::internal::GetCapturedStdout();

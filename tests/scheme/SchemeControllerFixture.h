@@ -13,6 +13,7 @@
 #include "../params/ControllerFixture.h"
 #include "DeviceRoot.h"
 #include "SensorDebug.h"
+#include "platform/CameraPaths.h"
 
 class SchemeControllerFixture : public ControllerFixture {
 protected:
@@ -23,7 +24,7 @@ protected:
     static std::string thermalPath(int p_nScheme) {
         return std::string(kConfigDir) + "/sensor-thermal" + std::to_string(p_nScheme) + ".cfg";
     }
-    static const char* versionPath() { return "/mnt/mtd/code/config_file/snsversion.cfg"; }
+    static const char* versionPath() { return camerapath::VERSION_FILE; }
 
     std::vector<KeyVal> readScheme(const std::string& p_strPath) const { return records(readFile(p_strPath)); }
     void writeScheme(const std::string& p_strPath, const std::vector<KeyVal>& p_vecRecords) const {

@@ -17,6 +17,7 @@
 #include "HostSimulation.h"
 #include "IspSimulation.h"
 #include "SchemeControllerFixture.h"
+#include "platform/CameraPaths.h"
 
 class SchemeSwitchingTest : public SchemeLayoutFixture {
 protected:
@@ -191,7 +192,7 @@ TEST_F(SensorThreadTest, PlateRecognitionReappliesOnEnteringAWindowThenFallsBack
 // too, where it switches nothing.
 TEST_F(SensorThreadTest, RequestFromAnotherChannelIsServedOnceByChannelOne) {
     ISensorController& objSecond = layOut(1);
-    writeFile("/mnt/mtd/hd1/program/config/sync_fov.ini", "# positions\nzoom1=24576,focus1=1200,\n");
+    writeFile(camerapath::SYNC_FOV_FILE, "# positions\nzoom1=24576,focus1=1200,\n");
     int nValue = 1;
     objSecond.doIoCrtl(8100, IA_CMD_OPT_SET, &nValue);
     EXPECT_EQ(ISensorController::m_nChanneldDosomething.load(), -1);
@@ -348,15 +349,15 @@ TEST_F(StartedControllerTest, FactoryResetLeavesSchemeZeroAndFreshFiles) {
 // detail text gives 4 schemes), unless that yields nothing.
 TEST_F(StartedControllerTest, FactoryResetAtAHighDebugLevelReReadsTheModuleConfiguration) {
     start("(max_scheme=3)(isInfrared=1)(lensId=3)");
-    const std::string strConfig = readFile("/hd1/moduleConfig/moduleConfig.xml");
+    const std::string strConfig = readFile(camerapath::MODULE_CONFIG_FILE);
     // Debug control, whether the configuration file is there, scheme count.
     const std::tuple<const char*, bool, u32> astCases[] = {
         std::make_tuple("1\n0\n", true, 3u), std::make_tuple("6\n0\n", false, 3u), std::make_tuple("6\n0\n", true, 4u)};
     for (const auto& stCase : astCases) {
         SCOPED_TRACE(std::get<0>(stCase));
         setDebugControl(std::get<0>(stCase));
-        if (std::get<1>(stCase)) writeFile("/hd1/moduleConfig/moduleConfig.xml", strConfig);
-        else removeFile("/hd1/moduleConfig/moduleConfig.xml");
+        if (std::get<1>(stCase)) writeFile(camerapath::MODULE_CONFIG_FILE, strConfig);
+        else removeFile(camerapath::MODULE_CONFIG_FILE);
         testing::internal::CaptureStdout();
         controller().resetParameters();
         testing::internal::GetCapturedStdout();

@@ -17,12 +17,13 @@
 #include "SensorFile.h"
 #include "SimulatedCamera.h"
 #include "storage/SchemeMerge.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
 const char* const kStyle = "/hd1/moduleConfig/sensorConfig/style/style.xml";
 const char* const kSchemeFile = "/mnt/mtd/code/config_file/sensor1_0.cfg";
-const char* const kVersionFile = "/mnt/mtd/code/config_file/snsversion.cfg";
+const char* const kVersionFile = camerapath::VERSION_FILE;
 const KeyVal kSentinel = {0xDEADBEEFu, 0xFEEDFACEu};
 
 std::string stdoutOf(const std::function<void()>& p_fnCall) {
@@ -185,7 +186,7 @@ TEST_F(SchemeFileTest, ReadsTheWholeRecordsTheFileHolds) {
         }
         if (c.nStored < 0) {
             EXPECT_NE(std::string::npos, strStdout.find(openReport("file.open(file_name)", kSchemeFile) + "\n\033[0m"));
-            EXPECT_NE(std::string::npos, readFile("/mnt/mtd/log/SensorError.log").find("file.open(file_name)"));
+            EXPECT_NE(std::string::npos, readFile(camerapath::ERROR_LOG_FILE).find("file.open(file_name)"));
         }
     }
 }

@@ -22,6 +22,7 @@
 #include "SensorKeyTable.h"
 #include "sensor.h"
 #include "style/XmlDocument.h"
+#include "platform/CameraPaths.h"
 
 namespace {
 
@@ -699,7 +700,7 @@ TEST_F(SystemConfigTest, AnUnknownOrMissingDeviceTypeIsReportedWholeAndTakesTheD
     EXPECT_EQ((Strings{"Style_dome", "StyleDiversity_dome"}), tabs(style()));
     EXPECT_EQ(2, m_stConf.nDeviceType);
     // The error log keeps a report cut to its buffer, terminated.
-    const std::string strLog = readFile("/mnt/mtd/log/SensorError.log");
+    const std::string strLog = readFile(camerapath::ERROR_LOG_FILE);
     EXPECT_NE(std::string::npos, strLog.find(kDeviceTypeHead));
     EXPECT_EQ(std::string::npos, strLog.find("DOMECORE_THERMAL_DEVICE"));
 }

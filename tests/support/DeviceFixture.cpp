@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "SimulatedCamera.h"
+#include "platform/CameraPaths.h"
 
 std::string bundledDevicesDir() {
     return SENSORDLL_DEVICES_DIR;
@@ -56,5 +57,5 @@ void DeviceFixture::removeFile(const std::string& p_strCameraPath) const {
 }
 
 void DeviceFixture::setDebugControl(const std::string& p_strContent) const {
-    writeFile("/tmp/Debug.sign", p_strContent);
+    writeFile(camerapath::DEBUG_CONTROL_FILE, p_strContent);
 }

@@ -15,6 +15,7 @@
 #include "IspSimulation.h"
 #include "SimulatedCamera.h"
 #include "SimulatedVideoModule.h"
+#include "platform/CameraPaths.h"
 
 class DeviceFixture : public ::testing::Test {
 protected:
@@ -38,7 +39,7 @@ protected:
     std::string readFile(const std::string& p_strCameraPath) const;
     void removeFile(const std::string& p_strCameraPath) const;
 
-    // Writes "/tmp/Debug.sign" with the given lines (level, then assert flag).
+    // Writes camerapath::DEBUG_CONTROL_FILE with the given lines (level, then assert flag).
     void setDebugControl(const std::string& p_strContent) const;
 
     SimulatedVideoModule m_objVideo;

@@ -15,6 +15,7 @@
 #include "MachineInfo.h"
 #include "ModuleConfigure.h"
 #include "SimulatedCamera.h"
+#include "platform/CameraPaths.h"
 
 class StartedControllers : public DeviceFixture {
 public:
@@ -98,7 +99,7 @@ protected:
         return vecValues;
     }
 
-    std::string errorLog() const { return readFile("/mnt/mtd/log/SensorError.log"); }
+    std::string errorLog() const { return readFile(camerapath::ERROR_LOG_FILE); }
 
     std::vector<std::unique_ptr<ISensorController>> m_vecControllers;
     std::vector<std::unique_ptr<ISensorControllerTestAccess>> m_vecAccess;

@@ -17,6 +17,7 @@
 #include "Trace.h"
 #include "Values.h"
 #include "VideoSettings.h"
+#include "platform/CameraPaths.h"
 
 using namespace sensorsim;
 
@@ -85,7 +86,7 @@ protected:
 TEST_F(SensorSimTree, ChangedFilesAreFoundAndDescribed) {
     const std::string strScheme = "/mnt/mtd/code/config_file/sensor-thermal0.cfg";
     const std::string strSame = "/mnt/mtd/code/config_file/sensor1_0.cfg";
-    const std::string strVersion = "/mnt/mtd/code/config_file/snsversion.cfg";
+    const std::string strVersion = camerapath::VERSION_FILE;
     std::string strOld;
     std::string strNew;
     for (uint32_t nKey = 0; nKey < 14; ++nKey) {
