@@ -3,7 +3,7 @@
 
 void SensorPassGate::enterHostCall() {
     std::unique_lock<std::mutex> objLock(m_mutex);
-    m_changed.wait(objLock, [this]() { return !m_bPassWaiting && !m_bPassDeciding; });
+    m_changed.wait(objLock, [this]() { return m_nPassesWaiting == 0 && !m_bPassDeciding; });
     ++m_nHostCalls;
 }
 
@@ -16,9 +16,10 @@ void SensorPassGate::leaveHostCall() {
 bool SensorPassGate::beginDecision(const std::atomic<u32>& p_nStateFlags, u32 p_nStopMask) {
     std::unique_lock<std::mutex> objLock(m_mutex);
     const auto stopping = [&]() { return (p_nStateFlags.load() & p_nStopMask) != 0; };
-    m_bPassWaiting = true;
-    m_changed.wait(objLock, [&]() { return m_nHostCalls == 0 || stopping(); });
-    m_bPassWaiting = false;
+    // A pass the host runs itself may meet the thread's: one decides at a time.
+    ++m_nPassesWaiting;
+    m_changed.wait(objLock, [&]() { return (m_nHostCalls == 0 && !m_bPassDeciding) || stopping(); });
+    --m_nPassesWaiting;
     if (stopping()) {
         m_changed.notify_all();
         return false;

@@ -47,7 +47,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     unsigned m_nHostCalls = 0;
-    bool m_bPassWaiting = false;
+    unsigned m_nPassesWaiting = 0;
     bool m_bPassDeciding = false;
 };
 

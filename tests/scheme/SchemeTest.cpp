@@ -603,6 +603,22 @@ TEST_F(SchemeStressTest, EveryPassDecidesUnderBackToBackHostCalls) {
         ASSERT_EQ(nScheme, nTarget) << "change " << nChange;
         EXPECT_EQ(g_nFirstForeignPass.load(), nBase + 1) << "change " << nChange;
     }
+    // A pass the host runs itself meets the thread's: they decide in turn,
+    // and the ISP ends with what the current scheme holds.
+    vecHosts.emplace_back([&]() {
+        t_bTestThread = true;
+        while (!bStop.load()) objController.sensorThread();
+    });
+    for (int nChange = 0; nChange < 20; ++nChange) {
+        ispsim::setDayNightState(0, nChange % 2);
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    }
     bStop = true;
     for (std::thread& objHost : vecHosts) objHost.join();
+    ASSERT_TRUE(objController.setParamMode(0));
+    int nCached = -1;
+    int32_t nIsp = -2;
+    ASSERT_TRUE(objController.getParameter(KEY_SATURATION, nCached));
+    ASSERT_TRUE(ispsim::value(0, KEY_SATURATION, nIsp));
+    EXPECT_EQ(nIsp, nCached);
 }
