@@ -44,14 +44,43 @@ const char* handlerOf(u32 p_nKey) {
 // them stands for an ordinary parameter change.
 bool isSpecialKey(u32 p_nKey) {
     static const u32 s_arrKeys[] = {
-        KEY_EMPTY1, KEY_EMPTY2, KEY_EMPTY3, KEY_SCHEME_MODE, KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN,
-        KEY_SCHEME_END_HOUR, KEY_SCHEME_END_MIN, KEY_MIRROR, KEY_ANTI_SHAKE_SWITCH, KEY_NONE_COLOR_MODE,
-        KEY_TEMPERATURE_STRIP_SWITCH, KEY_DN_MODE, KEY_DTN_THR, KEY_NTD_THR, KEY_DTN_H, KEY_DTN_M, KEY_NTD_H,
-        KEY_NTD_M, KEY_LIGHT_TYPE, KEY_IR_SWITCH, KEY_IR_MODE, KEY_IR_MANUAL_STRG_NEAR, KEY_IR_MANUAL_STRG_MEDIUM,
-        KEY_IR_MANUAL_STRG_FAR, KEY_IR_MODE_INTELL, KEY_IR_MANUAL_STRG_NEAR_INTELL, KEY_IR_MANUAL_STRG_MEDIUM_INTELL,
-        KEY_IR_MANUAL_STRG_FAR_INTELL, KEY_WHITE_MODE, KEY_WHITE_MANUAL_STRG, KEY_WHITE_MANUAL_STRG_MEDIUM,
-        KEY_WHITE_MANUAL_STRG_FAR, KEY_WHITE_MODE_INTELL, KEY_WHITE_MANUAL_STRG_INTELL,
-        KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL, KEY_WHITE_MANUAL_STRG_FAR_INTELL,
+        KEY_EMPTY1,
+        KEY_EMPTY2,
+        KEY_EMPTY3,
+        KEY_SCHEME_MODE,
+        KEY_SCHEME_START_HOUR,
+        KEY_SCHEME_START_MIN,
+        KEY_SCHEME_END_HOUR,
+        KEY_SCHEME_END_MIN,
+        KEY_MIRROR,
+        KEY_ANTI_SHAKE_SWITCH,
+        KEY_NONE_COLOR_MODE,
+        KEY_TEMPERATURE_STRIP_SWITCH,
+        KEY_DN_MODE,
+        KEY_DTN_THR,
+        KEY_NTD_THR,
+        KEY_DTN_H,
+        KEY_DTN_M,
+        KEY_NTD_H,
+        KEY_NTD_M,
+        KEY_LIGHT_TYPE,
+        KEY_IR_SWITCH,
+        KEY_IR_MODE,
+        KEY_IR_MANUAL_STRG_NEAR,
+        KEY_IR_MANUAL_STRG_MEDIUM,
+        KEY_IR_MANUAL_STRG_FAR,
+        KEY_IR_MODE_INTELL,
+        KEY_IR_MANUAL_STRG_NEAR_INTELL,
+        KEY_IR_MANUAL_STRG_MEDIUM_INTELL,
+        KEY_IR_MANUAL_STRG_FAR_INTELL,
+        KEY_WHITE_MODE,
+        KEY_WHITE_MANUAL_STRG,
+        KEY_WHITE_MANUAL_STRG_MEDIUM,
+        KEY_WHITE_MANUAL_STRG_FAR,
+        KEY_WHITE_MODE_INTELL,
+        KEY_WHITE_MANUAL_STRG_INTELL,
+        KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL,
+        KEY_WHITE_MANUAL_STRG_FAR_INTELL,
     };
     for (u32 nKey : s_arrKeys)
         if (nKey == p_nKey) return true;
@@ -197,8 +226,7 @@ Case getParameterCase(const std::string& p_strName, bool p_bCached) {
         // A key of the map that the scheme does not hold, read from the ISP.
         for (const RowInfo& stRow : TABLE_ROWS) {
             u32 nValue = 0;
-            if (!isPlainKey(stRow.key) || pState->pController->getKeyValFromCache(0, stRow.key, nValue) != -1)
-                continue;
+            if (!isPlainKey(stRow.key) || pState->pController->getKeyValFromCache(0, stRow.key, nValue) != -1) continue;
             int nRead = 0;
             if (!pState->pController->getParameter(static_cast<int>(stRow.key), nRead)) continue;
             pState->nKey = static_cast<int>(stRow.key);
@@ -438,9 +466,7 @@ std::vector<Case> allCases() {
     };
 }
 
-void setStartUpWaitScale(double p_dScale) {
-    startUpWaitScale() = p_dScale;
-}
+void setStartUpWaitScale(double p_dScale) { startUpWaitScale() = p_dScale; }
 
 CaseRun::~CaseRun() {
     if (openRun() == this) openRun() = nullptr;

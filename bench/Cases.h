@@ -17,7 +17,7 @@ namespace bench {
 // every timed call; call is what is timed; finish runs once at the end.
 struct Case {
     std::string name;
-    double target = 0.0;  // the ratio to its floor the call must stay within; 0: none set
+    double target = 0.0;     // the ratio to its floor the call must stay within; 0: none set
     bool exclusive = false;  // needs the device without the shared controller (start-up)
     std::function<bool(Device&, std::string&)> prepare;
     std::function<void(Device&)> between;

@@ -134,13 +134,9 @@ Device::~Device() {
     setControlFile("");
 }
 
-std::string Device::hostPath(const std::string& p_strCameraPath) const {
-    return m_pCamera->hostPath(p_strCameraPath);
-}
+std::string Device::hostPath(const std::string& p_strCameraPath) const { return m_pCamera->hostPath(p_strCameraPath); }
 
-const ModuleConfigure& Device::moduleConfigure() const {
-    return m_pCamera->config;
-}
+const ModuleConfigure& Device::moduleConfigure() const { return m_pCamera->config; }
 
 std::unique_ptr<ISensorController> Device::makeController() {
     std::unique_ptr<ISensorController> pController(new ISensorController());
@@ -181,9 +177,7 @@ void Device::writeControlFile(const std::string& p_strContent) {
     writeHostFile(hostPath(camerapath::DEBUG_CONTROL_FILE), p_strContent);
 }
 
-void Device::removeControlFile() {
-    unlink(hostPath(camerapath::DEBUG_CONTROL_FILE).c_str());
-}
+void Device::removeControlFile() { unlink(hostPath(camerapath::DEBUG_CONTROL_FILE).c_str()); }
 
 void Device::clearRecords() {
     ispsim::clearCalls();
@@ -198,8 +192,6 @@ Device& activate(const Profile& p_stProfile) {
     return *pDevice;
 }
 
-void deactivate() {
-    activeDevice().reset();
-}
+void deactivate() { activeDevice().reset(); }
 
 }  // namespace bench

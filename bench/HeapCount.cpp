@@ -34,9 +34,7 @@ std::atomic<long long> g_nLiveBytes(0);
 
 // The flag is read first: before counting starts no thread-local state is
 // touched, so allocations during start-up and thread creation are safe.
-bool counting() {
-    return g_bCounting.load(std::memory_order_relaxed) && !bench::detail::heapIgnored();
-}
+bool counting() { return g_bCounting.load(std::memory_order_relaxed) && !bench::detail::heapIgnored(); }
 
 void noteAllocation(void* p_pBlock) {
     if (p_pBlock == nullptr || !counting()) return;
@@ -89,9 +87,7 @@ void* memalign(size_t p_nAlignment, size_t p_nSize) {
     return pBlock;
 }
 
-void* aligned_alloc(size_t p_nAlignment, size_t p_nSize) {
-    return memalign(p_nAlignment, p_nSize);
-}
+void* aligned_alloc(size_t p_nAlignment, size_t p_nSize) { return memalign(p_nAlignment, p_nSize); }
 
 int posix_memalign(void** p_ppBlock, size_t p_nAlignment, size_t p_nSize) {
     if (p_nAlignment < sizeof(void*) || (p_nAlignment & (p_nAlignment - 1)) != 0) return EINVAL;
@@ -101,17 +97,13 @@ int posix_memalign(void** p_ppBlock, size_t p_nAlignment, size_t p_nSize) {
     return 0;
 }
 
-void* valloc(size_t p_nSize) {
-    return memalign(static_cast<size_t>(sysconf(_SC_PAGESIZE)), p_nSize);
-}
+void* valloc(size_t p_nSize) { return memalign(static_cast<size_t>(sysconf(_SC_PAGESIZE)), p_nSize); }
 
 }  // extern "C"
 
 namespace bench {
 
-bool heapCountingAvailable() {
-    return true;
-}
+bool heapCountingAvailable() { return true; }
 
 void heapCountingStart() {
     g_nAllocations = 0;
@@ -137,15 +129,11 @@ HeapCount heapCountingStop() {
 
 namespace bench {
 
-bool heapCountingAvailable() {
-    return false;
-}
+bool heapCountingAvailable() { return false; }
 
 void heapCountingStart() {}
 
-HeapCount heapCountingStop() {
-    return HeapCount();
-}
+HeapCount heapCountingStop() { return HeapCount(); }
 
 }  // namespace bench
 

@@ -41,9 +41,7 @@ std::string& controlFile() {
     return s_strPath;
 }
 
-bool recording() {
-    return t_bProbing && t_nIgnore == 0;
-}
+bool recording() { return t_bProbing && t_nIgnore == 0; }
 
 void record(Op&& p_stOp) {
     detail::IgnoreScope objIgnore;
@@ -73,58 +71,70 @@ OutsideScope::~OutsideScope() {
     --t_nOutside;
     if (bResolve) --t_nResolve;
 }
-IgnoreScope::IgnoreScope() {
-    ++t_nIgnore;
-}
-IgnoreScope::~IgnoreScope() {
-    --t_nIgnore;
-}
-bool heapOutside() {
-    return t_nOutside > 0;
-}
-bool heapInResolve() {
-    return t_nResolve > 0;
-}
-void expectRootJoin() {
-    t_nRootJoins = 1;
-}
+IgnoreScope::IgnoreScope() { ++t_nIgnore; }
+IgnoreScope::~IgnoreScope() { --t_nIgnore; }
+bool heapOutside() { return t_nOutside > 0; }
+bool heapInResolve() { return t_nResolve > 0; }
+void expectRootJoin() { t_nRootJoins = 1; }
 bool takeRootJoin() {
     if (t_nRootJoins == 0) return false;
     --t_nRootJoins;
     return true;
 }
-bool heapIgnored() {
-    return t_nIgnore > 0;
-}
+bool heapIgnored() { return t_nIgnore > 0; }
 
 }  // namespace detail
 
 const char* opName(OpKind p_eKind) {
     switch (p_eKind) {
-        case OpKind::Report: return "report";
-        case OpKind::FileExists: return "file exists";
-        case OpKind::FileLength: return "file length";
-        case OpKind::FileRead: return "file read";
-        case OpKind::SchemeRead: return "scheme read";
-        case OpKind::AtomicWrite: return "atomic write";
-        case OpKind::XmlParse: return "xml parse";
-        case OpKind::XmlPrint: return "xml print";
-        case OpKind::XmlLoadFile: return "xml load file";
-        case OpKind::XmlSaveFile: return "xml save file";
-        case OpKind::Isp: return "isp";
-        case OpKind::VideoNotify: return "video notify";
-        case OpKind::VideoList: return "video streams";
-        case OpKind::VideoLimited: return "video limited frames";
-        case OpKind::VideoBusy: return "video busy";
-        case OpKind::System: return "sy_system";
-        case OpKind::MachineInfo: return "machine info";
-        case OpKind::Split: return "split";
-        case OpKind::Lock: return "lock";
-        case OpKind::Unlock: return "unlock";
-        case OpKind::Wait: return "wait";
-        case OpKind::Resolve: return "resolve";
-        case OpKind::ThreadStart: return "thread start";
-        case OpKind::ThreadStop: return "thread stop";
+        case OpKind::Report:
+            return "report";
+        case OpKind::FileExists:
+            return "file exists";
+        case OpKind::FileLength:
+            return "file length";
+        case OpKind::FileRead:
+            return "file read";
+        case OpKind::SchemeRead:
+            return "scheme read";
+        case OpKind::AtomicWrite:
+            return "atomic write";
+        case OpKind::XmlParse:
+            return "xml parse";
+        case OpKind::XmlPrint:
+            return "xml print";
+        case OpKind::XmlLoadFile:
+            return "xml load file";
+        case OpKind::XmlSaveFile:
+            return "xml save file";
+        case OpKind::Isp:
+            return "isp";
+        case OpKind::VideoNotify:
+            return "video notify";
+        case OpKind::VideoList:
+            return "video streams";
+        case OpKind::VideoLimited:
+            return "video limited frames";
+        case OpKind::VideoBusy:
+            return "video busy";
+        case OpKind::System:
+            return "sy_system";
+        case OpKind::MachineInfo:
+            return "machine info";
+        case OpKind::Split:
+            return "split";
+        case OpKind::Lock:
+            return "lock";
+        case OpKind::Unlock:
+            return "unlock";
+        case OpKind::Wait:
+            return "wait";
+        case OpKind::Resolve:
+            return "resolve";
+        case OpKind::ThreadStart:
+            return "thread start";
+        case OpKind::ThreadStop:
+            return "thread stop";
     }
     return "?";
 }
@@ -133,38 +143,54 @@ Composition compose(const std::vector<Op>& p_vecOps) {
     Composition stCounts;
     for (const Op& stOp : p_vecOps) {
         switch (stOp.kind) {
-            case OpKind::Report: ++stCounts.reports; break;
-            case OpKind::Isp: ++stCounts.isp; break;
+            case OpKind::Report:
+                ++stCounts.reports;
+                break;
+            case OpKind::Isp:
+                ++stCounts.isp;
+                break;
             case OpKind::VideoNotify:
             case OpKind::VideoList:
             case OpKind::VideoLimited:
-            case OpKind::VideoBusy: ++stCounts.video; break;
-            case OpKind::XmlParse: ++stCounts.parses; break;
-            case OpKind::XmlLoadFile: ++stCounts.parses; ++stCounts.fileReads; break;
-            case OpKind::XmlPrint: ++stCounts.prints; break;
-            case OpKind::XmlSaveFile: ++stCounts.prints; ++stCounts.fileWrites; break;
+            case OpKind::VideoBusy:
+                ++stCounts.video;
+                break;
+            case OpKind::XmlParse:
+                ++stCounts.parses;
+                break;
+            case OpKind::XmlLoadFile:
+                ++stCounts.parses;
+                ++stCounts.fileReads;
+                break;
+            case OpKind::XmlPrint:
+                ++stCounts.prints;
+                break;
+            case OpKind::XmlSaveFile:
+                ++stCounts.prints;
+                ++stCounts.fileWrites;
+                break;
             case OpKind::FileExists:
             case OpKind::FileLength:
             case OpKind::FileRead:
-            case OpKind::SchemeRead: ++stCounts.fileReads; break;
-            case OpKind::AtomicWrite: ++stCounts.fileWrites; break;
-            default: ++stCounts.otherHost; break;
+            case OpKind::SchemeRead:
+                ++stCounts.fileReads;
+                break;
+            case OpKind::AtomicWrite:
+                ++stCounts.fileWrites;
+                break;
+            default:
+                ++stCounts.otherHost;
+                break;
         }
     }
     return stCounts;
 }
 
-void setControlFile(const std::string& p_strHostPath) {
-    controlFile() = p_strHostPath;
-}
+void setControlFile(const std::string& p_strHostPath) { controlFile() = p_strHostPath; }
 
-void installIspObserver() {
-    ispsim::setCallObserver(&onIspCall, nullptr);
-}
+void installIspObserver() { ispsim::setCallObserver(&onIspCall, nullptr); }
 
-bool probing() {
-    return recording();
-}
+bool probing() { return recording(); }
 
 void recordOp(Op&& p_stOp) {
     if (recording()) record(std::move(p_stOp));
@@ -205,8 +231,7 @@ struct FloorReplay::Impl {
     void runOne(const Op& p_stOp, std::vector<uint8_t>& p_vecIsp);
 };
 
-FloorReplay::FloorReplay(const std::vector<Op>& p_vecOps, const VideoStreamModule* p_pVideo)
-    : m_pImpl(new Impl) {
+FloorReplay::FloorReplay(const std::vector<Op>& p_vecOps, const VideoStreamModule* p_pVideo) : m_pImpl(new Impl) {
     m_pImpl->vecOps = p_vecOps;
     m_pImpl->pVideo = p_pVideo;
     size_t nScratch = 64;
@@ -312,7 +337,8 @@ void FloorReplay::Impl::runOne(const Op& p_stOp, std::vector<uint8_t>& p_vecIsp)
             ia_ioctrl_v2(p_stOp.channel, static_cast<ia_cmd_e>(p_stOp.cmd), p_stOp.option, p_vecIsp.data());
             break;
         case OpKind::VideoNotify:
-            if (pVideo != nullptr) pVideo->notifySensorParam(p_stOp.channel, p_stOp.cmd, static_cast<int>(p_stOp.length));
+            if (pVideo != nullptr)
+                pVideo->notifySensorParam(p_stOp.channel, p_stOp.cmd, static_cast<int>(p_stOp.length));
             break;
         case OpKind::VideoList:
             if (pVideo != nullptr) {
@@ -380,9 +406,9 @@ using bench::OpKind;
 using bench::detail::IgnoreScope;
 using bench::detail::OutsideScope;
 
-#define BENCH_WRAP(ret, name, mangled, ...)                      \
-    ret real_##name(__VA_ARGS__) __asm__("__real_" mangled);     \
-    ret wrap_##name(__VA_ARGS__) __asm__("__wrap_" mangled);     \
+#define BENCH_WRAP(ret, name, mangled, ...)                  \
+    ret real_##name(__VA_ARGS__) __asm__("__real_" mangled); \
+    ret wrap_##name(__VA_ARGS__) __asm__("__wrap_" mangled); \
     ret wrap_##name(__VA_ARGS__)
 
 #define BENCH_STRING_T "NSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEEE"
@@ -442,8 +468,8 @@ extern "C" int __wrap_ia_ioctrl_v2(int p_nChannel, ia_cmd_e p_eCmd, unsigned int
     return __real_ia_ioctrl_v2(p_nChannel, p_eCmd, p_nOption, p_pData);
 }
 
-BENCH_WRAP(bool, LoadMem, "_Z7LoadMemR13TiXmlDocumentPKc13TiXmlEncoding", TiXmlDocument& p_objDoc,
-           const char* p_szText, TiXmlEncoding p_eEncoding) {
+BENCH_WRAP(bool, LoadMem, "_Z7LoadMemR13TiXmlDocumentPKc13TiXmlEncoding", TiXmlDocument& p_objDoc, const char* p_szText,
+           TiXmlEncoding p_eEncoding) {
     if (bench::probing() && p_szText != nullptr) bench::recordOp(op(OpKind::XmlParse, p_szText));
     return real_LoadMem(p_objDoc, p_szText, p_eEncoding);
 }
@@ -522,14 +548,17 @@ BENCH_WRAP(int, sy_system, "_Z9sy_systemPKci", const char* p_szCommand, int p_nT
 }
 
 BENCH_WRAP(bool, parseMachineInfo,
-           "_ZN16SystemInfoParser16parseMachineInfoER" "K" BENCH_STRING_T "R11MachineInfo",
+           "_ZN16SystemInfoParser16parseMachineInfoER"
+           "K" BENCH_STRING_T "R11MachineInfo",
            const std::string& p_strPath, MachineInfo& p_objInfo) {
     if (bench::probing()) bench::recordOp(op(OpKind::MachineInfo, p_strPath));
     OutsideScope objOutside;
     return real_parseMachineInfo(p_strPath, p_objInfo);
 }
 
-BENCH_WRAP(void, split, "_ZN13StringHandler5splitER" "K" BENCH_STRING_T "RSt6vectorIS5_SaIS5_EES7_",
+BENCH_WRAP(void, split,
+           "_ZN13StringHandler5splitER"
+           "K" BENCH_STRING_T "RSt6vectorIS5_SaIS5_EES7_",
            const std::string& p_strText, std::vector<std::string>& p_vecItems, const std::string& p_strSeparator) {
     if (bench::probing()) {
         Op stOp = op(OpKind::Split, p_strText);
@@ -593,8 +622,10 @@ extern "C" size_t __wrap_sensordll_device_root(char* p_szBuffer, size_t p_nSize)
     return nLength;
 }
 
-BENCH_WRAP(int, fileOpen, "_ZN6ZTFile4openER" "K" BENCH_STRING_T "h", ZTFile* p_pFile, const std::string& p_strPath,
-           unsigned char p_nMode) {
+BENCH_WRAP(int, fileOpen,
+           "_ZN6ZTFile4openER"
+           "K" BENCH_STRING_T "h",
+           ZTFile* p_pFile, const std::string& p_strPath, unsigned char p_nMode) {
     OutsideScope objOutside;
     return real_fileOpen(p_pFile, p_strPath, p_nMode);
 }

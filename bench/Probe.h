@@ -55,10 +55,10 @@ const char* opName(OpKind p_eKind);
 struct Op {
     explicit Op(OpKind p_eKind = OpKind::Report) : kind(p_eKind) {}
     OpKind kind;
-    std::string path;                     // host path (resolved), or the text / command
-    std::string extra;                    // split separator
-    std::vector<uint8_t> data;            // bytes written, ISP data
-    std::shared_ptr<TiXmlDocument> doc;   // document to print or save
+    std::string path;                    // host path (resolved), or the text / command
+    std::string extra;                   // split separator
+    std::vector<uint8_t> data;           // bytes written, ISP data
+    std::shared_ptr<TiXmlDocument> doc;  // document to print or save
     int channel = 0;
     int cmd = 0;
     unsigned int option = 0;
@@ -70,8 +70,8 @@ struct Composition {
     unsigned reports = 0;
     unsigned isp = 0;
     unsigned video = 0;
-    unsigned parses = 0;    // XmlParse and XmlLoadFile
-    unsigned prints = 0;    // XmlPrint and XmlSaveFile
+    unsigned parses = 0;  // XmlParse and XmlLoadFile
+    unsigned prints = 0;  // XmlPrint and XmlSaveFile
     unsigned fileReads = 0;
     unsigned fileWrites = 0;
     unsigned otherHost = 0;

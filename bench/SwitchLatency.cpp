@@ -47,10 +47,18 @@ void callBackToBack(ISensorController& p_objController, const std::atomic<bool>&
     std::string strText;
     for (int i = 0; !p_bStop.load(); ++i) {
         switch (i % 4) {
-            case 0: p_objController.getParameter(KEY_BRIGHTNESS, nValue); break;
-            case 1: p_objController.setParameter(KEY_BRIGHTNESS, 40 + i % 20, true); break;
-            case 2: p_objController.getParameters("(34,2337)", strText); break;
-            default: strText = p_objController.getUIStyleFile(); break;
+            case 0:
+                p_objController.getParameter(KEY_BRIGHTNESS, nValue);
+                break;
+            case 1:
+                p_objController.setParameter(KEY_BRIGHTNESS, 40 + i % 20, true);
+                break;
+            case 2:
+                p_objController.getParameters("(34,2337)", strText);
+                break;
+            default:
+                strText = p_objController.getUIStyleFile();
+                break;
         }
     }
 }
@@ -97,8 +105,7 @@ Column measureColumn(Device& p_objDevice, int p_nHostThreads, int p_nChanges) {
 
     std::atomic<bool> bStop{false};
     std::vector<std::thread> vecHosts;
-    for (int i = 0; i < p_nHostThreads; ++i)
-        vecHosts.emplace_back([&]() { callBackToBack(*pController, bStop); });
+    for (int i = 0; i < p_nHostThreads; ++i) vecHosts.emplace_back([&]() { callBackToBack(*pController, bStop); });
     for (int i = 0; i < p_nChanges; ++i) {
         const unsigned long nPasses = measureChange(*pController, i % 2 == 0 ? 1 : 0);
         if (nPasses == 0)
@@ -128,8 +135,9 @@ void printSwitchLatency(const Profile& p_stProfile, int p_nChanges, std::ostream
 
     p_objOut << "\nSensor-thread passes from a day/night change to the switch (" << p_stProfile.label() << ", "
              << p_nChanges << " changes per row, host threads calling back to back; target 1)\n";
-    p_objOut << std::setw(14) << "host threads" << std::setw(10) << "median" << std::setw(10) << "max"
-             << std::setw(10) << "missed" << "\n";
+    p_objOut << std::setw(14) << "host threads" << std::setw(10) << "median" << std::setw(10) << "max" << std::setw(10)
+             << "missed"
+             << "\n";
     for (Column& stColumn : vecColumns) {
         std::vector<unsigned long>& vecPasses = stColumn.passes;
         std::sort(vecPasses.begin(), vecPasses.end());

@@ -266,22 +266,25 @@ void runGoogleBenchmark(int p_nArgc, char** p_aArgv, std::vector<std::unique_ptr
         bench::CaseRun* p = pRun.get();
         // One iteration is one call and one floor, in alternating order; its
         // manual time is the call's.
-        benchmark::RegisterBenchmark(p->name().c_str(), [p](benchmark::State& p_objState) {
-            if (!p->ensure()) {
-                p_objState.SkipWithError(p->why().c_str());
-                return;
-            }
-            p->clearBlocks();
-            bool bFloorFirst = false;
-            for (auto _ : p_objState) {
-                const bench::CaseRun::Block stBlock = p->runBlock(bFloorFirst, 1);
-                bFloorFirst = !bFloorFirst;
-                p->addBlock(stBlock);
-                p_objState.SetIterationTime(stBlock.callNs / 1e9);
-            }
-            p_objState.counters["floor_us"] = p->floorNs() / 1000.0;
-            p_objState.counters["ratio"] = p->ratio();
-        })->UseManualTime()->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(p->name().c_str(),
+                                     [p](benchmark::State& p_objState) {
+                                         if (!p->ensure()) {
+                                             p_objState.SkipWithError(p->why().c_str());
+                                             return;
+                                         }
+                                         p->clearBlocks();
+                                         bool bFloorFirst = false;
+                                         for (auto _ : p_objState) {
+                                             const bench::CaseRun::Block stBlock = p->runBlock(bFloorFirst, 1);
+                                             bFloorFirst = !bFloorFirst;
+                                             p->addBlock(stBlock);
+                                             p_objState.SetIterationTime(stBlock.callNs / 1e9);
+                                         }
+                                         p_objState.counters["floor_us"] = p->floorNs() / 1000.0;
+                                         p_objState.counters["ratio"] = p->ratio();
+                                     })
+            ->UseManualTime()
+            ->Unit(benchmark::kMicrosecond);
     }
     benchmark::Initialize(&p_nArgc, p_aArgv);
     benchmark::ConsoleReporter objReporter(benchmark::ConsoleReporter::OO_Tabular);
@@ -298,14 +301,13 @@ std::string micro(double p_dNs) {
     return out.str();
 }
 
-std::string countOf(long long p_nCount) {
-    return p_nCount < 0 ? std::string("-") : std::to_string(p_nCount);
-}
+std::string countOf(long long p_nCount) { return p_nCount < 0 ? std::string("-") : std::to_string(p_nCount); }
 
 void printSummary(const std::vector<std::unique_ptr<bench::CaseRun>>& p_vecRuns, std::ostream& p_objOut) {
     p_objOut << "\nCall time beside its floor (wall time per call, microseconds)\n";
     p_objOut << std::left << std::setw(52) << "call" << std::right << std::setw(12) << "time" << std::setw(12)
-             << "floor" << std::setw(8) << "ratio" << std::setw(9) << "target" << "\n";
+             << "floor" << std::setw(8) << "ratio" << std::setw(9) << "target"
+             << "\n";
     for (const std::unique_ptr<bench::CaseRun>& pRun : p_vecRuns) {
         if (pRun->callNs() <= 0.0 || pRun->floorNs() <= 0.0) continue;
         const double dRatio = pRun->ratio();
@@ -319,10 +321,11 @@ void printSummary(const std::vector<std::unique_ptr<bench::CaseRun>>& p_vecRuns,
     }
 
     p_objOut << "\nWhat each floor is made of (per call), and the call's heap allocations\n";
-    p_objOut << std::left << std::setw(52) << "call" << std::right << std::setw(8) << "reports" << std::setw(6)
-             << "isp" << std::setw(6) << "video" << std::setw(7) << "parses" << std::setw(7) << "prints"
-             << std::setw(7) << "reads" << std::setw(7) << "writes" << std::setw(6) << "host" << std::setw(8)
-             << "allocs" << std::setw(8) << "own" << std::setw(9) << "resolve" << "\n";
+    p_objOut << std::left << std::setw(52) << "call" << std::right << std::setw(8) << "reports" << std::setw(6) << "isp"
+             << std::setw(6) << "video" << std::setw(7) << "parses" << std::setw(7) << "prints" << std::setw(7)
+             << "reads" << std::setw(7) << "writes" << std::setw(6) << "host" << std::setw(8) << "allocs"
+             << std::setw(8) << "own" << std::setw(9) << "resolve"
+             << "\n";
     for (const std::unique_ptr<bench::CaseRun>& pRun : p_vecRuns) {
         if (pRun->callNs() <= 0.0) continue;
         const bench::Composition& st = pRun->composition();
@@ -338,7 +341,8 @@ void printSummary(const std::vector<std::unique_ptr<bench::CaseRun>>& p_vecRuns,
 void printHeap(const std::vector<bench::Profile>& p_vecProfiles, std::ostream& p_objOut) {
     p_objOut << "\nHeap held by an initialised controller (bytes; target: 64 KiB beside the style text)\n";
     p_objOut << std::left << std::setw(20) << "profile" << std::right << std::setw(10) << "held" << std::setw(10)
-             << "released" << std::setw(10) << "style" << std::setw(16) << "beside style" << "\n";
+             << "released" << std::setw(10) << "style" << std::setw(16) << "beside style"
+             << "\n";
     for (const bench::Profile& stProfile : p_vecProfiles) {
         const bench::HeapHeld stHeld = bench::measureHeldHeap(stProfile);
         if (!stHeld.measured) {

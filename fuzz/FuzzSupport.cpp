@@ -44,9 +44,7 @@ void prepareDevice(const std::string& p_strProfile) {
     }
 }
 
-std::string hostPath(const std::string& p_strCameraPath) {
-    return g_pCamera->hostPath(p_strCameraPath);
-}
+std::string hostPath(const std::string& p_strCameraPath) { return g_pCamera->hostPath(p_strCameraPath); }
 
 void writeFile(const std::string& p_strCameraPath, const std::string& p_strContent) {
     simdevice::writeWholeFile(hostPath(p_strCameraPath), p_strContent);
@@ -62,21 +60,13 @@ std::string readFile(const std::string& p_strCameraPath) {
     return strContent;
 }
 
-bool fileExists(const std::string& p_strCameraPath) {
-    return access(hostPath(p_strCameraPath).c_str(), F_OK) == 0;
-}
+bool fileExists(const std::string& p_strCameraPath) { return access(hostPath(p_strCameraPath).c_str(), F_OK) == 0; }
 
-void removeFile(const std::string& p_strCameraPath) {
-    unlink(hostPath(p_strCameraPath).c_str());
-}
+void removeFile(const std::string& p_strCameraPath) { unlink(hostPath(p_strCameraPath).c_str()); }
 
-void setDebugLevel(int p_nLevel) {
-    writeFile(camerapath::DEBUG_CONTROL_FILE, std::to_string(p_nLevel) + "\n0\n");
-}
+void setDebugLevel(int p_nLevel) { writeFile(camerapath::DEBUG_CONTROL_FILE, std::to_string(p_nLevel) + "\n0\n"); }
 
-ModuleConfigure moduleConfig() {
-    return simdevice::moduleConfig();
-}
+ModuleConfigure moduleConfig() { return simdevice::moduleConfig(); }
 
 std::vector<KeyVal> factorySet() {
     SysConfig stSysConf;

@@ -44,9 +44,9 @@ std::vector<KeyVal> factorySet();
 
 }  // namespace fuzzsupport
 
-#define FUZZ_CHECK(cond)                                 \
-    do {                                                 \
-        if (!(cond)) ::fuzzsupport::fail(#cond);         \
+#define FUZZ_CHECK(cond)                         \
+    do {                                         \
+        if (!(cond)) ::fuzzsupport::fail(#cond); \
     } while (0)
 
 #endif

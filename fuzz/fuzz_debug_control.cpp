@@ -3,8 +3,8 @@
 //
 // Properties: updateDebugLevel sets the level from the first line and the
 // assertion switch from the second of the file's first CONTROL_FILE_BYTES
-// bytes exactly as atoi reads them (an empty line gives the defaults); reports do not change the settings; no report writes
-// past its buffers whatever the length of its text.
+// bytes exactly as atoi reads them (an empty line gives the defaults); reports do not change the settings; no report
+// writes past its buffers whatever the length of its text.
 #include <stdlib.h>
 
 #include <string>

@@ -62,8 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
 
     std::unique_ptr<char[]> pValue(new char[nValueSize == 0 ? 1 : nValueSize]);
     memset(pValue.get(), UNTOUCHED, nValueSize == 0 ? 1 : nValueSize);
-    const int nTextResult = getDetailFieldToStr(strDetail.c_str(), strName.c_str(),
-                                                nValueSize == 0 ? nullptr : pValue.get(), nValueSize);
+    const int nTextResult =
+        getDetailFieldToStr(strDetail.c_str(), strName.c_str(), nValueSize == 0 ? nullptr : pValue.get(), nValueSize);
     FUZZ_CHECK(nTextResult == (bPresent ? 0 : -1));
     if (!bPresent || nValueSize == 0) {
         for (size_t i = 0; i < nValueSize; ++i) FUZZ_CHECK(pValue[i] == UNTOUCHED);

@@ -58,7 +58,8 @@ void readAnswers(FuzzedDataProvider& p_objData) {
         stRange.min_val = p_objData.ConsumeIntegralInRange<int>(-5, 300);
         stRange.max_val = p_objData.ConsumeIntegralInRange<int>(-5, 300);
         stRange.items_cnt = p_objData.ConsumeIntegralInRange<int>(-2, IA_DYNAMIC_PARAMS_ITEMS_MAX + 4);
-        for (int j = 0; j < IA_DYNAMIC_PARAMS_ITEMS_MAX; ++j) stRange.item[j] = p_objData.ConsumeIntegralInRange<int>(-1, 260);
+        for (int j = 0; j < IA_DYNAMIC_PARAMS_ITEMS_MAX; ++j)
+            stRange.item[j] = p_objData.ConsumeIntegralInRange<int>(-1, 260);
         g_stAnswers.vecRanges.push_back(stRange);
         g_stAnswers.vecRangeStatus.push_back(p_objData.ConsumeIntegralInRange<int>(0, 7) == 0 ? -1 : 0);
     }

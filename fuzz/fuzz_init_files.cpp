@@ -46,18 +46,14 @@ std::string g_strFactoryImage;
 ModuleConfigure* g_pConfig = nullptr;
 SimulatedVideoModule* g_pVideo = nullptr;
 
-std::string schemePath(int p_nScheme) {
-    return schemefiles::schemeFile(false, 1, p_nScheme);
-}
+std::string schemePath(int p_nScheme) { return schemefiles::schemeFile(false, 1, p_nScheme); }
 
 }  // namespace
 
 // The host's thread start, reporting success without a thread: init runs
 // one pass of the sensor thread itself, and joining a real thread at every
 // shut-down would cost more than the rest of the run.
-int GThread::start() {
-    return 1;
-}
+int GThread::start() { return 1; }
 
 // The host's shell runner, for the channel's clean-up command only.
 int sy_system(const char* p_szCommand, int) {
@@ -88,8 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
 
     fuzzsupport::removeFile(camerapath::VERSION_FILE);
     if (stFiles.bVersion) fuzzsupport::writeFile(camerapath::VERSION_FILE, stFiles.strVersion);
-    const bool bVersionMatches = stFiles.bVersion && stFiles.strVersion.size() >= 4 &&
-                                 fuzzinputs::le32(stFiles.strVersion, 0) == VERSION;
+    const bool bVersionMatches =
+        stFiles.bVersion && stFiles.strVersion.size() >= 4 && fuzzinputs::le32(stFiles.strVersion, 0) == VERSION;
     for (int i = 0; i < nSchemes; ++i) {
         fuzzsupport::removeFile(schemePath(i));
         if (stFiles.abPresent[i]) fuzzsupport::writeFile(schemePath(i), stFiles.astrSchemes[i]);

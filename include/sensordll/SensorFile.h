@@ -30,8 +30,7 @@ SENSORDLL_API int getDetailFieldToStr(const char* p_szDetail, const char* p_szNa
                                       size_t p_nValueSize);
 
 // Style merge and the id-search family.
-SENSORDLL_API int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style,
-                             char* ui_styleDiversity);
+SENSORDLL_API int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style, char* ui_styleDiversity);
 SENSORDLL_API int updateStyleTab(TiXmlDocument* doc_style, const char* p_szOperation, const char* p_szTabKey,
                                  const TiXmlElement* p_pNewTab);
 SENSORDLL_API int getNodebyCmdId(TiXmlElement* p_pElement, int p_nId, TiXmlElement*& p_pFound);
@@ -40,8 +39,7 @@ SENSORDLL_API int ModifyNodebyCmdId(TiXmlElement* p_pElement, int p_nId);
 SENSORDLL_API int DeleteNode(TiXmlElement* p_pRoot, TiXmlElement* p_pNode);
 
 // Dynamic-parameter style.
-SENSORDLL_API int getDnaStyle(int p_channelID, const char* szStyle, std::string& strDnaStyle,
-                              bool p_bShowWDRFalg);
+SENSORDLL_API int getDnaStyle(int p_channelID, const char* szStyle, std::string& strDnaStyle, bool p_bShowWDRFalg);
 SENSORDLL_API int doDnaStyle(TiXmlElement* p_pElement, int p_nCmd, const ia_dynamic_params_attr_st* p_pRange);
 SENSORDLL_API int doCustomizeStyle(TiXmlElement* p_pElement, int p_nCmd, ia_dynamic_params_attr_st* p_pRange);
 

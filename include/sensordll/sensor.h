@@ -7,8 +7,7 @@
 #include "SensorExport.h"
 #include "SensorTypes.h"
 
-SENSORDLL_API int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure,
-                              SysConfig* p_stSysConf);
+SENSORDLL_API int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, SysConfig* p_stSysConf);
 SENSORDLL_API void uinitSysConf(SysConfig* p_stSysConf);
 
 #endif

@@ -78,8 +78,7 @@ void ISensorController::setChannelID(int p_nChannelID) {
     if (pFamily != nullptr && pFamily->thermalOnly) {
         m_nCameraID = 2;
     } else {
-        SENSOR_ASSERT(p_nChannelID >= 1, "p_nChannelID(%d) refused, the channel stays %d\n", p_nChannelID,
-                      m_nCameraID);
+        SENSOR_ASSERT(p_nChannelID >= 1, "p_nChannelID(%d) refused, the channel stays %d\n", p_nChannelID, m_nCameraID);
         if (p_nChannelID < 1) return;
         m_nCameraID = p_nChannelID;
     }
@@ -90,13 +89,9 @@ void ISensorController::setVideoStreamModule(const VideoStreamModule* p_pVideoSt
     m_pVideoStreamModule = p_pVideoStreamModule;
 }
 
-bool ISensorController::getSensorStatus() {
-    return (m_nStateFlags & SENSOR_STATE_INITIALISED) != 0;
-}
+bool ISensorController::getSensorStatus() { return (m_nStateFlags & SENSOR_STATE_INITIALISED) != 0; }
 
-u32 ISensorController::getSensorType() {
-    return static_cast<u32>(m_stSysConf.moduleConfig.nModuleId);
-}
+u32 ISensorController::getSensorType() { return static_cast<u32>(m_stSysConf.moduleConfig.nModuleId); }
 
 // Part of the host's interface; this controller has nothing of its own to dump.
 void ISensorController::printDebugMsg() {}

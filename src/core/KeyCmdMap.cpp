@@ -45,8 +45,8 @@ const MaplessKey MAPLESS_KEYS[] = {
 // key, may share a number, or the map search and the scheme arrays would
 // confuse them.
 #define SENSOR_KEY_NUMBER(name, key, ...) key,
-constexpr u32 ALL_KEYS[] = {SENSOR_KEY_VOCABULARY(SENSOR_KEY_NUMBER, SENSOR_KEY_NUMBER, SENSOR_KEY_NUMBER,
-                                                  SENSOR_KEY_SKIP, SENSOR_KEY_NUMBER)};
+constexpr u32 ALL_KEYS[] = {
+    SENSOR_KEY_VOCABULARY(SENSOR_KEY_NUMBER, SENSOR_KEY_NUMBER, SENSOR_KEY_NUMBER, SENSOR_KEY_SKIP, SENSOR_KEY_NUMBER)};
 #undef SENSOR_KEY_NUMBER
 constexpr u32 ALL_KEY_SUM = sizeof(ALL_KEYS) / sizeof(ALL_KEYS[0]);
 
@@ -75,13 +75,9 @@ SENSOR_KEY_VOCABULARY(SENSOR_KEY_SKIP, SENSOR_KEY_SKIP, SENSOR_KEY_SKIP, SENSOR_
 
 }  // namespace
 
-const KeyRow* keyRows() {
-    return TABLE_ROWS;
-}
+const KeyRow* keyRows() { return TABLE_ROWS; }
 
-u32 keyRowCount() {
-    return TABLE_ROW_COUNT;
-}
+u32 keyRowCount() { return TABLE_ROW_COUNT; }
 
 const KeyRow* findKeyRow(u32 p_nKey) {
     for (const KeyRow& stRow : TABLE_ROWS) {

@@ -32,8 +32,8 @@ const SensorReportCaller INIT = {"init", "bool ISensorController::init(const Mod
 
 // The plate-recognition night scheme: keys changed in the factory set.
 const KeyVal LPR_NIGHT_DEFAULTS[] = {
-    {KEY_DN_MODE, 0},     {KEY_MAX_SHUTTER, 18}, {KEY_MIN_SHUTTER, 20},
-    {KEY_METER_AREA, 1},  {KEY_IR_MODE, 2},      {KEY_IR_MANUAL_STRG_NEAR, 40},
+    {KEY_DN_MODE, 0},    {KEY_MAX_SHUTTER, 18}, {KEY_MIN_SHUTTER, 20},
+    {KEY_METER_AREA, 1}, {KEY_IR_MODE, 2},      {KEY_IR_MANUAL_STRG_NEAR, 40},
 };
 
 void setFirstRecord(KeyVal* p_pKeyVal, u32 p_nKeyValSum, u32 p_nKey, u32 p_nValue) {
@@ -140,8 +140,7 @@ void ISensorController::settleStyleFlags(const MachineInfo& p_objMachineInfo) {
     const std::string strModel = p_objMachineInfo.getHardwareModel();
     if (strModel == "Hi3516AV200" || strModel == "Hi3516AV200Thermal") {
         for (const AVStreamParam& objStream : vecStreams) {
-            if (objStream.getVideoEncoderType() == 1 && objStream.getVideoHeight() < 256)
-                setshowBeawayFalg(false);
+            if (objStream.getVideoEncoderType() == 1 && objStream.getVideoHeight() < 256) setshowBeawayFalg(false);
         }
     }
 
@@ -215,9 +214,10 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
 
     u32 nStoredVersion = 0;
     if (getVersion(&nStoredVersion) != 0 || nStoredVersion != m_nVersion) {
-        SENSOR_WARN("check the sensor version,   local(%u) --> libsensordll.so(%u), source the cmd: rm -rf "
-                    "/mnt/mtd/code/config*/sensor*\n",
-                    static_cast<unsigned>(nStoredVersion), static_cast<unsigned>(m_nVersion));
+        SENSOR_WARN(
+            "check the sensor version,   local(%u) --> libsensordll.so(%u), source the cmd: rm -rf "
+            "/mnt/mtd/code/config*/sensor*\n",
+            static_cast<unsigned>(nStoredVersion), static_cast<unsigned>(m_nVersion));
         removeSchemeFiles();
     }
 
@@ -244,8 +244,7 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     // thread's handlers never read them while they are being written.
     settleStyleFlags(objMachineInfo);
 
-    SENSOR_ASSERT_EXPR(m_pSensorThread != nullptr && m_pSensorThread->start() != 0, "m_pSensorThread->start()",
-                       "");
+    SENSOR_ASSERT_EXPR(m_pSensorThread != nullptr && m_pSensorThread->start() != 0, "m_pSensorThread->start()", "");
 
     m_nStateFlags |= SENSOR_STATE_INITIALISED;
     m_nStateFlags &= ~static_cast<u32>(SENSOR_STATE_INIT_RUNNING);

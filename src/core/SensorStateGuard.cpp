@@ -48,18 +48,12 @@ void SensorStateGuard::leave() {
         m_mutex.unlock_shared();
 }
 
-SensorStateGuard::Reading::Reading(SensorStateGuard& p_objGuard) : m_objGuard(p_objGuard) {
-    m_objGuard.enter(false);
-}
+SensorStateGuard::Reading::Reading(SensorStateGuard& p_objGuard) : m_objGuard(p_objGuard) { m_objGuard.enter(false); }
 
-SensorStateGuard::Reading::~Reading() {
-    m_objGuard.leave();
-}
+SensorStateGuard::Reading::~Reading() { m_objGuard.leave(); }
 
 SensorStateGuard::Rebuilding::Rebuilding(SensorStateGuard& p_objGuard) : m_objGuard(p_objGuard) {
     m_objGuard.enter(true);
 }
 
-SensorStateGuard::Rebuilding::~Rebuilding() {
-    m_objGuard.leave();
-}
+SensorStateGuard::Rebuilding::~Rebuilding() { m_objGuard.leave(); }

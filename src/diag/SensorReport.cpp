@@ -34,11 +34,16 @@ struct FormRule {
 
 FormRule ruleOf(SensorReportForm p_eForm) {
     switch (p_eForm) {
-        case SensorReportForm::Log: return {ASSERT_TAG, -1, true};
-        case SensorReportForm::Warn: return {"[sensor warn]", 3, true};
-        case SensorReportForm::Err: return {"[sensor err]", 5, false};
-        case SensorReportForm::Dbg: return {"[sensor dbg]", 5, false};
-        case SensorReportForm::Info: return {"[sensor info]", 6, false};
+        case SensorReportForm::Log:
+            return {ASSERT_TAG, -1, true};
+        case SensorReportForm::Warn:
+            return {"[sensor warn]", 3, true};
+        case SensorReportForm::Err:
+            return {"[sensor err]", 5, false};
+        case SensorReportForm::Dbg:
+            return {"[sensor dbg]", 5, false};
+        case SensorReportForm::Info:
+            return {"[sensor info]", 6, false};
     }
     return {"", 0, false};
 }
@@ -49,9 +54,7 @@ void consoleHeader(int p_nAttr, int p_nColour, const char* p_szTag, const char* 
     fprintf(stdout, "%s file:%s fun:%s line:%d\n", p_szTag, p_szFile, p_szFunction, p_nLine);
 }
 
-void consoleEnd() {
-    fprintf(stdout, "\033[0m");
-}
+void consoleEnd() { fprintf(stdout, "\033[0m"); }
 
 void formatInto(char (&p_szBuffer)[LOG_BUFFER_SIZE], const char* p_szFormat, va_list p_args) {
     // vsnprintf cuts at the buffer's size and always terminates.
@@ -72,12 +75,10 @@ const char* sensorBaseName(const char* p_szPath) {
     return szSlash != nullptr ? szSlash + 1 : p_szPath;
 }
 
-int sensorDebugLevel() {
-    return g_nDebugLevel;
-}
+int sensorDebugLevel() { return g_nDebugLevel; }
 
-void sensorReport(SensorReportForm p_eForm, int p_nAttr, int p_nColour, const char* p_szFile,
-                  const char* p_szFunction, int p_nLine, const char* p_szFormat, ...) {
+void sensorReport(SensorReportForm p_eForm, int p_nAttr, int p_nColour, const char* p_szFile, const char* p_szFunction,
+                  int p_nLine, const char* p_szFormat, ...) {
     const FormRule rule = ruleOf(p_eForm);
     updateDebugLevel();
     if (!(g_nDebugLevel > rule.threshold)) return;

@@ -22,8 +22,8 @@ enum class SensorReportForm { Log, Warn, Err, Dbg, Info };
 // The part of a path after its last '/'.
 const char* sensorBaseName(const char* p_szPath);
 
-void sensorReport(SensorReportForm p_eForm, int p_nAttr, int p_nColour, const char* p_szFile,
-                  const char* p_szFunction, int p_nLine, const char* p_szFormat, ...) SENSOR_PRINTF_LIKE(7, 8);
+void sensorReport(SensorReportForm p_eForm, int p_nAttr, int p_nColour, const char* p_szFile, const char* p_szFunction,
+                  int p_nLine, const char* p_szFormat, ...) SENSOR_PRINTF_LIKE(7, 8);
 
 void sensorAssertFailed(const char* p_szFile, const char* p_szFunction, const char* p_szSignature, int p_nLine,
                         const char* p_szExpression, const char* p_szFormat, ...) SENSOR_PRINTF_LIKE(6, 7);
@@ -34,11 +34,11 @@ void sensorPrint(int p_nAttr, int p_nColour, const char* p_szFormat, ...) SENSOR
 // before building a costly message. Only the reports read the control file.
 int sensorDebugLevel();
 
-#define SENSOR_ASSERT_EXPR(ok, expression, ...)                                                        \
-    do {                                                                                               \
-        if (!(ok))                                                                                     \
-            sensorAssertFailed(sensorBaseName(__FILE__), __func__, __PRETTY_FUNCTION__, __LINE__,     \
-                               expression, __VA_ARGS__);                                               \
+#define SENSOR_ASSERT_EXPR(ok, expression, ...)                                                               \
+    do {                                                                                                      \
+        if (!(ok))                                                                                            \
+            sensorAssertFailed(sensorBaseName(__FILE__), __func__, __PRETTY_FUNCTION__, __LINE__, expression, \
+                               __VA_ARGS__);                                                                  \
     } while (0)
 #define SENSOR_ASSERT(cond, ...) SENSOR_ASSERT_EXPR(cond, #cond, __VA_ARGS__)
 
@@ -60,14 +60,14 @@ struct SensorReportCaller {
     const char* szFunction;   // short name, for the header line
     const char* szSignature;  // full signature, for an aborting assertion
 };
-#define SENSOR_ASSERT_EXPR_FOR(caller, ok, expression, ...)                                                \
-    do {                                                                                                   \
-        if (!(ok))                                                                                         \
+#define SENSOR_ASSERT_EXPR_FOR(caller, ok, expression, ...)                                                   \
+    do {                                                                                                      \
+        if (!(ok))                                                                                            \
             sensorAssertFailed(sensorBaseName(__FILE__), (caller).szFunction, (caller).szSignature, __LINE__, \
-                               expression, __VA_ARGS__);                                                   \
+                               expression, __VA_ARGS__);                                                      \
     } while (0)
 #define SENSOR_THIS_CALLER (SensorReportCaller{__func__, __PRETTY_FUNCTION__})
-#define SENSOR_REPORT_FORM_FOR(caller, form, attr, colour, ...)                                          \
+#define SENSOR_REPORT_FORM_FOR(caller, form, attr, colour, ...)                                                 \
     sensorReport(SensorReportForm::form, attr, colour, sensorBaseName(__FILE__), (caller).szFunction, __LINE__, \
                  __VA_ARGS__)
 #define SENSOR_WARN_FOR(caller, ...) SENSOR_REPORT_FORM_FOR(caller, Warn, 0, 0, __VA_ARGS__)

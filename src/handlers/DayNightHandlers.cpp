@@ -30,7 +30,7 @@ struct RecordField {
 // Fills each field in order: the handled key's from the given value, the
 // others from the current scheme. A companion the scheme lacks is sent as 0.
 void fillDayNightRecord(ISensorController& p_objController, int p_nCurScheme, u32 p_nKey, u32 p_nVal,
-                               const RecordField* p_pFields, size_t p_nFieldSum) {
+                        const RecordField* p_pFields, size_t p_nFieldSum) {
     for (size_t i = 0; i < p_nFieldSum; ++i) {
         *p_pFields[i].field = 0;
         if (p_pFields[i].key == p_nKey)
@@ -54,8 +54,7 @@ int ISensorController::doDNThr(u32 p_nKey, u32 p_nDir, void* p_pVal) {
     };
     fillDayNightRecord(*this, m_nCurScheme, p_nKey, static_cast<u32>(handlerValue(p_pVal)), arrFields,
                        sizeof(arrFields) / sizeof(arrFields[0]));
-    SENSOR_PRINT(0, 0,
-                 "m_nCurScheme(%u) dn_thr_st.d2n_thr(%u) dn_thr_st.n2d_thr(%u)  dn_thr_st.dn_sensitivity(%u)\n",
+    SENSOR_PRINT(0, 0, "m_nCurScheme(%u) dn_thr_st.d2n_thr(%u) dn_thr_st.n2d_thr(%u)  dn_thr_st.dn_sensitivity(%u)\n",
                  static_cast<unsigned>(m_nCurScheme), stRecord.d2n_thr, stRecord.n2d_thr, stRecord.dn_sensitivity);
     const int nRet = doIaCmd(p_nKey, p_nDir, &stRecord);
     if ((m_nStateFlags & SENSOR_STATE_RETURNING) != 0) return SNS_SUCCESS;

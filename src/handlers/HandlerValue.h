@@ -14,8 +14,6 @@
     } while (0)
 
 // The handler's value: a signed 32-bit integer behind the untyped pointer.
-inline int& handlerValue(void* p_pVal) {
-    return *static_cast<int*>(p_pVal);
-}
+inline int& handlerValue(void* p_pVal) { return *static_cast<int*>(p_pVal); }
 
 #endif

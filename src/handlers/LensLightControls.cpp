@@ -43,7 +43,6 @@ const int IRIS_MAX = 25600;
 const u32 ZOOM_RATIO_TABLE[16] = {16384, 24576, 27264, 28672, 29056, 29440, 29728, 30016,
                                   30208, 30400, 30560, 30720, 30912, 31104, 31232, 31424};
 
-
 // The value of "name=value," in a line: the number right after the first "="
 // after the name, provided a "," follows that "=" somewhere in the line.
 bool syncFovEntry(const std::string& p_strLine, const std::string& p_strName, int& p_nValue) {

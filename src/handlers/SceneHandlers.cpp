@@ -12,13 +12,9 @@
 
 std::atomic<bool> g_bShoWBeawayFalg(true);
 
-void setshowBeawayFalg(bool p_bShow) {
-    g_bShoWBeawayFalg = p_bShow;
-}
+void setshowBeawayFalg(bool p_bShow) { g_bShoWBeawayFalg = p_bShow; }
 
-bool getshowBeawayFalg() {
-    return g_bShoWBeawayFalg;
-}
+bool getshowBeawayFalg() { return g_bShoWBeawayFalg; }
 
 namespace {
 
@@ -62,18 +58,14 @@ int ISensorController::doBeaway(u32 p_nKey, u32 p_nDir, void* p_pVal) {
     return doIaCmd(p_nKey, p_nDir, &nBeaway);
 }
 
-void ISensorController::setShowWDRFalg(bool p_bShow) {
-    m_bShowWDRFalg = p_bShow;
-}
+void ISensorController::setShowWDRFalg(bool p_bShow) { m_bShowWDRFalg = p_bShow; }
 
 bool ISensorController::getShowWDRFalg(bool& p_bShow) {
     p_bShow = m_bShowWDRFalg;
     return true;
 }
 
-void ISensorController::setShowBeawayFalg(bool p_bShow) {
-    setshowBeawayFalg(p_bShow);
-}
+void ISensorController::setShowBeawayFalg(bool p_bShow) { setshowBeawayFalg(p_bShow); }
 
 bool ISensorController::getShowBeawayFalg(bool& p_bShow) {
     p_bShow = getshowBeawayFalg();

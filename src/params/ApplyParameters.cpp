@@ -20,8 +20,7 @@ namespace {
 const u32 IR_POWER_BUDGET = 100;
 const u32 INTELLIGENT_LIGHT_TYPE = 2;
 // The helpers of the record form report for it.
-const SensorReportCaller SET_PARAMETERS = {"setParameters",
-                                           "int ISensorController::setParameters(KeyVal*, u32, bool)"};
+const SensorReportCaller SET_PARAMETERS = {"setParameters", "int ISensorController::setParameters(KeyVal*, u32, bool)"};
 
 bool isStoredOnlyKey(u32 p_nKey) {
     switch (p_nKey) {
@@ -78,9 +77,7 @@ const LightPair* findLightPair(u32 p_nKey) {
 
 // The status of a run stopped at a key: the negated key. Key 0 would read as
 // success, so a stop there gives -1.
-int stoppedAt(u32 p_nKey) {
-    return p_nKey == 0 ? -1 : static_cast<int>(0u - p_nKey);
-}
+int stoppedAt(u32 p_nKey) { return p_nKey == 0 ? -1 : static_cast<int>(0u - p_nKey); }
 
 }  // namespace
 
@@ -104,10 +101,11 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nKeyValSum, bool p
         if (nRet != SNS_SUCCESS) return nRet;
         if (!p_bSave || !bStore) continue;
         if (setKeyValToCache(static_cast<u32>(m_nCurScheme), stRecord.key, stRecord.value, false) == -1) {
-            SENSOR_DBG("SET_KEY_VAL FAILED, m_nCurScheme(%d), p_pKeyval[%d].key(%d), p_pKeyval[%d].value(%d),  "
-                       "maybe jixin\n",
-                       m_nCurScheme.load(), static_cast<int>(i), static_cast<int>(stRecord.key), static_cast<int>(i),
-                       static_cast<int>(stRecord.value));
+            SENSOR_DBG(
+                "SET_KEY_VAL FAILED, m_nCurScheme(%d), p_pKeyval[%d].key(%d), p_pKeyval[%d].value(%d),  "
+                "maybe jixin\n",
+                m_nCurScheme.load(), static_cast<int>(i), static_cast<int>(stRecord.key), static_cast<int>(i),
+                static_cast<int>(stRecord.value));
         }
     }
     printf("\n");
@@ -247,9 +245,9 @@ int ISensorController::callKeyHandler(u32 p_nIndex, u32 p_nKey, KeyVal& p_stReco
     if (!bFound) p_stRecord.value = static_cast<u32>(objWord.word());
     if (nRet == SNS_SUCCESS) return SNS_SUCCESS;
     if (nRet == -1 || nRet == -4 || nRet == -5) {
-        SENSOR_ERR_FOR(SET_PARAMETERS, "set %s (%d,%d) func:%s ia_cmd:%d ~~~failed ia_ret=%d\n",
-                       stKeyCmdTmp.key_name, static_cast<int>(stKeyCmdTmp.key), static_cast<int>(p_stRecord.value),
-                       stKeyCmdTmp.func_name, static_cast<int>(stKeyCmdTmp.ia_cmd), nRet);
+        SENSOR_ERR_FOR(SET_PARAMETERS, "set %s (%d,%d) func:%s ia_cmd:%d ~~~failed ia_ret=%d\n", stKeyCmdTmp.key_name,
+                       static_cast<int>(stKeyCmdTmp.key), static_cast<int>(p_stRecord.value), stKeyCmdTmp.func_name,
+                       static_cast<int>(stKeyCmdTmp.ia_cmd), nRet);
     }
     return stoppedAt(stKeyCmdTmp.key);
 }

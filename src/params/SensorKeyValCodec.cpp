@@ -46,8 +46,7 @@ bool keyval_str2st(const std::string& p_strIn, KeyVal* p_pKeyval, u32* p_pnKeyVa
 
 // Accepts exactly one pair of parentheses around the whole text with at least
 // one character between them.
-bool ISensorController::parseSensorParameter(const std::string& p_strParameters,
-                                             std::vector<std::string>& p_vecItems) {
+bool ISensorController::parseSensorParameter(const std::string& p_strParameters, std::vector<std::string>& p_vecItems) {
     if (p_strParameters.empty()) return false;
     if (p_strParameters.find('(') != 0) return false;
     const std::string::size_type nClose = p_strParameters.find(')');

@@ -49,8 +49,8 @@ int keyval_correct(int p_nChannel_id, KeyVal* p_pKeyval, u32 p_nKeyValSum) {
         }
         KeyVal& stRecord = p_pKeyval[index];
         SENSOR_DBG("before correct: (%d,%d)\n", static_cast<int>(stRecord.key), static_cast<int>(stRecord.value));
-        const int nRet = ia_ioctrl_v2(p_nChannel_id, static_cast<ia_cmd_e>(stRecord.key), IA_CMD_OPT_CORRECT_PARAM,
-                                      &stRecord.value);
+        const int nRet =
+            ia_ioctrl_v2(p_nChannel_id, static_cast<ia_cmd_e>(stRecord.key), IA_CMD_OPT_CORRECT_PARAM, &stRecord.value);
         SENSOR_ASSERT_EXPR(SNS_SUCCESS == nRet,
                            "SNS_SUCCESS == ia_ioctrl_v2(p_nChannel_id, (ia_cmd_e)p_pKeyval[index].key, "
                            "IA_CMD_OPT_CORRECT_PARAM, &p_pKeyval[index].value)",

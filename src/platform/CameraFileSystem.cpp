@@ -28,13 +28,9 @@ std::string cameraPath(const std::string& p_strCameraPath) {
     return strPath;
 }
 
-bool cameraFileExists(const char* p_szCameraPath) {
-    return access(cameraPath(p_szCameraPath).c_str(), F_OK) == 0;
-}
+bool cameraFileExists(const char* p_szCameraPath) { return access(cameraPath(p_szCameraPath).c_str(), F_OK) == 0; }
 
-int removeCameraFile(const char* p_szCameraPath) {
-    return unlink(cameraPath(p_szCameraPath).c_str());
-}
+int removeCameraFile(const char* p_szCameraPath) { return unlink(cameraPath(p_szCameraPath).c_str()); }
 
 int renameCameraFile(const std::string& p_strFrom, const std::string& p_strTo) {
     return rename(cameraPath(p_strFrom).c_str(), cameraPath(p_strTo).c_str());
@@ -43,7 +39,8 @@ int renameCameraFile(const std::string& p_strFrom, const std::string& p_strTo) {
 bool syncCameraDirectoryOf(const std::string& p_strCameraPath) {
     const std::string strPath = cameraPath(p_strCameraPath);
     const size_t nSlash = strPath.rfind('/');
-    const std::string strDirectory = nSlash == std::string::npos ? "." : (nSlash == 0 ? "/" : strPath.substr(0, nSlash));
+    const std::string strDirectory =
+        nSlash == std::string::npos ? "." : (nSlash == 0 ? "/" : strPath.substr(0, nSlash));
     const int nDirectory = open(strDirectory.c_str(), O_RDONLY | O_DIRECTORY);
     if (nDirectory < 0) return false;
     const bool bSynced = fsync(nDirectory) == 0;
@@ -52,7 +49,8 @@ bool syncCameraDirectoryOf(const std::string& p_strCameraPath) {
 }
 
 bool createCameraFileExclusive(const std::string& p_strCameraPath, CameraFileIdentity& p_stIdentity) {
-    const int nFd = open(cameraPath(p_strCameraPath).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int nFd =
+        open(cameraPath(p_strCameraPath).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (nFd < 0) return false;
     struct stat st;
     const bool bKnown = fstat(nFd, &st) == 0;

@@ -13,16 +13,16 @@
 // ISPNAMED(name, what)          a command the ISP's header names
 // OWN(name, command, what)      a command named here
 // "what" says what the command does, for traces.
-#define SENSOR_KEYLESS_ISP_COMMANDS(ISPNAMED, OWN)                   \
-    ISPNAMED(IA_CMD_DN_STATE, "day/night state")                     \
-    OWN(IA_CMD_IR_LED_INFO, 178, "infrared LED information")         \
-    OWN(IA_CMD_EXPOSURE_STRATEGY, 225, "exposure strategy")          \
-    OWN(IA_CMD_HEAT_STATUS, 1606, "heater status")                   \
-    OWN(IA_CMD_TEMPERATURE, 1607, "temperature")                     \
-    OWN(IA_CMD_PTZ_RUN_STATE, 1632, "pan-tilt run state")            \
-    OWN(IA_CMD_AF_STATISTIC, 1648, "auto-focus statistic")           \
-    OWN(IA_CMD_LENS_VERSION, 2496, "lens version")                   \
-    ISPNAMED(IA_CMD_SENSOR_CHECK, "sensor check")                    \
+#define SENSOR_KEYLESS_ISP_COMMANDS(ISPNAMED, OWN)           \
+    ISPNAMED(IA_CMD_DN_STATE, "day/night state")             \
+    OWN(IA_CMD_IR_LED_INFO, 178, "infrared LED information") \
+    OWN(IA_CMD_EXPOSURE_STRATEGY, 225, "exposure strategy")  \
+    OWN(IA_CMD_HEAT_STATUS, 1606, "heater status")           \
+    OWN(IA_CMD_TEMPERATURE, 1607, "temperature")             \
+    OWN(IA_CMD_PTZ_RUN_STATE, 1632, "pan-tilt run state")    \
+    OWN(IA_CMD_AF_STATISTIC, 1648, "auto-focus statistic")   \
+    OWN(IA_CMD_LENS_VERSION, 2496, "lens version")           \
+    ISPNAMED(IA_CMD_SENSOR_CHECK, "sensor check")            \
     ISPNAMED(IA_CMD_DYNAMIC_PARAMS_CMDS_GET, "dynamic command list")
 
 #define SENSOR_ISP_COMMAND_SKIP(...)

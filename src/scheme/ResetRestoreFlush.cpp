@@ -72,8 +72,7 @@ int ISensorController::restore(int p_nKey) {
             }
         }
     }
-    SENSOR_ASSERT_EXPR(-1 != nPos, "-1 != nPos", "restore key(%d) failed! make sure it is sensor ui key \n",
-                       p_nKey);
+    SENSOR_ASSERT_EXPR(-1 != nPos, "-1 != nPos", "restore key(%d) failed! make sure it is sensor ui key \n", p_nKey);
     if (nPos == -1) return -1;
     return setParameters(&m_ppUserKeyVal[m_nCurScheme][nPos], 1, false);
 }

@@ -27,15 +27,14 @@ int ISensorController::SensorCheck(std::string& p_strParameters) {
     // A list of fewer than three numbers is refused like one that does not
     // parse, rather than read past its end.
     if (!parseSensorParameter(p_strParameters, vecItems) || vecItems.size() < 3) {
-        printf("%s%d getParameters fail p_strIds = %s \n", sensorBaseName(__FILE__), __LINE__,
-               p_strParameters.c_str());
+        printf("%s%d getParameters fail p_strIds = %s \n", sensorBaseName(__FILE__), __LINE__, p_strParameters.c_str());
         return SENSOR_CHECK_REFUSED;
     }
 
     int32_t anRecord[4] = {atoi(vecItems[0].c_str()), atoi(vecItems[1].c_str()), atoi(vecItems[2].c_str()), 0};
     const bool bQuery = anRecord[1] == SENSOR_CHECK_QUERY;
-    const int nStatus = ia_ioctrl_v2(m_nCameraID - 1, IA_CMD_SENSOR_CHECK,
-                                     bQuery ? IA_CMD_OPT_GET : IA_CMD_OPT_SET, anRecord);
+    const int nStatus =
+        ia_ioctrl_v2(m_nCameraID - 1, IA_CMD_SENSOR_CHECK, bQuery ? IA_CMD_OPT_GET : IA_CMD_OPT_SET, anRecord);
     if (bQuery) {
         char szAnswer[32];
         memset(szAnswer, 0, sizeof(szAnswer));

@@ -43,9 +43,7 @@ bool FileReplacement::open() {
     return m_bOpened;
 }
 
-int FileReplacement::write(const void* p_pData, unsigned int p_nCount) {
-    return m_objFile.write(p_pData, p_nCount);
-}
+int FileReplacement::write(const void* p_pData, unsigned int p_nCount) { return m_objFile.write(p_pData, p_nCount); }
 
 bool FileReplacement::commit() {
     if (!m_bOpened) return false;

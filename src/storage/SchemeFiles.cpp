@@ -98,8 +98,9 @@ int keyValToFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValSum) {
         nDone += nRecords;
     }
     const bool bWritten = nSize == sizeof(KeyVal) * p_nKeyValSum;
-    SENSOR_ASSERT_EXPR(bWritten, "nSize == sizeof(KeyVal)*p_nKeyValSum", "nSize(%d) sizeof(KeyVal) = %d, p_nKeyValNum(%d)\n",
-                       static_cast<int>(nSize), static_cast<int>(sizeof(KeyVal)), static_cast<int>(p_nKeyValSum));
+    SENSOR_ASSERT_EXPR(bWritten, "nSize == sizeof(KeyVal)*p_nKeyValSum",
+                       "nSize(%d) sizeof(KeyVal) = %d, p_nKeyValNum(%d)\n", static_cast<int>(nSize),
+                       static_cast<int>(sizeof(KeyVal)), static_cast<int>(p_nKeyValSum));
     if (!bWritten) return -1;
     return file.commit() ? 0 : -1;
 }

@@ -44,8 +44,7 @@ u32 mergeStoredRecords(KeyVal* p_pScheme, u32 p_nKeyValSum, const KeyVal* p_pSto
     return nDropped;
 }
 
-int keyValFromFileByKey(char* file_name, KeyVal* p_pScheme, u32 p_nKeyValSum,
-                        const SensorReportCaller& p_stCaller) {
+int keyValFromFileByKey(char* file_name, KeyVal* p_pScheme, u32 p_nKeyValSum, const SensorReportCaller& p_stCaller) {
     // The file's length decides how many records to read; a file that does
     // not open is asked for a whole scheme, so that keyValFromFile reports it
     // as it reports any failed read. A torn last record counts as one, and
@@ -60,8 +59,8 @@ int keyValFromFileByKey(char* file_name, KeyVal* p_pScheme, u32 p_nKeyValSum,
     if (nLength >= 0) {
         const long long nRecordSize = static_cast<long long>(sizeof(KeyVal));
         const long long nRecords = (nLength + nRecordSize - 1) / nRecordSize;
-        nWanted = nRecords < static_cast<long long>(SCHEME_KEY_CAPACITY) ? static_cast<u32>(nRecords)
-                                                                         : SCHEME_KEY_CAPACITY;
+        nWanted =
+            nRecords < static_cast<long long>(SCHEME_KEY_CAPACITY) ? static_cast<u32>(nRecords) : SCHEME_KEY_CAPACITY;
     }
 
     const u32 nUnused = unusedKey(p_pScheme, p_nKeyValSum);

@@ -29,7 +29,6 @@ u32 mergeStoredRecords(KeyVal* p_pScheme, u32 p_nKeyValSum, const KeyVal* p_pSto
 // the number of records read, or -1 when the file could not be opened or
 // fewer records arrived than it holds; what did arrive is merged all the same.
 // p_stCaller: the operation the warning is given to.
-int keyValFromFileByKey(char* file_name, KeyVal* p_pScheme, u32 p_nKeyValSum,
-                        const SensorReportCaller& p_stCaller);
+int keyValFromFileByKey(char* file_name, KeyVal* p_pScheme, u32 p_nKeyValSum, const SensorReportCaller& p_stCaller);
 
 #endif

@@ -25,9 +25,9 @@ const int WDR_NOTICE_ID = KEY_EMPTY1;
 const int SCENE_NOTICE_ID = KEY_EMPTY2;
 // The functors below report for the exported functions that run them.
 const SensorReportCaller DO_DNA_STYLE = {"doDnaStyle",
-                                        "int doDnaStyle(TiXmlElement*, int, const ia_dynamic_params_attr_st*)"};
+                                         "int doDnaStyle(TiXmlElement*, int, const ia_dynamic_params_attr_st*)"};
 const SensorReportCaller DO_CUSTOMIZE_STYLE = {"doCustomizeStyle",
-                                              "int doCustomizeStyle(TiXmlElement*, int, ia_dynamic_params_attr_st*)"};
+                                               "int doCustomizeStyle(TiXmlElement*, int, ia_dynamic_params_attr_st*)"};
 
 bool styleDefaultCanWin(int p_nCmd) {
     static const int s_arrCommands[] = {KEY_MAX_SHUTTER,       KEY_FIX_SHUTTER,       KEY_MIN_SHUTTER,
@@ -152,8 +152,8 @@ int getDnaStyle(int p_channelID, const char* szStyle, std::string& strDnaStyle, 
 
     SENSOR_DBG("dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.reportedCount);
     SENSOR_ASSERT_EXPR(dnaCmdList.reportedCount == dnaCmdList.count,
-                       "0 <= dnaCmdList.cmd_cnt && dnaCmdList.cmd_cnt <= IA_DYNAMIC_PARAMS_CMDS_MAX",
-                       "cmd_cnt(%d)\n", dnaCmdList.reportedCount);
+                       "0 <= dnaCmdList.cmd_cnt && dnaCmdList.cmd_cnt <= IA_DYNAMIC_PARAMS_CMDS_MAX", "cmd_cnt(%d)\n",
+                       dnaCmdList.reportedCount);
 
     ia_dynamic_params_attr_st dnaParamList;
     memset(&dnaParamList, 0, sizeof(dnaParamList));

@@ -43,34 +43,33 @@ bool acceptsDetailValue(const TiXmlAttribute* p_pAttribute, const char* p_szDeta
 const TiXmlAttribute* matchingCondition(const TiXmlElement* p_pCondition, const char* p_szDetail) {
     for (const TiXmlAttribute* pAttribute = p_pCondition->FirstAttribute(); pAttribute != nullptr;
          pAttribute = pAttribute->Next()) {
-        SENSOR_DBG_FOR(MERGE_STYLE, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
-                       pAttribute->Name(), pAttribute->Value());
+        SENSOR_DBG_FOR(MERGE_STYLE, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n", pAttribute->Name(),
+                       pAttribute->Value());
         char szValue[DETAIL_VALUE_SIZE];
         memset(szValue, 0, sizeof(szValue));
         if (getDetailFieldToStr(p_szDetail, pAttribute->Name(), szValue, sizeof(szValue)) == 0 &&
             acceptsDetailValue(pAttribute, szValue))
             return pAttribute;
-        SENSOR_DBG_FOR(MERGE_STYLE, "modi_attr->Name()(%s), modi_attr->Value()(%s) nVal(%s)\n",
-                       pAttribute->Name(), pAttribute->Value(), szValue);
+        SENSOR_DBG_FOR(MERGE_STYLE, "modi_attr->Name()(%s), modi_attr->Value()(%s) nVal(%s)\n", pAttribute->Name(),
+                       pAttribute->Value(), szValue);
     }
     return nullptr;
 }
 
-void applyOperations(TiXmlDocument& p_objStyle, const TiXmlElement* p_pCondition,
-                     const TiXmlAttribute* p_pMatched) {
-    SENSOR_DBG_FOR(MERGE_STYLE, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
-                   p_pMatched->Name(), p_pMatched->Value());
+void applyOperations(TiXmlDocument& p_objStyle, const TiXmlElement* p_pCondition, const TiXmlAttribute* p_pMatched) {
+    SENSOR_DBG_FOR(MERGE_STYLE, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n", p_pMatched->Name(),
+                   p_pMatched->Value());
     const TiXmlElement* node_second = nullptr;
     SENSOR_ASSERT_EXPR_FOR(MERGE_STYLE, nullptr != (node_second = p_pCondition->FirstChildElement()),
                            "NULL != (node_second = node_first->FirstChildElement())", "");
     for (const TiXmlElement* pOperation = node_second; pOperation != nullptr;
          pOperation = pOperation->NextSiblingElement()) {
-        SENSOR_DBG_FOR(MERGE_STYLE, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
-                       p_pMatched->Name(), p_pMatched->Value());
+        SENSOR_DBG_FOR(MERGE_STYLE, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n", p_pMatched->Name(),
+                       p_pMatched->Value());
         updateStyleTab(&p_objStyle, pOperation->Value(), pOperation->Attribute("tab_key"),
                        pOperation->FirstChildElement());
-        SENSOR_DBG_FOR(MERGE_STYLE, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n",
-                       p_pMatched->Name(), p_pMatched->Value());
+        SENSOR_DBG_FOR(MERGE_STYLE, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n", p_pMatched->Name(),
+                       p_pMatched->Value());
     }
 }
 
@@ -163,7 +162,8 @@ int updateStyleTab(TiXmlDocument* doc_style, const char* p_szOperation, const ch
     if (tab_node == nullptr) return 0;
 
     if (strcmp(p_szOperation, "Modify") == 0) {
-        if (p_pNewTab != nullptr && pRoot->InsertAfterChild(tab_node, *p_pNewTab) != nullptr) pRoot->RemoveChild(tab_node);
+        if (p_pNewTab != nullptr && pRoot->InsertAfterChild(tab_node, *p_pNewTab) != nullptr)
+            pRoot->RemoveChild(tab_node);
     } else if (strcmp(p_szOperation, "AddAfter") == 0) {
         if (p_pNewTab != nullptr) pRoot->InsertAfterChild(tab_node, *p_pNewTab);
     } else if (strcmp(p_szOperation, "Delete") == 0) {

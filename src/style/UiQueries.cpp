@@ -97,8 +97,7 @@ std::string ISensorController::getUICommonFile(int p_nId) {
 std::string ISensorController::getUILanguageFile(int p_nId) {
     HostCallLock objLock(*m_pPassGate, m_objMutex, __FILE__, __LINE__);
     const UIFileInfo* pFile = findUIFile(p_nId);
-    return (nullptr != pFile && nullptr != pFile->szLanguageFile) ? std::string(pFile->szLanguageFile)
-                                                                   : std::string();
+    return (nullptr != pFile && nullptr != pFile->szLanguageFile) ? std::string(pFile->szLanguageFile) : std::string();
 }
 
 // No lock; all its data are local. True when the command is answered: its
@@ -131,8 +130,8 @@ bool ISensorController::getSensorParamRange(int p_nCmd, int& p_nDefaultParam, st
     if (0 != stDynamicParam.attr_type) return true;
     if (stDynamicParam.items_cnt < 0) return false;
 
-    const int nItems = stDynamicParam.items_cnt < IA_DYNAMIC_PARAMS_ITEMS_MAX ? stDynamicParam.items_cnt
-                                                                             : IA_DYNAMIC_PARAMS_ITEMS_MAX;
+    const int nItems =
+        stDynamicParam.items_cnt < IA_DYNAMIC_PARAMS_ITEMS_MAX ? stDynamicParam.items_cnt : IA_DYNAMIC_PARAMS_ITEMS_MAX;
     p_nDefaultParam = stDynamicParam.def_val;
     appendRangeText(p_strParamRange, stDynamicParam.item, nItems);
     printf("cmd=%d DefaltParam=%d strParamRange=%s\n", p_nCmd, p_nDefaultParam, p_strParamRange.c_str());

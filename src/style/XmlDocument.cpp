@@ -19,9 +19,7 @@ const size_t MAX_DOCUMENT_BYTES = 4 * 1024 * 1024;
 // The longest UTF-8 sequence TinyXML steps over.
 const size_t LONGEST_SEQUENCE = 4;
 
-bool isBlank(char p_c) {
-    return isspace(static_cast<unsigned char>(p_c)) != 0;
-}
+bool isBlank(char p_c) { return isspace(static_cast<unsigned char>(p_c)) != 0; }
 
 // TinyXML takes every non-ASCII byte for a letter.
 bool isNameCharacter(char p_c) {
@@ -63,9 +61,7 @@ const char* skipBlanks(const char* p) {
     }
 }
 
-bool startsWith(const char* p, const char* p_szPrefix) {
-    return strncmp(p, p_szPrefix, strlen(p_szPrefix)) == 0;
-}
+bool startsWith(const char* p, const char* p_szPrefix) { return strncmp(p, p_szPrefix, strlen(p_szPrefix)) == 0; }
 
 bool startsWithNoCase(const char* p, const char* p_szPrefix) {
     return strncasecmp(p, p_szPrefix, strlen(p_szPrefix)) == 0;

@@ -79,18 +79,18 @@ int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, S
     p_stSysConf->nSchemeSum =
         getDetailFieldTou32(stModule.szDetail, "max_scheme", &nSchemeSum) == 0 ? nSchemeSum : DEFAULT_SCHEME_SUM;
     if (p_stSysConf->nSchemeSum > MAX_SCHEME_SUM) {
-        SENSOR_ASSERT_EXPR(false, "p_stSysConf->nSchemeSum <= MAX_SCHEME_SUM", "max_scheme(%u) out of range, using %u\n",
-                           p_stSysConf->nSchemeSum, DEFAULT_SCHEME_SUM);
+        SENSOR_ASSERT_EXPR(false, "p_stSysConf->nSchemeSum <= MAX_SCHEME_SUM",
+                           "max_scheme(%u) out of range, using %u\n", p_stSysConf->nSchemeSum, DEFAULT_SCHEME_SUM);
         p_stSysConf->nSchemeSum = DEFAULT_SCHEME_SUM;
     }
 
     MachineInfo machineInfo;
     const bool bMachineInfoRead = SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, machineInfo);
-    SENSOR_ASSERT_EXPR(bMachineInfoRead,
-                       (std::string("SystemInfoParser::parseMachineInfo(\"") + camerapath::MACHINE_INFO_FILE +
-                        "\", machineInfo)")
-                           .c_str(),
-                       "");
+    SENSOR_ASSERT_EXPR(
+        bMachineInfoRead,
+        (std::string("SystemInfoParser::parseMachineInfo(\"") + camerapath::MACHINE_INFO_FILE + "\", machineInfo)")
+            .c_str(),
+        "");
     p_stSysConf->nDeviceType = machineInfo.getDeviceType();
     SENSOR_ASSERT_EXPR(devicefamily::findDeviceFamily(p_stSysConf->nDeviceType) != nullptr, DEVICE_TYPE_CHECK, "");
 
@@ -120,12 +120,12 @@ int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, S
                            "");
     }
 
-    const int nMerged = mergeStyle(p_nChannelID, &p_stSysConf->moduleConfig, &p_stSysConf->szUIStyle,
-                                   ui_styleDiversity);
+    const int nMerged =
+        mergeStyle(p_nChannelID, &p_stSysConf->moduleConfig, &p_stSysConf->szUIStyle, ui_styleDiversity);
     SENSOR_ASSERT_EXPR(SNS_SUCCESS == nMerged,
-        "SNS_SUCCESS == mergeStyle(p_nChannelID,&p_stSysConf->moduleConfig, &p_stSysConf->szUIStyle, "
-        "ui_styleDiversity)",
-        "");
+                       "SNS_SUCCESS == mergeStyle(p_nChannelID,&p_stSysConf->moduleConfig, &p_stSysConf->szUIStyle, "
+                       "ui_styleDiversity)",
+                       "");
     free(ui_styleDiversity);
     return SNS_SUCCESS;
 }

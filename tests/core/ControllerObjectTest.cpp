@@ -45,14 +45,14 @@ TEST_P(SetChannelTest, ChannelAndThermalFlagFollowTheDeviceType) {
     EXPECT_EQ(bRefused, readFile(camerapath::ERROR_LOG_FILE).find("p_nChannelID >= 1") != std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    DeviceTypes, SetChannelTest,
-    ::testing::Values(ChannelCase{13, {1}, 2, true}, ChannelCase{13, {3}, 2, true}, ChannelCase{14, {1}, 1, false},
-                      ChannelCase{14, {2}, 2, true}, ChannelCase{14, {2, 1}, 1, true}, ChannelCase{17, {2}, 2, true},
-                      ChannelCase{19, {2}, 2, true}, ChannelCase{23, {2}, 2, true}, ChannelCase{1, {2}, 2, false},
-                      ChannelCase{8, {2}, 2, false}, ChannelCase{1, {3, 0}, 3, false},
-                      ChannelCase{14, {2, -1}, 2, true}, ChannelCase{1, {INT_MIN}, 1, false},
-                      ChannelCase{13, {0}, 2, true}));
+INSTANTIATE_TEST_SUITE_P(DeviceTypes, SetChannelTest,
+                         ::testing::Values(ChannelCase{13, {1}, 2, true}, ChannelCase{13, {3}, 2, true},
+                                           ChannelCase{14, {1}, 1, false}, ChannelCase{14, {2}, 2, true},
+                                           ChannelCase{14, {2, 1}, 1, true}, ChannelCase{17, {2}, 2, true},
+                                           ChannelCase{19, {2}, 2, true}, ChannelCase{23, {2}, 2, true},
+                                           ChannelCase{1, {2}, 2, false}, ChannelCase{8, {2}, 2, false},
+                                           ChannelCase{1, {3, 0}, 3, false}, ChannelCase{14, {2, -1}, 2, true},
+                                           ChannelCase{1, {INT_MIN}, 1, false}, ChannelCase{13, {0}, 2, true}));
 
 class KeyCmdMapTest : public StartedControllers {
 protected:
@@ -106,7 +106,8 @@ TEST_F(KeyCmdMapTest, AMissingKeyLeavesTheRowUntouchedAndIsTraced) {
 // The intelligent twins 201..205 have names but no row; a cut name is no name.
 TEST(KeyNamesTest, MaplessTwinsAreNamedAndNamesAreWhole) {
     EXPECT_STREQ("KEY_WHITE_MANUAL_STRG_FAR_INTELL", sensorkeys::keyNameOf(KEY_WHITE_MANUAL_STRG_FAR_INTELL));
-    EXPECT_STREQ("KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV", sensorkeys::keyNameOf(KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV));
+    EXPECT_STREQ("KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV",
+                 sensorkeys::keyNameOf(KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV));
     EXPECT_EQ(nullptr, sensorkeys::keyNameOf(12345));
     u32 nKey = 0;
     EXPECT_TRUE(sensorkeys::keyByName("KEY_IR_MANUAL_STRG_MEDIUM_INTELL", nKey));

@@ -50,7 +50,8 @@ TEST_F(StartupTest, FirstStartAndVersionChangeWriteEverySchemeFileFromTheFactory
         EXPECT_EQ(sentValues(static_cast<int>(nKey)), std::vector<int>{valueOf(vecFactory, nKey)}) << nKey;
     controller().uinit();
 
-    for (int i = 0; i < 6; ++i) writeFile(schemePath(1, i), withValue(readFile(schemePath(1, i)), KEY_BRIGHTNESS, 90 + i));
+    for (int i = 0; i < 6; ++i)
+        writeFile(schemePath(1, i), withValue(readFile(schemePath(1, i)), KEY_BRIGHTNESS, 90 + i));
     writeVersion(7);
     EXPECT_TRUE(start(1, 0, strDetail));
     EXPECT_NE(errorLog().find("local(7) --> libsensordll.so(8)"), std::string::npos);
@@ -184,9 +185,12 @@ TEST_F(StartupTest, PlateRecognitionDeviceGetsTheNightDefaultsInSchemeOne) {
         EXPECT_EQ(!bInfrared, access(nIndex).lprScheme());
         std::vector<KeyVal> vecNight = factorySet(nIndex);
         if (!bInfrared)
-            for (const std::pair<u32, u32>& stDefault : Edits{{KEY_DN_MODE, 0}, {KEY_MAX_SHUTTER, 18},
-                                                              {KEY_MIN_SHUTTER, 20}, {KEY_METER_AREA, 1},
-                                                              {KEY_IR_MODE, 2}, {KEY_IR_MANUAL_STRG_NEAR, 40}})
+            for (const std::pair<u32, u32>& stDefault : Edits{{KEY_DN_MODE, 0},
+                                                              {KEY_MAX_SHUTTER, 18},
+                                                              {KEY_MIN_SHUTTER, 20},
+                                                              {KEY_METER_AREA, 1},
+                                                              {KEY_IR_MODE, 2},
+                                                              {KEY_IR_MANUAL_STRG_NEAR, 40}})
                 setValue(vecNight, stDefault.first, stDefault.second);
         EXPECT_TRUE(holds(schemePath(1, 1), vecNight));
         for (int i : {0, 2, 3}) EXPECT_TRUE(holds(schemePath(1, i), factorySet(nIndex))) << i;
@@ -281,17 +285,18 @@ TEST_P(StartupVideoTest, TheVideoModuleSetsTheStyleFlags) {
     EXPECT_EQ(access().showWdr(), stCase.wdrShown);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Streams, StartupVideoTest,
-    ::testing::Values(VideoCase{"Height240", "ir-bullet", true, 1, 240, 1, 0, false, true},
-                      VideoCase{"Height255", "ir-bullet", true, 1, 255, 1, 0, false, true},
-                      VideoCase{"Height256", "ir-bullet", true, 1, 256, 1, 0, true, true},
-                      VideoCase{"OtherEncoder", "ir-bullet", true, 2, 240, 1, 0, true, true},
-                      VideoCase{"OtherHardwareModel", "dome", true, 1, 240, 1, 0, true, true},
-                      VideoCase{"ModeZeroLimited", "ir-bullet", true, 1, 1080, 0, 1, true, false},
-                      VideoCase{"ModeZeroUnlimited", "ir-bullet", true, 1, 1080, 0, 0, true, true},
-                      VideoCase{"OtherModeLimited", "ir-bullet", true, 1, 1080, 1, 1, true, true},
-                      VideoCase{"NoVideoModule", "ir-bullet", false, 1, 240, 0, 1, true, true}),
-    [](const ::testing::TestParamInfo<VideoCase>& p_stInfo) { return std::string(p_stInfo.param.name); });
+INSTANTIATE_TEST_SUITE_P(Streams, StartupVideoTest,
+                         ::testing::Values(VideoCase{"Height240", "ir-bullet", true, 1, 240, 1, 0, false, true},
+                                           VideoCase{"Height255", "ir-bullet", true, 1, 255, 1, 0, false, true},
+                                           VideoCase{"Height256", "ir-bullet", true, 1, 256, 1, 0, true, true},
+                                           VideoCase{"OtherEncoder", "ir-bullet", true, 2, 240, 1, 0, true, true},
+                                           VideoCase{"OtherHardwareModel", "dome", true, 1, 240, 1, 0, true, true},
+                                           VideoCase{"ModeZeroLimited", "ir-bullet", true, 1, 1080, 0, 1, true, false},
+                                           VideoCase{"ModeZeroUnlimited", "ir-bullet", true, 1, 1080, 0, 0, true, true},
+                                           VideoCase{"OtherModeLimited", "ir-bullet", true, 1, 1080, 1, 1, true, true},
+                                           VideoCase{"NoVideoModule", "ir-bullet", false, 1, 240, 0, 1, true, true}),
+                         [](const ::testing::TestParamInfo<VideoCase>& p_stInfo) {
+                             return std::string(p_stInfo.param.name);
+                         });
 
 }  // namespace

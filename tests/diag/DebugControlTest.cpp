@@ -25,8 +25,12 @@ TEST_F(DebugControlTest, LinesSetLevelAndAbortFlag) {
         std::string strControl;
         int nLevel;
         bool bEnAssert;
-    } aCases[] = {{"-1\n1\n", -1, true}, {"6\n0\n", 6, false}, {"\n1\n", 1, true},
-                  {"7\r\n2\r\n", 7, true}, {"", 1, false},      {"5\nyes\n", 5, false},
+    } aCases[] = {{"-1\n1\n", -1, true},
+                  {"6\n0\n", 6, false},
+                  {"\n1\n", 1, true},
+                  {"7\r\n2\r\n", 7, true},
+                  {"", 1, false},
+                  {"5\nyes\n", 5, false},
                   // Only the first few hundred bytes are read.
                   {std::string(100000, '0') + "7\n1\n", 0, false}};
     for (const auto& c : aCases) {

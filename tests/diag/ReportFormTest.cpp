@@ -42,9 +42,7 @@ struct Form {
     std::string (*log)(int p_nLine);  // "" when not logged
 };
 
-std::string noLog(int) {
-    return "";
-}
+std::string noLog(int) { return ""; }
 
 const Form kForms[] = {
     {"assert", reportAssert, 0,
@@ -87,7 +85,7 @@ TEST_F(ReportTest, EachFormPrintsAndLogsAtItsLevel) {
     const struct {
         const char* szControl;  // nullptr: no control file
         int nLevel;
-    } aLevels[] = {{nullptr, 1}, {"3\n", 3}, {"4\n", 4},  {"5", 5},
+    } aLevels[] = {{nullptr, 1},  {"3\n", 3}, {"4\n", 4},   {"5", 5},
                    {"6\n0\n", 6}, {"7\n", 7}, {"-1\n", -1}, {"letters\n", 0}};
     for (const auto& level : aLevels) {
         SCOPED_TRACE(level.szControl == nullptr ? "no file" : level.szControl);

@@ -22,8 +22,10 @@ struct AccessorCase {
     u32 key;
 };
 
-#define ACCESSOR(getter, setter, key) \
-    { #getter, &ISensorController::getter, [](ISensorController& c, int v) { return c.setter(v); }, key }
+#define ACCESSOR(getter, setter, key)                                                                      \
+    {                                                                                                      \
+#getter, &ISensorController::getter, [](ISensorController & c, int v) { return c.setter(v); }, key \
+    }
 const std::vector<AccessorCase> kAccessors = {
     ACCESSOR(getDNMode, setDNMode, KEY_DN_MODE),
     ACCESSOR(getWDRSwitch, setWDRSwitch, KEY_WDR_MODE),
@@ -50,8 +52,11 @@ const std::vector<AccessorCase> kAccessors = {
 // Every accessor key holds its own value, after the schedule keys a flush
 // needs; the scene is still off when the mirror is sent as given.
 TEST_F(ControllerFixture, EachGetterReadsItsKeyFromTheCacheAndEachSetterAppliesAndStoresIt) {
-    std::vector<KeyVal> vecRecords = {{KEY_SCHEME_MODE, 0}, {KEY_SCHEME_START_HOUR, 0}, {KEY_SCHEME_START_MIN, 0},
-                                      {KEY_SCHEME_END_HOUR, 23}, {KEY_SCHEME_END_MIN, 59}};
+    std::vector<KeyVal> vecRecords = {{KEY_SCHEME_MODE, 0},
+                                      {KEY_SCHEME_START_HOUR, 0},
+                                      {KEY_SCHEME_START_MIN, 0},
+                                      {KEY_SCHEME_END_HOUR, 23},
+                                      {KEY_SCHEME_END_MIN, 59}};
     for (size_t i = 0; i < kAccessors.size(); ++i)
         vecRecords.push_back({kAccessors[i].key, kAccessors[i].key == KEY_BEAWAY ? 0u : static_cast<u32>(100 + i)});
     layOut(vecRecords);
@@ -82,7 +87,9 @@ TEST_F(ControllerFixture, TheMirrorIsSavedAtOnceTheSceneOnlyWithIt) {
     installDevice("ir-bullet");
     ISensorController& objController = makeController(1);
     ASSERT_TRUE(objController.init(moduleConfig()));
-    const auto fileValue = [this](u32 p_nKey) { return valueOf(readFile(std::string(kConfigDir) + "/sensor1_0.cfg"), p_nKey); };
+    const auto fileValue = [this](u32 p_nKey) {
+        return valueOf(readFile(std::string(kConfigDir) + "/sensor1_0.cfg"), p_nKey);
+    };
     ASSERT_EQ(0, fileValue(KEY_MIRROR));
     ispsim::failCommand(0, KEY_MIRROR, -1);
     EXPECT_FALSE(objController.setMirrorMode(1));
@@ -95,7 +102,6 @@ TEST_F(ControllerFixture, TheMirrorIsSavedAtOnceTheSceneOnlyWithIt) {
     EXPECT_EQ(1, fileValue(KEY_MIRROR));
     EXPECT_EQ(1, fileValue(KEY_BEAWAY));
 }
-
 
 using Words = std::vector<int>;
 using Notes = std::vector<std::pair<int, int>>;
@@ -130,8 +136,11 @@ protected:
 // Only the lens commands at both ends of the zoom/focus block (1535 and 1617
 // lie outside it) pass the lock.
 TEST_F(HandlerTest, TheZoomFocusLockHoldsBackTheLensCommands) {
-    for (const std::pair<u32, bool>& stCase : std::vector<std::pair<u32, bool>>{
-             {1535, true}, {KEY_AUTO_FOCUS_MODE, false}, {KEY_DIGITAL_ZOOM, false}, {KEY_LENS_RESET, false}, {1617, true}}) {
+    for (const std::pair<u32, bool>& stCase : std::vector<std::pair<u32, bool>>{{1535, true},
+                                                                                {KEY_AUTO_FOCUS_MODE, false},
+                                                                                {KEY_DIGITAL_ZOOM, false},
+                                                                                {KEY_LENS_RESET, false},
+                                                                                {1617, true}}) {
         const int nCmd = static_cast<int>(stCase.first);
         access().zoomFocusParam().setLockZoomFocusEnable(true);
         EXPECT_EQ(SNS_SUCCESS, call(&ISensorController::doIaCmd, stCase.first, 5));
@@ -144,10 +153,13 @@ TEST_F(HandlerTest, TheZoomFocusLockHoldsBackTheLensCommands) {
 
 // After a restart (shutter idle) one shutter adjustment passes the start's gate.
 TEST_F(HandlerTest, ActionKeysWaitForTheEndOfABulkOperation) {
-    for (const std::pair<u32, bool>& stCase : std::vector<std::pair<u32, bool>>{
-             {0, true}, {SENSOR_STATE_INIT_RUNNING, false}, {SENSOR_STATE_UINIT_RUNNING, true},
-             {SENSOR_STATE_INITIALISED, true}, {SENSOR_STATE_RESETTING, false}, {SENSOR_STATE_RETURNING, false},
-             {SENSOR_STATE_SWITCHING, false}}) {
+    for (const std::pair<u32, bool>& stCase : std::vector<std::pair<u32, bool>>{{0, true},
+                                                                                {SENSOR_STATE_INIT_RUNNING, false},
+                                                                                {SENSOR_STATE_UINIT_RUNNING, true},
+                                                                                {SENSOR_STATE_INITIALISED, true},
+                                                                                {SENSOR_STATE_RESETTING, false},
+                                                                                {SENSOR_STATE_RETURNING, false},
+                                                                                {SENSOR_STATE_SWITCHING, false}}) {
         SCOPED_TRACE(stCase.first);
         ispsim::clearCalls();
         access().stateFlags() = stCase.first;
@@ -203,8 +215,12 @@ TEST_F(HandlerTest, EachHandlerReturnsTheStatusItIsMeantToReturn) {
     EXPECT_EQ(-3, call(&ISensorController::doImageAdjust, KEY_CAP_OFF_ADJ_DIRECTION, 1));
     EXPECT_TRUE(sentValues(KEY_PANO_YAW_1).empty());
     EXPECT_TRUE(sentValues(KEY_TEST_PARAM1).empty());
-    EXPECT_EQ((Notes{{KEY_ANTI_SHAKE_SWITCH, 1}, {KEY_CAP_OFF_ADJ_DIRECTION, 1}, {KEY_PANO_YAW_1, 7}, {KEY_TEST_PARAM1, 1},
-                     {KEY_ANTI_SHAKE_SWITCH, 1}, {KEY_CAP_OFF_ADJ_DIRECTION, 1}}),
+    EXPECT_EQ((Notes{{KEY_ANTI_SHAKE_SWITCH, 1},
+                     {KEY_CAP_OFF_ADJ_DIRECTION, 1},
+                     {KEY_PANO_YAW_1, 7},
+                     {KEY_TEST_PARAM1, 1},
+                     {KEY_ANTI_SHAKE_SWITCH, 1},
+                     {KEY_CAP_OFF_ADJ_DIRECTION, 1}}),
               notified());
     // Without a video module notifications succeed.
     controller().setVideoStreamModule(nullptr);
@@ -233,8 +249,13 @@ TEST_F(DeviceFixture, AThermalOnlyDeviceNotifiesVideoChannelOne) {
 // Each record takes the companions of the current scheme; one the scheme
 // lacks is sent as zero.
 TEST_F(HandlerTest, DayNightRecordsTakeTheCompanionsOfTheCurrentSchemeAndARefusalStops) {
-    layOut({{KEY_DTN_THR, 30}, {KEY_NTD_THR, 60}, {KEY_DN_SENSITIVITY, 2}, {KEY_DTN_H, 18}, {KEY_DTN_M, 30},
-            {KEY_NTD_H, 6}, {KEY_NTD_M, 0}});
+    layOut({{KEY_DTN_THR, 30},
+            {KEY_NTD_THR, 60},
+            {KEY_DN_SENSITIVITY, 2},
+            {KEY_DTN_H, 18},
+            {KEY_DTN_M, 30},
+            {KEY_NTD_H, 6},
+            {KEY_NTD_M, 0}});
     EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_NTD_THR, 70, true));
     EXPECT_EQ((Words{30, 70, 2}), recordSent(KEY_NTD_THR, 3));
     EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_DN_SENSITIVITY, 5, true));
@@ -265,7 +286,8 @@ TEST_F(HandlerTest, DayNightRecordsTakeTheCompanionsOfTheCurrentSchemeAndARefusa
 // scheme keeps the given value.
 TEST_F(HandlerTest, SceneModeSwapsMirrorOneAndTwo) {
     layOut({{KEY_MIRROR, 0}, {KEY_BEAWAY, 0}});
-    for (const Words& vecCase : std::vector<Words>{{0, 1, 1}, {0, 2, 2}, {1, 1, 2}, {1, 2, 1}, {1, 3, 3}, {5, 2, 1}, {0, 3, 3}}) {
+    for (const Words& vecCase :
+         std::vector<Words>{{0, 1, 1}, {0, 2, 2}, {1, 1, 2}, {1, 2, 1}, {1, 3, 3}, {5, 2, 1}, {0, 3, 3}}) {
         SCOPED_TRACE(::testing::PrintToString(vecCase));
         store(KEY_BEAWAY, vecCase[0]);
         ispsim::clearCalls();
@@ -449,17 +471,19 @@ TEST_F(LensLightTest, SyncFovAppliesTheZoomEntryOfThisChannelAndPrintsEachLine) 
     const std::string strBeyondTheBound = std::string(600, '#') + "\nzoom1=20000,\n";
     const std::pair<const char*, std::vector<int>> astCases[] = {
         {"# header\nzoom1=20000,focus1=300,\n", {20000}},
-        {"zoom1=20000\n", {}},  // no comma
+        {"zoom1=20000\n", {}},     // no comma
         {"zoom10=777,\n", {777}},  // a longer name matches
         {"zoom2=20000,focus2=300,\n", {}},
-        {"zoom1=1500,\nzoom1=2500,\n", {2500}},  // a later line without focus
+        {"zoom1=1500,\nzoom1=2500,\n", {2500}},                    // a later line without focus
         {"zoom1=1500,focus1=9,\nzoom1=2500,focus1=8,\n", {1500}},  // stops once both are found
-        {strBeyondTheBound.c_str(), {}},  // only the first few hundred bytes are read
+        {strBeyondTheBound.c_str(), {}},                           // only the first few hundred bytes are read
         {nullptr, {}}};
     for (const auto& stCase : astCases) {
         SCOPED_TRACE(stCase.first == nullptr ? "no file" : stCase.first);
-        if (stCase.first != nullptr) writeFile(camerapath::SYNC_FOV_FILE, stCase.first);
-        else removeFile(camerapath::SYNC_FOV_FILE);
+        if (stCase.first != nullptr)
+            writeFile(camerapath::SYNC_FOV_FILE, stCase.first);
+        else
+            removeFile(camerapath::SYNC_FOV_FILE);
         ispsim::clearCalls();
         testing::internal::CaptureStdout();
         EXPECT_TRUE(controller().sync_fov());

@@ -30,9 +30,8 @@ inline void listRanges(const std::vector<ispsim::Range>& p_vecRanges, int p_nIsp
 class ControllerFixture : public StartedControllers {
 protected:
     void setDeviceType(int p_nDeviceType, const std::string& p_strModel = "Hi3516AV200") {
-        writeFile(camerapath::MACHINE_INFO_FILE,
-                  "[machine]\ndeviceType=" + std::to_string(p_nDeviceType) + "\nhardwareModel=" + p_strModel +
-                      "\nhardwareCode=IPC-B4-IRZ\n");
+        writeFile(camerapath::MACHINE_INFO_FILE, "[machine]\ndeviceType=" + std::to_string(p_nDeviceType) +
+                                                     "\nhardwareModel=" + p_strModel + "\nhardwareCode=IPC-B4-IRZ\n");
     }
     // Every user scheme and the factory set of the p_nIndex-th controller
     // (channel p_nIndex + 1, made on first use) hold the same records.

@@ -35,10 +35,15 @@ TEST(KeyValToTextTest, AppendsOneSignedItemPerRecord) {
 // Numbers read as atoi does; a field that does not convert repeats the
 // record before, an incomplete item is dropped.
 TEST(TextToKeyValTest, ParsesTheCompleteItems) {
-    const std::pair<const char*, Pairs> astCases[] = {
-        {"(34,50)(2337,128)", {{34, 50}, {2337, 128}}}, {"", {}}, {"abc(34,50)xyz", {{34, 50}}},
-        {"(34,50)(", {{34, 50}}}, {"(34,50)(2337", {{34, 50}}}, {"(34,50)(x,7)", {{34, 50}, {34, 50}}},
-        {"(34,50)(35,x)", {{34, 50}, {35, 50}}}, {"(a,b)", {{0, 0}}}, {"( -5, +7)(144,-1)", {{-5, 7}, {144, -1}}}};
+    const std::pair<const char*, Pairs> astCases[] = {{"(34,50)(2337,128)", {{34, 50}, {2337, 128}}},
+                                                      {"", {}},
+                                                      {"abc(34,50)xyz", {{34, 50}}},
+                                                      {"(34,50)(", {{34, 50}}},
+                                                      {"(34,50)(2337", {{34, 50}}},
+                                                      {"(34,50)(x,7)", {{34, 50}, {34, 50}}},
+                                                      {"(34,50)(35,x)", {{34, 50}, {35, 50}}},
+                                                      {"(a,b)", {{0, 0}}},
+                                                      {"( -5, +7)(144,-1)", {{-5, 7}, {144, -1}}}};
     for (const auto& stCase : astCases) {
         KeyVal arrRecords[8];
         u32 nCount = 99;
@@ -57,7 +62,6 @@ TEST(TextToKeyValTest, StopsAtTheCapacityAndReportsTheSurplus) {
     EXPECT_TRUE(keyval_str2st("", nullptr, &nCount, 0));
     EXPECT_FALSE(keyval_str2st("(1,2)", nullptr, &nCount, 4));
 }
-
 
 using SchemeCacheTest = ControllerFixture;
 
@@ -84,8 +88,9 @@ TEST_F(SchemeCacheTest, WritesStayInsideTheSchemesAndTouchTheFirstRecordOfAKey) 
     setDebugControl("6\n");
     nValue = 12345;
     EXPECT_EQ(-1, controller().getKeyValFromCache(0, 4242, nValue));
-    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_EQ(-1, controller().getKeyValFromCache(5, KEY_BRIGHTNESS, nValue)); })
-                                     .find("can not find val, invalid sheme(5) \n"));
+    EXPECT_NE(std::string::npos, printedBy([&] {
+                                     EXPECT_EQ(-1, controller().getKeyValFromCache(5, KEY_BRIGHTNESS, nValue));
+                                 }).find("can not find val, invalid sheme(5) \n"));
     EXPECT_EQ(12345u, nValue);
 }
 
@@ -102,7 +107,6 @@ TEST_F(ControllerFixture, BeforeInitNothingIsAppliedOrCachedAndReadsGoToTheIsp) 
     EXPECT_EQ("(34,44)", strOut);
 }
 
-
 using Commands = std::vector<int>;
 
 class ApplyTest : public ControllerFixture {
@@ -110,11 +114,24 @@ protected:
     void SetUp() override {
         ControllerFixture::SetUp();
         // 5000 has no row in the key-command map.
-        layOut({{KEY_SCHEME_MODE, 0}, {KEY_SCHEME_START_HOUR, 8}, {KEY_BRIGHTNESS, 50}, {KEY_SATURATION, 128},
-                {KEY_DN_MODE, 0}, {KEY_MIRROR, 0}, {KEY_BEAWAY, 0}, {KEY_NONE_COLOR_MODE, 0}, {KEY_IR_MODE, 0},
-                {KEY_IR_MODE_INTELL, 0}, {KEY_IR_MANUAL_STRG_NEAR, 30}, {KEY_IR_MANUAL_STRG_NEAR_INTELL, 30},
-                {KEY_IR_MANUAL_STRG_FAR, 60}, {KEY_WHITE_MANUAL_STRG_MEDIUM, 10},
-                {KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL, 10}, {KEY_LIGHT_TYPE, 0}, {5000, 0}, {KEY_WDR_MODE, 1}});
+        layOut({{KEY_SCHEME_MODE, 0},
+                {KEY_SCHEME_START_HOUR, 8},
+                {KEY_BRIGHTNESS, 50},
+                {KEY_SATURATION, 128},
+                {KEY_DN_MODE, 0},
+                {KEY_MIRROR, 0},
+                {KEY_BEAWAY, 0},
+                {KEY_NONE_COLOR_MODE, 0},
+                {KEY_IR_MODE, 0},
+                {KEY_IR_MODE_INTELL, 0},
+                {KEY_IR_MANUAL_STRG_NEAR, 30},
+                {KEY_IR_MANUAL_STRG_NEAR_INTELL, 30},
+                {KEY_IR_MANUAL_STRG_FAR, 60},
+                {KEY_WHITE_MANUAL_STRG_MEDIUM, 10},
+                {KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL, 10},
+                {KEY_LIGHT_TYPE, 0},
+                {5000, 0},
+                {KEY_WDR_MODE, 1}});
     }
     int apply(std::vector<KeyVal> p_vecRecords, bool p_bSave = true) {
         return controller().setParameters(p_vecRecords.data(), static_cast<u32>(p_vecRecords.size()), p_bSave);
@@ -134,8 +151,13 @@ TEST_F(ApplyTest, SaveSkipsUnchangedValuesAndRemembersApplied) {
     EXPECT_EQ(60, stored(KEY_BRIGHTNESS));
     // Stored-only keys never reach the ISP.
     ispsim::clearCalls();
-    EXPECT_EQ(SNS_SUCCESS, apply({{KEY_SCHEME_START_HOUR, 9}, {KEY_EMPTY1, 1}, {KEY_EMPTY2, 1}, {KEY_EMPTY3, 1},
-                                  {KEY_SCHEME_START_MIN, 1}, {KEY_SCHEME_END_HOUR, 1}, {KEY_SCHEME_END_MIN, 1}}));
+    EXPECT_EQ(SNS_SUCCESS, apply({{KEY_SCHEME_START_HOUR, 9},
+                                  {KEY_EMPTY1, 1},
+                                  {KEY_EMPTY2, 1},
+                                  {KEY_EMPTY3, 1},
+                                  {KEY_SCHEME_START_MIN, 1},
+                                  {KEY_SCHEME_END_HOUR, 1},
+                                  {KEY_SCHEME_END_MIN, 1}}));
     EXPECT_TRUE(ispsim::calls().empty());
     EXPECT_EQ(9, stored(KEY_SCHEME_START_HOUR));
 }
@@ -237,8 +259,9 @@ TEST_F(ApplyTest, AKeyWithoutARowIsSentWithItselfAsCommand) {
     EXPECT_EQ(SNS_SUCCESS, apply({{5000, 3}}));
     EXPECT_EQ(Commands{3}, sentValues(5000));
     EXPECT_EQ(3, stored(5000));
-    EXPECT_NE(std::string::npos, printedBy([this] { EXPECT_EQ(-2816, controller().setParameter(2816, 1, true)); })
-                                     .find("key(2816) is an ISP record command, not sent\n"));
+    EXPECT_NE(std::string::npos, printedBy([this] {
+                                     EXPECT_EQ(-2816, controller().setParameter(2816, 1, true));
+                                 }).find("key(2816) is an ISP record command, not sent\n"));
     EXPECT_EQ(-4112, controller().setParameters(std::string("(34,61)(4112,1)(2337,1)"), true));
     EXPECT_EQ(Commands{61}, sentValues(KEY_BRIGHTNESS));
     EXPECT_TRUE(sentValues(2816).empty() && sentValues(4112).empty() && sentValues(KEY_SATURATION).empty());
@@ -247,8 +270,9 @@ TEST_F(ApplyTest, AKeyWithoutARowIsSentWithItselfAsCommand) {
 TEST_F(ApplyTest, AHandlerFailureStopsTheRunAndOnlyGraveOnesAreReportedEachRecordIsTraced) {
     setDebugControl("6\n");
     ispsim::failCommand(-1, KEY_SATURATION, -4);
-    const std::string strOut =
-        printedBy([this] { EXPECT_EQ(-KEY_SATURATION, apply({{KEY_BRIGHTNESS, 60}, {KEY_SATURATION, 1}, {KEY_DN_MODE, 1}})); });
+    const std::string strOut = printedBy([this] {
+        EXPECT_EQ(-KEY_SATURATION, apply({{KEY_BRIGHTNESS, 60}, {KEY_SATURATION, 1}, {KEY_DN_MODE, 1}}));
+    });
     const size_t nReport =
         strOut.find("set KEY_SATURATION (2337,1) func:&ISensorController::doIaCmd ia_cmd:2337 ~~~failed ia_ret=-4\n");
     ASSERT_NE(std::string::npos, nReport);
@@ -258,12 +282,14 @@ TEST_F(ApplyTest, AHandlerFailureStopsTheRunAndOnlyGraveOnesAreReportedEachRecor
     EXPECT_EQ(128, stored(KEY_SATURATION));
     EXPECT_TRUE(sentValues(KEY_DN_MODE).empty());
     ispsim::failCommand(-1, KEY_SATURATION, -2);
-    EXPECT_EQ(std::string::npos,
-              printedBy([this] { EXPECT_EQ(-KEY_SATURATION, apply({{KEY_SATURATION, 2}})); }).find("~~~failed"));
+    EXPECT_EQ(std::string::npos, printedBy([this] {
+                                     EXPECT_EQ(-KEY_SATURATION, apply({{KEY_SATURATION, 2}}));
+                                 }).find("~~~failed"));
     // Each applied record is traced; a handler's rewrite of the value is stored.
     access().showWdr() = false;
-    const std::string strTrace =
-        printedBy([this] { EXPECT_EQ(SNS_SUCCESS, apply({{KEY_BRIGHTNESS, 61}, {KEY_WDR_MODE, 2}})); });
+    const std::string strTrace = printedBy([this] {
+        EXPECT_EQ(SNS_SUCCESS, apply({{KEY_BRIGHTNESS, 61}, {KEY_WDR_MODE, 2}}));
+    });
     EXPECT_NE(std::string::npos, strTrace.find("====================== set KEY_BRIGHTNESS (34,61) "
                                                "func:&ISensorController::doIaCmd ia_cmd:34 =====================\n"));
     EXPECT_EQ('\n', strTrace.back());
@@ -280,14 +306,14 @@ TEST_F(ApplyTest, TextEntryRefusesMoreItemsThanASchemeHolds) {
     EXPECT_EQ(60, stored(KEY_BRIGHTNESS));
 }
 
-
 class ReadingTest : public ControllerFixture {
 protected:
     void SetUp() override {
         ControllerFixture::SetUp();
         layOut({{KEY_BRIGHTNESS, 50}, {KEY_SATURATION, 128}, {KEY_MAX_SHUTTER, 300}});
         // KEY_MAX_SHUTTER and KEY_MAX_SHUTTER_NIGHT with item lists, KEY_IRIS_POSITION with a plain range.
-        listRanges({{KEY_MAX_SHUTTER, 0, 100, 50, 250, {50, 100, 250}}, {KEY_IRIS_POSITION, 1, 700, 400, 2800, {}},
+        listRanges({{KEY_MAX_SHUTTER, 0, 100, 50, 250, {50, 100, 250}},
+                    {KEY_IRIS_POSITION, 1, 700, 400, 2800, {}},
                     {KEY_MAX_SHUTTER_NIGHT, 0, 6, 1, 9, {1, 6, 9}}});
         ispsim::setValue(0, KEY_BRIGHTNESS, 77);
         ispsim::setValue(0, 4242, 77);
@@ -300,7 +326,8 @@ protected:
         writeFile("/tmp/merge_style_ch1.xml",
                   "<style><tab><param id=\"49\" value=\"" + std::to_string(p_nMaxShutter) + "\"/></tab></style>");
         writeFile(std::string(kConfigDir) + "/sensor1_0.cfg",
-                  image(std::vector<KeyVal>{{KEY_BRIGHTNESS, 10}, {KEY_SATURATION, 20}, {KEY_MAX_SHUTTER, 30}}).substr(0, 8 * p_nRecords));
+                  image(std::vector<KeyVal>{{KEY_BRIGHTNESS, 10}, {KEY_SATURATION, 20}, {KEY_MAX_SHUTTER, 30}})
+                      .substr(0, 8 * p_nRecords));
     }
     std::string all() {
         std::string strOut = "(1,2)";
@@ -324,7 +351,8 @@ protected:
 // key is left out of an id list.
 TEST_F(ReadingTest, ACachedKeyIsAnsweredWithoutTheIspAnUncachedOneWithTheKeyAsCommand) {
     EXPECT_EQ(50, get(KEY_BRIGHTNESS));
-    for (int nKey : {KEY_IR_SWITCH, KEY_IR_MODE, KEY_IR_MANUAL_STRG_NEAR, KEY_IR_MANUAL_STRG_MEDIUM, KEY_IR_MANUAL_STRG_FAR}) {
+    for (int nKey :
+         {KEY_IR_SWITCH, KEY_IR_MODE, KEY_IR_MANUAL_STRG_NEAR, KEY_IR_MANUAL_STRG_MEDIUM, KEY_IR_MANUAL_STRG_FAR}) {
         ispsim::setValue(0, nKey, 3);
         EXPECT_EQ(-1, get(nKey));
     }
@@ -335,11 +363,13 @@ TEST_F(ReadingTest, ACachedKeyIsAnsweredWithoutTheIspAnUncachedOneWithTheKeyAsCo
     EXPECT_EQ(static_cast<unsigned>(IA_CMD_OPT_GET), ispsim::calls()[0].option);
     ispsim::failCommand(0, 4242, -1);
     int nValue = 0;
-    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_FALSE(controller().getParameter(4242, nValue)); })
-                                     .find("get key(4242) val from 2a err"));
+    EXPECT_NE(std::string::npos, printedBy([&] {
+                                     EXPECT_FALSE(controller().getParameter(4242, nValue));
+                                 }).find("get key(4242) val from 2a err"));
     std::string strOut = "old";
-    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_TRUE(controller().getParameters("(34,4242,2337)", strOut)); })
-                                     .find("@@ out_Parameters = (34,50)(2337,128) @@\n"));
+    EXPECT_NE(std::string::npos, printedBy([&] {
+                                     EXPECT_TRUE(controller().getParameters("(34,4242,2337)", strOut));
+                                 }).find("@@ out_Parameters = (34,50)(2337,128) @@\n"));
     EXPECT_EQ("(34,50)(2337,128)", strOut);
     const std::string strStdout = printedBy([&] { EXPECT_FALSE(controller().getParameters("34,4242,2337", strOut)); });
     EXPECT_EQ(0u, strStdout.find("ParameterReading.cpp"));
@@ -355,8 +385,9 @@ TEST_F(ReadingTest, AKeyThatNamesARecordCommandIsRefused) {
         unsigned char abyAfter[64];
     } stGuarded;
     memset(&stGuarded, 0xa5, sizeof(stGuarded));
-    EXPECT_NE(std::string::npos, printedBy([&] { EXPECT_FALSE(controller().getParameter(2496, stGuarded.nValue)); })
-                                     .find("key(2496) is an ISP record command, not read\n"));
+    EXPECT_NE(std::string::npos, printedBy([&] {
+                                     EXPECT_FALSE(controller().getParameter(2496, stGuarded.nValue));
+                                 }).find("key(2496) is an ISP record command, not read\n"));
     EXPECT_EQ(std::string(64, '\xa5'), std::string(stGuarded.abyAfter, stGuarded.abyAfter + 64));
     std::string strOut;
     EXPECT_TRUE(controller().getParameters("(4112,34,145,2816)", strOut));
@@ -394,7 +425,11 @@ TEST_F(ReadingTest, FromMemoryTheSchemeIsCorrectedInPlace) {
     EXPECT_EQ(300, stored(KEY_MAX_SHUTTER, 1));
 
     setDebugControl("0\n");
-    layOut({{KEY_BRIGHTNESS, 7}, {KEY_MAX_SHUTTER, 300}, {KEY_IRIS_POSITION, 5000}, {KEY_MAX_SHUTTER_NIGHT, 4}, {KEY_MAX_SHUTTER, 300}});
+    layOut({{KEY_BRIGHTNESS, 7},
+            {KEY_MAX_SHUTTER, 300},
+            {KEY_IRIS_POSITION, 5000},
+            {KEY_MAX_SHUTTER_NIGHT, 4},
+            {KEY_MAX_SHUTTER, 300}});
     ispsim::clearCalls();
     EXPECT_EQ("(1,2)(34,7)(49,250)(82,2800)(56,6)(49,300)", all());
     EXPECT_EQ(3u, corrections());

@@ -31,10 +31,10 @@ TEST_F(HostFilesTest, ModesOpenReadWriteAndTruncateAsNamed) {
         long long nLength;  // -1: the open fails
         int nWritten, nRead;
         const char* szAfter;  // nullptr: no file
-    } aCases[] = {{nullptr, kWriteTruncate, 0, 2, 0, "XY"},          {"old content", kWriteTruncate, 0, 2, 0, "XY"},
-                  {nullptr, ZTFile::modeWrite, 0, 2, 0, "XY"},       {"abcdef", ZTFile::modeWrite, 6, 2, 0, "XYcdef"},
-                  {"abc", ZTFile::modeAppend, 3, 2, 0, "abcXY"},     {"12345", ZTFile::modeRead, 5, 0, 5, "12345"},
-                  {nullptr, ZTFile::modeRead, -1, 0, 0, nullptr},    {nullptr, ZTFile::modeTruncate, -1, 0, 0, nullptr}};
+    } aCases[] = {{nullptr, kWriteTruncate, 0, 2, 0, "XY"},       {"old content", kWriteTruncate, 0, 2, 0, "XY"},
+                  {nullptr, ZTFile::modeWrite, 0, 2, 0, "XY"},    {"abcdef", ZTFile::modeWrite, 6, 2, 0, "XYcdef"},
+                  {"abc", ZTFile::modeAppend, 3, 2, 0, "abcXY"},  {"12345", ZTFile::modeRead, 5, 0, 5, "12345"},
+                  {nullptr, ZTFile::modeRead, -1, 0, 0, nullptr}, {nullptr, ZTFile::modeTruncate, -1, 0, 0, nullptr}};
     for (const auto& c : aCases) {
         SCOPED_TRACE(std::string(c.szBefore == nullptr ? "no file" : c.szBefore) + ", mode " + std::to_string(c.nMode));
         removeFile(kFile);

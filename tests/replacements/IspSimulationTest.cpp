@@ -26,9 +26,7 @@ int getWord(int p_nChannel, int p_nCmd, int* p_pStatus = nullptr) {
     return nValue;
 }
 
-int setWord(int p_nChannel, int p_nCmd, int p_nValue) {
-    return call(p_nChannel, p_nCmd, IA_CMD_OPT_SET, &p_nValue);
-}
+int setWord(int p_nChannel, int p_nCmd, int p_nValue) { return call(p_nChannel, p_nCmd, IA_CMD_OPT_SET, &p_nValue); }
 
 bool stored(int p_nChannel, int p_nCmd, int32_t p_nExpected) {
     int32_t nValue = 0;
@@ -100,9 +98,9 @@ TEST_F(IspTest, RangeRecordCopiesTheProfileUpToItsBounds) {
 TEST_F(IspTest, CorrectionTakesTheNearestItemOrClampsInPlace) {
     const struct {
         int nCmd, nValue, nStatus, nCorrected;
-    } aCases[] = {{49, 8, 0, 8},   {49, 7, 0, 8},     {49, 5, 0, 4},    {49, 3, 0, 2},
-                  {49, 6, 0, 4},   {49, -100, 0, 1},  {49, 2147483647, 0, 12},
-                  {56, 50, 0, 50}, {56, -1, 0, 0},    {56, 101, 0, 100}, {34, 77, -1, 77}};
+    } aCases[] = {{49, 8, 0, 8},  {49, 7, 0, 8},     {49, 5, 0, 4},           {49, 3, 0, 2},
+                  {49, 6, 0, 4},  {49, -100, 0, 1},  {49, 2147483647, 0, 12}, {56, 50, 0, 50},
+                  {56, -1, 0, 0}, {56, 101, 0, 100}, {34, 77, -1, 77}};
     for (const auto& c : aCases) {
         SCOPED_TRACE(std::to_string(c.nCmd) + " " + std::to_string(c.nValue));
         int nValue = c.nValue;
@@ -138,8 +136,12 @@ TEST_F(IspTest, RecordsAreStoredAndRecordedWhole) {
     const struct {
         int nCmd;
         std::vector<uint32_t> vecWords;
-    } aCases[] = {{145, {30, 60, 2}},     {146, {30, 70, 2}},      {154, {30, 60, 5}},
-                  {149, {18, 30, 6, 0}},  {152, {18, 30, 6, 15}},  {IA_CMD_SENSOR_CHECK, {1, 1, 3, 0}},
+    } aCases[] = {{145, {30, 60, 2}},
+                  {146, {30, 70, 2}},
+                  {154, {30, 60, 5}},
+                  {149, {18, 30, 6, 0}},
+                  {152, {18, 30, 6, 15}},
+                  {IA_CMD_SENSOR_CHECK, {1, 1, 3, 0}},
                   {178, {}}};
     for (const auto& c : aCases) {
         SCOPED_TRACE(c.nCmd);
@@ -266,10 +268,9 @@ TEST_F(IspProfileFileTest, LoadsTheDocumentedFormAndRefusesBrokenOnes) {
     EXPECT_EQ(36, getWord(1, 1607));
 
     stProfile.name = "kept";
-    for (const char* szContent :
-         {"<sensorProfile><range cmd=\"49\" items=\"1 x\"/></sensorProfile>",
-          "<sensorProfile><range type=\"0\"/></sensorProfile>", "<sensorProfile><value cmd=\"1\"/></sensorProfile>",
-          "<sensorProfile>", "<other/>"}) {
+    for (const char* szContent : {"<sensorProfile><range cmd=\"49\" items=\"1 x\"/></sensorProfile>",
+                                  "<sensorProfile><range type=\"0\"/></sensorProfile>",
+                                  "<sensorProfile><value cmd=\"1\"/></sensorProfile>", "<sensorProfile>", "<other/>"}) {
         writeFile("/bad.xml", szContent);
         EXPECT_FALSE(ispsim::loadProfile(hostPath("/bad.xml"), stProfile)) << szContent;
         EXPECT_EQ("kept", stProfile.name);

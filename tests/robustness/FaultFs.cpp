@@ -112,7 +112,8 @@ std::map<std::string, std::pair<ino_t, std::string>> listing(const std::string& 
     while (dirent* pEntry = pDir != nullptr ? readdir(pDir) : nullptr) {
         const std::string strPath = p_strDirectory + "/" + pEntry->d_name;
         struct stat st;
-        if (stat(strPath.c_str(), &st) == 0 && S_ISREG(st.st_mode)) mapFiles[pEntry->d_name] = {st.st_ino, readWhole(strPath)};
+        if (stat(strPath.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            mapFiles[pEntry->d_name] = {st.st_ino, readWhole(strPath)};
     }
     if (pDir != nullptr) closedir(pDir);
     return mapFiles;
@@ -335,7 +336,8 @@ Image readDirectory(const std::string& p_strDirectory) {
 void writeDirectory(const std::string& p_strDirectory, const Image& p_mapImage) {
     for (const auto& stEntry : listing(p_strDirectory)) libc().unlink((p_strDirectory + "/" + stEntry.first).c_str());
     for (const auto& stEntry : p_mapImage) {
-        const int nFd = libc().open((p_strDirectory + "/" + stEntry.first).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const int nFd =
+            libc().open((p_strDirectory + "/" + stEntry.first).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (nFd < 0) continue;
         writeThrough(nFd, stEntry.second.data(), stEntry.second.size());
         libc().close(nFd);
@@ -360,14 +362,14 @@ using faultfs::Watch;
 extern "C" {
 
 // Both names: the library may be built with 64-bit file offsets or without.
-#define FAULTFS_OPEN(function, symbol)                                   \
+#define FAULTFS_OPEN(function, symbol)                                     \
     int function(const char* p_szPath, int p_nFlags, ...) __asm__(symbol); \
-    int function(const char* p_szPath, int p_nFlags, ...) {               \
-        va_list args;                                                     \
-        va_start(args, p_nFlags);                                         \
-        const int nFd = faultfs::openEntry(p_szPath, p_nFlags, args);     \
-        va_end(args);                                                     \
-        return nFd;                                                       \
+    int function(const char* p_szPath, int p_nFlags, ...) {                \
+        va_list args;                                                      \
+        va_start(args, p_nFlags);                                          \
+        const int nFd = faultfs::openEntry(p_szPath, p_nFlags, args);      \
+        va_end(args);                                                      \
+        return nFd;                                                        \
     }
 FAULTFS_OPEN(faultfsOpen, "open")
 FAULTFS_OPEN(faultfsOpen64, "open64")
@@ -423,13 +425,15 @@ int fsync(int p_nFd) {
 int fclose(FILE* p_pStream) {
     Watch objWatch(p_pStream);
     if (!objWatch) return faultfs::libc().fclose(p_pStream);
-    return objWatch.close(fileno(p_pStream), [p_pStream]() { return faultfs::libc().fclose(p_pStream); }, EOF);
+    return objWatch.close(
+        fileno(p_pStream), [p_pStream]() { return faultfs::libc().fclose(p_pStream); }, EOF);
 }
 
 int close(int p_nFd) {
     Watch objWatch(p_nFd);
     if (!objWatch) return faultfs::libc().close(p_nFd);
-    return objWatch.close(p_nFd, [p_nFd]() { return faultfs::libc().close(p_nFd); }, -1);
+    return objWatch.close(
+        p_nFd, [p_nFd]() { return faultfs::libc().close(p_nFd); }, -1);
 }
 
 int rename(const char* p_szFrom, const char* p_szTo) {

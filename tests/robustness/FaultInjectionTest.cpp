@@ -123,9 +123,7 @@ struct BrokenFile {
     std::function<void(BrokenFileTest&, ISensorControllerTestAccess&)> fnCheck;
 };
 
-void PrintTo(const BrokenFile& p_stCase, std::ostream* p_pStream) {
-    *p_pStream << p_stCase.szName;
-}
+void PrintTo(const BrokenFile& p_stCase, std::ostream* p_pStream) { *p_pStream << p_stCase.szName; }
 
 class BrokenFileTest : public FaultInjectionTest, public testing::WithParamInterface<BrokenFile> {
 public:
@@ -135,7 +133,9 @@ public:
     using FaultInjectionTest::removeFile;
     using FaultInjectionTest::writeFile;
 
-    static std::string scheme(ISensorControllerTestAccess& a, u32 p_nScheme) { return image(a.scheme(p_nScheme), a.keyValSum()); }
+    static std::string scheme(ISensorControllerTestAccess& a, u32 p_nScheme) {
+        return image(a.scheme(p_nScheme), a.keyValSum());
+    }
 
     std::string m_strFactory;  // the factory set's image
     std::string m_strStored1;  // scheme 1's stored image
@@ -178,8 +178,12 @@ const std::string kMachineInfo = camerapath::MACHINE_INFO_FILE;
 const std::string kBaseStyle = camerapath::STYLE_FILE;
 const std::string kDiversity = camerapath::STYLE_DIVERSITY_FILE;
 
-void writeAs(const std::string& p_strPath, const std::string& p_strContent, BrokenFileTest& t) { t.writeFile(p_strPath, p_strContent); }
-std::function<void(BrokenFileTest&)> removing(const std::string& p_strPath) { return [p_strPath](BrokenFileTest& t) { t.removeFile(p_strPath); }; }
+void writeAs(const std::string& p_strPath, const std::string& p_strContent, BrokenFileTest& t) {
+    t.writeFile(p_strPath, p_strContent);
+}
+std::function<void(BrokenFileTest&)> removing(const std::string& p_strPath) {
+    return [p_strPath](BrokenFileTest& t) { t.removeFile(p_strPath); };
+}
 std::function<void(BrokenFileTest&)> writing(const std::string& p_strPath, const std::string& p_strContent) {
     return [p_strPath, p_strContent](BrokenFileTest& t) { writeAs(p_strPath, p_strContent, t); };
 }
@@ -206,11 +210,14 @@ std::string garbage() {
 
 const BrokenFile kBrokenFiles[] = {
     {"MachineInfoMissing", removing(kMachineInfo), false, nullptr},
-    {"MachineInfoGarbage", writing(kMachineInfo, std::string("\x01\xff[machine\ndeviceType=\nhard", 26)), false, nullptr},
+    {"MachineInfoGarbage", writing(kMachineInfo, std::string("\x01\xff[machine\ndeviceType=\nhard", 26)), false,
+     nullptr},
     {"BaseStyleMissing", removing(kBaseStyle), false, expectNoFactorySet},
     {"BaseStyleEmpty", writing(kBaseStyle, ""), false, expectNoFactorySet},
     {"BaseStyleCutInTheMiddle",
-     [](BrokenFileTest& t) { writeAs(kBaseStyle, t.readFile(kBaseStyle).substr(0, t.readFile(kBaseStyle).size() / 2), t); },
+     [](BrokenFileTest& t) {
+         writeAs(kBaseStyle, t.readFile(kBaseStyle).substr(0, t.readFile(kBaseStyle).size() / 2), t);
+     },
      false, nullptr},
     {"BaseStyleNotXml", writing(kBaseStyle, "<<<>>> &&& \xef\xbb"), false, nullptr},
     {"BaseStyleNestedTooDeep", writing(kBaseStyle, repeated("<a id=\"34\" value=\"1\">", 5000)), false,
@@ -223,8 +230,9 @@ const BrokenFile kBrokenFiles[] = {
     {"DiversityMissing", removing(kDiversity), false, nullptr},
     {"DiversityNotXml", writing(kDiversity, "<x a='1'"), false, nullptr},
     {"DiversityOperationsWithoutTabs",
-     writing(kDiversity, "<c iris=\"P-Iris\"><Modify tab_key=\"iris\"/><AddAfter tab_key=\"image\"/><Delete/>"
-                         "<Unknown tab_key=\"wb\"/></c>"),
+     writing(kDiversity,
+             "<c iris=\"P-Iris\"><Modify tab_key=\"iris\"/><AddAfter tab_key=\"image\"/><Delete/>"
+             "<Unknown tab_key=\"wb\"/></c>"),
      false, nullptr},
     {"SchemeFileMissing", removing(kScheme2), true,
      [](BrokenFileTest& t, ISensorControllerTestAccess&) { EXPECT_EQ(t.readFile(kScheme2), t.m_strFactory); }},
@@ -298,8 +306,7 @@ const BrokenFile kBrokenFiles[] = {
          t.removeFile("/tmp/merge_style_ch1.xml");
          ASSERT_EQ(0, symlink(t.hostPath("/tmp/elsewhere").c_str(), t.hostPath("/tmp/merge_style_ch1.xml").c_str()));
      },
-     true,
-     [](BrokenFileTest& t, ISensorControllerTestAccess&) { EXPECT_EQ(t.readFile("/tmp/elsewhere"), "kept"); }},
+     true, [](BrokenFileTest& t, ISensorControllerTestAccess&) { EXPECT_EQ(t.readFile("/tmp/elsewhere"), "kept"); }},
     {"DebugControlFileUnreadable",
      [](BrokenFileTest& t) {
          faultfs::arm(t.hostPath("/tmp"));
@@ -311,4 +318,6 @@ const BrokenFile kBrokenFiles[] = {
 }  // namespace
 
 INSTANTIATE_TEST_SUITE_P(Files, BrokenFileTest, testing::ValuesIn(kBrokenFiles),
-                         [](const testing::TestParamInfo<BrokenFile>& p_stInfo) { return std::string(p_stInfo.param.szName); });
+                         [](const testing::TestParamInfo<BrokenFile>& p_stInfo) {
+                             return std::string(p_stInfo.param.szName);
+                         });

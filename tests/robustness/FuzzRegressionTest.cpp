@@ -76,8 +76,9 @@ protected:
             m_vecFactory.assign(objFirst.fctKeyVal(), objFirst.fctKeyVal() + objFirst.keyValSum());
         }
         const size_t nCount = m_vecFactory.size();
-        const fuzzinputs::SchemeFiles stFiles = fuzzinputs::decodeSchemeFiles(
-            reinterpret_cast<const uint8_t*>(p_strInput.data()), p_strInput.size(), fuzzinputs::fileImage(m_vecFactory));
+        const fuzzinputs::SchemeFiles stFiles =
+            fuzzinputs::decodeSchemeFiles(reinterpret_cast<const uint8_t*>(p_strInput.data()), p_strInput.size(),
+                                          fuzzinputs::fileImage(m_vecFactory));
         faultfs::Image mapFiles;
         if (stFiles.bVersion) mapFiles[versionName()] = stFiles.strVersion;
         for (int i = 0; i < fuzzinputs::SchemeFiles::kSchemes; ++i)
@@ -182,7 +183,8 @@ TEST_F(FuzzRegressionTest, QuotedValuesDeclarationsAndCommentsDoNotHideNesting) 
 TEST_F(FuzzRegressionTest, CutUtf8SequenceAtTheEndOfTheBufferIsReadWithinIt) {
     // The text ends right before an inaccessible page: a read past its NUL faults.
     const size_t nPage = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    char* pPages = static_cast<char*>(mmap(nullptr, 2 * nPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    char* pPages =
+        static_cast<char*>(mmap(nullptr, 2 * nPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
     ASSERT_NE(pPages, MAP_FAILED);
     ASSERT_EQ(mprotect(pPages + nPage, nPage, PROT_NONE), 0);
     const char szText[] = "<r>\xf0";
@@ -205,9 +207,9 @@ TEST_F(FuzzRegressionTest, CutUtf8SequenceAtTheEndOfTheBufferIsReadWithinIt) {
 // endless loop on a cut UTF-8 lead byte) and CVE-2023-34194 (an assertion
 // abort at a NUL after white space).
 TEST_F(FuzzRegressionTest, ParserEndsOnInputsOfItsKnownHangAndAbort) {
-    for (const std::string strInput : {"<a>\xef", "\xef", "<a \xef", "<?xml \xef", "<!-- \xef", "<a x='\xef", "<a ", "<?xml ",
-                                       "<!DOCTYPE ", "<!-- ", "<a x='1' ", "<a>\n\t ", "<![CDATA[ ", "< ", "<a></a ",
-                                       "\xef\xbb\xbf "}) {
+    for (const std::string strInput :
+         {"<a>\xef", "\xef", "<a \xef", "<?xml \xef", "<!-- \xef", "<a x='\xef", "<a ", "<?xml ", "<!DOCTYPE ", "<!-- ",
+          "<a x='1' ", "<a>\n\t ", "<![CDATA[ ", "< ", "<a></a ", "\xef\xbb\xbf "}) {
         EXPECT_TRUE(endsCleanlyInAChild([&strInput]() {
             TiXmlDocument objDoc;
             objDoc.Parse(strInput.c_str(), nullptr, TIXML_ENCODING_UTF8);

@@ -30,7 +30,7 @@ struct FaultRun {
     int nResult;
     std::string strCase;
     const faultfs::Event* pEvent;
-    bool bRenamed;             // the fault came after a rename
+    bool bRenamed;  // the fault came after a rename
     bool bPersistent;
     faultfs::Image mapBefore;
     bool bReported;
@@ -93,7 +93,9 @@ protected:
             EXPECT_EQ(mapAfter.at(p_strName), r.nResult == 0 ? p_strNew : p_strOld) << r.strCase;
             // A failed close leaves nothing to report: the data was synced before.
             if (r.pEvent->eOp != faultfs::Op::Close) {
-                if (!r.bRenamed) { EXPECT_NE(r.nResult, 0) << r.strCase; }
+                if (!r.bRenamed) {
+                    EXPECT_NE(r.nResult, 0) << r.strCase;
+                }
                 EXPECT_TRUE(r.bReported) << "no report: " << r.strCase;
             }
             for (const auto& stEntry : mapAfter) {
@@ -132,10 +134,12 @@ TEST_F(IoErrorTest, FlushFailingAtEveryOperationKeepsTheStoredSchemeAndTheNextFl
 class IoErrorLoadTest : public IoErrorTest {
 protected:
     void everyFaultOfLoad(const std::function<int()>& p_fnLoad, const std::function<void(const FaultRun&)>& p_fnCheck) {
-        everyFault({kFaults[0], kFaults[1]}, []() {}, p_fnLoad, [&](const FaultRun& r) {
-            p_fnCheck(r);
-            EXPECT_EQ(faultfs::readDirectory(configDir()), r.mapBefore) << r.strCase;
-        });
+        everyFault(
+            {kFaults[0], kFaults[1]}, []() {}, p_fnLoad,
+            [&](const FaultRun& r) {
+                p_fnCheck(r);
+                EXPECT_EQ(faultfs::readDirectory(configDir()), r.mapBefore) << r.strCase;
+            });
     }
 };
 
@@ -154,11 +158,17 @@ TEST_F(IoErrorLoadTest, SchemeLoadFailingAtEveryOperationReportsAndKeepsTheCalle
         [&](const FaultRun& r) {
             // Whole records from the file, then the caller's own: never a mix.
             size_t nFromFile = 0;
-            while (nFromFile < vecRead.size() && image(&vecRead[nFromFile], 1) == image(&vecStored[nFromFile], 1)) ++nFromFile;
+            while (nFromFile < vecRead.size() && image(&vecRead[nFromFile], 1) == image(&vecStored[nFromFile], 1))
+                ++nFromFile;
             const u32 nRest = static_cast<u32>(vecRead.size() - nFromFile);
-            EXPECT_EQ(image(vecRead.data() + nFromFile, nRest), image(vecSentinels.data() + nFromFile, nRest)) << r.strCase;
-            if (nFromFile < vecRead.size()) { EXPECT_TRUE(r.bReported) << "no report: " << r.strCase; }
-            if (r.pEvent->eOp != faultfs::Op::Close) { EXPECT_LT(nFromFile, vecRead.size()) << "no effect: " << r.strCase; }
+            EXPECT_EQ(image(vecRead.data() + nFromFile, nRest), image(vecSentinels.data() + nFromFile, nRest))
+                << r.strCase;
+            if (nFromFile < vecRead.size()) {
+                EXPECT_TRUE(r.bReported) << "no report: " << r.strCase;
+            }
+            if (r.pEvent->eOp != faultfs::Op::Close) {
+                EXPECT_LT(nFromFile, vecRead.size()) << "no effect: " << r.strCase;
+            }
         });
 }
 
@@ -172,6 +182,8 @@ TEST_F(IoErrorLoadTest, VersionLoadFailingAtEveryOperationFailsAndKeepsTheVersio
         },
         [&](const FaultRun& r) {
             EXPECT_EQ(nVersion, r.nResult == 0 ? 8u : 12345u) << r.strCase;
-            if (r.pEvent->eOp != faultfs::Op::Close) { EXPECT_EQ(r.nResult, -1) << r.strCase; }
+            if (r.pEvent->eOp != faultfs::Op::Close) {
+                EXPECT_EQ(r.nResult, -1) << r.strCase;
+            }
         });
 }

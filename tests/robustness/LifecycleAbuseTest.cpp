@@ -63,7 +63,8 @@ TEST_F(LifecycleAbuseTest, FactoryResetWhileHostThreadsCallIn) {
     std::atomic<unsigned long> nCalls(0);
     std::vector<std::thread> vecThreads;
     vecThreads.emplace_back([&]() {
-        for (int nValue = 0; !bStop; nValue = (nValue + 1) % 100, ++nCalls) objController.setParameter(KEY_BRIGHTNESS, nValue, true);
+        for (int nValue = 0; !bStop; nValue = (nValue + 1) % 100, ++nCalls)
+            objController.setParameter(KEY_BRIGHTNESS, nValue, true);
     });
     vecThreads.emplace_back([&]() {
         for (; !bStop; ++nCalls) {
@@ -136,9 +137,7 @@ struct UnstartedCall {
     bool bReports;  // a call that would change state reports that it cannot
 };
 
-void PrintTo(const UnstartedCall& p_stCase, std::ostream* p_pStream) {
-    *p_pStream << p_stCase.szName;
-}
+void PrintTo(const UnstartedCall& p_stCase, std::ostream* p_pStream) { *p_pStream << p_stCase.szName; }
 
 class UnstartedControllerTest : public LifecycleAbuseTest, public testing::WithParamInterface<UnstartedCall> {};
 
@@ -165,14 +164,20 @@ const int kBrightness = KEY_BRIGHTNESS;
 
 const UnstartedCall kUnstartedCalls[] = {
     {"SetParameter", [](C& c) { return c.setParameter(kBrightness, 50, true) == SNS_SUCCESS; }, false, true},
-    {"SetParametersText", [](C& c) { return c.setParameters(std::string("(34,50)"), true) == SNS_SUCCESS; }, false, true},
+    {"SetParametersText", [](C& c) { return c.setParameters(std::string("(34,50)"), true) == SNS_SUCCESS; }, false,
+     true},
     {"SetParametersRecords",
      [](C& c) {
          KeyVal astRecords[] = {{KEY_BRIGHTNESS, 50}, {KEY_SCHEME_MODE, 2}, {KEY_IR_MODE, 1}};
          return c.setParameters(astRecords, 3, true) == SNS_SUCCESS;
      },
      false, true},
-    {"GetParameter", [](C& c) { int n = 0; return c.getParameter(kBrightness, n); }, true, false},
+    {"GetParameter",
+     [](C& c) {
+         int n = 0;
+         return c.getParameter(kBrightness, n);
+     },
+     true, false},
     {"SwitchTo", [](C& c) { return c.switch_to(1, true) == SNS_SUCCESS; }, false, true},
     {"LprSwitchTo", [](C& c) { return c.LPR_switch_to(1) == SNS_SUCCESS; }, false, true},
     {"SetParamScheme", [](C& c) { return c.setParamScheme(1); }, false, true},
@@ -183,26 +188,47 @@ const UnstartedCall kUnstartedCalls[] = {
      [](C& c) {
          int n = 0;
          std::string s;
-         c.getUIStyleFile(); c.getUICommonFile(1); c.getUILanguageFile(1); c.getSensorParamRange(49, n, s);
+         c.getUIStyleFile();
+         c.getUICommonFile(1);
+         c.getUILanguageFile(1);
+         c.getSensorParamRange(49, n, s);
          return false;
      },
      false, true},
     {"Accessors",
      [](C& c) {
          int n = 1;
-         c.getDNMode(n); c.setDNMode(1); c.setWDRSwitch(n); c.getBeaway(n); c.setMirrorMode(1);
+         c.getDNMode(n);
+         c.setDNMode(1);
+         c.setWDRSwitch(n);
+         c.getBeaway(n);
+         c.setMirrorMode(1);
          return false;
      },
      false, true},
-    {"Shutter", [](C& c) { int n = 0; c.getShutterValue(n); c.setShutterValue(3); return c.shutterUp() || c.shutterDown(); },
+    {"Shutter",
+     [](C& c) {
+         int n = 0;
+         c.getShutterValue(n);
+         c.setShutterValue(3);
+         return c.shutterUp() || c.shutterDown();
+     },
      false, true},
     {"LensAndLight",
      [](C& c) {
          int n = 0, r = 0;
-         c.zoomIn(); c.focusFar(); c.getZoomValue(n, r); c.setZoomValue(10); c.setFocusMode(1);
-         c.setIRSwitch(1); c.setLightType(2); c.setDNState(1);
+         c.zoomIn();
+         c.focusFar();
+         c.getZoomValue(n, r);
+         c.setZoomValue(10);
+         c.setFocusMode(1);
+         c.setIRSwitch(1);
+         c.setLightType(2);
+         c.setDNState(1);
          SensorZoomFocusParam objParam;
-         c.getSensorZoomFocusParam(objParam); c.setSensorZoomFocusParam(objParam); c.sync_fov();
+         c.getSensorZoomFocusParam(objParam);
+         c.setSensorZoomFocusParam(objParam);
+         c.sync_fov();
          return false;
      },
      false, true},
@@ -213,19 +239,34 @@ const UnstartedCall kUnstartedCalls[] = {
          int n = 0, m = 0, v = 1;
          u32 u = 0;
          std::string s = "(5,2,0)", strAll;
-         c.getParameters("(34,2337)", s); c.getParamScheme(n); c.judgeCurScheme(n, m); c.paramCheck();
-         c.SensorCheck(s); c.setKeyValToCache(0, KEY_BRIGHTNESS, 1, true);
-         c.doIaCmd(KEY_BRIGHTNESS, IA_CMD_OPT_SET, &v); c.doDNThr(KEY_DTN_THR, IA_CMD_OPT_SET, &v);
-         c.doDNTime(KEY_DTN_H, IA_CMD_OPT_SET, &v); c.doMirror(KEY_MIRROR, IA_CMD_OPT_SET, &v);
-         c.doBeaway(KEY_BEAWAY, IA_CMD_OPT_SET, &v); c.doImageAdjust(KEY_BRIGHTNESS, IA_CMD_OPT_SET, &v);
+         c.getParameters("(34,2337)", s);
+         c.getParamScheme(n);
+         c.judgeCurScheme(n, m);
+         c.paramCheck();
+         c.SensorCheck(s);
+         c.setKeyValToCache(0, KEY_BRIGHTNESS, 1, true);
+         c.doIaCmd(KEY_BRIGHTNESS, IA_CMD_OPT_SET, &v);
+         c.doDNThr(KEY_DTN_THR, IA_CMD_OPT_SET, &v);
+         c.doDNTime(KEY_DTN_H, IA_CMD_OPT_SET, &v);
+         c.doMirror(KEY_MIRROR, IA_CMD_OPT_SET, &v);
+         c.doBeaway(KEY_BEAWAY, IA_CMD_OPT_SET, &v);
+         c.doImageAdjust(KEY_BRIGHTNESS, IA_CMD_OPT_SET, &v);
          return (c.getAllParameters(strAll) && !strAll.empty()) || c.getKeyValFromCache(0, KEY_BRIGHTNESS, u) == 0 ||
                 c.isKeyValSame({KEY_BRIGHTNESS, 1});
      },
      false, false},
-    {"Background", [](C& c) { c.sensorThread(); c.flush(); return c.resetToLastParameters(); }, true, false},
+    {"Background",
+     [](C& c) {
+         c.sensorThread();
+         c.flush();
+         return c.resetToLastParameters();
+     },
+     true, false},
 };
 
 }  // namespace
 
 INSTANTIATE_TEST_SUITE_P(Calls, UnstartedControllerTest, testing::ValuesIn(kUnstartedCalls),
-                         [](const testing::TestParamInfo<UnstartedCall>& p_stInfo) { return std::string(p_stInfo.param.szName); });
+                         [](const testing::TestParamInfo<UnstartedCall>& p_stInfo) {
+                             return std::string(p_stInfo.param.szName);
+                         });

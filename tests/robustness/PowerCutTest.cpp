@@ -35,7 +35,8 @@ std::vector<CutPoint> cutPoints(const std::vector<faultfs::Event>& p_vecEvents, 
         const size_t nBytes = p_vecEvents[i].eOp == faultfs::Op::Write ? p_vecEvents[i].nBytes : 0;
         for (size_t k = 1; k < nBytes; ++k) {
             const bool bSampled = k == 1 || k == 8 || k == nBytes - 1;
-            if (p_bEveryByte || bSampled) vecCuts.push_back({i, k, bSampled, false, strAt + " after " + std::to_string(k) + " bytes"});
+            if (p_bEveryByte || bSampled)
+                vecCuts.push_back({i, k, bSampled, false, strAt + " after " + std::to_string(k) + " bytes"});
         }
     }
     vecCuts.push_back({p_vecEvents.size(), 0, true, true, "after the last operation"});
@@ -117,29 +118,34 @@ TEST_F(PowerCutTest, FlushCutAtEveryStepAndByteLeavesTheOldOrTheNewScheme) {
     ISensorController& objController = makeController(1);
     ASSERT_TRUE(objController.init(moduleConfig()));
     const faultfs::Image mapOld = faultfs::readDirectory(configDir());
-    ASSERT_EQ(objController.setParameter(KEY_BRIGHTNESS, valueOf(mapOld.at(schemeName(0)), KEY_BRIGHTNESS) + 7, true), SNS_SUCCESS);
+    ASSERT_EQ(objController.setParameter(KEY_BRIGHTNESS, valueOf(mapOld.at(schemeName(0)), KEY_BRIGHTNESS) + 7, true),
+              SNS_SUCCESS);
     std::vector<std::pair<faultfs::Image, std::string>> vecRestarts;
-    cutEverywhere(mapOld, true, [&objController]() { return objController.flush(); },
-                  [&](const faultfs::Image& p_mapImage, const std::string& p_strCase, const CutPoint& p_stCut, int p_nResult) {
-                      for (const auto& stEntry : lasting(p_mapImage)) {
-                          const bool bOld = mapOld.count(stEntry.first) != 0 && mapOld.at(stEntry.first) == stEntry.second;
-                          EXPECT_TRUE(bOld || m_mapNew.at(stEntry.first) == stEntry.second) << stEntry.first << " is torn " << p_strCase;
-                      }
-                      for (int i = 1; i < 4; ++i) EXPECT_EQ(p_mapImage.at(schemeName(i)), mapOld.at(schemeName(i))) << i << p_strCase;
-                      EXPECT_EQ(p_mapImage.at(versionName()), mapOld.at(versionName())) << p_strCase;
-                      EXPECT_EQ(p_mapImage.count(schemeName(0)), 1u) << "lost " << p_strCase;
-                      if (p_stCut.bLast) {
-                          EXPECT_EQ(p_nResult, SNS_SUCCESS);
-                          EXPECT_EQ(lasting(p_mapImage), m_mapNew) << "a completed flush is lost: " << p_strCase;
-                      }
-                      if (p_stCut.bRestart) vecRestarts.emplace_back(p_mapImage, p_strCase);
-                  });
+    cutEverywhere(
+        mapOld, true, [&objController]() { return objController.flush(); },
+        [&](const faultfs::Image& p_mapImage, const std::string& p_strCase, const CutPoint& p_stCut, int p_nResult) {
+            for (const auto& stEntry : lasting(p_mapImage)) {
+                const bool bOld = mapOld.count(stEntry.first) != 0 && mapOld.at(stEntry.first) == stEntry.second;
+                EXPECT_TRUE(bOld || m_mapNew.at(stEntry.first) == stEntry.second)
+                    << stEntry.first << " is torn " << p_strCase;
+            }
+            for (int i = 1; i < 4; ++i)
+                EXPECT_EQ(p_mapImage.at(schemeName(i)), mapOld.at(schemeName(i))) << i << p_strCase;
+            EXPECT_EQ(p_mapImage.at(versionName()), mapOld.at(versionName())) << p_strCase;
+            EXPECT_EQ(p_mapImage.count(schemeName(0)), 1u) << "lost " << p_strCase;
+            if (p_stCut.bLast) {
+                EXPECT_EQ(p_nResult, SNS_SUCCESS);
+                EXPECT_EQ(lasting(p_mapImage), m_mapNew) << "a completed flush is lost: " << p_strCase;
+            }
+            if (p_stCut.bRestart) vecRestarts.emplace_back(p_mapImage, p_strCase);
+        });
     objController.uinit();
     ASSERT_NE(m_mapNew.at(schemeName(0)), mapOld.at(schemeName(0)));
     for (const auto& stCase : vecRestarts) {
         Restart r;
         if (!restartOn(stCase.first, stCase.second, r)) continue;
-        EXPECT_TRUE(r.vecSchemes[0] == mapOld.at(schemeName(0)) || r.vecSchemes[0] == m_mapNew.at(schemeName(0))) << stCase.second;
+        EXPECT_TRUE(r.vecSchemes[0] == mapOld.at(schemeName(0)) || r.vecSchemes[0] == m_mapNew.at(schemeName(0)))
+            << stCase.second;
         EXPECT_EQ(r.mapAfter.at(schemeName(0)), r.vecSchemes[0]) << stCase.second;
         for (int i = 1; i < 4; ++i) EXPECT_EQ(r.vecSchemes[i], mapOld.at(schemeName(i))) << i << stCase.second;
         EXPECT_EQ(r.vecBrightnessSent, std::vector<int>{valueOf(r.vecSchemes[0], KEY_BRIGHTNESS)}) << stCase.second;
@@ -152,27 +158,33 @@ TEST_F(PowerCutTest, FlushCutAtEveryStepAndByteLeavesTheOldOrTheNewScheme) {
 TEST_F(PowerCutTest, RestartCutAtEveryStepOfItsVersionWriteKeepsEveryScheme) {
     primeFiles();
     const faultfs::Image mapStored = lasting(faultfs::readDirectory(configDir()));
-    cutEverywhere(faultfs::readDirectory(configDir()), true, [this]() { return startAndStopResult(); },
-                  [&](const faultfs::Image& p_mapImage, const std::string& p_strCase, const CutPoint&, int p_nResult) {
-                      EXPECT_EQ(p_nResult, SNS_SUCCESS) << p_strCase;
-                      EXPECT_EQ(lasting(p_mapImage), mapStored) << p_strCase;
-                      Restart r;
-                      if (!restartOn(p_mapImage, p_strCase, r)) return;
-                      EXPECT_EQ(lasting(r.mapAfter), mapStored) << p_strCase;
-                      EXPECT_EQ(valueOf(r.vecSchemes[1], KEY_BRIGHTNESS), 77) << p_strCase;
-                  });
+    cutEverywhere(
+        faultfs::readDirectory(configDir()), true, [this]() { return startAndStopResult(); },
+        [&](const faultfs::Image& p_mapImage, const std::string& p_strCase, const CutPoint&, int p_nResult) {
+            EXPECT_EQ(p_nResult, SNS_SUCCESS) << p_strCase;
+            EXPECT_EQ(lasting(p_mapImage), mapStored) << p_strCase;
+            Restart r;
+            if (!restartOn(p_mapImage, p_strCase, r)) return;
+            EXPECT_EQ(lasting(r.mapAfter), mapStored) << p_strCase;
+            EXPECT_EQ(valueOf(r.vecSchemes[1], KEY_BRIGHTNESS), 77) << p_strCase;
+        });
     EXPECT_GE(count(faultfs::Op::Rename, versionName()), 1u);
 }
 
 TEST_F(PowerCutTest, FirstStartCutAtAnyStepLeavesCompleteFilesAndTheRestartCreatesTheRest) {
-    cutEverywhere(faultfs::Image(), false, [this]() { return startAndStopResult(); },
-                  [&](const faultfs::Image& p_mapImage, const std::string& p_strCase, const CutPoint& p_stCut, int p_nResult) {
-                      ASSERT_EQ(m_mapNew.size(), 5u);
-                      EXPECT_EQ(p_nResult, SNS_SUCCESS) << p_strCase;
-                      for (const auto& stEntry : lasting(p_mapImage))
-                          EXPECT_EQ(stEntry.second, m_mapNew.at(stEntry.first)) << stEntry.first << " is torn " << p_strCase;
-                      if (p_stCut.bLast) { EXPECT_EQ(lasting(p_mapImage), m_mapNew) << p_strCase; }
-                      Restart r;
-                      if (p_stCut.bRestart && restartOn(p_mapImage, p_strCase, r)) { EXPECT_EQ(r.mapAfter, m_mapNew) << p_strCase; }
-                  });
+    cutEverywhere(
+        faultfs::Image(), false, [this]() { return startAndStopResult(); },
+        [&](const faultfs::Image& p_mapImage, const std::string& p_strCase, const CutPoint& p_stCut, int p_nResult) {
+            ASSERT_EQ(m_mapNew.size(), 5u);
+            EXPECT_EQ(p_nResult, SNS_SUCCESS) << p_strCase;
+            for (const auto& stEntry : lasting(p_mapImage))
+                EXPECT_EQ(stEntry.second, m_mapNew.at(stEntry.first)) << stEntry.first << " is torn " << p_strCase;
+            if (p_stCut.bLast) {
+                EXPECT_EQ(lasting(p_mapImage), m_mapNew) << p_strCase;
+            }
+            Restart r;
+            if (p_stCut.bRestart && restartOn(p_mapImage, p_strCase, r)) {
+                EXPECT_EQ(r.mapAfter, m_mapNew) << p_strCase;
+            }
+        });
 }

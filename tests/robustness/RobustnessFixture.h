@@ -24,7 +24,8 @@ public:
     }
     // The image without its temporary files.
     static faultfs::Image lasting(faultfs::Image p_mapImage) {
-        for (auto it = p_mapImage.begin(); it != p_mapImage.end();) it = isTemporary(it->first) ? p_mapImage.erase(it) : ++it;
+        for (auto it = p_mapImage.begin(); it != p_mapImage.end();)
+            it = isTemporary(it->first) ? p_mapImage.erase(it) : ++it;
         return p_mapImage;
     }
 

@@ -50,12 +50,22 @@ protected:
 class SchemeLayoutFixture : public SchemeControllerFixture {
 protected:
     ISensorController& layOut(size_t p_nIndex = 0) {
-        return ControllerFixture::layOut(
-            {{KEY_SCHEME_MODE, 0}, {KEY_SCHEME_START_HOUR, 0}, {KEY_SCHEME_START_MIN, 0}, {KEY_SCHEME_END_HOUR, 0},
-             {KEY_SCHEME_END_MIN, 0}, {KEY_BRIGHTNESS, 50}, {KEY_SATURATION, 50}, {KEY_CONTRAST, 50}, {KEY_DN_MODE, 0},
-             {KEY_IR_SWITCH, 0}, {KEY_WHITE_SWITCH, 0}, {KEY_WHITE_MODE, 0}, {KEY_LIGHT_TYPE, 0},
-             {KEY_AUTO_FOCUS_MODE, 0}, {KEY_EXPOSE_MODE, 0}},
-            4, -1, p_nIndex);
+        return ControllerFixture::layOut({{KEY_SCHEME_MODE, 0},
+                                          {KEY_SCHEME_START_HOUR, 0},
+                                          {KEY_SCHEME_START_MIN, 0},
+                                          {KEY_SCHEME_END_HOUR, 0},
+                                          {KEY_SCHEME_END_MIN, 0},
+                                          {KEY_BRIGHTNESS, 50},
+                                          {KEY_SATURATION, 50},
+                                          {KEY_CONTRAST, 50},
+                                          {KEY_DN_MODE, 0},
+                                          {KEY_IR_SWITCH, 0},
+                                          {KEY_WHITE_SWITCH, 0},
+                                          {KEY_WHITE_MODE, 0},
+                                          {KEY_LIGHT_TYPE, 0},
+                                          {KEY_AUTO_FOCUS_MODE, 0},
+                                          {KEY_EXPOSE_MODE, 0}},
+                                         4, -1, p_nIndex);
     }
     // Current after a first (complete) switch whose ISP calls are forgotten.
     void startIn(int p_nScheme) {

@@ -90,8 +90,10 @@ TEST_F(SchemeSwitchingTest, SchemeAndModeChangesWaitWhileABulkChangeRunsAndThePa
         access().stateFlags() |= nFlag;
         hostsim::resetWaitCount();
         std::thread objHost([this, nFlag]() {
-            if (nFlag == SENSOR_STATE_RETURNING) controller().setParamMode(0);
-            else controller().setParamScheme(2);
+            if (nFlag == SENSOR_STATE_RETURNING)
+                controller().setParamMode(0);
+            else
+                controller().setParamScheme(2);
         });
         while (hostsim::waitCount() < 3) std::this_thread::yield();
         std::future<int> objPass = std::async(std::launch::async, [this]() { return controller().sensorThread(); });
@@ -141,8 +143,8 @@ TEST_F(SensorThreadTest, TimedModeSwitchesOnceToTheLowestSchemeWhoseWindowHoldsT
     store(KEY_CONTRAST, 80, 1);
     ispsim::setDayNightState(0, 0);
     // Timed or fixed, the time, the scheme after two passes from scheme 3.
-    const int aanCases[][4] = {{1, 12, 30, 1}, {1, 8, 0, 1},   {1, 7, 59, 0}, {1, 18, 0, 0},
-                               {1, 23, 0, 0},  {1, 3, 0, 0},   {0, 12, 30, 3}};
+    const int aanCases[][4] = {{1, 12, 30, 1}, {1, 8, 0, 1}, {1, 7, 59, 0}, {1, 18, 0, 0},
+                               {1, 23, 0, 0},  {1, 3, 0, 0}, {0, 12, 30, 3}};
     for (const auto& anCase : aanCases) {
         SCOPED_TRACE(::testing::PrintToString(std::vector<int>(anCase, anCase + 4)));
         startIn(3);
@@ -231,8 +233,8 @@ TEST_F(StartedControllerTest, FlushWritesTheCurrentSchemeOnlyWhenItsWindowIsVali
     start();
     // Start hour and minute, end hour and minute, flush result.
     // Fields that would wrap the 32-bit sum to a valid time are refused.
-    const int aanCases[][5] = {{24, 1, 24, 30, 505}, {0, 0, 25, 0, 506},       {18, 0, 8, 0, 507},
-                               {10, 0, 10, 0, 507},  {0, 0, 24, 0, 0},         {10, 75, 11, 0, 0},
+    const int aanCases[][5] = {{24, 1, 24, 30, 505},      {0, 0, 25, 0, 506},    {18, 0, 8, 0, 507},
+                               {10, 0, 10, 0, 507},       {0, 0, 24, 0, 0},      {10, 75, 11, 0, 0},
                                {42949673, 0, 24, 0, 505}, {1, -100, 24, 0, 505}, {0, 0, 42949696, 0, 506}};
     const int anKeys[] = {KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN, KEY_SCHEME_END_HOUR, KEY_SCHEME_END_MIN};
     int nBrightness = 60;
@@ -356,8 +358,10 @@ TEST_F(StartedControllerTest, FactoryResetAtAHighDebugLevelReReadsTheModuleConfi
     for (const auto& stCase : astCases) {
         SCOPED_TRACE(std::get<0>(stCase));
         setDebugControl(std::get<0>(stCase));
-        if (std::get<1>(stCase)) writeFile(camerapath::MODULE_CONFIG_FILE, strConfig);
-        else removeFile(camerapath::MODULE_CONFIG_FILE);
+        if (std::get<1>(stCase))
+            writeFile(camerapath::MODULE_CONFIG_FILE, strConfig);
+        else
+            removeFile(camerapath::MODULE_CONFIG_FILE);
         testing::internal::CaptureStdout();
         controller().resetParameters();
         testing::internal::GetCapturedStdout();
@@ -375,9 +379,11 @@ TEST_F(SensorCheckTest, ShortOrMalformedListIsRefusedAndNothingSent) {
     ISensorController& objController = makeController(1);
     for (const char* szText : {"(5,2)", "", "()", "5,2,0", "(5,2,0)(6)", " (5,2,0)", "(5,2,0) ", "(5,2,0"}) {
         std::string strText = szText;
-        const std::string strOut = printedBy([&] { EXPECT_NE(objController.SensorCheck(strText), SNS_SUCCESS) << szText; });
+        const std::string strOut =
+            printedBy([&] { EXPECT_NE(objController.SensorCheck(strText), SNS_SUCCESS) << szText; });
         EXPECT_EQ(strText, szText);
-        EXPECT_NE(strOut.find(std::string("getParameters fail p_strIds = ") + szText + " \n"), std::string::npos) << szText;
+        EXPECT_NE(strOut.find(std::string("getParameters fail p_strIds = ") + szText + " \n"), std::string::npos)
+            << szText;
     }
     EXPECT_TRUE(ispsim::calls().empty());
     for (const char* szText : {"(5,2,0)", "(5,1,9)"}) {
@@ -519,8 +525,10 @@ TEST_F(SchemeStressTest, HostThreadsAndSensorThreadLoseNoUpdate) {
             const int nStep = nIteration % 9;
             if (nStep == 1 || nStep == 5) {  // a host switch or a revert: odd generations while it runs
                 ++nHostChangeGeneration;
-                if (nStep == 1) objController.setParamScheme(nIteration % USER_SCHEMES);
-                else objController.resetToLastParameters();
+                if (nStep == 1)
+                    objController.setParamScheme(nIteration % USER_SCHEMES);
+                else
+                    objController.resetToLastParameters();
                 ++nHostChangeGeneration;
             } else if (nStep == 2) {
                 objController.setParamMode(nIteration % 4 == 0 ? 0 : 1);
@@ -580,10 +588,18 @@ TEST_F(SchemeStressTest, EveryPassDecidesUnderBackToBackHostCalls) {
             std::string strText;
             for (int i = 0; !bStop.load(); ++i) {
                 switch (i % 4) {
-                    case 0: objController.getParameter(KEY_BRIGHTNESS, nValue); break;
-                    case 1: objController.setParameter(KEY_BRIGHTNESS, 40 + i % 20, true); break;
-                    case 2: objController.getParameters("(34,2337)", strText); break;
-                    default: strText = objController.getUIStyleFile(); break;
+                    case 0:
+                        objController.getParameter(KEY_BRIGHTNESS, nValue);
+                        break;
+                    case 1:
+                        objController.setParameter(KEY_BRIGHTNESS, 40 + i % 20, true);
+                        break;
+                    case 2:
+                        objController.getParameters("(34,2337)", strText);
+                        break;
+                    default:
+                        strText = objController.getUIStyleFile();
+                        break;
                 }
             }
         });

@@ -15,9 +15,14 @@ TEST(DetailNumberTest, ReadsMaxScheme) {
         const char* szDetail;
         int nResult;
         u32 nValue;
-    } aCases[] = {{"(max_scheme=4)", 0, 4}, {"(max_scheme=)", 0, 0}, {"(max_scheme 4)", -1, 0},
-                  {"(xmax_scheme=9)(max_scheme=4)", 0, 9}, {"(max_scheme=4", -1, 0}, {"(other=4)", -1, 0},
-                  {"", -1, 0}, {"(a=1)(max_scheme=3)(c=2)", 0, 3},
+    } aCases[] = {{"(max_scheme=4)", 0, 4},
+                  {"(max_scheme=)", 0, 0},
+                  {"(max_scheme 4)", -1, 0},
+                  {"(xmax_scheme=9)(max_scheme=4)", 0, 9},
+                  {"(max_scheme=4", -1, 0},
+                  {"(other=4)", -1, 0},
+                  {"", -1, 0},
+                  {"(a=1)(max_scheme=3)(c=2)", 0, 3},
                   // The "=" is searched from the name on, across field borders.
                   {"(max_scheme 4)(b=5)", 0, 5},
                   // Only the first 9 characters of a longer value are read.

@@ -180,7 +180,8 @@ TEST_F(SchemeFileTest, ReadsTheWholeRecordsTheFileHolds) {
         if (strBytes.size() >= c.nAsked * 8u) {
             EXPECT_EQ("", strStdout);
         } else {
-            EXPECT_NE(std::string::npos, strStdout.find("nSize == sizeof(KeyVal)*p_nKeyValNum   ~~~Assertion failed.\n"))
+            EXPECT_NE(std::string::npos,
+                      strStdout.find("nSize == sizeof(KeyVal)*p_nKeyValNum   ~~~Assertion failed.\n"))
                 << strStdout;
             EXPECT_NE(std::string::npos, strStdout.find(shortCountReport(strBytes.size(), c.nAsked))) << strStdout;
         }
@@ -227,9 +228,9 @@ TEST_F(SchemeFileTest, FailedWriteAtAnyByteKeepsTheOldFile) {
 TEST_F(SchemeFileTest, FailedOpenOrRenameFailsAndLeavesNoTemporary) {
     const char* const szMissing = "/mnt/mtd/code/missing_dir/sensor1_0.cfg";
     std::string strStdout = stdoutOf([&] { EXPECT_EQ(-1, writeScheme(makeRecords(2, 1), szMissing)); });
-    EXPECT_NE(std::string::npos,
-              strStdout.find(openReport("file.open(file_name, ZTFile::modeWrite | ZTFile::modeTruncate)", szMissing) +
-                             "\n"));
+    EXPECT_NE(
+        std::string::npos,
+        strStdout.find(openReport("file.open(file_name, ZTFile::modeWrite | ZTFile::modeTruncate)", szMissing) + "\n"));
 
     ASSERT_EQ(0, mkdir(hostPath(kSchemeFile).c_str(), 0755));
     strStdout = stdoutOf([&] { EXPECT_EQ(-1, writeScheme(makeRecords(2, 1))); });

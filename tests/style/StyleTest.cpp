@@ -90,7 +90,8 @@ inline Strings tabs(const std::string& p_strStyle) {
     if (!LoadMem(objDoc, p_strStyle.c_str(), TIXML_ENCODING_UTF8) || objDoc.RootElement() == nullptr) return vecTabs;
     for (const TiXmlElement* pTab = objDoc.RootElement()->FirstChildElement(); pTab != nullptr;
          pTab = pTab->NextSiblingElement())
-        vecTabs.push_back(attribute(pTab, "key", "") + (pTab->Attribute("title") ? ":" + attribute(pTab, "title", "") : ""));
+        vecTabs.push_back(attribute(pTab, "key", "") +
+                          (pTab->Attribute("title") ? ":" + attribute(pTab, "title", "") : ""));
     return vecTabs;
 }
 
@@ -122,8 +123,12 @@ inline std::vector<Param> params(const std::string& p_strStyle, int p_nId) {
 }
 
 inline ispsim::Range range(int p_nCmd, int p_nDefault, const std::vector<int>& p_vecItems) {
-    return ispsim::Range{p_nCmd, 0, p_nDefault, p_vecItems.empty() ? 0 : p_vecItems.front(),
-                         p_vecItems.empty() ? 0 : p_vecItems.back(), p_vecItems};
+    return ispsim::Range{p_nCmd,
+                         0,
+                         p_nDefault,
+                         p_vecItems.empty() ? 0 : p_vecItems.front(),
+                         p_vecItems.empty() ? 0 : p_vecItems.back(),
+                         p_vecItems};
 }
 
 // Commands of the recorded calls with one option, in order.
@@ -156,7 +161,6 @@ inline size_t occurrences(const std::string& p_strText, const std::string& p_str
     return nCount;
 }
 
-
 typedef std::vector<std::pair<u32, u32>> Records;
 
 const u32 kSentinel = 0xA5A5A5A5u;
@@ -177,7 +181,8 @@ protected:
     // getDnaStyle on channel 1 (ISP channel 0).
     std::string fit(const std::string& p_strStyle, bool p_bShowWdr = false, int p_nChannel = 1) {
         std::string strOut;
-        m_strStdout = printedBy([&] { EXPECT_EQ(SNS_SUCCESS, getDnaStyle(p_nChannel, p_strStyle.c_str(), strOut, p_bShowWdr)); });
+        m_strStdout =
+            printedBy([&] { EXPECT_EQ(SNS_SUCCESS, getDnaStyle(p_nChannel, p_strStyle.c_str(), strOut, p_bShowWdr)); });
         return strOut;
     }
     // getFctData on channel 1 into an array of p_nRoom records (and two guard
@@ -191,7 +196,8 @@ protected:
             EXPECT_EQ(SNS_SUCCESS, getFctData(1, vecStyle.data(), m_vecArray.data(), &m_nCount, p_bShowWdr, p_nRoom));
         });
         Records vecRecords;
-        for (u32 i = 0; i < m_nCount && i < m_vecArray.size(); ++i) vecRecords.emplace_back(m_vecArray[i].key, m_vecArray[i].value);
+        for (u32 i = 0; i < m_nCount && i < m_vecArray.size(); ++i)
+            vecRecords.emplace_back(m_vecArray[i].key, m_vecArray[i].value);
         return vecRecords;
     }
     // initSysConf with m_objModule.
@@ -241,9 +247,12 @@ protected:
 // match without value leaves the value as it was. Numbers read as atoi reads
 // them: no digits read as 0, a number beyond the int range is held at its end.
 TEST_F(StyleSearchTest, TheLastReachedValueWinsAndAMatchIsNotSearchedInside) {
-    load("<s><tab><p id=\"49\" value=\"10\"/><p id=\"49\" value=\"20\"><p id=\"49\" value=\"30\"/></p></tab>"
-         "<p id=\"50\" value=\"5\"/><p id=\"50\"/><p id=\" +52abc\" value=\"-12x\"/><p id=\"abc\" value=\"99999999999\"/></s>");
-    for (const std::pair<int, int>& stCase : std::vector<std::pair<int, int>>{{49, 20}, {50, 5}, {51, 5}, {52, -12}, {0, 2147483647}}) {
+    load(
+        "<s><tab><p id=\"49\" value=\"10\"/><p id=\"49\" value=\"20\"><p id=\"49\" value=\"30\"/></p></tab>"
+        "<p id=\"50\" value=\"5\"/><p id=\"50\"/><p id=\" +52abc\" value=\"-12x\"/><p id=\"abc\" "
+        "value=\"99999999999\"/></s>");
+    for (const std::pair<int, int>& stCase :
+         std::vector<std::pair<int, int>>{{49, 20}, {50, 5}, {51, 5}, {52, -12}, {0, 2147483647}}) {
         EXPECT_EQ(0, getDnaValbyCmdId(root(), stCase.first, m_nValue));
         EXPECT_EQ(stCase.second, m_nValue) << stCase.first;
     }
@@ -262,13 +271,14 @@ TEST_F(StyleSearchTest, GetNodeFindsTheLastMatchAndLeavesTheResultWithoutOne) {
 }
 
 TEST_F(StyleSearchTest, ModifyNodeSwapsTheSwitchesEnableLists) {
-    load("<s><p id=\"112\" enable_list=\"113\"/><tab><p id=\"112\"/><p id=\"128\" enable_list=\"129\"/>"
-         "<p id=\"34\" enable_list=\"x\"/></tab></s>");
+    load(
+        "<s><p id=\"112\" enable_list=\"113\"/><tab><p id=\"112\"/><p id=\"128\" enable_list=\"129\"/>"
+        "<p id=\"34\" enable_list=\"x\"/></tab></s>");
     EXPECT_EQ(0, ModifyNodebyCmdId(root(), 112));
     EXPECT_EQ(0, ModifyNodebyCmdId(root(), 128));
     EXPECT_EQ(0, ModifyNodebyCmdId(root(), 34));
     EXPECT_EQ(printed("<s><p id=\"112\" enable_list=\"128\"/><tab><p id=\"112\" enable_list=\"128\"/>"
-                                 "<p id=\"128\" enable_list=\"112\"/><p id=\"34\" enable_list=\"x\"/></tab></s>"),
+                      "<p id=\"128\" enable_list=\"112\"/><p id=\"34\" enable_list=\"x\"/></tab></s>"),
               text());
 }
 
@@ -285,7 +295,6 @@ TEST_F(StyleSearchTest, DeleteNodeRemovesOnlyNodesWithAnElementParent) {
     EXPECT_EQ(printed("<s><tab/></s>"), text());
 }
 
-
 const char* const kBase =
     "<style>"
     "<tab key=\"image\" title=\"Image\"><param id=\"34\" value=\"50\"/></tab>"
@@ -300,7 +309,6 @@ std::string deleteLensWhen(const std::string& p_strAttributes) {
     return "<cond " + p_strAttributes + "><Delete tab_key=\"lens\"/></cond>";
 }
 
-
 // A condition's value agrees with the detail field on its first five
 // characters, item by item of a list or as a whole.
 TEST_F(StyleMergeTest, ConditionAgreesOnTheFirstFiveCharacters) {
@@ -308,11 +316,16 @@ TEST_F(StyleMergeTest, ConditionAgreesOnTheFirstFiveCharacters) {
         const char* szAccepted;  // the condition attribute's value
         const char* szDetailValue;
         bool bMatches;
-    } aCases[] = {{"IMX334", "IMX334", true},       {"IMX290,IMX334", "IMX334", true},
-                  {"IMX290,IMX334", "IMX33", true}, {"IMX290,IMX334", "IMX3345", true},
-                  {"IMX33", "IMX339", true},        {"IMX290,IMX334", "IMX34", false},
-                  {"1", "17", false},               {"17", "1", false},  // shorter than five: equal only
-                  {"12,34", "12,345", true},        {"", "", true},
+    } aCases[] = {{"IMX334", "IMX334", true},
+                  {"IMX290,IMX334", "IMX334", true},
+                  {"IMX290,IMX334", "IMX33", true},
+                  {"IMX290,IMX334", "IMX3345", true},
+                  {"IMX33", "IMX339", true},
+                  {"IMX290,IMX334", "IMX34", false},
+                  {"1", "17", false},
+                  {"17", "1", false},  // shorter than five: equal only
+                  {"12,34", "12,345", true},
+                  {"", "", true},
                   {"imx334", "IMX334", false}};
     for (const auto& c : aCases)
         EXPECT_EQ(c.bMatches ? kWithoutLens : kBaseTabs,
@@ -335,36 +348,47 @@ TEST_F(StyleMergeTest, TheMatchingConditionsApplyTheirTabOperations) {
         {"field the detail lacks", kBase, deleteLensWhen("nosuch=\"\""), "(max_scheme=4)(sensor=)", kBaseTabs},
         {"value longer than its buffer", kBase, deleteLensWhen("sensor=\"IMX334\""),
          "(sensor=IMX33" + std::string(400, 'x') + ")", kWithoutLens},
-        {"first matching attribute, once", kBase,
+        {"first matching attribute, once",
+         kBase,
          "<cond sensor=\"IMX290\" iris=\"P-Iris\" wdr=\"120dB\"><AddAfter tab_key=\"image\"><tab key=\"extra\"/>"
          "</AddAfter></cond>",
-         "(sensor=IMX334)(iris=P-Iris)(wdr=120dB)", {"image:Image", "extra", "lens:Lens", "wdr:WDR"}},
+         "(sensor=IMX334)(iris=P-Iris)(wdr=120dB)",
+         {"image:Image", "extra", "lens:Lens", "wdr:WDR"}},
         // The second condition acts on the tab the first one added.
-        {"conditions in document order", kBase,
+        {"conditions in document order",
+         kBase,
          "<first iris=\"P-Iris\"><AddAfter tab_key=\"image\"><tab key=\"iris\" title=\"DC\"/></AddAfter></first>"
          "<skipped wdr=\"140dB\"><Delete tab_key=\"image\"/></skipped>"
          "<second wdr=\"120dB\"><Modify tab_key=\"iris\"><tab key=\"iris\" title=\"P\"/></Modify></second>",
-         "(iris=P-Iris)(wdr=120dB)", {"image:Image", "iris:P", "lens:Lens", "wdr:WDR"}},
-        {"modify of an added tab", kBase,
+         "(iris=P-Iris)(wdr=120dB)",
+         {"image:Image", "iris:P", "lens:Lens", "wdr:WDR"}},
+        {"modify of an added tab",
+         kBase,
          "<cond lensId=\"3\"><AddAfter tab_key=\"lens\"><tab key=\"zoom\" title=\"added\"/></AddAfter>"
          "<Modify tab_key=\"zoom\"><tab key=\"zoom\" title=\"replaced\"/></Modify></cond>",
-         "(lensId=3)", {"image:Image", "lens:Lens", "zoom:replaced", "wdr:WDR"}},
+         "(lensId=3)",
+         {"image:Image", "lens:Lens", "zoom:replaced", "wdr:WDR"}},
         {"delete of the first of two keys", strTwoA, "<c a=\"1\"><Delete tab_key=\"a\"/></c>", "(a=1)", {"a:2"}},
-        {"add after the first of two keys", strTwoA,
-         "<c a=\"1\"><AddAfter tab_key=\"a\"><tab key=\"n\"/></AddAfter></c>", "(a=1)", {"a:1", "n", "a:2"}},
+        {"add after the first of two keys",
+         strTwoA,
+         "<c a=\"1\"><AddAfter tab_key=\"a\"><tab key=\"n\"/></AddAfter></c>",
+         "(a=1)",
+         {"a:1", "n", "a:2"}},
     };
     for (const MergeCase& stCase : vecCases)
         EXPECT_EQ(stCase.tabs, tabs(merge(stCase.base, stCase.diversity, stCase.detail))) << stCase.what;
 }
 
 TEST_F(StyleMergeTest, OperationsThatCannotApplyChangeNothing) {
-    for (const char* szOperation : {"<Remove tab_key=\"lens\"/>",  // unknown operation
-                                    "<delete tab_key=\"lens\"/>",  // names compare exactly
-                                    "<Delete tab_key=\"Lens\"/>",  // so do tab keys
-                                    "<Delete/>",                   // no tab key
-                                    "<Modify tab_key=\"lens\"/>",  // no new tab: the tab is kept
-                                    "<AddAfter tab_key=\"lens\"/>", "<Modify tab_key=\"nosuch\"><tab key=\"x\"/></Modify>"})
-        EXPECT_EQ(printed(kBase), merge(kBase, std::string("<c a=\"1\">") + szOperation + "</c>", "(a=1)")) << szOperation;
+    for (const char* szOperation :
+         {"<Remove tab_key=\"lens\"/>",  // unknown operation
+          "<delete tab_key=\"lens\"/>",  // names compare exactly
+          "<Delete tab_key=\"Lens\"/>",  // so do tab keys
+          "<Delete/>",                   // no tab key
+          "<Modify tab_key=\"lens\"/>",  // no new tab: the tab is kept
+          "<AddAfter tab_key=\"lens\"/>", "<Modify tab_key=\"nosuch\"><tab key=\"x\"/></Modify>"})
+        EXPECT_EQ(printed(kBase), merge(kBase, std::string("<c a=\"1\">") + szOperation + "</c>", "(a=1)"))
+            << szOperation;
 }
 
 TEST_F(StyleMergeTest, TheMergedDocumentIsSavedForTheChannelAndReplacesTheText) {
@@ -383,16 +407,27 @@ struct BrokenCase {
 
 TEST_F(StyleMergeTest, BrokenInputIsReportedAndMergedAsFarAsItGoes) {
     const std::vector<BrokenCase> vecCases = {
-        {kBase, "", "(a=1)", printed(kBase),
+        {kBase,
+         "",
+         "(a=1)",
+         printed(kBase),
          {{"doc_style_div.LoadMem(ui_styleDiversity, TIXML_ENCODING_UTF8)", 1},
           {"NULL != (node_first = doc_style_div.RootElement())", 1}}},
-        {"", deleteLensWhen("a=\"1\""), "(a=1)", "",
+        {"",
+         deleteLensWhen("a=\"1\""),
+         "(a=1)",
+         "",
          {{"doc_style.LoadMem(*ui_style, TIXML_ENCODING_UTF8)", 1}, {"doc_style.SaveFile(filename)", 0}}},
         // A matched condition without operations; the next one still applies.
-        {kBase, "<empty a=\"1\"/>" + deleteLensWhen("a=\"1\""), "(a=1)",
+        {kBase,
+         "<empty a=\"1\"/>" + deleteLensWhen("a=\"1\""),
+         "(a=1)",
          merge(kBase, deleteLensWhen("a=\"1\""), "(a=1)"),
          {{"NULL != (node_second = node_first->FirstChildElement())", 1}}},
-        {"<style/>", deleteLensWhen("a=\"1\"") + deleteLensWhen("b=\"2\""), "(a=1)(b=2)", printed("<style/>"),
+        {"<style/>",
+         deleteLensWhen("a=\"1\"") + deleteLensWhen("b=\"2\""),
+         "(a=1)(b=2)",
+         printed("<style/>"),
          {{"NULL != (tab_node = doc_style->RootElement()->FirstChildElement())", 2}}},
     };
     // Traces too: every report names the function the host or init called.
@@ -403,12 +438,12 @@ TEST_F(StyleMergeTest, BrokenInputIsReportedAndMergedAsFarAsItGoes) {
         const std::string strOut = printedBy([&] { strMerged = merge(stCase.base, stCase.diversity, stCase.detail); });
         EXPECT_EQ(stCase.merged, strMerged);
         for (const std::pair<std::string, size_t>& stReport : stCase.reports)
-            EXPECT_EQ(stReport.second, occurrences(strOut, stReport.first + "   ~~~Assertion failed.")) << stReport.first;
+            EXPECT_EQ(stReport.second, occurrences(strOut, stReport.first + "   ~~~Assertion failed."))
+                << stReport.first;
         for (const std::string& strName : reportingFunctions(strOut))
             EXPECT_TRUE(strName == "mergeStyle" || strName == "updateStyleTab" || strName == "loadFromFile") << strName;
     }
 }
-
 
 // The scene flag off unless a test sets it; StartedControllers sets it again.
 const char* const kThreeOptions =
@@ -426,8 +461,9 @@ TEST_F(DnaStyleTest, WithNothingToFitTheStyleStaysAsPrinted) {
     ispsim::failCommand(0, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, -1);
     EXPECT_EQ(printed(kThreeOptions), fit(kThreeOptions));
     EXPECT_TRUE(commandsWithOption(IA_CMD_OPT_GET_PARAM_RNAGE).empty());
-    EXPECT_TRUE(reports(m_strStdout, "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, "
-                                     "IA_CMD_OPT_GET, (void*)(&dnaCmdList))"));
+    EXPECT_TRUE(reports(m_strStdout,
+                        "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, "
+                        "IA_CMD_OPT_GET, (void*)(&dnaCmdList))"));
 }
 
 TEST_F(DnaStyleTest, AListedCommandTakesTheIspDefaultAndLosesDisallowedOptions) {
@@ -462,8 +498,9 @@ TEST_F(DnaStyleTest, EveryElementWithTheIdIsFittedButNotOneInsideAMatch) {
     EXPECT_EQ("5", vecParams[2].value);
     EXPECT_EQ((Strings{"-", "3"}), vecParams[2].options);
     EXPECT_EQ((Strings{"1"}), params(strOut, 35).at(0).options);
-    EXPECT_TRUE(reports(m_strStdout, "SNS_SUCCESS == doDnaStyle(objStyleXmlDoc.RootElement(), "
-                                     "dnaCmdList.cmd_list[i], &dnaParamList)"));
+    EXPECT_TRUE(reports(m_strStdout,
+                        "SNS_SUCCESS == doDnaStyle(objStyleXmlDoc.RootElement(), "
+                        "dnaCmdList.cmd_list[i], &dnaParamList)"));
     // The fitting traces are doDnaStyle's, whatever runs them inside it.
     EXPECT_EQ((std::set<std::string>{"getDnaStyle", "doDnaStyle"}), reportingFunctions(m_strStdout));
 }
@@ -476,17 +513,18 @@ TEST_F(DnaStyleTest, TheStyleValueWinsOnlyWhereTheIspAllowsIt) {
         int cmd, styleValue;
         std::vector<int> items;  // the ISP's default is 6
         int fitted;
-    } aCases[] = {{49, 9, {4, 6, 9}, 9},   {51, 9, {4, 6, 9}, 9},  {55, 9, {4, 6, 9}, 9},  {56, 9, {4, 6, 9}, 9},
-                  {1537, 9, {4, 6, 9}, 9}, {50, 5, {4, 6, 9}, 6},  // not allowed: the ISP's default
-                  {50, 100, {4, 6, 100}, 6},  // 100 keeps the ISP's default
-                  {34, 9, {4, 6, 9}, 6},      // not one of the six
-                  {50, 250, {4, 250}, 250},   // the offset is command 49's alone
-                  {49, 250, {4, 250}, 50},    // 200 and up: the value less 200
+    } aCases[] = {{49, 9, {4, 6, 9}, 9},     {51, 9, {4, 6, 9}, 9}, {55, 9, {4, 6, 9}, 9}, {56, 9, {4, 6, 9}, 9},
+                  {1537, 9, {4, 6, 9}, 9},   {50, 5, {4, 6, 9}, 6},  // not allowed: the ISP's default
+                  {50, 100, {4, 6, 100}, 6},                         // 100 keeps the ISP's default
+                  {34, 9, {4, 6, 9}, 6},                             // not one of the six
+                  {50, 250, {4, 250}, 250},                          // the offset is command 49's alone
+                  {49, 250, {4, 250}, 50},                           // 200 and up: the value less 200
                   {49, 200, {4, 200}, 0}};
     for (const auto& c : aCases) {
         SCOPED_TRACE(std::to_string(c.cmd) + " " + std::to_string(c.styleValue));
         listRanges({range(c.cmd, 6, c.items)});
-        const std::string strStyle = "<s><p id=\"" + std::to_string(c.cmd) + "\" value=\"" + std::to_string(c.styleValue) + "\"/></s>";
+        const std::string strStyle =
+            "<s><p id=\"" + std::to_string(c.cmd) + "\" value=\"" + std::to_string(c.styleValue) + "\"/></s>";
         EXPECT_EQ(std::to_string(c.fitted), params(fit(strStyle), c.cmd)[0].value);
         EXPECT_EQ(c.cmd != 34 && c.styleValue != 100, m_strStdout.find("dnaParamList.items_cnt(") != std::string::npos);
     }
@@ -535,8 +573,9 @@ TEST_F(DnaStyleTest, AFailedRangeReadLeavesThatCommandAsTheStyleHasIt) {
     EXPECT_EQ("1", params(strOut, 36)[0].value);
     EXPECT_EQ((Strings{"1"}), params(strOut, 36)[0].options);
     EXPECT_EQ((std::vector<int>{34, 35, 36}), commandsWithOption(IA_CMD_OPT_GET_PARAM_RNAGE));
-    EXPECT_TRUE(reports(m_strStdout, "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, (ia_cmd_e)dnaCmdList.cmd_list[i], "
-                                     "IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList))"));
+    EXPECT_TRUE(reports(m_strStdout,
+                        "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, (ia_cmd_e)dnaCmdList.cmd_list[i], "
+                        "IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList))"));
 }
 
 // A command list of 1000 is read to its sixteen commands, 100000 items to
@@ -578,9 +617,11 @@ TEST(CustomizeStyleTest, TheLastMatchingElementsIndexedOptionsStandUpToTheRecord
     std::string strMany = "<p id=\"49\">";
     for (int i = 0; i < 80; ++i) strMany += "<o index=\"" + std::to_string(100 + i) + "\"/>";
     for (const Case& stCase :
-         {Case{"<p id=\"49\"><o index=\"1\"/></p><p id=\"49\"><o index=\"3\"/><o/><o index=\"-2\"/><o index=\"9\"/></p>",
-               3, 3, 9, 3, 9, false},
-          Case{"<p id=\"49\"><o/></p>", 0, 0, 0, -7, -8, false}, Case{strMany + "</p>", 64, 100, 163, 100, 163, true}}) {
+         {Case{
+              "<p id=\"49\"><o index=\"1\"/></p><p id=\"49\"><o index=\"3\"/><o/><o index=\"-2\"/><o index=\"9\"/></p>",
+              3, 3, 9, 3, 9, false},
+          Case{"<p id=\"49\"><o/></p>", 0, 0, 0, -7, -8, false},
+          Case{strMany + "</p>", 64, 100, 163, 100, 163, true}}) {
         SCOPED_TRACE(stCase.count);
         TiXmlDocument objDoc;
         ASSERT_TRUE(LoadMem(objDoc, ("<s>" + stCase.elements + "</s>").c_str(), TIXML_ENCODING_UTF8));
@@ -589,19 +630,20 @@ TEST(CustomizeStyleTest, TheLastMatchingElementsIndexedOptionsStandUpToTheRecord
         stRange.min_val = -7;
         stRange.max_val = -8;
         stRange.items_cnt = 5;
-        const std::string strOut = printedBy([&] { EXPECT_EQ(0, doCustomizeStyle(objDoc.RootElement(), 49, &stRange)); });
+        const std::string strOut =
+            printedBy([&] { EXPECT_EQ(0, doCustomizeStyle(objDoc.RootElement(), 49, &stRange)); });
         EXPECT_EQ(stCase.count, stRange.items_cnt);
         if (stCase.count > 0) {
             EXPECT_EQ(stCase.first, stRange.item[0]);
             EXPECT_EQ(stCase.last, stRange.item[stCase.count - 1]);
         }
-        EXPECT_EQ((std::vector<int>{stCase.minValue, stCase.maxValue}), (std::vector<int>{stRange.min_val, stRange.max_val}));
+        EXPECT_EQ((std::vector<int>{stCase.minValue, stCase.maxValue}),
+                  (std::vector<int>{stRange.min_val, stRange.max_val}));
         EXPECT_EQ(stCase.reported, reports(strOut, "n < IA_DYNAMIC_PARAMS_ITEMS_MAX"));
         EXPECT_EQ(stCase.reported ? std::set<std::string>{"doCustomizeStyle"} : std::set<std::string>{},
                   reportingFunctions(strOut));
     }
 }
-
 
 TEST_F(FactoryDefaultsTest, RecordsFollowDocumentOrderEachElementBeforeItsChildren) {
     EXPECT_EQ((Records{{1, 2}, {34, 50}, {3, 4}, {34, 60}, {5, 0xFFFFFFFFu}}),
@@ -641,7 +683,6 @@ TEST_F(FactoryDefaultsTest, TheSurplusOverTheCapacityIsDroppedWithAReport) {
     EXPECT_EQ(std::string::npos, m_strStdout.find("Assertion failed"));
 }
 
-
 const char* const kStyleDir = "/hd1/moduleConfig/sensorConfig/style/";
 const char* const kDiversityDir = "/hd1/moduleConfig/sensorConfig/styleDiversity/";
 
@@ -661,7 +702,8 @@ protected:
             const std::string strDiversity = "StyleDiversity" + strName.substr(5);
             writeFile(kStyleDir + strName + ".xml", "<style><tab key=\"" + strName + "\"/></style>");
             writeFile(kDiversityDir + strDiversity + ".xml", "<all max_scheme=\"4\"><AddAfter tab_key=\"" + strName +
-                                                                 "\"><tab key=\"" + strDiversity + "\"/></AddAfter></all>");
+                                                                 "\"><tab key=\"" + strDiversity +
+                                                                 "\"/></AddAfter></all>");
         }
         m_objModule.setModuleId(3);
         m_objModule.setDetail("(max_scheme=4)(isInfrared=1)");
@@ -673,10 +715,9 @@ TEST_F(SystemConfigTest, TheDeviceTypeAndChannelChooseTheStyleFiles) {
     const struct {
         int nDeviceType, nChannel;
         const char* szStyle;
-    } aCases[] = {{1, 1, "Style"},           {13, 1, "Style"},         {13, 2, "Style_Thermal"},
-                  {14, 2, "Style_Thermal"},  {15, 2, "Style"},         {17, 2, "Style_Thermal"},
-                  {22, 1, "Style"},          {4, 2, "Style_dome"},     {19, 1, "Style_dome"},
-                  {19, 2, "Style_Thermal"},  {23, 2, "Style_Thermal"}, {104, 2, "Style_dome"}};
+    } aCases[] = {{1, 1, "Style"},       {13, 1, "Style"},         {13, 2, "Style_Thermal"}, {14, 2, "Style_Thermal"},
+                  {15, 2, "Style"},      {17, 2, "Style_Thermal"}, {22, 1, "Style"},         {4, 2, "Style_dome"},
+                  {19, 1, "Style_dome"}, {19, 2, "Style_Thermal"}, {23, 2, "Style_Thermal"}, {104, 2, "Style_dome"}};
     for (const auto& c : aCases) {
         SCOPED_TRACE(std::to_string(c.nDeviceType) + " ch" + std::to_string(c.nChannel));
         setDeviceType(c.nDeviceType);
@@ -689,8 +730,9 @@ TEST_F(SystemConfigTest, TheDeviceTypeAndChannelChooseTheStyleFiles) {
 
 TEST_F(SystemConfigTest, AnUnknownOrMissingDeviceTypeIsReportedWholeAndTakesTheDomeFiles) {
     EXPECT_EQ(SNS_SUCCESS, init(1));
-    EXPECT_TRUE(reports(m_strStdout, "SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/"
-                                     "machineinfo.ini\", machineInfo)"));
+    EXPECT_TRUE(reports(m_strStdout,
+                        "SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/"
+                        "machineinfo.ini\", machineInfo)"));
     EXPECT_TRUE(reports(m_strStdout, kDeviceTypeTail));
     EXPECT_EQ("Style_dome", tabs(style()).at(0));
     setDeviceType(2);
@@ -720,8 +762,11 @@ TEST_F(SystemConfigTest, TheModuleTextsAreCopiedAndCutToTheirFieldsAndGiveTheSch
     EXPECT_EQ(nullptr, m_stConf.pUIFiles);
     // The scheme count comes from the detail field (read as DetailNumberTest
     // shows), 4 without it or above 16.
-    for (const std::pair<const char*, u32>& stCase : std::vector<std::pair<const char*, u32>>{
-             {"(isInfrared=1)", 4}, {"(max_scheme=0)", 0}, {"(max_scheme=16)", 16}, {"(max_scheme=17)", 4}, {"(max_scheme=-1)", 4}}) {
+    for (const std::pair<const char*, u32>& stCase : std::vector<std::pair<const char*, u32>>{{"(isInfrared=1)", 4},
+                                                                                              {"(max_scheme=0)", 0},
+                                                                                              {"(max_scheme=16)", 16},
+                                                                                              {"(max_scheme=17)", 4},
+                                                                                              {"(max_scheme=-1)", 4}}) {
         m_objModule.setDetail(stCase.first);
         init(1);
         EXPECT_EQ(stCase.second, m_stConf.nSchemeSum) << stCase.first;
@@ -733,8 +778,9 @@ TEST_F(SystemConfigTest, AMissingStyleDocumentIsReported) {
     removeFile(std::string(kStyleDir) + "Style.xml");
     EXPECT_EQ(SNS_SUCCESS, init(1));
     EXPECT_EQ("", style());
-    EXPECT_TRUE(reports(m_strStdout, "loadFromFile(strStyleFileName.c_str(), p_stSysConf->szUIStyle, "
-                                     "getFileLen(strStyleFileName.c_str())) > 0"));
+    EXPECT_TRUE(reports(m_strStdout,
+                        "loadFromFile(strStyleFileName.c_str(), p_stSysConf->szUIStyle, "
+                        "getFileLen(strStyleFileName.c_str())) > 0"));
     EXPECT_TRUE(reports(m_strStdout, "doc_style.LoadMem(*ui_style, TIXML_ENCODING_UTF8)"));
     EXPECT_TRUE(fileExists("/tmp/merge_style_ch1.xml"));
     // Without the diversity document the base stays as printed.
@@ -742,8 +788,9 @@ TEST_F(SystemConfigTest, AMissingStyleDocumentIsReported) {
     removeFile(std::string(kDiversityDir) + "StyleDiversity_dome.xml");
     init(1);
     EXPECT_EQ((Strings{"Style_dome"}), tabs(style()));
-    EXPECT_TRUE(reports(m_strStdout, "loadFromFile(strStyleDivFileName.c_str(), ui_styleDiversity, "
-                                     "getFileLen(strStyleDivFileName.c_str())) > 0"));
+    EXPECT_TRUE(reports(m_strStdout,
+                        "loadFromFile(strStyleDivFileName.c_str(), ui_styleDiversity, "
+                        "getFileLen(strStyleDivFileName.c_str())) > 0"));
 }
 
 TEST_F(SystemConfigTest, UinitFreesTheOwnedTextsOnce) {
@@ -763,7 +810,6 @@ TEST_F(SystemConfigTest, UinitFreesTheOwnedTextsOnce) {
     uinitSysConf(nullptr);
 }
 
-
 using UiQueriesTest = StyleTest;
 
 // Items are appended with one blank between. A range not given writes
@@ -780,9 +826,11 @@ TEST_F(UiQueriesTest, ItemsAreAppendedWithOneBlankBetweenAndARangeNotGivenWrites
         EXPECT_TRUE(rangeText(49, c.before));
         EXPECT_EQ(2, m_nDefault);
         EXPECT_EQ(c.expected, m_strRange);
-        EXPECT_NE(std::string::npos, m_strStdout.find(std::string("cmd=49 DefaltParam=2 strParamRange=") + c.expected + "\n"));
+        EXPECT_NE(std::string::npos,
+                  m_strStdout.find(std::string("cmd=49 DefaltParam=2 strParamRange=") + c.expected + "\n"));
     }
-    listRanges({{34, 0, 50, 0, 100, {0, 50}}, {49, 0, 2, 1, 4, {1, 2}}, {1537, 0, 3, 1, 9, {1, 3}}, {51, 1, 8, 1, 30, {}}});
+    listRanges(
+        {{34, 0, 50, 0, 100, {0, 50}}, {49, 0, 2, 1, 4, {1, 2}}, {1537, 0, 3, 1, 9, {1, 3}}, {51, 1, 8, 1, 30, {}}});
     EXPECT_TRUE(rangeText(51, "keep"));
     EXPECT_EQ(77, m_nDefault);
     EXPECT_EQ("keep", m_strRange);
@@ -859,7 +907,6 @@ TEST_F(UiQueriesTest, UiFileNamesByIdElseTheFirstRecordElseEmpty) {
     access().sysConf().nUIFileSum = 0;
 }
 
-
 struct ProfileCase {
     const char* profile;
     int channel;
@@ -881,7 +928,8 @@ TEST_P(BundledProfileTest, MergesFitsAndYieldsTheStoredKeys) {
     std::vector<KeyVal> vecKeyVal(170);
     u32 nCount = 0;
     const std::string strOut = printedBy([&] {
-        EXPECT_EQ(SNS_SUCCESS, initSysConf(stCase.channel, moduleConfig(static_cast<size_t>(stCase.channel - 1)), &m_stConf));
+        EXPECT_EQ(SNS_SUCCESS,
+                  initSysConf(stCase.channel, moduleConfig(static_cast<size_t>(stCase.channel - 1)), &m_stConf));
         EXPECT_EQ(SNS_SUCCESS, getFctData(stCase.channel, m_stConf.szUIStyle, vecKeyVal.data(), &nCount, true, 170));
     });
     EXPECT_EQ(std::string::npos, strOut.find("~~~Assertion failed")) << strOut;
@@ -896,7 +944,8 @@ TEST_P(BundledProfileTest, MergesFitsAndYieldsTheStoredKeys) {
     u32 nCountWithoutWdr = 0;
     std::vector<KeyVal> vecWithoutWdr(170);
     g_bShoWBeawayFalg = false;
-    printedBy([&] { getFctData(stCase.channel, m_stConf.szUIStyle, vecWithoutWdr.data(), &nCountWithoutWdr, false, 170); });
+    printedBy(
+        [&] { getFctData(stCase.channel, m_stConf.szUIStyle, vecWithoutWdr.data(), &nCountWithoutWdr, false, 170); });
     EXPECT_EQ(nCount, nCountWithoutWdr);
     for (u32 i = 0; i < 5; ++i) EXPECT_EQ(8000u + i, vecKeyVal[i].key) << i;
     EXPECT_EQ(0u, vecKeyVal[1].value);
@@ -925,24 +974,33 @@ TEST_P(BundledProfileTest, MergesFitsAndYieldsTheStoredKeys) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Profiles, BundledProfileTest,
-    ::testing::Values(
-        // Style values win for 50 and 56; 82 and 2497 take the sensor's defaults.
-        ProfileCase{"ir-bullet", 1, 107,
-                    {"scheme", "image", "exposure", "iris", "wb", "daynight", "ir", "whitelight", "nr", "wdr", "blc",
-                     "defog", "enhance", "lens", "position"},
-                    {{49, 6}, {50, 9}, {51, 22}, {55, 20}, {56, 5}, {82, 717}, {1537, 3}, {2497, 30}}},
-        // The dome's own shutter list gives 49 the value 206 less 200.
-        ProfileCase{"dome", 1, 100,
-                    {"scheme", "lens", "image", "exposure", "iris", "wb", "daynight", "ir", "whitelight", "nr", "wdr",
-                     "blc", "defog", "enhance"},
-                    {{49, 6}, {50, 7}, {1537, 6}, {1571, 8}, {2497, 25}}},
-        ProfileCase{"thermal-dual", 1, 112,
-                    {"scheme", "image", "exposure", "iris", "wb", "daynight", "ir", "whitelight", "nr", "wdr", "blc",
-                     "defog", "enhance", "lens", "mixstream", "position"},
-                    {{49, 6}, {51, 21}, {1537, 2}, {82, 512}}},
-        ProfileCase{"thermal-dual", 2, 36, {"scheme", "image", "palette", "nr", "enhance", "ffc", "imageadjust"},
-                    {{8201, 0}, {2497, 25}, {8203, 5}}}));
+INSTANTIATE_TEST_SUITE_P(Profiles, BundledProfileTest,
+                         ::testing::Values(
+                             // Style values win for 50 and 56; 82 and 2497 take the sensor's defaults.
+                             ProfileCase{
+                                 "ir-bullet",
+                                 1,
+                                 107,
+                                 {"scheme", "image", "exposure", "iris", "wb", "daynight", "ir", "whitelight", "nr",
+                                  "wdr", "blc", "defog", "enhance", "lens", "position"},
+                                 {{49, 6}, {50, 9}, {51, 22}, {55, 20}, {56, 5}, {82, 717}, {1537, 3}, {2497, 30}}},
+                             // The dome's own shutter list gives 49 the value 206 less 200.
+                             ProfileCase{"dome",
+                                         1,
+                                         100,
+                                         {"scheme", "lens", "image", "exposure", "iris", "wb", "daynight", "ir",
+                                          "whitelight", "nr", "wdr", "blc", "defog", "enhance"},
+                                         {{49, 6}, {50, 7}, {1537, 6}, {1571, 8}, {2497, 25}}},
+                             ProfileCase{"thermal-dual",
+                                         1,
+                                         112,
+                                         {"scheme", "image", "exposure", "iris", "wb", "daynight", "ir", "whitelight",
+                                          "nr", "wdr", "blc", "defog", "enhance", "lens", "mixstream", "position"},
+                                         {{49, 6}, {51, 21}, {1537, 2}, {82, 512}}},
+                             ProfileCase{"thermal-dual",
+                                         2,
+                                         36,
+                                         {"scheme", "image", "palette", "nr", "enhance", "ffc", "imageadjust"},
+                                         {{8201, 0}, {2497, 25}, {8203, 5}}}));
 
 }  // namespace

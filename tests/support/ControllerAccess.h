@@ -26,11 +26,11 @@ struct Grant {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-template-friend"
 #endif
-#define SENSORDLL_TEST_PRIVATE(TAG, TYPE, MEMBER)        \
-    struct TAG {                                         \
-        typedef TYPE ISensorController::*type;           \
-        friend type get(TAG);                            \
-    };                                                   \
+#define SENSORDLL_TEST_PRIVATE(TAG, TYPE, MEMBER) \
+    struct TAG {                                  \
+        typedef TYPE ISensorController::*type;    \
+        friend type get(TAG);                     \
+    };                                            \
     template struct Grant<TAG, &ISensorController::MEMBER>;
 
 SENSORDLL_TEST_PRIVATE(SysConf, SysConfig, m_stSysConf)

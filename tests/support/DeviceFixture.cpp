@@ -8,22 +8,16 @@
 #include "SimulatedCamera.h"
 #include "platform/CameraPaths.h"
 
-std::string bundledDevicesDir() {
-    return SENSORDLL_DEVICES_DIR;
-}
+std::string bundledDevicesDir() { return SENSORDLL_DEVICES_DIR; }
 
 void copyTree(const std::string& p_strFrom, const std::string& p_strTo) {
     std::string strError;
     if (!simdevice::copyTree(p_strFrom, p_strTo, strError)) throw std::runtime_error(strError);
 }
 
-void DeviceFixture::SetUp() {
-    m_pCamera = simdevice::Camera("").install();
-}
+void DeviceFixture::SetUp() { m_pCamera = simdevice::Camera("").install(); }
 
-void DeviceFixture::TearDown() {
-    m_pCamera.reset();
-}
+void DeviceFixture::TearDown() { m_pCamera.reset(); }
 
 std::string DeviceFixture::hostPath(const std::string& p_strCameraPath) const {
     return m_pCamera->hostPath(p_strCameraPath);
@@ -52,9 +46,7 @@ std::string DeviceFixture::readFile(const std::string& p_strCameraPath) const {
     return strContent;
 }
 
-void DeviceFixture::removeFile(const std::string& p_strCameraPath) const {
-    unlink(hostPath(p_strCameraPath).c_str());
-}
+void DeviceFixture::removeFile(const std::string& p_strCameraPath) const { unlink(hostPath(p_strCameraPath).c_str()); }
 
 void DeviceFixture::setDebugControl(const std::string& p_strContent) const {
     writeFile(camerapath::DEBUG_CONTROL_FILE, p_strContent);

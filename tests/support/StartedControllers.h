@@ -21,7 +21,9 @@ class StartedControllers : public DeviceFixture {
 public:
     static constexpr const char* kConfigDir = "/mnt/mtd/code/config_file";
 
-    static std::string image(const KeyVal* p_pRecords, u32 p_nCount) { return simdevice::schemeImage(p_pRecords, p_nCount); }
+    static std::string image(const KeyVal* p_pRecords, u32 p_nCount) {
+        return simdevice::schemeImage(p_pRecords, p_nCount);
+    }
     static std::string image(const std::vector<KeyVal>& p_vecRecords) { return simdevice::schemeImage(p_vecRecords); }
     static std::vector<KeyVal> records(const std::string& p_strImage) { return simdevice::schemeRecords(p_strImage); }
     // Value of the first record of the key; -12345 when absent.

@@ -39,8 +39,8 @@ TEST(SensorSimStatements, SeparatorsCommentsAndQuotes) {
 
 // Values above the signed range keep their bits.
 TEST(SensorSimValues, NumbersAreThirtyTwoBitDecimalOrHexAndClocksADaysTime) {
-    const std::pair<const char*, long long> aGood[] = {{"-5", -5}, {"+7", 7}, {"0x1F", 31}, {"010", 10},
-                                                       {"4294967295", 4294967295LL}, {"-2147483648", -2147483648LL}};
+    const std::pair<const char*, long long> aGood[] = {
+        {"-5", -5}, {"+7", 7}, {"0x1F", 31}, {"010", 10}, {"4294967295", 4294967295LL}, {"-2147483648", -2147483648LL}};
     for (const auto& c : aGood) EXPECT_EQ(c.second, parseInteger(c.first, "value")) << c.first;
     for (const char* szWord : {"4294967296", "-2147483649", "", " 5", "0x", "-", "99999999999999999999"})
         EXPECT_THROW(parseInteger(szWord, "value"), InputError) << szWord;
@@ -56,9 +56,12 @@ TEST(SensorSimValues, NumbersAreThirtyTwoBitDecimalOrHexAndClocksADaysTime) {
 
 // Command 83 is KEY_IRIS_UP's, though key 83 (KEY_IRIS_SIZE) sends 85.
 TEST(SensorSimKeys, NamesWithoutCaseOrPrefixAndCommandsByTheRowThatSendsThem) {
-    for (const auto& name : std::vector<std::pair<const char*, unsigned int>>{
-             {"Key_Brightness", 34u}, {"IA_CMD_UI_SHUTTER_RESET", 8231u},
-             {"KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV", 8104u}, {"_DDE_MANUAL_STRG", 8240u}, {"201", 201u}})
+    for (const auto& name :
+         std::vector<std::pair<const char*, unsigned int>>{{"Key_Brightness", 34u},
+                                                           {"IA_CMD_UI_SHUTTER_RESET", 8231u},
+                                                           {"KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV", 8104u},
+                                                           {"_DDE_MANUAL_STRG", 8240u},
+                                                           {"201", 201u}})
         EXPECT_EQ(name.second, parseKey(name.first).key) << name.first;
     EXPECT_THROW(parseKey("-34"), InputError);
     EXPECT_EQ(169u, allKeys().size());  // the map's rows and the four twins
@@ -111,10 +114,10 @@ TEST_F(SensorSimTree, ChangedFilesAreFoundAndDescribed) {
     EXPECT_EQ(1u, objWrites.written().count("/tmp/new/later.txt"));
 
     const std::pair<FileChange::Kind, std::string> aExpected[] = {{FileChange::Removed, "/gone.txt"},
-                                                                   {FileChange::Written, strScheme},
-                                                                   {FileChange::Written, strSame},
-                                                                   {FileChange::Created, strVersion},
-                                                                   {FileChange::Created, "/tmp/new/later.txt"}};
+                                                                  {FileChange::Written, strScheme},
+                                                                  {FileChange::Written, strSame},
+                                                                  {FileChange::Created, strVersion},
+                                                                  {FileChange::Created, "/tmp/new/later.txt"}};
     ASSERT_EQ(5u, vecChanges.size());
     for (size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(aExpected[i].first, vecChanges[i].kind) << i;
@@ -127,7 +130,8 @@ TEST_F(SensorSimTree, ChangedFilesAreFoundAndDescribed) {
     EXPECT_EQ("  ... and 4 more", vecLines[11]);
     EXPECT_EQ(std::vector<std::string>{"file written " + strSame + " (1 record, no value changed)"},
               describeFileChange(vecChanges[2]));
-    EXPECT_EQ(std::vector<std::string>{"file created " + strVersion + " (version 8)"}, describeFileChange(vecChanges[3]));
+    EXPECT_EQ(std::vector<std::string>{"file created " + strVersion + " (version 8)"},
+              describeFileChange(vecChanges[3]));
 }
 
 TEST_F(SensorSimTree, VideoSettingsReachTheVideoModuleAndOneThatDoesNotReadNamesItsLine) {

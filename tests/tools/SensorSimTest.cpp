@@ -79,7 +79,9 @@ protected:
     }
 
     // A value channel 1's scheme 0 holds in the working root; -12345 when absent.
-    int saved(u32 p_nKey) const { return StartedControllers::valueOf(readFile(std::string("/work") + kScheme), p_nKey); }
+    int saved(u32 p_nKey) const {
+        return StartedControllers::valueOf(readFile(std::string("/work") + kScheme), p_nKey);
+    }
 
     std::string m_strWork;
 };
@@ -104,9 +106,7 @@ struct Session {
     std::string input = "";
 };
 
-void PrintTo(const Session& p_stSession, std::ostream* p_pOut) {
-    *p_pOut << p_stSession.name;
-}
+void PrintTo(const Session& p_stSession, std::ostream* p_pOut) { *p_pOut << p_stSession.name; }
 
 class SensorSimSessionTest : public SensorSimTest, public ::testing::WithParamInterface<Session> {};
 
@@ -142,57 +142,98 @@ const std::vector<std::string> kSetBrightness = {"-c", "set brightness 60; get 3
 INSTANTIATE_TEST_SUITE_P(
     Sessions, SensorSimSessionTest,
     ::testing::Values(
-        Session{"IrBullet", kSetBrightness, 0,
-                {"107 keys, 4 user schemes", "current scheme 0, scheme mode 0 (fixed", "file created " + std::string(kScheme),
-                 "ch1 set KEY_BRIGHTNESS (34) = 60: done (status 0)", "ch1 KEY_BRIGHTNESS (34) = 60\n", kWritten,
-                 "KEY_BRIGHTNESS (34) 50 -> 60"},
-                {}, {}, {{34, 60}}},
-        Session{"Dome", {"--profile", "dome", "-c", "set brightness 60; flush"}, 0,
-                {"100 keys, 4 user schemes", kWritten, "KEY_BRIGHTNESS (34) 50 -> 60"}, {}, {}, {{34, 60}}},
-        Session{"ThermalDual", {"--profile", "thermal-dual", "-c", "set brightness 60; flush"}, 0,
+        Session{"IrBullet",
+                kSetBrightness,
+                0,
+                {"107 keys, 4 user schemes", "current scheme 0, scheme mode 0 (fixed",
+                 "file created " + std::string(kScheme), "ch1 set KEY_BRIGHTNESS (34) = 60: done (status 0)",
+                 "ch1 KEY_BRIGHTNESS (34) = 60\n", kWritten, "KEY_BRIGHTNESS (34) 50 -> 60"},
+                {},
+                {},
+                {{34, 60}}},
+        Session{"Dome",
+                {"--profile", "dome", "-c", "set brightness 60; flush"},
+                0,
+                {"100 keys, 4 user schemes", kWritten, "KEY_BRIGHTNESS (34) 50 -> 60"},
+                {},
+                {},
+                {{34, 60}}},
+        Session{"ThermalDual",
+                {"--profile", "thermal-dual", "-c", "set brightness 60; flush"},
+                0,
                 {"112 keys, 4 user schemes", "file created /mnt/mtd/code/config_file/sensor-thermal0.cfg", kWritten},
-                {}, {}, {{34, 60}}},
+                {},
+                {},
+                {{34, 60}}},
         Session{"TracingShowsTheCallsOfACommandAndOtherwiseCountsThem",
-                {"-c", "set 34 60; trace on; set 2337 70; trace off; set 34 61"}, 0,
+                {"-c", "set 34 60; trace on; set 2337 70; trace off; set 34 61"},
+                0,
                 {"sim> set 34 60\nsim: ch1 set KEY_BRIGHTNESS (34) = 60: done (status 0)\n"
                  "sim:   1 ISP call (1 set), 0 video notifications",
                  "isp ch1 set 2337 KEY_SATURATION: 70 -> ok"},
-                {}, {"isp ch1 set 34 KEY_BRIGHTNESS"}},
+                {},
+                {"isp ch1 set 34 KEY_BRIGHTNESS"}},
         // The key listings give a thread that was left running some
         // milliseconds to act before the look at the scheme.
-        Session{"SchemesSwitchOnlyWhenASensorThreadPassRuns",
-                {"-c", "set KEY_SCHEME_MODE 2; time 18:30; daynight night; keys; keys; keys; keys; keys; keys; "
-                       "scheme; trace on; pass; scheme"},
+        Session{
+            "SchemesSwitchOnlyWhenASensorThreadPassRuns",
+            {"-c",
+             "set KEY_SCHEME_MODE 2; time 18:30; daynight night; keys; keys; keys; keys; keys; keys; "
+             "scheme; trace on; pass; scheme"},
+            0,
+            {"ch1 current scheme 0 (day)", "ch1 1 sensor-thread pass: switched from scheme 0 (day) to scheme 1 (night)",
+             "isp ch1 get 153 IA_CMD_DN_STATE: answer 1 -> ok", "ch1 current scheme 1 (night)"}},
+        Session{"TheRealThreadsSwitchWhileTheyRun",
+                {"-c", "set KEY_SCHEME_MODE 2; daynight night; run 3 0.01; scheme"},
                 0,
-                {"ch1 current scheme 0 (day)", "ch1 1 sensor-thread pass: switched from scheme 0 (day) to scheme 1 (night)",
-                 "isp ch1 get 153 IA_CMD_DN_STATE: answer 1 -> ok", "ch1 current scheme 1 (night)"}},
-        Session{"TheRealThreadsSwitchWhileTheyRun", {"-c", "set KEY_SCHEME_MODE 2; daynight night; run 3 0.01; scheme"},
-                0, {"ch1 threads: switched from scheme 0 (day) to scheme 1 (night)"}},
-        Session{"KeyValueTextsAndIdListsTakeKeyNames", {"-c", "setkv (brightness,61)(2337,71); ids (34,saturation)"}, 0,
+                {"ch1 threads: switched from scheme 0 (day) to scheme 1 (night)"}},
+        Session{"KeyValueTextsAndIdListsTakeKeyNames",
+                {"-c", "setkv (brightness,61)(2337,71); ids (34,saturation)"},
+                0,
                 {"ch1 set (34,61)(2337,71): done (status 0)", "ch1 read (34,2337): (34,61)(2337,71)"}},
         Session{"TheThermalChannelsDirectKeysReachTheVideoModule",
-                {"--profile", "thermal-dual", "-c", "channel 2; trace on; set KEY_NONE_COLOR_MODE 3"}, 0,
-                {"ch2 set KEY_NONE_COLOR_MODE (8201) = 3: done", "video ch2 notified KEY_NONE_COLOR_MODE (8201) = 3"}, {},
+                {"--profile", "thermal-dual", "-c", "channel 2; trace on; set KEY_NONE_COLOR_MODE 3"},
+                0,
+                {"ch2 set KEY_NONE_COLOR_MODE (8201) = 3: done", "video ch2 notified KEY_NONE_COLOR_MODE (8201) = 3"},
+                {},
                 {"isp ch2 set 8201"}},
-        Session{"TheDemoScriptShowsEachStep", {"--script", SENSOR_SIM_DEMO_SCRIPT}, 0,
+        Session{"TheDemoScriptShowsEachStep",
+                {"--script", SENSOR_SIM_DEMO_SCRIPT},
+                0,
                 {"isp ch1 set 34 KEY_BRIGHTNESS: 60 -> ok", kWritten, "KEY_SCHEME_MODE (8000) 0 -> 2",
                  "switched from scheme 0 (day) to scheme 1 (night)", "revert scheme 1 to its saved values: done",
                  "factory reset: done; current scheme 0"}},
-        Session{"HelpListsOptionsAndCommands", {"--help"}, 0,
+        Session{"HelpListsOptionsAndCommands",
+                {"--help"},
+                0,
                 {"--profile NAME|DIR", "--root DIR", "--script FILE", "set KEY VALUE [nosave]", "pass [N]",
                  "run SECONDS [SCALE]", "daynight [day|night|N]", "trace [on|off]"}},
         Session{"ALibraryFailureMakesTheRunFail",
-                {"-c", "range 34; light white on; light ir; set KEY_SCHEME_START_HOUR 18; set KEY_SCHEME_END_HOUR 8; flush"}, 1,
+                {"-c",
+                 "range 34; light white on; light ir; set KEY_SCHEME_START_HOUR 18; set KEY_SCHEME_END_HOUR 8; flush"},
+                1,
                 {"ch1 KEY_BRIGHTNESS (34): no range", "ch1 infrared light off (0)\n",
                  "ch1 flush scheme 0: refused (status 507: the schedule window does not start before it ends)"},
-                {"2 commands failed"}, {kWritten}},
+                {"2 commands failed"},
+                {kWritten}},
         // A failed command changes nothing and the commands after it run.
-        Session{"PipedCommandsRunLikeAScript", {}, 1, {"sim> get 34\nsim: ch1 KEY_BRIGHTNESS (34) = 50\n"},
+        Session{"PipedCommandsRunLikeAScript",
+                {},
+                1,
+                {"sim> get 34\nsim: ch1 KEY_BRIGHTNESS (34) = 50\n"},
                 {"stdin:2: error: value 'x60' is not a number", "stdin:3: error: unknown key 'brightness_'",
                  "stdin:5: error: unknown command 'nonsense'", "3 commands failed"},
-                {"isp ch1 set"}, {{34, 50}}, "trace on\nset 34 x60\nset brightness_ 60\nget 34\nnonsense\n"},
-        Session{"AScriptErrorNamesItsFileAndLine", {"--script", "@input"}, 1, {"sim: ch1 KEY_BRIGHTNESS (34) = 50\n"},
-                {"/input.txt:2: error: value 'x60' is not a number", "1 command failed"}, {}, {}, "get 34\nset 34 x60\n"},
+                {"isp ch1 set"},
+                {{34, 50}},
+                "trace on\nset 34 x60\nset brightness_ 60\nget 34\nnonsense\n"},
+        Session{"AScriptErrorNamesItsFileAndLine",
+                {"--script", "@input"},
+                1,
+                {"sim: ch1 KEY_BRIGHTNESS (34) = 50\n"},
+                {"/input.txt:2: error: value 'x60' is not a number", "1 command failed"},
+                {},
+                {},
+                "get 34\nset 34 x60\n"},
         Session{"UnknownKey", {"-c", "set NOPE 1"}, 1, {}, {"command 1 (set NOPE 1): error: unknown key 'NOPE'"}},
         Session{"UnknownKeyNumber", {"-c", "get 9999"}, 1, {}, {"error: unknown key 9999"}},
         Session{"SuggestsNames", {"-c", "get satur"}, 1, {}, {"unknown key 'satur' (did you mean KEY_SATURATION?)"}},
@@ -203,9 +244,15 @@ INSTANTIATE_TEST_SUITE_P(
         Session{"SchemeOutOfRange", {"-c", "scheme 5"}, 1, {}, {"error: scheme 5 is not 0 to 4"}},
         Session{"MalformedText", {"-c", "setkv (34,60"}, 1, {}, {"item 1 is not (key,value)"}},
         Session{"NoSuchChannel", {"-c", "channel 2"}, 1, {}, {"error: no channel 2"}},
-        Session{"MissingDeviceRoot", {"--root", "/nonexistent/device-root"}, 2, {},
+        Session{"MissingDeviceRoot",
+                {"--root", "/nonexistent/device-root"},
+                2,
+                {},
                 {"error: no device root /nonexistent/device-root"}},
-        Session{"UnknownProfile", {"--profile", "toaster"}, 2, {},
+        Session{"UnknownProfile",
+                {"--profile", "toaster"},
+                2,
+                {},
                 {"unknown profile 'toaster' (bundled: dome, ir-bullet, thermal-dual)"}},
         Session{"UnknownOption", {"--colour"}, 2, {}, {"error: unknown option '--colour'"}},
         Session{"MissingScript", {"--script", "/nonexistent/session.sensim"}, 2, {}, {"cannot read the script"}}),

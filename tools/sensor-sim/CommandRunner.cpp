@@ -16,9 +16,7 @@ namespace {
 
 volatile sig_atomic_t s_nStop = 0;
 
-void onStopSignal(int) {
-    s_nStop = 1;
-}
+void onStopSignal(int) { s_nStop = 1; }
 
 }  // namespace
 
@@ -31,9 +29,7 @@ void installStopSignals() {
     for (int nSignal : {SIGINT, SIGTERM, SIGHUP}) sigaction(nSignal, &stAction, nullptr);
 }
 
-bool stopRequested() {
-    return s_nStop != 0;
-}
+bool stopRequested() { return s_nStop != 0; }
 
 bool runStatement(Session& p_objSession, const Statement& p_stStatement, const std::string& p_strWhere, bool p_bEcho) {
     if (p_bEcho) out::command(p_stStatement.text);

@@ -11,21 +11,20 @@ const std::vector<CommandEntry> COMMANDS = {
     // name, arguments, help, min and max argument count, handler
     {"set", "KEY VALUE [nosave]",
      "apply a parameter (key by number or name, e.g. 34 or brightness) and keep it in the current scheme; "
-     "with nosave it is applied but not kept", 2, 3, &runSet},
-    {"get", "KEY...", "read parameters (from the current scheme, or from the ISP for keys outside it)", 1, -1,
-     &runGet},
+     "with nosave it is applied but not kept",
+     2, 3, &runSet},
+    {"get", "KEY...", "read parameters (from the current scheme, or from the ISP for keys outside it)", 1, -1, &runGet},
     {"setkv", "TEXT", "apply a key/value text such as (34,60)(2337,128) and keep the values", 1, -1, &runSetText},
-    {"ids", "LIST|KEY...", "read an id list such as (34,2337), or the keys given, as key/value text", 1, -1,
-     &runIds},
+    {"ids", "LIST|KEY...", "read an id list such as (34,2337), or the keys given, as key/value text", 1, -1, &runIds},
     {"all", "[raw]", "all parameters of the current scheme (raw: the key/value text itself)", 0, 1, &runAll},
     {"keys", "[TEXT]", "the key table (keys whose names contain TEXT): key, name, ISP command, handler", 0, 1,
      &runKeys},
-    {"range", "KEY", "the default and allowed values the ISP gives for a range key (49, 50, 51, 55, 56, 82, 1537)",
-     1, 1, &runRange},
+    {"range", "KEY", "the default and allowed values the ISP gives for a range key (49, 50, 51, 55, 56, 82, 1537)", 1,
+     1, &runRange},
     {"restore", "KEY|ae", "send a key's stored value to the ISP again; ae: the exposure and focus modes", 1, 1,
      &runRestore},
-    {"scheme", "[N]", "show the current scheme, or make scheme N current (the factory set is the last number)", 0,
-     1, &runScheme},
+    {"scheme", "[N]", "show the current scheme, or make scheme N current (the factory set is the last number)", 0, 1,
+     &runScheme},
     {"mode", "[0|1]",
      "show or set the parameter mode: 1 lets the sensor thread switch schemes, 0 keeps the host's choice", 0, 1,
      &runMode},
@@ -46,8 +45,7 @@ const std::vector<CommandEntry> COMMANDS = {
      &runFocus},
     {"iris", "up|down|get|set VALUE", "step the iris, or read or set its opening (F-number x 256)", 1, 2, &runIris},
     {"light", "ir|white|whitemode|type [VALUE]",
-     "show or set the infrared switch, the white-light switch or mode, or the light type (0 to 3)", 1, 2,
-     &runLight},
+     "show or set the infrared switch, the white-light switch or mode, or the light type (0 to 3)", 1, 2, &runLight},
     {"shutter", "up|down|get|set INDEX", "step the slowest shutter through the values the sensor allows", 1, 2,
      &runShutter},
     {"channel", "[N]", "show the channels, or choose the one the commands act on", 0, 1, &runChannel},
@@ -55,7 +53,8 @@ const std::vector<CommandEntry> COMMANDS = {
     {"trace", "[on|off]", "show every ISP call and video notification a command causes", 0, 1, &runTrace},
     {"debug", "[LEVEL [abort]|off]",
      "show or set the library's debug level (writes /tmp/Debug.sign under the root; abort: failed assertions end "
-     "the process; off: removes the file, level 1)", 0, 2, &runDebug},
+     "the process; off: removes the file, level 1)",
+     0, 2, &runDebug},
     {"files", "", "the files under the working root, by camera path", 0, 0, &runFiles},
     {"echo", "TEXT...", "print the text (for scripts)", 0, -1, &runEcho},
     {"help", "[COMMAND]", "the commands, or one command", 0, 1, &runHelp},
@@ -64,9 +63,7 @@ const std::vector<CommandEntry> COMMANDS = {
 
 }  // namespace
 
-const std::vector<CommandEntry>& commandTable() {
-    return COMMANDS;
-}
+const std::vector<CommandEntry>& commandTable() { return COMMANDS; }
 
 const CommandEntry* findCommand(const std::string& p_strName) {
     const std::string strName = p_strName == "exit" ? "quit" : p_strName;

@@ -74,7 +74,8 @@ bool runZoom(Session& p_objSession, const Args& p_vecArgs) {
     if (strAction == "out") return report(p_objSession, "zoom out", objController.zoomOut());
     if (strAction == "set") {
         const int nPosition = parseValue(p_vecArgs[1], "zoom position");
-        return report(p_objSession, "zoom to position " + std::to_string(nPosition), objController.setZoomValue(nPosition));
+        return report(p_objSession, "zoom to position " + std::to_string(nPosition),
+                      objController.setZoomValue(nPosition));
     }
     int nPosition = 0;
     int nRatio = 0;

@@ -79,7 +79,8 @@ std::vector<std::pair<long long, long long>> itemsOf(const std::string& p_strTex
     while ((nPos = p_strText.find('(', nPos)) != std::string::npos) {
         long long nKey = 0;
         long long nValue = 0;
-        if (std::sscanf(p_strText.c_str() + nPos, "(%lld,%lld)", &nKey, &nValue) == 2) vecItems.emplace_back(nKey, nValue);
+        if (std::sscanf(p_strText.c_str() + nPos, "(%lld,%lld)", &nKey, &nValue) == 2)
+            vecItems.emplace_back(nKey, nValue);
         ++nPos;
     }
     return vecItems;
@@ -126,11 +127,11 @@ bool runGet(Session& p_objSession, const Args& p_vecArgs) {
 bool runSetText(Session& p_objSession, const Args& p_vecArgs) {
     const auto vecItems = readKeyValText(joined(p_vecArgs));
     std::string strText;
-    for (const auto& item : vecItems) strText += "(" + std::to_string(item.first) + "," + std::to_string(item.second) + ")";
+    for (const auto& item : vecItems)
+        strText += "(" + std::to_string(item.first) + "," + std::to_string(item.second) + ")";
     const int nStatus = p_objSession.controller().setParameters(strText, true);
     out::linef("%s set %s: %s", p_objSession.tag().c_str(), strText.c_str(), applyResult(nStatus).c_str());
-    for (const auto& item : vecItems)
-        out::linef("  %-44s = %d", keyLabel(item.first).c_str(), item.second);
+    for (const auto& item : vecItems) out::linef("  %-44s = %d", keyLabel(item.first).c_str(), item.second);
     return nStatus == 0;
 }
 
@@ -207,8 +208,8 @@ bool runRange(Session& p_objSession, const Args& p_vecArgs) {
         out::linef("%s %s: the ISP gives a min/max range, not a list of values", p_objSession.tag().c_str(),
                    keyLabel(stKey.key).c_str());
     else
-        out::linef("%s %s: default %d, allowed %s", p_objSession.tag().c_str(), keyLabel(stKey.key).c_str(),
-                   nDefault, strRange.c_str());
+        out::linef("%s %s: default %d, allowed %s", p_objSession.tag().c_str(), keyLabel(stKey.key).c_str(), nDefault,
+                   strRange.c_str());
     return true;
 }
 

@@ -134,7 +134,8 @@ bool runPass(Session& p_objSession, const Args& p_vecArgs) {
     for (Channel& stChannel : p_objSession.channels) vecBefore.push_back(currentScheme(stChannel));
     for (long long i = 0; i < nPasses; ++i)
         for (Channel& stChannel : p_objSession.channels) stChannel.controller->sensorThread();
-    const std::string strWhat = std::to_string(nPasses) + (nPasses == 1 ? " sensor-thread pass" : " sensor-thread passes");
+    const std::string strWhat =
+        std::to_string(nPasses) + (nPasses == 1 ? " sensor-thread pass" : " sensor-thread passes");
     for (size_t i = 0; i < p_objSession.channels.size(); ++i)
         reportSchemeChange(p_objSession.channels[i], vecBefore[i], strWhat);
     return true;
@@ -151,17 +152,15 @@ bool runThreads(Session& p_objSession, const Args& p_vecArgs) {
     releaseSensorThreads();
     // Slices, so that a stop signal ends the run early.
     const auto tStart = std::chrono::steady_clock::now();
-    const auto tEnd = tStart +
-                      std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                          std::chrono::duration<double>(static_cast<double>(nSeconds) * dScale));
+    const auto tEnd = tStart + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                   std::chrono::duration<double>(static_cast<double>(nSeconds) * dScale));
     while (!stopRequested() && std::chrono::steady_clock::now() < tEnd)
         std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
             tEnd - std::chrono::steady_clock::now(), std::chrono::milliseconds(20)));
     holdSensorThreads();
     const unsigned long nWaits = hostsim::waitCount() - nWaitsBefore;
     hostsim::setWaitScale(0.0);
-    const double dRealMs =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - tStart).count();
+    const double dRealMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - tStart).count();
     if (stopRequested())
         out::linef("the sensor threads ran until interrupted, %.0f ms real: %lu %s in all", dRealMs, nWaits,
                    nWaits == 1 ? "pass" : "passes");

@@ -15,7 +15,6 @@ namespace sensorsim {
 
 namespace {
 
-
 std::string channelList(const Session& p_objSession) {
     std::string strList;
     for (const Channel& stChannel : p_objSession.channels) {

@@ -26,7 +26,6 @@ namespace sensorsim {
 
 namespace {
 
-
 bool makeWorkingRoot(Session& p_objSession, std::string& p_strError) {
     const Options& stOptions = p_objSession.options;
     std::string strRoot;
@@ -92,7 +91,8 @@ bool findProfile(Session& p_objSession, std::string& p_strError) {
 
 bool readModules(Session& p_objSession, std::vector<ModuleConfigure>& p_vecModules) {
     if (!SystemInfoParser::parseMachineInfo(camerapath::MACHINE_INFO_FILE, p_objSession.machine))
-        out::line(std::string("warning: cannot read ") + camerapath::MACHINE_INFO_FILE + "; the controller will report it");
+        out::line(std::string("warning: cannot read ") + camerapath::MACHINE_INFO_FILE +
+                  "; the controller will report it");
     if (!ModuleConfigureParser::parse(camerapath::MODULE_CONFIG_FILE, p_objSession.machine.getHardwareModel(),
                                       p_objSession.machine.getHardwareCode(), p_vecModules))
         out::line(std::string("warning: cannot read ") + camerapath::MODULE_CONFIG_FILE);
@@ -130,9 +130,7 @@ std::vector<std::string> bundledProfiles(const std::string& p_strDevicesDir) {
     return vecNames;
 }
 
-std::string defaultDevicesDir() {
-    return SENSORDLL_DEVICES_DIR;
-}
+std::string defaultDevicesDir() { return SENSORDLL_DEVICES_DIR; }
 
 unsigned int schemeCount(const Channel& p_stChannel) {
     u32 nSchemes = 4;
@@ -152,9 +150,12 @@ std::string deviceTypeName(int p_nDeviceType) {
 
 std::string schemeModeName(int p_nMode) {
     switch (p_nMode) {
-        case 1: return "timed: schemes follow their daily windows";
-        case 2: return "day/night: scheme 0 by day, scheme 1 by night";
-        default: return "fixed: no automatic switching";
+        case 1:
+            return "timed: schemes follow their daily windows";
+        case 2:
+            return "day/night: scheme 0 by day, scheme 1 by night";
+        default:
+            return "fixed: no automatic switching";
     }
 }
 
@@ -162,8 +163,9 @@ void printChannelSummary(Session& p_objSession, Channel& p_stChannel) {
     ISensorController& objController = *p_stChannel.controller;
     const int nType = p_objSession.machine.getDeviceType();
     out::linef("ch%d: %s, module %d, detail %s", p_stChannel.number,
-               p_stChannel.ispProfile.empty() ? "no ISP sensor profile"
-                                              : (p_stChannel.ispProfile + " sensor (" + p_stChannel.ispProfileFile + ")").c_str(),
+               p_stChannel.ispProfile.empty()
+                   ? "no ISP sensor profile"
+                   : (p_stChannel.ispProfile + " sensor (" + p_stChannel.ispProfileFile + ")").c_str(),
                p_stChannel.module.getModuleId(), p_stChannel.module.getDetail().c_str());
     out::linef("  device type %d (%s), hardware %s %s%s", nType, deviceTypeName(nType).c_str(),
                p_objSession.machine.getHardwareModel().c_str(), p_objSession.machine.getHardwareCode().c_str(),
@@ -213,12 +215,13 @@ bool startDevice(Session& p_objSession, std::string& p_strError) {
     ispsim::reset();
 
     out::linef("profile %s, working root %s%s", p_objSession.profileDir.c_str(), p_objSession.root.c_str(),
-               p_objSession.reusedRoot ? " (reused as it stands)"
-               : p_objSession.removeRootAtExit ? " (temporary, removed at exit; --keep keeps it)" : "");
+               p_objSession.reusedRoot         ? " (reused as it stands)"
+               : p_objSession.removeRootAtExit ? " (temporary, removed at exit; --keep keeps it)"
+                                               : "");
     if (!stOptions.deviceRoot.empty()) out::linef("device files from %s", stOptions.deviceRoot.c_str());
 
-    if (stOptions.hasDebugLevel &&
-        !writeWholeFile(p_objSession.hostPath(camerapath::DEBUG_CONTROL_FILE), std::to_string(stOptions.debugLevel) + "\n")) {
+    if (stOptions.hasDebugLevel && !writeWholeFile(p_objSession.hostPath(camerapath::DEBUG_CONTROL_FILE),
+                                                   std::to_string(stOptions.debugLevel) + "\n")) {
         p_strError = "cannot write the debug control file";
         return false;
     }

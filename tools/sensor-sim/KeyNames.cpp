@@ -44,9 +44,7 @@ std::string upper(const std::string& p_strText) {
 
 }  // namespace
 
-const std::vector<KeyInfo>& allKeys() {
-    return KEYS;
-}
+const std::vector<KeyInfo>& allKeys() { return KEYS; }
 
 const KeyInfo* findKey(unsigned int p_nKey) {
     for (const KeyInfo& info : KEYS)

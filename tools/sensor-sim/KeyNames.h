@@ -9,10 +9,10 @@
 namespace sensorsim {
 
 struct KeyInfo {
-    const char* name;     // full name, e.g. "KEY_BRIGHTNESS"
+    const char* name;  // full name, e.g. "KEY_BRIGHTNESS"
     unsigned int key;
-    unsigned int command; // ISP command of the key's row; 0 without a handler
-    const char* handler;  // handler member name, "" for keys without one
+    unsigned int command;  // ISP command of the key's row; 0 without a handler
+    const char* handler;   // handler member name, "" for keys without one
 };
 
 // Every key of the vocabulary: the key-command map's rows in map order, then

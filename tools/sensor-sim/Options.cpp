@@ -32,9 +32,13 @@ const OptionEntry OPTIONS[] = {
      [](Options& o, const std::string& v) { o.workDir = v; }},
     {"--keep", "", "keep the temporary working root at exit", [](Options& o, const std::string&) { o.keep = true; }},
     {"-c", "COMMANDS", "run these commands (separated by ';' or new lines) and exit",
-     [](Options& o, const std::string& v) { o.sources.push_back({false, v}); }},
+     [](Options& o, const std::string& v) {
+         o.sources.push_back({false, v});
+     }},
     {"--script", "FILE", "run the commands of FILE and exit ('#' starts a comment)",
-     [](Options& o, const std::string& v) { o.sources.push_back({true, v}); }},
+     [](Options& o, const std::string& v) {
+         o.sources.push_back({true, v});
+     }},
     {"--trace", "", "start with tracing on (every ISP call and video notification a command causes)",
      [](Options& o, const std::string&) { o.trace = true; }},
     {"--debug", "LEVEL", "library debug level, written to /tmp/Debug.sign under the root before start-up",

@@ -20,9 +20,7 @@ FILE* stream() {
     return s_pOut != nullptr ? s_pOut : stdout;
 }
 
-void finish(FILE* p_pStream) {
-    std::fflush(p_pStream);
-}
+void finish(FILE* p_pStream) { std::fflush(p_pStream); }
 
 }  // namespace
 

@@ -32,7 +32,7 @@ struct Session {
     Options options;
     std::string devicesDir;
     std::string profileDir;
-    std::string root;             // the working root on this machine
+    std::string root;  // the working root on this machine
     bool removeRootAtExit = false;
     bool reusedRoot = false;
     MachineInfo machine;

@@ -5,12 +5,8 @@
 
 namespace sensorsim {
 
-void holdSensorThreads() {
-    hostsim::holdThreads(true);
-}
+void holdSensorThreads() { hostsim::holdThreads(true); }
 
-void releaseSensorThreads() {
-    hostsim::holdThreads(false);
-}
+void releaseSensorThreads() { hostsim::holdThreads(false); }
 
 }  // namespace sensorsim

@@ -11,9 +11,7 @@
 
 namespace sensorsim {
 
-IspRecorder::~IspRecorder() {
-    uninstall();
-}
+IspRecorder::~IspRecorder() { uninstall(); }
 
 void IspRecorder::install() {
     ispsim::setCallObserver(&IspRecorder::observe, this);
@@ -43,12 +41,18 @@ namespace {
 
 const char* optionName(unsigned int p_nOption) {
     switch (p_nOption) {
-        case IA_CMD_OPT_SET: return "set";
-        case IA_CMD_OPT_GET: return "get";
-        case IA_CMD_OPT_GET_PARAM_RNAGE: return "range";
-        case IA_CMD_OPT_CORRECT_PARAM: return "correct";
-        case IA_CMD_OPT_GET_STATUS: return "status";
-        default: return "option?";
+        case IA_CMD_OPT_SET:
+            return "set";
+        case IA_CMD_OPT_GET:
+            return "get";
+        case IA_CMD_OPT_GET_PARAM_RNAGE:
+            return "range";
+        case IA_CMD_OPT_CORRECT_PARAM:
+            return "correct";
+        case IA_CMD_OPT_GET_STATUS:
+            return "status";
+        default:
+            return "option?";
     }
 }
 
@@ -73,13 +77,19 @@ std::string dataText(const ispsim::Call& p_stCall) {
     if (p_stCall.cmd == IA_CMD_DYNAMIC_PARAMS_CMDS_GET && out.size() == sizeof(ia_dynamic_params_cmds_st)) {
         ia_dynamic_params_cmds_st stList;
         std::memcpy(&stList, out.data(), sizeof(stList));
-        const int nCount = stList.cmd_cnt < 0 ? 0 : (stList.cmd_cnt > IA_DYNAMIC_PARAMS_CMDS_MAX ? IA_DYNAMIC_PARAMS_CMDS_MAX : stList.cmd_cnt);
+        const int nCount =
+            stList.cmd_cnt < 0
+                ? 0
+                : (stList.cmd_cnt > IA_DYNAMIC_PARAMS_CMDS_MAX ? IA_DYNAMIC_PARAMS_CMDS_MAX : stList.cmd_cnt);
         return "answer: commands " + words(out, 1, static_cast<size_t>(nCount));
     }
     if (p_stCall.option == IA_CMD_OPT_GET_PARAM_RNAGE && out.size() == sizeof(ia_dynamic_params_attr_st)) {
         ia_dynamic_params_attr_st stRange;
         std::memcpy(&stRange, out.data(), sizeof(stRange));
-        const int nItems = stRange.items_cnt < 0 ? 0 : (stRange.items_cnt > IA_DYNAMIC_PARAMS_ITEMS_MAX ? IA_DYNAMIC_PARAMS_ITEMS_MAX : stRange.items_cnt);
+        const int nItems =
+            stRange.items_cnt < 0
+                ? 0
+                : (stRange.items_cnt > IA_DYNAMIC_PARAMS_ITEMS_MAX ? IA_DYNAMIC_PARAMS_ITEMS_MAX : stRange.items_cnt);
         std::string strText = "answer: type " + std::to_string(stRange.attr_type) + ", default " +
                               std::to_string(stRange.def_val) + ", " + std::to_string(stRange.min_val) + " to " +
                               std::to_string(stRange.max_val);
@@ -151,8 +161,9 @@ bool keepsContent(const std::string& p_strCameraPath) {
 
 std::vector<std::string> describeFileChange(const FileChange& p_stChange) {
     std::vector<std::string> vecLines;
-    const char* szKind = p_stChange.kind == FileChange::Created ? "created" :
-                         p_stChange.kind == FileChange::Written ? "written" : "removed";
+    const char* szKind = p_stChange.kind == FileChange::Created   ? "created"
+                         : p_stChange.kind == FileChange::Written ? "written"
+                                                                  : "removed";
     std::string strLine = std::string("file ") + szKind + " " + p_stChange.path;
     if (p_stChange.kind == FileChange::Removed) {
         vecLines.push_back(strLine);
@@ -202,9 +213,12 @@ std::vector<std::string> describeFileChange(const FileChange& p_stChange) {
 }
 
 EffectWatch::EffectWatch(const std::string& p_strRoot, IspRecorder& p_objIsp, const SimulatedVideoModule& p_objVideo)
-    : m_strRoot(p_strRoot), m_objIsp(p_objIsp), m_objVideo(p_objVideo),
+    : m_strRoot(p_strRoot),
+      m_objIsp(p_objIsp),
+      m_objVideo(p_objVideo),
       m_nNotificationsBefore(p_objVideo.notifications().size()),
-      m_mapBefore(snapshotTree(p_strRoot, &keepsContent)), m_objWrites(p_strRoot) {
+      m_mapBefore(snapshotTree(p_strRoot, &keepsContent)),
+      m_objWrites(p_strRoot) {
     m_objIsp.take();
 }
 
@@ -231,8 +245,7 @@ void EffectWatch::report(bool p_bTrace, const std::string& p_strLabel) {
         for (const ispsim::Call& call : vecCalls)
             if (call.option == IA_CMD_OPT_SET) ++nSets;
         out::line("  " + strLabel + counted(vecCalls.size(), "ISP call", "ISP calls") + " (" + std::to_string(nSets) +
-                  " set), " + counted(nNew, "video notification", "video notifications") +
-                  "; 'trace on' shows them");
+                  " set), " + counted(nNew, "video notification", "video notifications") + "; 'trace on' shows them");
     }
     for (const std::string& strLine : fileLines()) out::line("  " + strLine);
 }

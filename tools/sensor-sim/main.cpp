@@ -30,8 +30,7 @@ void printHelp() {
                  "commands from -c, --script, piped input or a prompt. Its own lines start with \"sim\"; the\n"
                  "rest is the library's console output.\n\n"
                  "Options:\n"
-              << optionsHelp()
-              << "\nCommands:\n"
+              << optionsHelp() << "\nCommands:\n"
               << commandsHelp()
               << "\nExamples:\n"
                  "  sensor-sim                                   the default profile at a prompt\n"
@@ -88,7 +87,8 @@ int main(int p_nArgc, char** p_ppArgv) {
     int nFailed = 0;
     if (!stOptions.sources.empty()) {
         for (size_t i = 0; i < stOptions.sources.size() && !objSession.quit; ++i)
-            nFailed += runText(objSession, vecScripts[i], stOptions.sources[i].isScript ? stOptions.sources[i].text : "");
+            nFailed +=
+                runText(objSession, vecScripts[i], stOptions.sources[i].isScript ? stOptions.sources[i].text : "");
     } else if (isatty(STDIN_FILENO)) {
         runPrompt(objSession);
     } else {

@@ -44,7 +44,9 @@ inline std::string schemeImage(const std::vector<KeyVal>& p_vecRecords) {
 inline std::vector<KeyVal> schemeRecords(const std::string& p_strImage) {
     std::vector<KeyVal> vecRecords;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(p_strImage.data());
-    const auto word = [p](size_t i) { return p[i] | p[i + 1] << 8 | p[i + 2] << 16 | static_cast<u32>(p[i + 3]) << 24; };
+    const auto word = [p](size_t i) {
+        return p[i] | p[i + 1] << 8 | p[i + 2] << 16 | static_cast<u32>(p[i + 3]) << 24;
+    };
     for (size_t i = 0; i + 8 <= p_strImage.size(); i += 8) vecRecords.push_back({word(i), word(i + 4)});
     return vecRecords;
 }

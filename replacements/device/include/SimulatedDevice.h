@@ -26,8 +26,8 @@ bool writeWholeFile(const std::string& p_strPath, const std::string& p_strConten
 
 // A new empty directory "<base>/<prefix>-XXXXXX"; the base is $TMPDIR when
 // set, else p_strFallbackBase.
-bool createTemporaryRoot(const std::string& p_strPrefix, const std::string& p_strFallbackBase,
-                         std::string& p_strRoot, std::string& p_strError);
+bool createTemporaryRoot(const std::string& p_strPrefix, const std::string& p_strFallbackBase, std::string& p_strRoot,
+                         std::string& p_strError);
 // The folders every camera has and the controller writes into.
 bool makeCameraDirectories(const std::string& p_strRoot, std::string& p_strError);
 // Copies the bundled styles (<devices>/common, when there) and the profile's

@@ -113,8 +113,8 @@ bool writeWholeFile(const std::string& p_strPath, const std::string& p_strConten
     return static_cast<bool>(out);
 }
 
-bool createTemporaryRoot(const std::string& p_strPrefix, const std::string& p_strFallbackBase,
-                         std::string& p_strRoot, std::string& p_strError) {
+bool createTemporaryRoot(const std::string& p_strPrefix, const std::string& p_strFallbackBase, std::string& p_strRoot,
+                         std::string& p_strError) {
     const char* szTmp = getenv("TMPDIR");
     const std::string strBase = szTmp != nullptr && *szTmp ? szTmp : p_strFallbackBase;
     std::string strTemplate = strBase + "/" + p_strPrefix + "-XXXXXX";

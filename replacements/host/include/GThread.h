@@ -11,8 +11,8 @@ public:
     // p_objBody is called repeatedly on the new thread between start and stop;
     // p_objOnStart runs once on the thread before the first body call,
     // p_objOnStop once after the last.
-    GThread(const function<int>& p_objBody, const std::string& p_strName,
-            const function<int>& p_objOnStart, const function<int>& p_objOnStop);
+    GThread(const function<int>& p_objBody, const std::string& p_strName, const function<int>& p_objOnStart,
+            const function<int>& p_objOnStop);
     virtual ~GThread();
     GThread(const GThread&) = delete;
     GThread& operator=(const GThread&) = delete;

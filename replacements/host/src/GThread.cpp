@@ -15,8 +15,12 @@
 struct GThread::Impl {
     Impl(const function<int>& p_objBody, const std::string& p_strName, const function<int>& p_objOnStart,
          const function<int>& p_objOnStop)
-        : objBody(p_objBody), objOnStart(p_objOnStart), objOnStop(p_objOnStop), strName(p_strName),
-          bRunning(false), bStopRequested(false) {}
+        : objBody(p_objBody),
+          objOnStart(p_objOnStart),
+          objOnStop(p_objOnStop),
+          strName(p_strName),
+          bRunning(false),
+          bStopRequested(false) {}
 
     static void* run(void* p_pImpl);
     void loop();
@@ -99,6 +103,4 @@ int GThread::stop() {
     return 1;
 }
 
-int GThread::emptyFun() {
-    return 0;
-}
+int GThread::emptyFun() { return 0; }

@@ -54,13 +54,9 @@ void setWaitScale(double p_dScale) {
     st.dWaitScale = p_dScale < 0.0 ? 0.0 : p_dScale;
 }
 
-unsigned long waitCount() {
-    return g_nWaitCount.load();
-}
+unsigned long waitCount() { return g_nWaitCount.load(); }
 
-void resetWaitCount() {
-    g_nWaitCount.store(0);
-}
+void resetWaitCount() { g_nWaitCount.store(0); }
 
 void failWritesAfter(long long p_nBytes) {
     State& st = state();
@@ -111,9 +107,7 @@ unsigned long passCount() {
     return st.nBegunPasses;
 }
 
-void setIdleStopResult(int p_nResult) {
-    g_nIdleStopResult.store(p_nResult);
-}
+void setIdleStopResult(int p_nResult) { g_nIdleStopResult.store(p_nResult); }
 
 void reset() {
     holdThreads(false);
@@ -139,9 +133,7 @@ void reset() {
 
 namespace detail {
 
-int idleStopResult() {
-    return g_nIdleStopResult.load();
-}
+int idleStopResult() { return g_nIdleStopResult.load(); }
 
 double waitScale() {
     State& st = state();
@@ -168,9 +160,7 @@ void endPass() {
     st.changed.notify_all();
 }
 
-void countWait() {
-    g_nWaitCount.fetch_add(1);
-}
+void countWait() { g_nWaitCount.fetch_add(1); }
 
 bool simulatedClock(int& p_nHour, int& p_nMinute) {
     State& st = state();

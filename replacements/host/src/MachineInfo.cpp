@@ -33,29 +33,17 @@ MachineInfo::MachineInfo() : m_nDeviceType(0) {}
 
 MachineInfo::~MachineInfo() {}
 
-int MachineInfo::getDeviceType() const {
-    return m_nDeviceType;
-}
+int MachineInfo::getDeviceType() const { return m_nDeviceType; }
 
-std::string MachineInfo::getHardwareModel() const {
-    return m_strHardwareModel;
-}
+std::string MachineInfo::getHardwareModel() const { return m_strHardwareModel; }
 
-std::string MachineInfo::getHardwareCode() const {
-    return m_strHardwareCode;
-}
+std::string MachineInfo::getHardwareCode() const { return m_strHardwareCode; }
 
-void MachineInfo::setDeviceType(int p_nDeviceType) {
-    m_nDeviceType = p_nDeviceType;
-}
+void MachineInfo::setDeviceType(int p_nDeviceType) { m_nDeviceType = p_nDeviceType; }
 
-void MachineInfo::setHardwareModel(const std::string& p_strModel) {
-    m_strHardwareModel = p_strModel;
-}
+void MachineInfo::setHardwareModel(const std::string& p_strModel) { m_strHardwareModel = p_strModel; }
 
-void MachineInfo::setHardwareCode(const std::string& p_strCode) {
-    m_strHardwareCode = p_strCode;
-}
+void MachineInfo::setHardwareCode(const std::string& p_strCode) { m_strHardwareCode = p_strCode; }
 
 bool SystemInfoParser::parseMachineInfo(const std::string& p_strPath, MachineInfo& p_objInfo) {
     std::ifstream in(DeviceRoot::resolve(p_strPath).c_str());
@@ -93,10 +81,6 @@ DeviceType::DeviceType() : m_nId(0) {}
 
 DeviceType::~DeviceType() {}
 
-void DeviceType::setDeviceTypeId(int p_nId) {
-    m_nId = p_nId;
-}
+void DeviceType::setDeviceTypeId(int p_nId) { m_nId = p_nId; }
 
-int DeviceType::getDeviceTypeId() const {
-    return m_nId;
-}
+int DeviceType::getDeviceTypeId() const { return m_nId; }

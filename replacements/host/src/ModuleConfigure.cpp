@@ -26,29 +26,17 @@ ModuleConfigure::ModuleConfigure() : m_nModuleId(0) {}
 
 ModuleConfigure::~ModuleConfigure() {}
 
-int ModuleConfigure::getModuleId() const {
-    return m_nModuleId;
-}
+int ModuleConfigure::getModuleId() const { return m_nModuleId; }
 
-std::string ModuleConfigure::getParameters() const {
-    return m_strParameters;
-}
+std::string ModuleConfigure::getParameters() const { return m_strParameters; }
 
-std::string ModuleConfigure::getDetail() const {
-    return m_strDetail;
-}
+std::string ModuleConfigure::getDetail() const { return m_strDetail; }
 
-void ModuleConfigure::setModuleId(int p_nId) {
-    m_nModuleId = p_nId;
-}
+void ModuleConfigure::setModuleId(int p_nId) { m_nModuleId = p_nId; }
 
-void ModuleConfigure::setParameters(const std::string& p_strParameters) {
-    m_strParameters = p_strParameters;
-}
+void ModuleConfigure::setParameters(const std::string& p_strParameters) { m_strParameters = p_strParameters; }
 
-void ModuleConfigure::setDetail(const std::string& p_strDetail) {
-    m_strDetail = p_strDetail;
-}
+void ModuleConfigure::setDetail(const std::string& p_strDetail) { m_strDetail = p_strDetail; }
 
 bool ModuleConfigureParser::parse(const std::string& p_strPath, const std::string& p_strHardwareModel,
                                   const std::string& p_strHardwareCode, std::vector<ModuleConfigure>& p_vecModules) {

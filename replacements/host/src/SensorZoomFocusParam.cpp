@@ -5,10 +5,6 @@ SensorZoomFocusParam::SensorZoomFocusParam() : m_bLockZoomFocus(false) {}
 
 SensorZoomFocusParam::~SensorZoomFocusParam() {}
 
-bool SensorZoomFocusParam::getLockZoomFocusEnable() const {
-    return m_bLockZoomFocus;
-}
+bool SensorZoomFocusParam::getLockZoomFocusEnable() const { return m_bLockZoomFocus; }
 
-void SensorZoomFocusParam::setLockZoomFocusEnable(bool p_bLock) {
-    m_bLockZoomFocus = p_bLock;
-}
+void SensorZoomFocusParam::setLockZoomFocusEnable(bool p_bLock) { m_bLockZoomFocus = p_bLock; }

@@ -22,7 +22,8 @@ int SimulatedVideoModule::notifySensorParam(int p_nChannel, int p_nKey, int p_nV
     return m_nNotifyResult;
 }
 
-int SimulatedVideoModule::getLimitedFramesWDRModeParam(int /*p_nChannel*/, LimitedFramesWDRModeParam& p_objParam) const {
+int SimulatedVideoModule::getLimitedFramesWDRModeParam(int /*p_nChannel*/,
+                                                       LimitedFramesWDRModeParam& p_objParam) const {
     std::lock_guard<std::mutex> guard(m_mutex);
     p_objParam.setLimitFramesModeId(m_nLimitModeId);
     p_objParam.setLimitWdr(m_nLimitWdr);

@@ -33,9 +33,7 @@ bool readLine(FILE* p_pStream, std::string& p_strLine) {
 
 ZTFile::ZTFile() : m_pFile(nullptr) {}
 
-ZTFile::~ZTFile() {
-    close();
-}
+ZTFile::~ZTFile() { close(); }
 
 int ZTFile::open(const std::string& p_strPath, unsigned char p_nMode) {
     close();
@@ -92,9 +90,7 @@ long long ZTFile::getLength() {
     return static_cast<long long>(st.st_size);
 }
 
-FILE* ZTFile::getFileHandle() {
-    return m_pFile;
-}
+FILE* ZTFile::getFileHandle() { return m_pFile; }
 
 std::string ZTFile::ReadOneLine(FILE* p_pStream) {
     std::string strLine;

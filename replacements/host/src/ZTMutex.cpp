@@ -25,9 +25,7 @@ ZTMutex::ZTMutex() {
 #endif
 }
 
-ZTMutex::~ZTMutex() {
-    pthread_mutex_destroy(&m_mutex);
-}
+ZTMutex::~ZTMutex() { pthread_mutex_destroy(&m_mutex); }
 
 int ZTMutex::Lock(const char* p_szFile, int p_nLine) {
     const int nError = pthread_mutex_lock(&m_mutex);

@@ -7,18 +7,14 @@ ZTRuntimeError::ZTRuntimeError(const std::string& p_strMessage) : std::runtime_e
 
 ref_count::ref_count() : m_nCount(1) {}
 
-void ref_count::addRef() {
-    m_nCount.fetch_add(1, std::memory_order_relaxed);
-}
+void ref_count::addRef() { m_nCount.fetch_add(1, std::memory_order_relaxed); }
 
 bool ref_count::release() {
     // acq_rel: the last holder must see every other holder's use of the object.
     return m_nCount.fetch_sub(1, std::memory_order_acq_rel) == 1;
 }
 
-ref_count* RefCountManager::create() {
-    return new ref_count();
-}
+ref_count* RefCountManager::create() { return new ref_count(); }
 
 void RefCountManager::addRef(ref_count* p_pCount) {
     if (p_pCount != nullptr) p_pCount->addRef();

@@ -45,10 +45,10 @@ struct Range {
 
 struct SensorProfile {
     std::string name;
-    std::vector<Range> ranges;  // the dynamic command list, in this order
+    std::vector<Range> ranges;                       // the dynamic command list, in this order
     std::vector<std::pair<int, int>> initialValues;  // command, value
-    std::string lensVersion;    // answer of command 2496
-    int sensorCheckAnswer = 1;  // answer word of command 2816 with option 1
+    std::string lensVersion;                         // answer of command 2496
+    int sensorCheckAnswer = 1;                       // answer word of command 2816 with option 1
 };
 
 // Reads a sensor profile document:

@@ -61,16 +61,16 @@ bool isDnThrCommand(int p_nCmd) {
 // option, which is refused.
 unsigned int dataSize(int p_nCmd, unsigned int p_nOption) {
     switch (p_nOption) {
-    case IA_CMD_OPT_GET_PARAM_RNAGE:
-        return sizeof(ia_dynamic_params_attr_st);
-    case IA_CMD_OPT_CORRECT_PARAM:
-    case IA_CMD_OPT_GET_STATUS:
-        return kWordBytes;
-    case IA_CMD_OPT_SET:
-    case IA_CMD_OPT_GET:
-        break;
-    default:
-        return 0;
+        case IA_CMD_OPT_GET_PARAM_RNAGE:
+            return sizeof(ia_dynamic_params_attr_st);
+        case IA_CMD_OPT_CORRECT_PARAM:
+        case IA_CMD_OPT_GET_STATUS:
+            return kWordBytes;
+        case IA_CMD_OPT_SET:
+        case IA_CMD_OPT_GET:
+            break;
+        default:
+            return 0;
     }
     if (p_nCmd == IA_CMD_DYNAMIC_PARAMS_CMDS_GET && p_nOption == IA_CMD_OPT_GET)
         return sizeof(ia_dynamic_params_cmds_st);
@@ -157,51 +157,52 @@ void fillCommandList(const ChannelState& p_stChannel, std::vector<uint8_t>& p_ve
 // from the copy, and only on success.
 int execute(ChannelState& p_stChannel, int p_nCmd, unsigned int p_nOption, std::vector<uint8_t>& p_vecData) {
     switch (p_nOption) {
-    case IA_CMD_OPT_SET:
-        p_stChannel.mapData[p_nCmd] = p_vecData;
-        return 0;
-    case IA_CMD_OPT_GET: {
-        if (p_nCmd == IA_CMD_DYNAMIC_PARAMS_CMDS_GET) {
-            fillCommandList(p_stChannel, p_vecData);
-            return 0;
-        }
-        if (p_nCmd == IA_CMD_SENSOR_CHECK) {
+        case IA_CMD_OPT_SET:
             p_stChannel.mapData[p_nCmd] = p_vecData;
-            putWord(p_vecData, 3, p_stChannel.stProfile.sensorCheckAnswer);
             return 0;
-        }
-        if (p_nCmd == kLensVersionCommand) {
+        case IA_CMD_OPT_GET: {
+            if (p_nCmd == IA_CMD_DYNAMIC_PARAMS_CMDS_GET) {
+                fillCommandList(p_stChannel, p_vecData);
+                return 0;
+            }
+            if (p_nCmd == IA_CMD_SENSOR_CHECK) {
+                p_stChannel.mapData[p_nCmd] = p_vecData;
+                putWord(p_vecData, 3, p_stChannel.stProfile.sensorCheckAnswer);
+                return 0;
+            }
+            if (p_nCmd == kLensVersionCommand) {
+                std::fill(p_vecData.begin(), p_vecData.end(), 0);
+                const std::string& strVersion = p_stChannel.stProfile.lensVersion;
+                const size_t nLength =
+                    strVersion.size() < kLensVersionBytes - 1 ? strVersion.size() : kLensVersionBytes - 1;
+                memcpy(p_vecData.data(), strVersion.data(), nLength);
+                return 0;
+            }
+            std::map<int, std::vector<uint8_t>>::const_iterator it = p_stChannel.mapData.find(p_nCmd);
             std::fill(p_vecData.begin(), p_vecData.end(), 0);
-            const std::string& strVersion = p_stChannel.stProfile.lensVersion;
-            const size_t nLength = strVersion.size() < kLensVersionBytes - 1 ? strVersion.size() : kLensVersionBytes - 1;
-            memcpy(p_vecData.data(), strVersion.data(), nLength);
+            if (it != p_stChannel.mapData.end())
+                memcpy(p_vecData.data(), it->second.data(), std::min(it->second.size(), p_vecData.size()));
+            else
+                putWord(p_vecData, 0, initialValue(p_stChannel, p_nCmd));
             return 0;
         }
-        std::map<int, std::vector<uint8_t>>::const_iterator it = p_stChannel.mapData.find(p_nCmd);
-        std::fill(p_vecData.begin(), p_vecData.end(), 0);
-        if (it != p_stChannel.mapData.end())
-            memcpy(p_vecData.data(), it->second.data(), std::min(it->second.size(), p_vecData.size()));
-        else
-            putWord(p_vecData, 0, initialValue(p_stChannel, p_nCmd));
-        return 0;
-    }
-    case IA_CMD_OPT_GET_PARAM_RNAGE: {
-        const Range* pRange = findRange(p_stChannel, p_nCmd);
-        if (pRange == nullptr) return -1;
-        fillRange(*pRange, p_vecData);
-        return 0;
-    }
-    case IA_CMD_OPT_CORRECT_PARAM: {
-        const Range* pRange = findRange(p_stChannel, p_nCmd);
-        if (pRange == nullptr) return -1;
-        putWord(p_vecData, 0, corrected(*pRange, getWord(p_vecData, 0)));
-        return 0;
-    }
-    case IA_CMD_OPT_GET_STATUS:
-        putWord(p_vecData, 0, 0);
-        return 0;
-    default:
-        return -1;
+        case IA_CMD_OPT_GET_PARAM_RNAGE: {
+            const Range* pRange = findRange(p_stChannel, p_nCmd);
+            if (pRange == nullptr) return -1;
+            fillRange(*pRange, p_vecData);
+            return 0;
+        }
+        case IA_CMD_OPT_CORRECT_PARAM: {
+            const Range* pRange = findRange(p_stChannel, p_nCmd);
+            if (pRange == nullptr) return -1;
+            putWord(p_vecData, 0, corrected(*pRange, getWord(p_vecData, 0)));
+            return 0;
+        }
+        case IA_CMD_OPT_GET_STATUS:
+            putWord(p_vecData, 0, 0);
+            return 0;
+        default:
+            return -1;
     }
 }
 
@@ -233,17 +234,11 @@ bool parseItems(const char* p_szItems, std::vector<int>& p_vecItems) {
 
 }  // namespace
 
-int32_t Call::valueIn() const {
-    return getWord(dataIn, 0);
-}
+int32_t Call::valueIn() const { return getWord(dataIn, 0); }
 
-int32_t Call::valueOut() const {
-    return getWord(dataOut, 0);
-}
+int32_t Call::valueOut() const { return getWord(dataOut, 0); }
 
-int32_t Call::wordIn(size_t p_nIndex) const {
-    return getWord(dataIn, p_nIndex);
-}
+int32_t Call::wordIn(size_t p_nIndex) const { return getWord(dataIn, p_nIndex); }
 
 bool loadProfile(const std::string& p_strPath, SensorProfile& p_stProfile) {
     TiXmlDocument doc;
@@ -310,9 +305,7 @@ bool setProfileFromFile(int p_nChannel, const std::string& p_strPath) {
     return true;
 }
 
-void setDayNightState(int p_nChannel, int p_nState) {
-    setValue(p_nChannel, IA_CMD_DN_STATE, p_nState);
-}
+void setDayNightState(int p_nChannel, int p_nState) { setValue(p_nChannel, IA_CMD_DN_STATE, p_nState); }
 
 void setValue(int p_nChannel, int p_nCmd, int32_t p_nValue) {
     State& st = state();
