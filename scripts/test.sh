@@ -180,7 +180,8 @@ stage_install() {
 stage_sdk() {
     local dir=$build_root/ci-sdk
     local sdk status
-    sdk=$(mktemp -d) || return 1
+    sdk=$(mktemp -d -t sensordll-sdk.XXXXXXXX) || return 1
+    sdk=$(cd "$sdk" && pwd -P) || return 1
     stage_sdk_run "$dir" "$sdk"
     status=$?
     rm -rf "$sdk"
@@ -210,8 +211,11 @@ stage_sdk_run() {
     entries=$(grep -c '"file": *"[^"]*/src/' "$commands")
     leaks=$(grep '"command"' "$commands" | grep -c '/replacements/')
     echo "-- compile_commands.json: $entries library sources, $leaks compile lines naming replacements/"
-    if [[ $entries -eq 0 ]] || ! grep '"command"' "$commands" | grep -q -- "$sdk/host"; then
-        echo "the library's compile lines do not use the stand-in SDK"
+    # CMake may spell the directory's prefix its own way (TMPDIR relative,
+    # doubled slashes, links); its unique last component is what identifies it.
+    if [[ $entries -eq 0 ]] || ! grep '"command"' "$commands" | grep -qF -- "/$(basename "$sdk")/host"; then
+        echo "the library's compile lines do not use the stand-in SDK $sdk; the first one:"
+        grep -m 1 '"command"' "$commands"
         return 1
     fi
     if [[ $leaks -ne 0 ]]; then
