@@ -1,4 +1,4 @@
-// A fault layer for the power-cut and I/O-error tests: this program defines
+// A fault layer for the power-cut and I/O-error tests: a program that links it
 // the libc entries the file helpers use (open, fread, fwrite, fflush, fsync,
 // fclose, close, rename, unlink) and passes every call through, except on the
 // one watched directory. There it counts each operation and can fail the Nth
@@ -7,8 +7,8 @@
 // File data counts as durable once its file is synced, directory entries once
 // the directory is; a reboot may show the rest or not. Watched writes go
 // through at once so a stdio buffer does not decide what a cut keeps.
-#ifndef SENSORDLL_TESTS_FAULT_FS_H
-#define SENSORDLL_TESTS_FAULT_FS_H
+#ifndef SENSORDLL_REPLACEMENTS_FAULT_FS_H
+#define SENSORDLL_REPLACEMENTS_FAULT_FS_H
 
 #include <stddef.h>
 
