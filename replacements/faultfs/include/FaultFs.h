@@ -1,5 +1,5 @@
 // A fault layer for the power-cut and I/O-error tests: a program that links it
-// the libc entries the file helpers use (open, fread, fwrite, fflush, fsync,
+// gets the libc entries the file helpers use (open, fread, fwrite, fflush, fsync,
 // fclose, close, rename, unlink) and passes every call through, except on the
 // one watched directory. There it counts each operation and can fail the Nth
 // (once or from then on), make a write short, or cut the power at it (after k
