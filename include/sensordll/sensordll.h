@@ -9,6 +9,7 @@
 #include "SensorKeyVal.h"
 #include "SensorKeys.h"
 #include "SensorTypes.h"
+#include "SensorVersion.h"
 #include "sensor.h"
 
 #endif
