@@ -5,12 +5,7 @@
 // Two runners: Google Benchmark, and a plain loop of alternating blocks that
 // also counts, for callgrind, the instructions of a fixed number of calls.
 //
-//   sensordll_bench [--devices=ir-bullet,dome,thermal-dual:1,thermal-dual:2]
-//                   [--no-heap] [--switch-changes=N] [Google Benchmark flags]
-//   sensordll_bench --plain [--filter=REGEX] [--min-time=SECONDS]
-//   sensordll_bench --plain --callgrind --iterations=N [--filter=REGEX]
-//                   [--part=call|floor|both] [--wait-scale=X]   (under valgrind)
-//   sensordll_bench --list-ops [--filter=REGEX]   what each floor replays
+// Usage: sensordll_bench --help.
 //
 // The library writes to standard output (traces, mandated lines); that goes to
 // /dev/null during the run, as a daemon's would, and the suite writes its own
@@ -23,6 +18,7 @@
 #include <unistd.h>
 
 #include <iomanip>
+#include <iostream>
 #include <ostream>
 #include <memory>
 #include <regex>
@@ -96,7 +92,39 @@ bool startsWith(const std::string& p_strText, const std::string& p_strPrefix) {
     return p_strText.compare(0, p_strPrefix.size(), p_strPrefix) == 0;
 }
 
-// Takes the suite's own options out of argv; the rest is Google Benchmark's.
+const char USAGE[] =
+    "Usage: sensordll_bench [OPTIONS] [Google Benchmark flags]\n"
+    "       sensordll_bench --plain [--filter=REGEX] [--min-time=SECONDS]\n"
+    "       sensordll_bench --plain --callgrind --iterations=N [--filter=REGEX] [--part=call|floor|both]\n"
+    "                       [--wait-scale=X]   (under valgrind)\n"
+    "       sensordll_bench --list-ops [--filter=REGEX]\n"
+    "Times every measured host call of libsensordll on the bundled device profiles beside its floor, then\n"
+    "prints call time, floor and ratio against the targets, the heap a controller holds and the sensor\n"
+    "passes a day/night switch takes.\n\n"
+    "Options:\n"
+    "  --devices=LIST        profiles to run (default ir-bullet,dome,thermal-dual:1,thermal-dual:2)\n"
+    "  --no-heap             leave out the heap table\n"
+    "  --switch-changes=N    day/night changes for the switch latency (default 40, 0 leaves it out)\n"
+    "  --plain               alternating blocks of calls and floors instead of Google Benchmark\n"
+    "  --filter=REGEX        only the cases whose name matches (--plain, --list-ops)\n"
+    "  --min-time=SECONDS    how long each case runs (--plain)\n"
+    "  --callgrind           a fixed number of calls for instruction counts under valgrind (--plain)\n"
+    "  --iterations=N        calls per case under --callgrind\n"
+    "  --part=call|floor|both  what --callgrind runs\n"
+    "  --wait-scale=X        scale of the start-up waits (--callgrind)\n"
+    "  --list-ops            what each floor replays\n"
+    "  -h, --help            this text and Google Benchmark's flags\n\n"
+    "Exit status: 0 done, 1 a case failed, 2 bad options.\n\n"
+    "Google Benchmark's flags (without --plain or --list-ops):\n";
+
+bool wantsHelp(int p_nArgc, char** p_aArgv) {
+    for (int i = 1; i < p_nArgc; ++i)
+        if (strcmp(p_aArgv[i], "--help") == 0 || strcmp(p_aArgv[i], "-h") == 0) return true;
+    return false;
+}
+
+// Takes the suite's own options out of argv; the rest is Google Benchmark's,
+// which only its runner takes: the other modes refuse what is left.
 bool parseOptions(int& p_nArgc, char** p_aArgv, Options& p_stOptions, std::ostream& p_objErr) {
     int nKept = 1;
     for (int i = 1; i < p_nArgc; ++i) {
@@ -139,6 +167,10 @@ bool parseOptions(int& p_nArgc, char** p_aArgv, Options& p_stOptions, std::ostre
     }
     p_nArgc = nKept;
     if (p_stOptions.vecProfiles.empty()) p_stOptions.vecProfiles = bench::bundledProfiles();
+    if ((p_stOptions.bPlain || p_stOptions.bListOps) && p_nArgc > 1) {
+        p_objErr << "sensordll_bench: unknown option " << p_aArgv[1] << " (see --help)\n";
+        return false;
+    }
     return true;
 }
 
@@ -260,8 +292,7 @@ void listOps(const Options& p_stOptions, std::vector<std::unique_ptr<bench::Case
 
 // ---- Google Benchmark runner -------------------------------------------
 
-void runGoogleBenchmark(int p_nArgc, char** p_aArgv, std::vector<std::unique_ptr<bench::CaseRun>>& p_vecRuns,
-                        std::ostream& p_objOut) {
+void runGoogleBenchmark(std::vector<std::unique_ptr<bench::CaseRun>>& p_vecRuns, std::ostream& p_objOut) {
     for (std::unique_ptr<bench::CaseRun>& pRun : p_vecRuns) {
         bench::CaseRun* p = pRun.get();
         // One iteration is one call and one floor, in alternating order; its
@@ -286,7 +317,6 @@ void runGoogleBenchmark(int p_nArgc, char** p_aArgv, std::vector<std::unique_ptr
             ->UseManualTime()
             ->Unit(benchmark::kMicrosecond);
     }
-    benchmark::Initialize(&p_nArgc, p_aArgv);
     benchmark::ConsoleReporter objReporter(benchmark::ConsoleReporter::OO_Tabular);
     objReporter.SetOutputStream(&p_objOut);
     objReporter.SetErrorStream(&p_objOut);
@@ -359,6 +389,11 @@ void printHeap(const std::vector<bench::Profile>& p_vecProfiles, std::ostream& p
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (wantsHelp(argc, argv)) {
+        fputs(USAGE, stdout);
+        benchmark::PrintDefaultHelp();
+        return 0;
+    }
     const int nOut = dup(STDOUT_FILENO);
     const int nNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
     if (nOut < 0 || nNull < 0 || dup2(nNull, STDOUT_FILENO) < 0) {
@@ -370,7 +405,14 @@ int main(int argc, char** argv) {
     std::ostream objOut(&objBuffer);
 
     Options stOptions;
-    if (!parseOptions(argc, argv, stOptions, objOut)) return 2;
+    if (!parseOptions(argc, argv, stOptions, std::cerr)) return 2;
+    if (!stOptions.bPlain && !stOptions.bListOps) {
+        benchmark::Initialize(&argc, argv);
+        if (argc > 1) {
+            std::cerr << "sensordll_bench: unknown option " << argv[1] << " (see --help)\n";
+            return 2;
+        }
+    }
     bench::setStartUpWaitScale(stOptions.dWaitScale);
 
     std::vector<std::unique_ptr<bench::CaseRun>> vecRuns;
@@ -385,7 +427,7 @@ int main(int argc, char** argv) {
         else if (stOptions.bPlain)
             runPlain(stOptions, vecRuns, objOut);
         else
-            runGoogleBenchmark(argc, argv, vecRuns, objOut);
+            runGoogleBenchmark(vecRuns, objOut);
         for (std::unique_ptr<bench::CaseRun>& pRun : vecRuns) pRun->finish();
         printSummary(vecRuns, objOut);
         if (stOptions.bHeap && !stOptions.bCallgrind && !stOptions.bListOps) printHeap(stOptions.vecProfiles, objOut);
