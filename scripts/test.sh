@@ -28,6 +28,10 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_root=$repo/build
 log_dir=$build_root/ci-logs
 jobs=${SENSORDLL_JOBS:-2}
+# The project's one version number, from its installed header.
+version_part() { sed -n "s/^#define SENSORDLL_VERSION_$1 \([0-9]*\)$/\1/p" "$repo/include/sensordll/SensorVersion.h"; }
+version_major=$(version_part MAJOR)
+version=$version_major.$(version_part MINOR).$(version_part PATCH)
 all_stages=(native exports install sdk asan tsan armhf bench fuzz)
 
 # Label of the benchmark smoke run; the ordinary test runs leave it out.
@@ -144,7 +148,7 @@ stage_exports() {
 stage_install() {
     local dir=$build_root/ci-native
     local work=$build_root/ci-install
-    local full=$work/full library=$work/library-only
+    local full=$work/full library=$work/library-only runtime=$work/runtime
     if [[ ! -f $dir/CMakeCache.txt ]]; then
         configure native || return 1
     fi
@@ -153,14 +157,25 @@ stage_install() {
     rm -rf "$work"
     build "$dir" &&
         cmake --install "$dir" --prefix "$full" &&
-        cmake --install "$dir" --prefix "$library" --component Unspecified || return 1
+        cmake --install "$dir" --prefix "$library" --component Runtime &&
+        cmake --install "$dir" --prefix "$library" --component Development &&
+        cmake --install "$dir" --prefix "$runtime" --component Runtime --strip || return 1
+
+    echo "-- component Runtime: the versioned library files only"
+    local files
+    files=$(cd "$runtime" && find . \( -type f -o -type l \) | sort)
+    printf '%s\n' "$files"
+    if [[ $files != "./$libdir/libsensordll.so.$version_major"$'\n'"./$libdir/libsensordll.so.$version" ]]; then
+        echo "Runtime holds more or less than the versioned library files"
+        return 1
+    fi
 
     echo "-- find_package(sensordll COMPONENTS simulation)"
     cmake -S "$repo/tests/install" -B "$work/cmake-consumer" -DCMAKE_PREFIX_PATH="$full" &&
         cmake --build "$work/cmake-consumer" &&
         "$work/cmake-consumer/consumer" || return 1
 
-    echo "-- find_package(sensordll) on the library alone"
+    echo "-- find_package(sensordll) on Runtime and Development"
     cmake -S "$repo/tests/install" -B "$work/library-consumer" -DCMAKE_PREFIX_PATH="$library" \
         -DCONSUMER_LIBRARY_ONLY=ON || return 1
 
@@ -169,7 +184,15 @@ stage_install() {
     flags=$(PKG_CONFIG_PATH=$full/$libdir/pkgconfig pkg-config --cflags --libs sensordll-simulation) &&
         g++ -std=c++14 -Wall -Wextra -Werror "$repo/tests/install/consumer.cpp" -o "$work/pkg-config-consumer" \
             $flags &&
-        LD_LIBRARY_PATH=$full/$libdir "$work/pkg-config-consumer"
+        LD_LIBRARY_PATH=$full/$libdir "$work/pkg-config-consumer" || return 1
+
+    echo "-- the replacements' versioned SONAMEs"
+    local library soname
+    for library in libzthost libispsim; do
+        soname=$(objdump -p "$full/$libdir/$library.so" | awk '/SONAME/ { print $2 }')
+        echo "$library: $soname"
+        [[ $soname == "$library.so.$version_major" ]] || return 1
+    done
 }
 
 # The firmware build: the library alone against a camera SDK. The stand-in
@@ -235,7 +258,8 @@ stage_sdk_run() {
     echo "-- library-only install, stripped"
     local staging=$build_root/ci-sdk-install
     rm -rf "$staging"
-    cmake --install "$dir" --prefix "$staging" --component Unspecified --strip || return 1
+    cmake --install "$dir" --prefix "$staging" --component Runtime --strip &&
+        cmake --install "$dir" --prefix "$staging" --component Development || return 1
     (cd "$staging" && find . -type f | sort)
     [[ -n $(find "$staging" -name 'libsensordll.so*' -type f) && -f $staging/include/sensordll/sensordll.h ]]
 }
