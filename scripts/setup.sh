@@ -9,10 +9,12 @@ native_packages=(
     libtinyxml-dev libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev valgrind
     g++-arm-linux-gnueabihf qemu-user
-    libedit-dev nlohmann-json3-dev help2man
+    libedit-dev nlohmann-json3-dev help2man libcpp-httplib-dev
+    chromium chromium-driver python3-selenium
 )
 armhf_packages=(
     libtinyxml-dev:armhf libgtest-dev:armhf libgmock-dev:armhf libbenchmark-dev:armhf libedit-dev:armhf
+    libcpp-httplib-dev:armhf
 )
 
 native_arch=$(dpkg --print-architecture)
