@@ -29,11 +29,20 @@ namespace {
         }                                                             \
     } while (0)
 
+char g_szScratchDir[] = "/tmp/fuzz_cfg_reader.XXXXXX";
+
+void removeScratch() {
+    unlink((std::string(g_szScratchDir) + "/input.cfg").c_str());
+    rmdir(g_szScratchDir);
+}
+
+// The file each input is written to, in a directory of this run's own that
+// goes at exit.
 const std::string& scratchFile() {
     static const std::string s_strPath = [] {
-        char szDir[] = "/tmp/fuzz_cfg_reader.XXXXXX";
-        CFG_FUZZ_CHECK(mkdtemp(szDir) != nullptr);
-        return std::string(szDir) + "/input.cfg";
+        CFG_FUZZ_CHECK(mkdtemp(g_szScratchDir) != nullptr);
+        atexit(removeScratch);
+        return std::string(g_szScratchDir) + "/input.cfg";
     }();
     return s_strPath;
 }
