@@ -1,4 +1,5 @@
-# Debian's packages: TinyXML 2.6 (libtinyxml-dev), GoogleTest, Google Benchmark.
+# Debian's packages: TinyXML 2.6 (libtinyxml-dev), GoogleTest, Google Benchmark,
+# nlohmann-json (nlohmann-json3-dev) for the tools.
 find_package(Threads REQUIRED)
 
 # Debian's tinyxml.h defines TIXML_USE_STL itself; the define here keeps every
@@ -17,4 +18,9 @@ if(SENSORDLL_BUILD_TESTS AND SENSORDLL_SIMULATION)
 endif()
 if(SENSORDLL_BUILD_BENCH AND SENSORDLL_SIMULATION)
   find_package(benchmark REQUIRED)
+endif()
+# The tools' JSON output; header only, so the firmware build needs it only
+# where it builds the tools.
+if(SENSORDLL_BUILD_TOOLS)
+  find_package(nlohmann_json 3 REQUIRED)
 endif()

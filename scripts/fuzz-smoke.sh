@@ -31,7 +31,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 
 status=0
 for entry in keyval_text:keyval id_list:keyval detail_fields:detail merge_style:xml dna_style:xml \
-             init_files:scheme debug_control:debug xml_guard:xml; do
+             init_files:scheme debug_control:debug xml_guard:xml cfg_reader:scheme; do
     target=${entry%%:*}
     dict=$root/fuzz/dict/${entry##*:}.dict
     binary=$build/fuzz/fuzz_$target
