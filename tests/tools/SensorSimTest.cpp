@@ -11,8 +11,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,11 +35,6 @@ struct SimResult {
 // the working root under "/work".
 class SensorSimTest : public DeviceFixture {
 protected:
-    void SetUp() override {
-        DeviceFixture::SetUp();
-        m_strWork = root() + "/work";
-    }
-
     // Starts the simulator (through the cross build's emulator, if any) with
     // its output in scratch files.
     pid_t start(const std::vector<std::string>& p_vecArgs, const std::string& p_strInput = "/dev/null") const {
@@ -74,7 +69,7 @@ protected:
     }
     // A quiet run in this test's working root.
     SimResult run(std::vector<std::string> p_vecArgs, const std::string& p_strInput = "/dev/null") const {
-        p_vecArgs.insert(p_vecArgs.begin(), {"--work", m_strWork, "--quiet"});
+        p_vecArgs.insert(p_vecArgs.begin(), {"--work", root() + "/work", "--quiet"});
         return finish(start(p_vecArgs, p_strInput));
     }
 
@@ -82,19 +77,10 @@ protected:
     int saved(u32 p_nKey) const {
         return StartedControllers::valueOf(readFile(std::string("/work") + kScheme), p_nKey);
     }
-
-    std::string m_strWork;
 };
 
 bool has(const std::string& p_strText, const std::string& p_strPart) {
     return p_strText.find(p_strPart) != std::string::npos;
-}
-
-// The camera path after "working root " up to the note in parentheses.
-std::string workingRootOf(const std::string& p_strOutput) {
-    const size_t nStart = p_strOutput.find("working root ");
-    const size_t nEnd = nStart == std::string::npos ? nStart : p_strOutput.find(" (", nStart + 13);
-    return nEnd == std::string::npos ? "" : p_strOutput.substr(nStart + 13, nEnd - nStart - 13);
 }
 
 // One session: its arguments, exit status and expected parts (of its output
@@ -252,18 +238,18 @@ TEST_F(SensorSimTest, AStopSignalEndsTheSessionCleanly) {
     EXPECT_EQ(1, stResult.status);
     EXPECT_TRUE(has(stResult.out, "the sensor threads ran until interrupted"));
     EXPECT_FALSE(has(stResult.out, "sim> get 34"));
-    EXPECT_NE(std::string::npos, stResult.err.find("interrupted; the remaining commands did not run"));
-    const std::string strRoot = workingRootOf(stResult.out);
-    ASSERT_NE("", strRoot) << stResult.out;
-    EXPECT_TRUE(has(stResult.out, strRoot + " (temporary"));
-    EXPECT_NE(0, access(strRoot.c_str(), F_OK)) << strRoot;
+    EXPECT_TRUE(has(stResult.err, "interrupted; the remaining commands did not run"));
+    std::smatch stRoot;
+    ASSERT_TRUE(std::regex_search(stResult.out, stRoot, std::regex("working root (\\S+) \\(temporary")))
+        << stResult.out;
+    EXPECT_NE(0, access(stRoot[1].str().c_str(), F_OK)) << stRoot[1];
     EXPECT_NE(0, access((bundledDevicesDir() + "/ir-bullet/root/mnt/mtd/code/config_file").c_str(), F_OK));
 }
 
 // Quiet leaves only the simulator's own lines; debug and style write their
 // files.
 TEST_F(SensorSimTest, QuietLeavesOnlyTheSimulatorsOwnLinesAndDebugAndStyleWriteTheirFiles) {
-    const SimResult stLoud = finish(start({"--work", m_strWork, "--debug", "7", "-c", "set brightness 61"}));
+    const SimResult stLoud = finish(start({"--work", root() + "/work", "--debug", "7", "-c", "set brightness 61"}));
     const std::string strStyle = hostPath("/style.xml");
     const SimResult stQuiet = run({"--debug", "7", "-c", "set brightness 62; debug 4 abort; style " + strStyle});
 
