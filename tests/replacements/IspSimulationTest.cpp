@@ -68,28 +68,37 @@ TEST_F(IspTest, ValuesAndDayNightStateAreKeptPerChannelAndNeverSetOnesAnswerInit
     EXPECT_EQ(0, getWord(0, IA_CMD_DN_STATE));
 }
 
-// Ranges and the command list copy the profile up to what their records hold;
-// a command without a range, or a channel without a profile, has none.
-TEST_F(IspTest, RangesAndTheCommandListCopyTheProfileUpToTheirBounds) {
+// Ranges, corrections and the command list come from the profile, cut to
+// what their records hold; a command without a range is refused and its data
+// kept. Correction takes the nearest item (ties go down) or clamps, in place.
+TEST_F(IspTest, RangesCorrectionsAndTheCommandListFollowTheProfile) {
     ia_dynamic_params_attr_st stAttr;
-    memset(&stAttr, 0x5a, sizeof(stAttr));
-    const ia_dynamic_params_attr_st stBefore = stAttr;
+    stAttr.def_val = 77;
     EXPECT_EQ(-1, call(0, 34, IA_CMD_OPT_GET_PARAM_RNAGE, &stAttr));
-    EXPECT_EQ(0, memcmp(&stBefore, &stAttr, sizeof(stAttr)));
+    EXPECT_EQ(77, stAttr.def_val);
     ASSERT_EQ(0, call(0, 49, IA_CMD_OPT_GET_PARAM_RNAGE, &stAttr));
     EXPECT_EQ((std::vector<int>{0, 8, 1, 12, 5, 12, 0}),
               (std::vector<int>{stAttr.attr_type, stAttr.def_val, stAttr.min_val, stAttr.max_val, stAttr.items_cnt,
                                 stAttr.item[4], stAttr.item[5]}));
     EXPECT_EQ(276u, ispsim::calls().back().dataOut.size());
+    const int aCorrections[][4] = {{49, 8, 0, 8},  {49, 7, 0, 8},     {49, 5, 0, 4},           {49, 3, 0, 2},
+                                   {49, 6, 0, 4},  {49, -100, 0, 1},  {49, 2147483647, 0, 12}, {56, 50, 0, 50},
+                                   {56, -1, 0, 0}, {56, 101, 0, 100}, {34, 77, -1, 77}};
+    for (const auto& c : aCorrections) {  // command, value, status, corrected value
+        SCOPED_TRACE(std::to_string(c[0]) + " " + std::to_string(c[1]));
+        int nValue = c[1];
+        ASSERT_EQ(c[2], call(0, c[0], IA_CMD_OPT_CORRECT_PARAM, &nValue));
+        EXPECT_EQ(c[3], nValue);
+        EXPECT_EQ(c[1], ispsim::calls().back().valueIn());
+        EXPECT_EQ(c[3], ispsim::calls().back().valueOut());
+    }
     ia_dynamic_params_cmds_st stList;
-    memset(&stList, 0x5a, sizeof(stList));
     ASSERT_EQ(0, call(0, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &stList));
     ASSERT_EQ(3, stList.cmd_cnt);
-    EXPECT_EQ((std::vector<int>{49, 56, 1607, 0}), std::vector<int>(stList.cmd_list, stList.cmd_list + 4));
+    EXPECT_EQ((std::vector<int>{49, 56, 1607}), std::vector<int>(stList.cmd_list, stList.cmd_list + 3));
     EXPECT_EQ(68u, ispsim::calls().back().dataIn.size());
     ASSERT_EQ(0, call(3, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &stList));
     EXPECT_EQ(0, stList.cmd_cnt);
-    EXPECT_EQ(0, stList.cmd_list[0]);
 
     // Twenty commands of seventy items each.
     std::vector<int> vecItems;
@@ -105,57 +114,30 @@ TEST_F(IspTest, RangesAndTheCommandListCopyTheProfileUpToTheirBounds) {
     EXPECT_EQ(63, stAttr.item[63]);
 }
 
-// Ties go down; a command without a range is refused and keeps the value.
-TEST_F(IspTest, CorrectionTakesTheNearestItemOrClampsInPlace) {
-    const struct {
-        int nCmd, nValue, nStatus, nCorrected;
-    } aCases[] = {{49, 8, 0, 8},  {49, 7, 0, 8},     {49, 5, 0, 4},           {49, 3, 0, 2},
-                  {49, 6, 0, 4},  {49, -100, 0, 1},  {49, 2147483647, 0, 12}, {56, 50, 0, 50},
-                  {56, -1, 0, 0}, {56, 101, 0, 100}, {34, 77, -1, 77}};
-    for (const auto& c : aCases) {
-        SCOPED_TRACE(std::to_string(c.nCmd) + " " + std::to_string(c.nValue));
-        int nValue = c.nValue;
-        ASSERT_EQ(c.nStatus, call(0, c.nCmd, IA_CMD_OPT_CORRECT_PARAM, &nValue));
-        EXPECT_EQ(c.nCorrected, nValue);
-        EXPECT_EQ(c.nValue, ispsim::calls().back().valueIn());
-        EXPECT_EQ(c.nCorrected, ispsim::calls().back().valueOut());
-    }
-}
-
 // The record is read whole and nothing beyond it: the word after it must not
 // show up in what was recorded; a set leaves it as it was. The infrared LED
-// record is not read at all.
-TEST_F(IspTest, RecordsAreStoredAndRecordedWhole) {
-    const struct {
-        int nCmd;
-        std::vector<uint32_t> vecWords;
-    } aCases[] = {{145, {30, 60, 2}},
-                  {146, {30, 70, 2}},
-                  {154, {30, 60, 5}},
-                  {149, {18, 30, 6, 0}},
-                  {152, {18, 30, 6, 15}},
-                  {IA_CMD_SENSOR_CHECK, {1, 1, 3, 9}},
-                  {178, {}}};
-    for (const auto& c : aCases) {
-        SCOPED_TRACE(c.nCmd);
-        std::vector<uint32_t> vecData = c.vecWords;
+// record is not read at all. The sensor check answers in the fourth word of a
+// query, the lens version is cut to fit the caller's buffer.
+TEST_F(IspTest, RecordsAreStoredAndRecordedWholeAndAnswersFitTheirBuffers) {
+    const std::vector<uint32_t> aRecords[] = {
+        {145, 30, 60, 2}, {149, 18, 30, 6, 0}, {IA_CMD_SENSOR_CHECK, 1, 1, 3, 9}, {178}};
+    for (const std::vector<uint32_t>& vecRecord : aRecords) {  // the command, then the record's words
+        const int nCmd = static_cast<int>(vecRecord[0]);
+        SCOPED_TRACE(nCmd);
+        std::vector<uint32_t> vecData(vecRecord.begin() + 1, vecRecord.end());
         const size_t nBytes = vecData.size() * sizeof(uint32_t);
         vecData.push_back(0xdeadbeef);
-        ASSERT_EQ(0, call(0, c.nCmd, IA_CMD_OPT_SET, vecData.data()));
+        ASSERT_EQ(0, call(0, nCmd, IA_CMD_OPT_SET, vecData.data()));
         const uint8_t* pSent = reinterpret_cast<const uint8_t*>(vecData.data());
-        EXPECT_EQ(std::vector<uint8_t>(pSent, pSent + nBytes), ispsim::record(0, c.nCmd));
-        ASSERT_EQ(1u, ispsim::setCalls(c.nCmd).size());
-        EXPECT_EQ(nBytes, ispsim::setCalls(c.nCmd)[0].dataIn.size());
-        EXPECT_EQ(c.vecWords, std::vector<uint32_t>(vecData.begin(), vecData.end() - 1));
+        EXPECT_EQ(std::vector<uint8_t>(pSent, pSent + nBytes), ispsim::record(0, nCmd));
+        ASSERT_EQ(1u, ispsim::setCalls(nCmd).size());
+        EXPECT_EQ(nBytes, ispsim::setCalls(nCmd)[0].dataIn.size());
+        EXPECT_EQ(std::vector<uint32_t>(vecRecord.begin() + 1, vecRecord.end()),
+                  std::vector<uint32_t>(vecData.begin(), vecData.end() - 1));
     }
-}
-
-// The sensor check answers in the fourth word of a query, the lens version
-// is cut to fit the caller's buffer.
-TEST_F(IspTest, SensorCheckAnswersInTheFourthWordAndLensVersionFitsTheBuffer) {
-    int32_t aRecord[5] = {1, 2, 3, 0, 77};
-    ASSERT_EQ(0, call(0, IA_CMD_SENSOR_CHECK, IA_CMD_OPT_GET, aRecord));
-    EXPECT_EQ((std::vector<int32_t>{1, 2, 3, 5, 77}), std::vector<int32_t>(aRecord, aRecord + 5));
+    int32_t aCheck[5] = {1, 2, 3, 0, 77};
+    ASSERT_EQ(0, call(0, IA_CMD_SENSOR_CHECK, IA_CMD_OPT_GET, aCheck));
+    EXPECT_EQ((std::vector<int32_t>{1, 2, 3, 5, 77}), std::vector<int32_t>(aCheck, aCheck + 5));
     for (const std::string& strVersion : {std::string("LENS-2.8-12-V1.4"), std::string(80, 'L')}) {
         m_stProfile.lensVersion = strVersion;
         ispsim::setProfile(0, m_stProfile);
@@ -185,15 +167,14 @@ TEST_F(IspTest, RefusedAndFailedCallsChangeNothing) {
     EXPECT_EQ(-7, call(0, 34, IA_CMD_OPT_GET, &nValue));
     EXPECT_EQ(3, nValue);
     EXPECT_TRUE(stored(0, 34, 60));
-    EXPECT_EQ(0, setWord(1, 34, 61));
-    EXPECT_EQ(0, setWord(0, 35, 61));
+    EXPECT_EQ((std::vector<int>{0, 0}), (std::vector<int>{setWord(1, 34, 61), setWord(0, 35, 61)}));
     ispsim::failCommand(0, 34, 0);
     EXPECT_EQ(0, setWord(0, 34, 61));
 
     ispsim::failCommand(-1, 145, 2);
     uint32_t aRecord[3] = {1, 2, 3};
-    EXPECT_EQ(2, call(0, 145, IA_CMD_OPT_SET, aRecord));
-    EXPECT_EQ(2, call(5, 145, IA_CMD_OPT_SET, aRecord));
+    EXPECT_EQ((std::vector<int>{2, 2}),
+              (std::vector<int>{call(0, 145, IA_CMD_OPT_SET, aRecord), call(5, 145, IA_CMD_OPT_SET, aRecord)}));
     EXPECT_TRUE(ispsim::record(0, 145).empty());
     ispsim::failCommand(-1, 145, 0);
     EXPECT_EQ(0, call(5, 145, IA_CMD_OPT_SET, aRecord));
