@@ -20,8 +20,8 @@ const char* const kFile = "/mnt/mtd/code/config_file/data.bin";
 using HostFilesTest = DeviceFixture;
 
 // Each open mode on a missing and an existing file: what the open answers,
-// the length it sees, what a write of "XY" and a read move, what the file
-// holds; with a write budget the write is cut at it.
+// the length it sees, what two writes of "XY" and a read move, what the file
+// holds; with a write budget the writes are cut at it.
 TEST_F(HostFilesTest, ModesOpenReadWriteAndTruncateAsNamedAndWritesStopAtTheBudget) {
     const int kWriteTruncate = ZTFile::modeWrite | ZTFile::modeTruncate;
     const struct {
@@ -30,17 +30,20 @@ TEST_F(HostFilesTest, ModesOpenReadWriteAndTruncateAsNamedAndWritesStopAtTheBudg
         long long nBudget, nLength;  // no budget: -1; the open fails: -1
         int nWritten, nRead;
         const char* szAfter;  // nullptr: no file
-    } aCases[] = {{nullptr, kWriteTruncate, -1, 0, 2, 0, "XY"},
-                  {"old content", kWriteTruncate, -1, 0, 2, 0, "XY"},
-                  {nullptr, ZTFile::modeWrite, -1, 0, 2, 0, "XY"},
-                  {"abcdef", ZTFile::modeWrite, -1, 6, 2, 0, "XYcdef"},
-                  {"abc", ZTFile::modeAppend, -1, 3, 2, 0, "abcXY"},
-                  {"12345", ZTFile::modeRead, -1, 5, 0, 5, "12345"},
-                  {nullptr, ZTFile::modeRead, -1, -1, 0, 0, nullptr},
-                  {nullptr, ZTFile::modeTruncate, -1, -1, 0, 0, nullptr},
-                  {"abc", kWriteTruncate, 0, 0, 0, 0, ""},
-                  {"abc", kWriteTruncate, 1, 0, 1, 0, "X"},
-                  {"abc", kWriteTruncate, 2, 0, 2, 0, "XY"}};
+    } aCases[] = {
+        {nullptr, kWriteTruncate, -1, 0, 4, 0, "XYXY"},
+        {"old content", kWriteTruncate, -1, 0, 4, 0, "XYXY"},
+        {nullptr, ZTFile::modeWrite, -1, 0, 4, 0, "XYXY"},
+        {"abcdefg", ZTFile::modeWrite, -1, 7, 4, 0, "XYXYefg"},
+        {"abc", ZTFile::modeAppend, -1, 3, 4, 0, "abcXYXY"},
+        {"12345", ZTFile::modeRead, -1, 5, 0, 5, "12345"},
+        {nullptr, ZTFile::modeRead, -1, -1, 0, 0, nullptr},
+        {nullptr, ZTFile::modeTruncate, -1, -1, 0, 0, nullptr},
+        {"abc", kWriteTruncate, 0, 0, 0, 0, ""},
+        {"abc", kWriteTruncate, 1, 0, 1, 0, "X"},
+        {"abc", kWriteTruncate, 3, 0, 3, 0, "XYX"},
+        {"abc", kWriteTruncate, 5, 0, 4, 0, "XYXY"},
+    };
     for (const auto& c : aCases) {
         SCOPED_TRACE(std::to_string(&c - aCases));
         removeFile(kFile);
@@ -49,7 +52,7 @@ TEST_F(HostFilesTest, ModesOpenReadWriteAndTruncateAsNamedAndWritesStopAtTheBudg
         ZTFile objFile;
         EXPECT_EQ(c.nLength >= 0, objFile.open(kFile, c.nMode) != 0);
         EXPECT_EQ(c.nLength, objFile.getLength());
-        EXPECT_EQ(c.nWritten, objFile.write("XY", 2));
+        EXPECT_EQ(c.nWritten, objFile.write("XY", 2) + objFile.write("XY", 2));
         char aBuffer[16] = {};
         EXPECT_EQ(c.nRead, objFile.read(aBuffer, sizeof(aBuffer)));
         objFile.close();
