@@ -1,6 +1,6 @@
 // The simulator's parts that read the user's words and describe what the
-// library did, where a session cannot reach every case: quoting, number and
-// clock bounds, commands sent by other rows, tree diffs and ISP-call forms.
+// library did, where a session cannot reach every case: number and clock
+// bounds, commands sent by other rows, tree diffs and ISP-call forms.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <fstream>
 
-#include "CommandParser.h"
 #include "DeviceFixture.h"
 #include "FileTree.h"
 #include "KeyNames.h"
@@ -22,20 +21,6 @@
 using namespace sensorsim;
 
 namespace {
-
-TEST(SensorSimStatements, SeparatorsCommentsAndQuotes) {
-    std::vector<Statement> vecStatements;
-    std::string strError;
-    ASSERT_TRUE(splitStatements("set 34 60; get 34\n\n# a note\nstyle \"my a;b # c.xml\"  # save\n;;\n", vecStatements,
-                                strError));
-    ASSERT_EQ(3u, vecStatements.size());
-    EXPECT_EQ((std::vector<std::string>{"set", "34", "60"}), vecStatements[0].words);
-    EXPECT_EQ((std::vector<std::string>{"style", "my a;b # c.xml"}), vecStatements[2].words);
-    EXPECT_EQ(1, vecStatements[1].line);
-    EXPECT_EQ(4, vecStatements[2].line);
-    EXPECT_FALSE(splitStatements("get 34\nstyle \"open.xml\nflush", vecStatements, strError));
-    EXPECT_EQ("line 2: the quote is not closed", strError);
-}
 
 // Values above the signed range keep their bits.
 TEST(SensorSimValues, NumbersAreThirtyTwoBitDecimalOrHexAndClocksADaysTime) {

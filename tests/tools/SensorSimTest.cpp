@@ -187,21 +187,28 @@ INSTANTIATE_TEST_SUITE_P(
                 {"ch1 KEY_BRIGHTNESS (34): no range", "ch1 infrared light off (0)\n",
                  "ch1 flush scheme 0: refused (status 507: the schedule window does not start before it ends)",
                  "2>command 7 (set NOPE 1): error: unknown key 'NOPE'", "2>3 commands failed", "!" + kWritten}},
-        // A failed command changes nothing and the commands after it run.
+        // A failed command changes nothing and the commands after it run;
+        // statements split at ";" and line ends, outside quotes, and "#"
+        // begins a comment.
         Session{"PipedCommandsRunLikeAScript",
                 {},
                 1,
-                {"sim> get 34\nsim: ch1 KEY_BRIGHTNESS (34) = 50\n", "!isp ch1 set",
-                 "2>stdin:2: error: value 'x60' is not a number", "2>stdin:3: error: unknown key 'brightness_'",
-                 "2>stdin:5: error: unknown command 'nonsense'", "2>stdin:6: error: unknown key 9999",
-                 "2>stdin:7: error: unknown key 'satur' (did you mean KEY_SATURATION?)",
-                 "2>stdin:8: error: value '4294967296' does not fit in 32 bits",
-                 "2>stdin:9: error: usage: set KEY VALUE [nosave]", "2>stdin:10: error: scheme 5 is not 0 to 4",
-                 "2>stdin:11: error: key/value text '(34,60': item 1 is not (key,value)",
-                 "2>stdin:12: error: no channel 2", "2>10 commands failed"},
+                {"sim> get 34\nsim: ch1 KEY_BRIGHTNESS (34) = 50\n", "sim: a;b # c\n", "!isp ch1 set",
+                 "2>stdin:2: error: value 'x60' is not a number", "2>stdin:2: error: unknown key 'brightness_'",
+                 "2>stdin:7: error: unknown command 'nonsense'", "2>stdin:8: error: unknown key 9999",
+                 "2>stdin:9: error: unknown key 'satur' (did you mean KEY_SATURATION?)",
+                 "2>stdin:10: error: value '4294967296' does not fit in 32 bits",
+                 "2>stdin:11: error: usage: set KEY VALUE [nosave]", "2>stdin:12: error: scheme 5 is not 0 to 4",
+                 "2>stdin:13: error: key/value text '(34,60': item 1 is not (key,value)",
+                 "2>stdin:14: error: no channel 2", "2>10 commands failed"},
                 {{KEY_BRIGHTNESS, 50}},
-                "trace on\nset 34 x60\nset brightness_ 60\nget 34\nnonsense\nget 9999\nget satur\n"
-                "set 34 4294967296\nset 34\nscheme 5\nsetkv (34,60\nchannel 2\n"},
+                "trace on\nset 34 x60; set brightness_ 60\n\n# a note\nget 34\necho \"a;b # c\"  # note\nnonsense\n"
+                "get 9999\nget satur\nset 34 4294967296\nset 34\nscheme 5\nsetkv (34,60\nchannel 2\n"},
+        // An unclosed quote stops the text before anything runs.
+        Session{"UnclosedQuote",
+                {"-c", "get 34\necho \"open"},
+                1,
+                {"2>-c: error: line 2: the quote is not closed", "!sim>"}},
         Session{"AScriptErrorNamesItsFileAndLine",
                 {"--script", "@input"},
                 1,
