@@ -136,7 +136,8 @@ TEST_F(StartupTest, VersionChangeOnTheThermalChannelRemovesOnlyThermalFiles) {
     EXPECT_EQ(valueOf(readFile(schemePath(1, 0)), KEY_BRIGHTNESS), 99);
 }
 
-TEST_F(StartupTest, DayNightModeFromSchemeZeroLetsTheFirstPassChoose) {
+// Day/night mode in scheme 0 lets the first pass choose the scheme.
+TEST_F(StartupTest, TheModeOfSchemeZeroChoosesTheFirstScheme) {
     ASSERT_TRUE(start(camera()
                           .storedScheme(0, {{KEY_SCHEME_MODE, 2}, {KEY_BRIGHTNESS, 10}})
                           .storedScheme(1, {{KEY_BRIGHTNESS, 20}})
@@ -154,17 +155,17 @@ TEST_F(StartupTest, DayNightModeFromSchemeZeroLetsTheFirstPassChoose) {
     controller().setParamMode(0);
     EXPECT_TRUE(access().dnScheme());
     EXPECT_FALSE(access().timingScheme());
-}
+    controller().uinit();
 
-TEST_F(StartupTest, TimedModeStartsInTheSchemeWhoseWindowHoldsTheTime) {
+    // Timed mode starts in the scheme whose window holds the time.
     ASSERT_TRUE(start(camera()
                           .storedScheme(0, {{KEY_SCHEME_MODE, 1}, {KEY_SCHEME_END_HOUR, 0}})
                           .storedScheme(1, {{KEY_SCHEME_END_HOUR, 0}})
                           .storedScheme(2, {{KEY_SCHEME_START_HOUR, 12}, {KEY_SCHEME_END_HOUR, 13}})
                           .clock(12, 30)));
-    controller().setParamMode(0);
-    EXPECT_TRUE(access().timingScheme());
-    EXPECT_EQ(access().curScheme(), 2);
+    controller(1).setParamMode(0);
+    EXPECT_TRUE(access(1).timingScheme());
+    EXPECT_EQ(access(1).curScheme(), 2);
 }
 
 TEST_F(StartupTest, SecondInitRestartsAndRepeatedShutDownReleasesNothingTwice) {
