@@ -27,16 +27,13 @@ const char* const kScheme = "/mnt/mtd/code/config_file/sensor1_0.cfg";
 
 struct SimResult {
     int status = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
-// A device root holds the scratch files: the runs' output, their inputs and
-// the working root under "/work".
+// The device root holds the runs' output, their inputs and the working root "/work".
 class SensorSimTest : public DeviceFixture {
 protected:
-    // Starts the simulator (through the cross build's emulator, if any) with
-    // its output in scratch files.
+    // Starts the simulator (through the cross build's emulator, if any).
     pid_t start(const std::vector<std::string>& p_vecArgs, const std::string& p_strInput = "/dev/null") const {
         std::vector<std::string> vecCommand;
         std::istringstream emulator(SENSOR_SIM_EMULATOR);
