@@ -1,4 +1,4 @@
-// The controller object before init: construction and destruction, the
+// The controller object before init: construction and destruction with the
 // channel assignment by device type, and the key-command map with its search.
 #include <climits>
 #include <string>
@@ -13,15 +13,6 @@
 
 namespace {
 
-TEST_F(DeviceFixture, ANeverStartedControllerIsDestroyedWithoutTouchingTheDevice) {
-    {
-        ISensorController objController;
-        EXPECT_FALSE(objController.getSensorStatus());
-    }
-    EXPECT_TRUE(ispsim::calls().empty());
-    EXPECT_TRUE(m_objVideo.notifications().empty());
-}
-
 struct ChannelCase {
     int deviceType;
     std::vector<int> channels;  // passed to setChannelID in turn
@@ -35,11 +26,16 @@ TEST_P(SetChannelTest, ChannelAndThermalFlagFollowTheDeviceType) {
     const ChannelCase& stCase = GetParam();
     writeFile(camerapath::MACHINE_INFO_FILE,
               "[machine]\ndeviceType=" + std::to_string(stCase.deviceType) + "\nhardwareModel=Hi3516EV300\n");
-    ISensorController objController;
-    ISensorControllerTestAccess access(objController);
-    for (int nChannel : stCase.channels) objController.setChannelID(nChannel);
-    EXPECT_EQ(stCase.expectedChannel, access.cameraId());
-    EXPECT_EQ(stCase.expectedThermal, access.thermalChannel());
+    {
+        ISensorController objController;
+        ISensorControllerTestAccess access(objController);
+        for (int nChannel : stCase.channels) objController.setChannelID(nChannel);
+        EXPECT_EQ(stCase.expectedChannel, access.cameraId());
+        EXPECT_EQ(stCase.expectedThermal, access.thermalChannel());
+        EXPECT_FALSE(objController.getSensorStatus());
+    }
+    // A controller never started is destroyed without touching the device.
+    EXPECT_TRUE(ispsim::calls().empty() && m_objVideo.notifications().empty());
     // Channels below 1 are refused with a report; type 13 ignores the value.
     const bool bRefused = stCase.deviceType != 13 && stCase.channels.back() < 1;
     EXPECT_EQ(bRefused, readFile(camerapath::ERROR_LOG_FILE).find("p_nChannelID >= 1") != std::string::npos);
@@ -65,7 +61,7 @@ protected:
     keycmd m_stRow = keycmd();
 };
 
-TEST_F(KeyCmdMapTest, LongNamesKeepTheirFirst31Characters) {
+TEST_F(KeyCmdMapTest, FindsRowsByKeyNotByCommandAndNamesKeepTheirFirst31Characters) {
     ASSERT_EQ(165u, access().keyCmdSum());
     ASSERT_EQ(85, find(KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV));
     EXPECT_STREQ("KEY_MIXSTREAM_THERMAL_TO_VISION", m_stRow.key_name);
@@ -74,10 +70,7 @@ TEST_F(KeyCmdMapTest, LongNamesKeepTheirFirst31Characters) {
     EXPECT_STREQ("KEY_MIXSTREAM_DISTANCE_HEIGHT_O", m_stRow.key_name);
     find(KEY_MIXSTREAM_DISTANCE_Y_OFFSET);  // exactly 31: kept whole
     EXPECT_STREQ("KEY_MIXSTREAM_DISTANCE_Y_OFFSET", m_stRow.key_name);
-}
-
-// Keys 83 and 168 are also other rows' commands: the search is by key.
-TEST_F(KeyCmdMapTest, FindsRowsByKeyNotByCommand) {
+    // Keys 83 and 168 are also other rows' commands: the search is by key.
     EXPECT_EQ(0, find(KEY__DDE_MANUAL_STRG));
     EXPECT_EQ(164, find(KEY_WB_BG));
     EXPECT_EQ(19, find(KEY_IRIS_SIZE));

@@ -11,8 +11,6 @@
 
 namespace {
 
-using Edits = std::vector<std::pair<u32, u32>>;
-
 class StartupTest : public SchemeControllerFixture {
 protected:
     using SchemeControllerFixture::start;
@@ -63,41 +61,37 @@ TEST_F(StartupTest, FirstStartAndVersionChangeWriteEverySchemeFileFromTheFactory
     EXPECT_EQ(readFile(versionPath()), std::string("\x08\x00\x00\x00", 4));
 }
 
-// A file shorter than the factory set leaves factory values past its end.
-TEST_F(StartupTest, RestartWithFilesPresentReadsThemAndWritesOnlyTheVersionFile) {
+// A restart with every file present writes only the version file. A file
+// shorter than the factory set leaves factory values past its end; one
+// written under an older style of the same version (saturation not yet in
+// it, a key since dropped, another order) is read by key, and the next flush
+// writes the current key order.
+TEST_F(StartupTest, RestartReadsTheFilesByKeyAndWritesOnlyTheVersionFile) {
     setDebugControl("4\n0\n");
     camera().storedScheme(1, {{KEY_BRIGHTNESS, 77}}).install();
     std::vector<KeyVal> vecShort = readScheme(schemePath(1, 2));
     vecShort.resize(8);
     writeScheme(schemePath(1, 2), vecShort);
-    for (int i = 0; i < 4; ++i) age(schemePath(1, i));
-    age(versionPath());
-    const size_t nLogBefore = errorLog().size();
-    const unsigned long nCommandsBefore = hostsim::systemCommandCount();
-    EXPECT_TRUE(start());
-    EXPECT_EQ(errorLog().find("check the sensor version", nLogBefore), std::string::npos);
-    EXPECT_EQ(hostsim::systemCommandCount(), nCommandsBefore);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(mtime(schemePath(1, i)), 1000) << i;
-    EXPECT_NE(mtime(versionPath()), 1000);
-    EXPECT_EQ(access().schemeValue(1, KEY_BRIGHTNESS), 77);
-    EXPECT_EQ(image(factorySet(0)), image(access().scheme(2), access().keyValSum()));
-}
-
-// A file written under an older style of the same version (saturation not
-// yet in it, a key since dropped, another order) is read by key; the next
-// flush writes the current key order.
-TEST_F(StartupTest, AFileOfAnOlderStyleIsReadByKeyAndFlushedInTheCurrentOrder) {
-    camera().storedScheme(1, {{KEY_BRIGHTNESS, 77}}).install();
     std::vector<KeyVal> vecOld;
     for (const KeyVal& stRecord : readScheme(schemePath(1, 1)))
         if (stRecord.key != KEY_SATURATION) vecOld.insert(vecOld.begin(), stRecord);
     vecOld.insert(vecOld.begin() + 3, KeyVal{4711, 5});
     writeScheme(schemePath(1, 1), vecOld);
+    for (int i = 0; i < 4; ++i) age(schemePath(1, i));
+    age(versionPath());
+    const size_t nLogBefore = errorLog().size();
+    const unsigned long nCommandsBefore = hostsim::systemCommandCount();
     ASSERT_TRUE(start());
+    EXPECT_EQ(errorLog().find("check the sensor version", nLogBefore), std::string::npos);
+    EXPECT_EQ(hostsim::systemCommandCount(), nCommandsBefore);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(mtime(schemePath(1, i)), 1000) << i;
+    EXPECT_NE(mtime(versionPath()), 1000);
     const std::vector<KeyVal> vecFactory = factorySet(0);
+    EXPECT_EQ(image(vecFactory), image(access().scheme(2), access().keyValSum()));
     std::vector<KeyVal> vecExpected = vecFactory;
     for (const KeyVal& stRecord : vecOld) setValue(vecExpected, stRecord.key, stRecord.value);
     EXPECT_EQ(image(vecExpected), image(access().scheme(1), access().keyValSum()));
+    EXPECT_EQ(access().schemeValue(1, KEY_BRIGHTNESS), 77);
     EXPECT_EQ(access().schemeValue(1, KEY_SATURATION), valueOf(vecFactory, KEY_SATURATION));
     ASSERT_TRUE(controller().setParamScheme(1));
     ispsim::clearCalls();
@@ -142,7 +136,8 @@ TEST_F(StartupTest, VersionChangeOnTheThermalChannelRemovesOnlyThermalFiles) {
     EXPECT_EQ(valueOf(readFile(schemePath(1, 0)), KEY_BRIGHTNESS), 99);
 }
 
-TEST_F(StartupTest, DayNightModeFromSchemeZeroLetsTheFirstPassChoose) {
+// Day/night mode in scheme 0 lets the first pass choose the scheme.
+TEST_F(StartupTest, TheModeOfSchemeZeroChoosesTheFirstScheme) {
     ASSERT_TRUE(start(camera()
                           .storedScheme(0, {{KEY_SCHEME_MODE, 2}, {KEY_BRIGHTNESS, 10}})
                           .storedScheme(1, {{KEY_BRIGHTNESS, 20}})
@@ -160,44 +155,17 @@ TEST_F(StartupTest, DayNightModeFromSchemeZeroLetsTheFirstPassChoose) {
     controller().setParamMode(0);
     EXPECT_TRUE(access().dnScheme());
     EXPECT_FALSE(access().timingScheme());
-}
+    controller().uinit();
 
-TEST_F(StartupTest, TimedModeStartsInTheSchemeWhoseWindowHoldsTheTime) {
+    // Timed mode starts in the scheme whose window holds the time.
     ASSERT_TRUE(start(camera()
                           .storedScheme(0, {{KEY_SCHEME_MODE, 1}, {KEY_SCHEME_END_HOUR, 0}})
                           .storedScheme(1, {{KEY_SCHEME_END_HOUR, 0}})
                           .storedScheme(2, {{KEY_SCHEME_START_HOUR, 12}, {KEY_SCHEME_END_HOUR, 13}})
                           .clock(12, 30)));
-    controller().setParamMode(0);
-    EXPECT_TRUE(access().timingScheme());
-    EXPECT_EQ(access().curScheme(), 2);
-}
-
-// A plate-recognition device without the infrared marker gets night
-// defaults in scheme 1; with the marker every scheme is the factory set.
-TEST_F(StartupTest, PlateRecognitionDeviceGetsTheNightDefaultsInSchemeOne) {
-    installDevice("ir-bullet");
-    setDeviceType(8);
-    for (const bool bInfrared : {false, true}) {
-        SCOPED_TRACE(bInfrared);
-        const size_t nIndex = m_vecControllers.size();
-        ASSERT_TRUE(start(1, 0, bInfrared ? "(max_scheme=4)(isInfrared=1)(lensId=3)" : "(max_scheme=4)(lensId=3)"));
-        EXPECT_EQ(!bInfrared, access(nIndex).lprScheme());
-        std::vector<KeyVal> vecNight = factorySet(nIndex);
-        if (!bInfrared)
-            for (const std::pair<u32, u32>& stDefault : Edits{{KEY_DN_MODE, 0},
-                                                              {KEY_MAX_SHUTTER, 18},
-                                                              {KEY_MIN_SHUTTER, 20},
-                                                              {KEY_METER_AREA, 1},
-                                                              {KEY_IR_MODE, 2},
-                                                              {KEY_IR_MANUAL_STRG_NEAR, 40}})
-                setValue(vecNight, stDefault.first, stDefault.second);
-        EXPECT_TRUE(holds(schemePath(1, 1), vecNight));
-        for (int i : {0, 2, 3}) EXPECT_TRUE(holds(schemePath(1, i), factorySet(nIndex))) << i;
-        controller(nIndex).uinit();
-        for (int i = 0; i < 4; ++i) removeFile(schemePath(1, i));
-        removeFile(versionPath());
-    }
+    controller(1).setParamMode(0);
+    EXPECT_TRUE(access(1).timingScheme());
+    EXPECT_EQ(access(1).curScheme(), 2);
 }
 
 TEST_F(StartupTest, SecondInitRestartsAndRepeatedShutDownReleasesNothingTwice) {
@@ -235,68 +203,80 @@ TEST_F(StartupTest, SecondInitRestartsAndRepeatedShutDownReleasesNothingTwice) {
     EXPECT_EQ(errorLog().find("m_pSensorThread->stop()"), std::string::npos);
 }
 
-TEST_F(StartupTest, DetailMarkersSetTheLensAndInfraredFlags) {
+const KeyVal kNightDefaults[] = {{KEY_DN_MODE, 0},    {KEY_MAX_SHUTTER, 18}, {KEY_MIN_SHUTTER, 20},
+                                 {KEY_METER_AREA, 1}, {KEY_IR_MODE, 2},      {KEY_IR_MANUAL_STRG_NEAR, 40}};
+
+// The detail markers set the lens and infrared flags. A plate-recognition
+// device without the infrared marker (0 or 1) gets night defaults in scheme
+// 1; otherwise every scheme is the factory set.
+TEST_F(StartupTest, DetailMarkersSetTheLensInfraredAndPlateRecognitionFlags) {
     installDevice("ir-bullet");
+    setDeviceType(8);
     const struct {
         const char* szDetail;
-        bool bHasLens, bLimitedIrPower;
-    } aCases[] = {{"(max_scheme=4)(lensId=0)", false, false},
-                  {"(max_scheme=4)(lensId=3)", true, false},
-                  {"(max_scheme=4)(lensId=3", false, false},
-                  {"(max_scheme=4)(isInfrared=1)", false, false},
-                  {"(max_scheme=4)(isInfrared=17)(lensId=3)", true, true}};
+        bool bHasLens, bLimitedIrPower, bLpr;
+    } aCases[] = {{"(max_scheme=4)(lensId=0)", false, false, true},
+                  {"(max_scheme=4)(lensId=3)", true, false, true},
+                  {"(max_scheme=4)(lensId=3", false, false, true},
+                  {"(max_scheme=4)(isInfrared=1)", false, false, false},
+                  {"(max_scheme=4)(isInfrared=0)(lensId=3)", true, false, false},
+                  {"(max_scheme=4)(isInfrared=17)(lensId=3)", true, true, true}};
     for (const auto& c : aCases) {
         SCOPED_TRACE(c.szDetail);
         const size_t nIndex = m_vecControllers.size();
         testing::internal::CaptureStdout();
-        start(1, 0, c.szDetail);
+        ASSERT_TRUE(start(1, 0, c.szDetail));
         const std::string strOut = testing::internal::GetCapturedStdout();
         EXPECT_EQ(access(nIndex).hasLens(), c.bHasLens);
         EXPECT_EQ(access(nIndex).limitedIrPower(), c.bLimitedIrPower);
         EXPECT_EQ(strOut.find("#### m_bisLimitedIrPower is true!\n") != std::string::npos, c.bLimitedIrPower);
+        EXPECT_EQ(access(nIndex).lprScheme(), c.bLpr);
+        std::vector<KeyVal> vecNight = factorySet(nIndex);
+        if (c.bLpr)
+            for (const KeyVal& stDefault : kNightDefaults) setValue(vecNight, stDefault.key, stDefault.value);
+        EXPECT_TRUE(holds(schemePath(1, 1), vecNight));
+        for (int i : {0, 2, 3}) EXPECT_TRUE(holds(schemePath(1, i), factorySet(nIndex))) << i;
         controller(nIndex).uinit();
+        for (int i = 0; i < 4; ++i) removeFile(schemePath(1, i));
+        removeFile(versionPath());
     }
 }
 
 // A small second stream hides the scene item on one hardware family, a
 // limited-frames mode with limited WDR hides WDR; without a video module
 // both stay shown.
-struct VideoCase {
-    const char* name;
-    const char* device;
-    bool module;
-    int encoderType, height;
-    int modeId, limitWdr;
-    bool sceneShown, wdrShown;
-};
-
-class StartupVideoTest : public StartupTest, public ::testing::WithParamInterface<VideoCase> {};
-
-TEST_P(StartupVideoTest, TheVideoModuleSetsTheStyleFlags) {
-    const VideoCase& stCase = GetParam();
-    installDevice(stCase.device);
-    m_objVideo.setStreams({AVStreamParam(1, 1080), AVStreamParam(stCase.encoderType, stCase.height)});
-    m_objVideo.setLimitedFrames(stCase.modeId, stCase.limitWdr);
-    setshowBeawayFalg(!stCase.sceneShown);
-    ISensorController& objController = makeController(1);
-    if (!stCase.module) objController.setVideoStreamModule(nullptr);
-    EXPECT_TRUE(objController.init(moduleConfig()));
-    EXPECT_EQ(getshowBeawayFalg(), stCase.sceneShown);
-    EXPECT_EQ(access().showWdr(), stCase.wdrShown);
+TEST_F(StartupTest, TheVideoModuleSetsTheStyleFlags) {
+    const struct {
+        const char* name;
+        const char* device;
+        bool module;
+        int encoderType, height, modeId, limitWdr;
+        bool sceneShown, wdrShown;
+    } aCases[] = {
+        {"Height240", "ir-bullet", true, 1, 240, 1, 0, false, true},
+        {"Height255", "ir-bullet", true, 1, 255, 1, 0, false, true},
+        {"Height256", "ir-bullet", true, 1, 256, 1, 0, true, true},
+        {"OtherEncoder", "ir-bullet", true, 2, 240, 1, 0, true, true},
+        {"ModeZeroLimited", "ir-bullet", true, 1, 1080, 0, 1, true, false},
+        {"ModeZeroUnlimited", "ir-bullet", true, 1, 1080, 0, 0, true, true},
+        {"OtherModeLimited", "ir-bullet", true, 1, 1080, 1, 1, true, true},
+        {"NoVideoModule", "ir-bullet", false, 1, 240, 0, 1, true, true},
+        {"OtherHardwareModel", "dome", true, 1, 240, 1, 0, true, true},
+    };
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.name);
+        installDevice(c.device);
+        m_objVideo.setStreams({AVStreamParam(1, 1080), AVStreamParam(c.encoderType, c.height)});
+        m_objVideo.setLimitedFrames(c.modeId, c.limitWdr);
+        setshowBeawayFalg(!c.sceneShown);
+        const size_t nIndex = m_vecControllers.size();
+        ISensorController& objController = makeController(1);
+        if (!c.module) objController.setVideoStreamModule(nullptr);
+        EXPECT_TRUE(objController.init(moduleConfig()));
+        EXPECT_EQ(getshowBeawayFalg(), c.sceneShown);
+        EXPECT_EQ(access(nIndex).showWdr(), c.wdrShown);
+        objController.uinit();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Streams, StartupVideoTest,
-                         ::testing::Values(VideoCase{"Height240", "ir-bullet", true, 1, 240, 1, 0, false, true},
-                                           VideoCase{"Height255", "ir-bullet", true, 1, 255, 1, 0, false, true},
-                                           VideoCase{"Height256", "ir-bullet", true, 1, 256, 1, 0, true, true},
-                                           VideoCase{"OtherEncoder", "ir-bullet", true, 2, 240, 1, 0, true, true},
-                                           VideoCase{"OtherHardwareModel", "dome", true, 1, 240, 1, 0, true, true},
-                                           VideoCase{"ModeZeroLimited", "ir-bullet", true, 1, 1080, 0, 1, true, false},
-                                           VideoCase{"ModeZeroUnlimited", "ir-bullet", true, 1, 1080, 0, 0, true, true},
-                                           VideoCase{"OtherModeLimited", "ir-bullet", true, 1, 1080, 1, 1, true, true},
-                                           VideoCase{"NoVideoModule", "ir-bullet", false, 1, 240, 0, 1, true, true}),
-                         [](const ::testing::TestParamInfo<VideoCase>& p_stInfo) {
-                             return std::string(p_stInfo.param.name);
-                         });
 
 }  // namespace

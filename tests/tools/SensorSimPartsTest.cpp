@@ -1,18 +1,17 @@
 // The simulator's parts that read the user's words and describe what the
-// library did, where a session cannot reach every case: quoting, number and
-// clock bounds, commands sent by other rows, tree diffs and ISP-call forms.
+// library did, where a session cannot reach every case: number and clock
+// bounds, commands sent by other rows, tree diffs and ISP-call forms.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
 #include <fstream>
 
-#include "CommandParser.h"
 #include "DeviceFixture.h"
 #include "FileTree.h"
 #include "KeyNames.h"
+#include "SimulatedCamera.h"
 #include "SimulatedVideoModule.h"
 #include "Trace.h"
 #include "Values.h"
@@ -22,20 +21,6 @@
 using namespace sensorsim;
 
 namespace {
-
-TEST(SensorSimStatements, SeparatorsCommentsAndQuotes) {
-    std::vector<Statement> vecStatements;
-    std::string strError;
-    ASSERT_TRUE(splitStatements("set 34 60; get 34\n\n# a note\nstyle \"my a;b # c.xml\"  # save\n;;\n", vecStatements,
-                                strError));
-    ASSERT_EQ(3u, vecStatements.size());
-    EXPECT_EQ((std::vector<std::string>{"set", "34", "60"}), vecStatements[0].words);
-    EXPECT_EQ((std::vector<std::string>{"style", "my a;b # c.xml"}), vecStatements[2].words);
-    EXPECT_EQ(1, vecStatements[1].line);
-    EXPECT_EQ(4, vecStatements[2].line);
-    EXPECT_FALSE(splitStatements("get 34\nstyle \"open.xml\nflush", vecStatements, strError));
-    EXPECT_EQ("line 2: the quote is not closed", strError);
-}
 
 // Values above the signed range keep their bits.
 TEST(SensorSimValues, NumbersAreThirtyTwoBitDecimalOrHexAndClocksADaysTime) {
@@ -56,27 +41,17 @@ TEST(SensorSimValues, NumbersAreThirtyTwoBitDecimalOrHexAndClocksADaysTime) {
 
 // Command 83 is KEY_IRIS_UP's, though key 83 (KEY_IRIS_SIZE) sends 85.
 TEST(SensorSimKeys, NamesWithoutCaseOrPrefixAndCommandsByTheRowThatSendsThem) {
-    for (const auto& name :
-         std::vector<std::pair<const char*, unsigned int>>{{"Key_Brightness", 34u},
+    const std::pair<const char*, unsigned int> aNames[] = {{"Key_Brightness", 34u},
                                                            {"IA_CMD_UI_SHUTTER_RESET", 8231u},
                                                            {"KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV", 8104u},
                                                            {"_DDE_MANUAL_STRG", 8240u},
-                                                           {"201", 201u}})
-        EXPECT_EQ(name.second, parseKey(name.first).key) << name.first;
+                                                           {"201", 201u}};
+    for (const auto& c : aNames) EXPECT_EQ(c.second, parseKey(c.first).key) << c.first;
     EXPECT_THROW(parseKey("-34"), InputError);
     EXPECT_EQ(169u, allKeys().size());  // the map's rows and the four twins
-    for (const auto& command : std::vector<std::pair<int, const char*>>{
-             {83, "KEY_IRIS_UP"}, {85, "KEY_IRIS_SIZE"}, {168, "KEY_WHITE_SWITCH"}, {4242, ""}})
-        EXPECT_EQ(command.second, commandName(command.first)) << command.first;
-}
-
-std::string record(uint32_t p_nKey, int32_t p_nValue) {
-    std::string strBytes(8, '\0');
-    for (int i = 0; i < 4; ++i) {
-        strBytes[i] = static_cast<char>((p_nKey >> (8 * i)) & 0xff);
-        strBytes[4 + i] = static_cast<char>((static_cast<uint32_t>(p_nValue) >> (8 * i)) & 0xff);
-    }
-    return strBytes;
+    const std::pair<int, const char*> aCommands[] = {
+        {83, "KEY_IRIS_UP"}, {85, "KEY_IRIS_SIZE"}, {168, "KEY_WHITE_SWITCH"}, {4242, ""}};
+    for (const auto& c : aCommands) EXPECT_EQ(c.second, commandName(c.first)) << c.first;
 }
 
 class SensorSimTree : public DeviceFixture {
@@ -90,19 +65,19 @@ TEST_F(SensorSimTree, ChangedFilesAreFoundAndDescribed) {
     const std::string strScheme = "/mnt/mtd/code/config_file/sensor-thermal0.cfg";
     const std::string strSame = "/mnt/mtd/code/config_file/sensor1_0.cfg";
     const std::string strVersion = camerapath::VERSION_FILE;
-    std::string strOld;
-    std::string strNew;
-    for (uint32_t nKey = 0; nKey < 14; ++nKey) {
-        strOld += record(9000 + nKey, 1);
-        strNew += record(9000 + nKey, nKey < 13 ? 2 : 1);
+    std::vector<KeyVal> vecOld = {{34, 50}};
+    std::vector<KeyVal> vecNew = {{34, static_cast<u32>(-60)}};
+    for (u32 nKey = 0; nKey < 14; ++nKey) {
+        vecOld.insert(vecOld.end() - 1, KeyVal{9000 + nKey, 1});
+        vecNew.insert(vecNew.end() - 1, KeyVal{9000 + nKey, nKey < 13 ? 2u : 1u});
     }
-    writeFile(strScheme, strOld + record(34, 50));
-    writeFile(strSame, record(34, 50));
+    writeFile(strScheme, simdevice::schemeImage(vecOld));
+    writeFile(strSame, simdevice::schemeImage({{34, 50}}));
     writeFile("/gone.txt", "x");
     const TreeSnapshot mapBefore = snapshot();
     WriteWatch objWrites(root());
-    writeFile(strScheme, strNew + record(34, -60));
-    writeFile(strSame, record(34, 50));
+    writeFile(strScheme, simdevice::schemeImage(vecNew));
+    writeFile(strSame, simdevice::schemeImage({{34, 50}}));
     writeFile(strVersion, std::string("\x08\x00\x00\x00", 4));
     makeDirectories(root() + "/tmp/new");
     // A look in between: the folder made before it is watched from then on.
@@ -112,7 +87,6 @@ TEST_F(SensorSimTree, ChangedFilesAreFoundAndDescribed) {
 
     const auto vecChanges = diffTrees(mapBefore, snapshot(), objWrites.written());
     EXPECT_EQ(1u, objWrites.written().count("/tmp/new/later.txt"));
-
     const std::pair<FileChange::Kind, std::string> aExpected[] = {{FileChange::Removed, "/gone.txt"},
                                                                   {FileChange::Written, strScheme},
                                                                   {FileChange::Written, strSame},
@@ -134,7 +108,9 @@ TEST_F(SensorSimTree, ChangedFilesAreFoundAndDescribed) {
               describeFileChange(vecChanges[3]));
 }
 
-TEST_F(SensorSimTree, VideoSettingsReachTheVideoModuleAndOneThatDoesNotReadNamesItsLine) {
+// Blanks around the parts and comments are read and the settings reach the
+// video module; a line not understood is named.
+TEST_F(SensorSimTree, VideoSettingsReadBlanksAndCommentsAndNameALineTheyDoNotUnderstand) {
     const std::string strPath = root() + "/video.ini";
     std::ofstream(strPath) << "# streams\nstream=1,1080\nstream = 1, 240 # sub\nlimitFramesModeId=0\nlimitWdr=1\n";
     VideoSettings stRead;
@@ -162,18 +138,14 @@ TEST_F(SensorSimTree, VideoSettingsReachTheVideoModuleAndOneThatDoesNotReadNames
     }
 }
 
+// The ISP data as host-order words.
 ispsim::Call call(int p_nCmd, unsigned int p_nOption, const std::vector<int32_t>& p_vecIn,
                   const std::vector<int32_t>& p_vecOut, int p_nStatus) {
-    ispsim::Call stCall;
-    stCall.channel = 1;
-    stCall.cmd = p_nCmd;
-    stCall.option = p_nOption;
-    stCall.dataIn.resize(p_vecIn.size() * 4);
-    if (!p_vecIn.empty()) std::memcpy(stCall.dataIn.data(), p_vecIn.data(), stCall.dataIn.size());
-    stCall.dataOut.resize(p_vecOut.size() * 4);
-    if (!p_vecOut.empty()) std::memcpy(stCall.dataOut.data(), p_vecOut.data(), stCall.dataOut.size());
-    stCall.status = p_nStatus;
-    return stCall;
+    const auto bytes = [](const std::vector<int32_t>& p_vecWords) {
+        const uint8_t* pBytes = reinterpret_cast<const uint8_t*>(p_vecWords.data());
+        return std::vector<uint8_t>(pBytes, pBytes + 4 * p_vecWords.size());
+    };
+    return ispsim::Call{1, p_nCmd, p_nOption, bytes(p_vecIn), bytes(p_vecOut), p_nStatus};
 }
 
 TEST(SensorSimIspCalls, CorrectionsRecordsRangesAndFailuresAreDescribed) {
