@@ -6,13 +6,10 @@
 #include <sys/stat.h>
 #include <utime.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "../params/ControllerFixture.h"
-#include "DeviceRoot.h"
-#include "SensorDebug.h"
 #include "platform/CameraPaths.h"
 
 class SchemeControllerFixture : public ControllerFixture {

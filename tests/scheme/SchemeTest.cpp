@@ -62,13 +62,10 @@ TEST_F(SchemeSwitchingTest, FirstAndForcedSwitchesSendEveryRecordOthersWhatDiffe
     EXPECT_NE(errorLog().find("p_nScheme >= 0 && (u32)p_nScheme <= m_stSysConf.nSchemeSum"), std::string::npos);
     store(KEY_BRIGHTNESS, 33, 4);
     EXPECT_TRUE(controller().setParamScheme(4));
-    int nScheme = -7, nMode = -7;
-    controller().getParamScheme(nScheme);
-    EXPECT_EQ(nScheme, 4);
+    EXPECT_EQ(access().curScheme(), 4);
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{33});
     EXPECT_TRUE(controller().setParamMode(5));
-    controller().getParamMode(nMode);
-    EXPECT_EQ(nMode, 5);
+    EXPECT_EQ(access().paramMode(), 5);
     EXPECT_NE(errorLog().find("0 == p_nMode || 1 == p_nMode"), std::string::npos);
 }
 
@@ -323,18 +320,15 @@ TEST_F(StartedControllerTest, FactoryResetLeavesSchemeZeroAndFreshFilesReReading
     EXPECT_EQ(ispsim::setCalls(KEY_BRIGHTNESS).back().valueIn(), valueOf(vecFactory, KEY_BRIGHTNESS));
 
     const std::string strConfig = readFile(camerapath::MODULE_CONFIG_FILE);
-    // Debug control, whether the configuration file is there, scheme count.
-    const struct {
-        const char* szDebug;
-        bool bConfig;
-        u32 nSchemes;
-    } aCases[] = {{"1\n0\n", true, 6}, {"6\n0\n", false, 6}, {"6\n0\n", true, 4}};
-    for (const auto& c : aCases) {
-        SCOPED_TRACE(c.szDebug);
-        setDebugControl(c.szDebug);
-        c.bConfig ? writeFile(camerapath::MODULE_CONFIG_FILE, strConfig) : removeFile(camerapath::MODULE_CONFIG_FILE);
+    // Debug level, whether the configuration file is there, scheme count.
+    const u32 aanCases[][3] = {{1, 1, 6}, {6, 0, 6}, {6, 1, 4}};
+    for (const auto& anCase : aanCases) {
+        SCOPED_TRACE(anCase[0] * 10 + anCase[1]);
+        setDebugControl(std::to_string(anCase[0]) + "\n0\n");
+        if (anCase[1] != 0) writeFile(camerapath::MODULE_CONFIG_FILE, strConfig);
+        if (anCase[1] == 0) removeFile(camerapath::MODULE_CONFIG_FILE);
         printedBy([&] { controller().resetParameters(); });
-        EXPECT_EQ(access().sysConf().nSchemeSum, c.nSchemes);
+        EXPECT_EQ(access().sysConf().nSchemeSum, anCase[2]);
     }
 }
 
@@ -441,8 +435,7 @@ TEST_F(SchemeStressTest, HostThreadsAndSensorThreadLoseNoUpdate) {
     // Odd while a revert or a host switch runs.
     std::atomic<unsigned> nHostChangeGeneration{0};
     std::atomic<int> nOwnersRunning{static_cast<int>(anOwnedKeys.size())};
-    std::atomic<unsigned long> nFailures{0};
-    std::atomic<unsigned long> nConfirmedChecks{0};
+    std::atomic<unsigned long> nFailures{0}, nConfirmedChecks{0};
     std::mutex objStart;
     std::unique_lock<std::mutex> objHold(objStart);
     const auto enroll = [&]() {

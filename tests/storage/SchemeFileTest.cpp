@@ -57,7 +57,7 @@ using VersionFileTest = FileIoTest;
 
 // Only the length of a missing file is reported (without a line end); a load
 // reads exactly the asked length or fails without a word and leaves the
-// buffer, and at debug level traces the file in grey.
+// buffer.
 TEST_F(FileIoTest, LengthAndLoadOfWholeFiles) {
     writeFile(kStyle, "<style/>");
     EXPECT_EQ(8, getFileLen(kStyle));
@@ -76,11 +76,6 @@ TEST_F(FileIoTest, LengthAndLoadOfWholeFiles) {
     });
     EXPECT_EQ("", strStdout);
     EXPECT_EQ('x', szData[0]);
-    setDebugControl("6\n");
-    strStdout = stdoutOf([&] { EXPECT_EQ(8, loadFromFile(kStyle, szData, 8)); });
-    EXPECT_EQ(0u, strStdout.find("\033[0m\033[37m[sensor dbg] file:SensorFileIo.cpp fun:loadFromFile line:"));
-    const std::string strTail = std::string("\nopen file:") + kStyle + "\n\033[0m";
-    EXPECT_EQ(strTail, strStdout.substr(strStdout.size() - std::min(strStdout.size(), strTail.size())));
 }
 
 TEST_F(FileIoTest, SaveTruncatesAndReportsShortWritesAndMissingDirectories) {
