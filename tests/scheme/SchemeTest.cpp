@@ -121,8 +121,9 @@ TEST_F(SensorThreadTest, TimedModeSwitchesOnceToTheLowestSchemeWhoseWindowHoldsT
     store(KEY_CONTRAST, 80, 1);
     ispsim::setDayNightState(0, 0);
     // Timed or fixed, the time, the scheme after two passes from scheme 3.
-    const int aanCases[][4] = {{1, 12, 30, 1}, {1, 8, 0, 1}, {1, 7, 59, 0}, {1, 18, 0, 0},
-                               {1, 23, 0, 0},  {1, 3, 0, 0}, {0, 12, 30, 3}};
+    const int aanCases[][4] = {
+        {1, 12, 30, 1}, {1, 8, 0, 1}, {1, 7, 59, 0}, {1, 18, 0, 0}, {1, 23, 0, 0}, {1, 3, 0, 0}, {0, 12, 30, 3},
+    };
     for (const auto& anCase : aanCases) {
         SCOPED_TRACE(::testing::PrintToString(std::vector<int>(anCase, anCase + 4)));
         startIn(3);
@@ -207,9 +208,11 @@ TEST_F(StartedControllerTest, FlushWritesTheCurrentSchemeOnlyWhenItsWindowIsVali
     start();
     // Start hour and minute, end hour and minute, flush result.
     // Fields that would wrap the 32-bit sum to a valid time are refused.
-    const int aanCases[][5] = {{24, 1, 24, 30, 505},      {0, 0, 25, 0, 506},    {18, 0, 8, 0, 507},
-                               {10, 0, 10, 0, 507},       {0, 0, 24, 0, 0},      {10, 75, 11, 0, 0},
-                               {42949673, 0, 24, 0, 505}, {1, -100, 24, 0, 505}, {0, 0, 42949696, 0, 506}};
+    const int aanCases[][5] = {
+        {24, 1, 24, 30, 505},      {0, 0, 25, 0, 506},    {18, 0, 8, 0, 507},
+        {10, 0, 10, 0, 507},       {0, 0, 24, 0, 0},      {10, 75, 11, 0, 0},
+        {42949673, 0, 24, 0, 505}, {1, -100, 24, 0, 505}, {0, 0, 42949696, 0, 506},
+    };
     int nBrightness = 60;
     for (const auto& anCase : aanCases) {
         SCOPED_TRACE(::testing::PrintToString(std::vector<int>(anCase, anCase + 5)));
@@ -278,10 +281,12 @@ TEST_F(StartedControllerTest, RestoreResendsTheStoredValueAndRestoreAeModeWhatTh
         int failing;  // the command the ISP refuses, 0 for none
         bool result;
         std::vector<int> sent;
-    } aCases[] = {{true, false, 0, true, {KEY_AUTO_FOCUS_MODE, KEY_EXPOSE_MODE}},
-                  {true, false, KEY_AUTO_FOCUS_MODE, false, {KEY_AUTO_FOCUS_MODE}},
-                  {false, false, 0, true, {KEY_EXPOSE_MODE}},
-                  {true, true, KEY_EXPOSE_MODE, true, {KEY_AUTO_FOCUS_MODE}}};
+    } aCases[] = {
+        {true, false, 0, true, {KEY_AUTO_FOCUS_MODE, KEY_EXPOSE_MODE}},
+        {true, false, KEY_AUTO_FOCUS_MODE, false, {KEY_AUTO_FOCUS_MODE}},
+        {false, false, 0, true, {KEY_EXPOSE_MODE}},
+        {true, true, KEY_EXPOSE_MODE, true, {KEY_AUTO_FOCUS_MODE}},
+    };
     for (const auto& c : aCases) {
         SCOPED_TRACE(::testing::PrintToString(c.sent) + " failing " + std::to_string(c.failing));
         ispsim::clearFaults();
@@ -321,7 +326,11 @@ TEST_F(StartedControllerTest, FactoryResetLeavesSchemeZeroAndFreshFilesReReading
 
     const std::string strConfig = readFile(camerapath::MODULE_CONFIG_FILE);
     // Debug level, whether the configuration file is there, scheme count.
-    const u32 aanCases[][3] = {{1, 1, 6}, {6, 0, 6}, {6, 1, 4}};
+    const u32 aanCases[][3] = {
+        {1, 1, 6},
+        {6, 0, 6},
+        {6, 1, 4},
+    };
     for (const auto& anCase : aanCases) {
         SCOPED_TRACE(anCase[0] * 10 + anCase[1]);
         setDebugControl(std::to_string(anCase[0]) + "\n0\n");

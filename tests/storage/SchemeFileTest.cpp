@@ -7,12 +7,11 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "DeviceFixture.h"
+#include "../params/ControllerFixture.h"
 #include "HostSimulation.h"
 #include "SensorFile.h"
 #include "SimulatedCamera.h"
@@ -25,12 +24,6 @@ const char* const kStyle = "/hd1/moduleConfig/sensorConfig/style/style.xml";
 const char* const kSchemeFile = "/mnt/mtd/code/config_file/sensor1_0.cfg";
 const char* const kVersionFile = camerapath::VERSION_FILE;
 const KeyVal kSentinel = {0xDEADBEEFu, 0xFEEDFACEu};
-
-std::string stdoutOf(const std::function<void()>& p_fnCall) {
-    testing::internal::CaptureStdout();
-    p_fnCall();
-    return testing::internal::GetCapturedStdout();
-}
 
 std::vector<KeyVal> makeRecords(u32 p_nCount, u32 p_nSeed) {
     std::vector<KeyVal> vecRecords;
@@ -62,13 +55,13 @@ TEST_F(FileIoTest, LengthAndLoadOfWholeFiles) {
     writeFile(kStyle, "<style/>");
     EXPECT_EQ(8, getFileLen(kStyle));
     INT64 nLength = 0;
-    std::string strStdout = stdoutOf([&] { nLength = getFileLen("/hd1/none.xml"); });
+    std::string strStdout = printedBy([&] { nLength = getFileLen("/hd1/none.xml"); });
     EXPECT_EQ(-1, nLength);
     EXPECT_NE(std::string::npos, strStdout.find(report("file.open(file_name)", "/hd1/none.xml") + "\033[0m"));
     char szData[16] = {0};
     EXPECT_EQ(8, loadFromFile(kStyle, szData, 8));
     EXPECT_STREQ("<style/>", szData);
-    strStdout = stdoutOf([&] {
+    strStdout = printedBy([&] {
         EXPECT_EQ(-1, loadFromFile(kStyle, szData, 9));
         szData[0] = 'x';
         EXPECT_EQ(-1, loadFromFile("/hd1/none.xml", szData, 4));
@@ -85,12 +78,12 @@ TEST_F(FileIoTest, SaveTruncatesAndReportsShortWritesAndMissingDirectories) {
     EXPECT_EQ(10, saveToFile(&strName[0], szData, 10));
     EXPECT_EQ("0123456789", readFile(kStyle));
     hostsim::failWritesAfter(3);
-    std::string strStdout = stdoutOf([&] { EXPECT_EQ(3, saveToFile(&strName[0], szData, 10)); });
+    std::string strStdout = printedBy([&] { EXPECT_EQ(3, saveToFile(&strName[0], szData, 10)); });
     EXPECT_NE(std::string::npos, strStdout.find("file_len == (nSize=file.write(data, file_len))   ~~~Assertion "
                                                 "failed.\n\033[0m\033[0m\033[31mfile_len(10)\n\033[0m"));
     EXPECT_EQ("012", readFile(kStyle));
     hostsim::failWritesAfter(-1);
-    strStdout = stdoutOf([&] { EXPECT_EQ(0, saveToFile(&strMissing[0], szData, 3)); });
+    strStdout = printedBy([&] { EXPECT_EQ(0, saveToFile(&strMissing[0], szData, 3)); });
     EXPECT_NE(std::string::npos, strStdout.find(report(kOpenForWrite, strMissing) + "\n\033[0m"));
     EXPECT_NE(std::string::npos, strStdout.find("file_len(3)\n"));
 }
@@ -114,8 +107,10 @@ TEST_F(SchemeFileTest, ReadsTheWholeRecordsTheFileHolds) {
         int nStored;  // -1: no file
         size_t nCut;  // bytes missing at the end
         u32 nAsked, nWhole;
-    } aCases[] = {{"FullScheme", 165, 0, 165, 165}, {"LongerFile", 6, 0, 4, 4}, {"ShortFile", 70, 8, 70, 69},
-                  {"TornLastRecord", 3, 3, 3, 2},   {"EmptyFile", 0, 0, 3, 0},  {"MissingFile", -1, 0, 4, 0}};
+    } aCases[] = {
+        {"FullScheme", 165, 0, 165, 165}, {"LongerFile", 6, 0, 4, 4}, {"ShortFile", 70, 8, 70, 69},
+        {"TornLastRecord", 3, 3, 3, 2},   {"EmptyFile", 0, 0, 3, 0},  {"MissingFile", -1, 0, 4, 0},
+    };
     for (const auto& c : aCases) {
         SCOPED_TRACE(c.szName);
         removeFile(kSchemeFile);
@@ -125,7 +120,7 @@ TEST_F(SchemeFileTest, ReadsTheWholeRecordsTheFileHolds) {
         std::vector<KeyVal> vecRead(c.nAsked + 1, kSentinel);
         std::string strName = kSchemeFile;
         const std::string strStdout =
-            stdoutOf([&] { EXPECT_EQ(0, keyValFromFile(&strName[0], vecRead.data(), c.nAsked)); });
+            printedBy([&] { EXPECT_EQ(0, keyValFromFile(&strName[0], vecRead.data(), c.nAsked)); });
         for (u32 i = 0; i <= c.nAsked; ++i) {
             const KeyVal stExpected = i < c.nWhole ? vecStored[i] : kSentinel;
             EXPECT_EQ(stExpected.key, vecRead[i].key) << "record " << i;
@@ -151,10 +146,12 @@ TEST(StoredRecordMergeTest, StoredValuesGoToTheirKeys) {
         std::vector<KeyVal> vecStored;
         std::vector<u32> vecValues;
         u32 nDropped;
-    } aCases[] = {{"CurrentOrder", {{8000, 2}, {34, 60}, {7, 3}, {34, 61}, {2337, 62}}, {2, 60, 3, 61, 62}, 0},
-                  {"ReorderedShortAndExtra", {{2337, 62}, {99, 9}, {34, 60}}, {0, 60, 1, 51, 62}, 1},
-                  {"KeyStoredThrice", {{34, 60}, {7, 3}, {34, 61}, {34, 62}, {7, 4}}, {0, 60, 3, 61, 50}, 2},
-                  {"Empty", {}, {0, 50, 1, 51, 50}, 0}};
+    } aCases[] = {
+        {"CurrentOrder", {{8000, 2}, {34, 60}, {7, 3}, {34, 61}, {2337, 62}}, {2, 60, 3, 61, 62}, 0},
+        {"ReorderedShortAndExtra", {{2337, 62}, {99, 9}, {34, 60}}, {0, 60, 1, 51, 62}, 1},
+        {"KeyStoredThrice", {{34, 60}, {7, 3}, {34, 61}, {34, 62}, {7, 4}}, {0, 60, 3, 61, 50}, 2},
+        {"Empty", {}, {0, 50, 1, 51, 50}, 0},
+    };
     for (const auto& c : aCases) {
         SCOPED_TRACE(c.szName);
         std::vector<KeyVal> vecMerged = vecScheme;
@@ -176,7 +173,7 @@ TEST_F(SchemeFileTest, FailedWriteOpenOrRenameKeepsTheOldFile) {
     for (size_t nBudget = 0; nBudget < 560; ++nBudget) {
         SCOPED_TRACE("budget " + std::to_string(nBudget));
         hostsim::failWritesAfter(static_cast<long long>(nBudget));
-        const std::string strStdout = stdoutOf([&] { ASSERT_EQ(-1, writeScheme(makeRecords(70, 900))); });
+        const std::string strStdout = printedBy([&] { ASSERT_EQ(-1, writeScheme(makeRecords(70, 900))); });
         ASSERT_EQ(strOld, readFile(kSchemeFile));
         ASSERT_FALSE(temporaryLeft(kSchemeFile));
         ASSERT_NE(std::string::npos,
@@ -188,11 +185,11 @@ TEST_F(SchemeFileTest, FailedWriteOpenOrRenameKeepsTheOldFile) {
     hostsim::failWritesAfter(-1);
 
     const char* const szMissing = "/mnt/mtd/code/missing_dir/sensor1_0.cfg";
-    std::string strStdout = stdoutOf([&] { EXPECT_EQ(-1, writeScheme(makeRecords(2, 1), szMissing)); });
+    std::string strStdout = printedBy([&] { EXPECT_EQ(-1, writeScheme(makeRecords(2, 1), szMissing)); });
     EXPECT_NE(std::string::npos, strStdout.find(report(kOpenForWrite, szMissing) + "\n"));
     removeFile(kSchemeFile);
     ASSERT_EQ(0, mkdir(hostPath(kSchemeFile).c_str(), 0755));
-    strStdout = stdoutOf([&] { EXPECT_EQ(-1, writeScheme(makeRecords(2, 1))); });
+    strStdout = printedBy([&] { EXPECT_EQ(-1, writeScheme(makeRecords(2, 1))); });
     EXPECT_NE(std::string::npos,
               strStdout.find("0 == renameCameraFile(m_strTemporary, m_strTarget)   ~~~Assertion failed.\n"));
     EXPECT_FALSE(temporaryLeft(kSchemeFile));
