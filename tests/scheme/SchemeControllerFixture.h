@@ -6,17 +6,17 @@
 #include <sys/stat.h>
 #include <utime.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "../params/ControllerFixture.h"
-#include "DeviceRoot.h"
-#include "SensorDebug.h"
 #include "platform/CameraPaths.h"
 
 class SchemeControllerFixture : public ControllerFixture {
 protected:
+    // A scheme's schedule window: start hour and minute, end hour and minute.
+    static constexpr u32 kWindowKeys[4] = {KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN, KEY_SCHEME_END_HOUR,
+                                           KEY_SCHEME_END_MIN};
     static std::string schemePath(int p_nChannel, int p_nScheme) {
         return std::string(kConfigDir) + "/sensor" + std::to_string(p_nChannel) + "_" + std::to_string(p_nScheme) +
                ".cfg";
@@ -38,9 +38,7 @@ protected:
         return stat(hostPath(p_strPath).c_str(), &st) == 0 ? static_cast<long long>(st.st_mtime) : -1;
     }
     void age(const std::string& p_strPath) const {
-        struct utimbuf stTimes;
-        stTimes.actime = 1000;
-        stTimes.modtime = 1000;
+        const struct utimbuf stTimes = {1000, 1000};
         utime(hostPath(p_strPath).c_str(), &stTimes);
     }
 };
@@ -50,22 +48,12 @@ protected:
 class SchemeLayoutFixture : public SchemeControllerFixture {
 protected:
     ISensorController& layOut(size_t p_nIndex = 0) {
-        return ControllerFixture::layOut({{KEY_SCHEME_MODE, 0},
-                                          {KEY_SCHEME_START_HOUR, 0},
-                                          {KEY_SCHEME_START_MIN, 0},
-                                          {KEY_SCHEME_END_HOUR, 0},
-                                          {KEY_SCHEME_END_MIN, 0},
-                                          {KEY_BRIGHTNESS, 50},
-                                          {KEY_SATURATION, 50},
-                                          {KEY_CONTRAST, 50},
-                                          {KEY_DN_MODE, 0},
-                                          {KEY_IR_SWITCH, 0},
-                                          {KEY_WHITE_SWITCH, 0},
-                                          {KEY_WHITE_MODE, 0},
-                                          {KEY_LIGHT_TYPE, 0},
-                                          {KEY_AUTO_FOCUS_MODE, 0},
-                                          {KEY_EXPOSE_MODE, 0}},
-                                         4, -1, p_nIndex);
+        static const std::vector<KeyVal> s_vecRecords = {
+            {KEY_SCHEME_MODE, 0},    {KEY_SCHEME_START_HOUR, 0}, {KEY_SCHEME_START_MIN, 0}, {KEY_SCHEME_END_HOUR, 0},
+            {KEY_SCHEME_END_MIN, 0}, {KEY_BRIGHTNESS, 50},       {KEY_SATURATION, 50},      {KEY_CONTRAST, 50},
+            {KEY_DN_MODE, 0},        {KEY_IR_SWITCH, 0},         {KEY_WHITE_SWITCH, 0},     {KEY_WHITE_MODE, 0},
+            {KEY_LIGHT_TYPE, 0},     {KEY_AUTO_FOCUS_MODE, 0},   {KEY_EXPOSE_MODE, 0}};
+        return ControllerFixture::layOut(s_vecRecords, 4, -1, p_nIndex);
     }
     // Current after a first (complete) switch whose ISP calls are forgotten.
     void startIn(int p_nScheme) {
@@ -73,10 +61,8 @@ protected:
         ispsim::clearCalls();
     }
     void setWindow(int p_nScheme, u32 p_nStartHour, u32 p_nStartMin, u32 p_nEndHour, u32 p_nEndMin) {
-        store(KEY_SCHEME_START_HOUR, static_cast<int>(p_nStartHour), p_nScheme);
-        store(KEY_SCHEME_START_MIN, static_cast<int>(p_nStartMin), p_nScheme);
-        store(KEY_SCHEME_END_HOUR, static_cast<int>(p_nEndHour), p_nScheme);
-        store(KEY_SCHEME_END_MIN, static_cast<int>(p_nEndMin), p_nScheme);
+        const u32 anValues[] = {p_nStartHour, p_nStartMin, p_nEndHour, p_nEndMin};
+        for (int i = 0; i < 4; ++i) store(kWindowKeys[i], static_cast<int>(anValues[i]), p_nScheme);
     }
 };
 

@@ -11,7 +11,6 @@
 #include <future>
 #include <mutex>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 #include "HostSimulation.h"
@@ -34,102 +33,76 @@ protected:
 };
 using SensorThreadTest = SchemeSwitchingTest;
 
-TEST_F(SchemeSwitchingTest, FirstAndForcedSwitchesSendEveryRecordOthersOnlyWhatDiffers) {
+// The factory set (scheme 4) may be chosen; a mode outside 0 and 1 is
+// reported and stored.
+TEST_F(SchemeSwitchingTest, FirstAndForcedSwitchesSendEveryRecordOthersWhatDiffersAndOnlyInRange) {
     store(KEY_BRIGHTNESS, 61, 1);
     EXPECT_EQ(controller().switch_to(1, false), SNS_SUCCESS);
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{61});
     EXPECT_EQ(sentValues(KEY_SATURATION), std::vector<int>{50});
     EXPECT_EQ(access().lastScheme(), -1);
     EXPECT_EQ(access().stateFlags().load() & SENSOR_STATE_SWITCHING, 0u);
-
     ispsim::clearCalls();
     controller().switch_to(0, false);
     ASSERT_EQ(ispsim::calls().size(), 1u);
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{50});
     EXPECT_EQ(access().lastScheme(), 1);
     EXPECT_EQ(access().schemeValue(1, KEY_BRIGHTNESS), 61);
-
     ispsim::clearCalls();
     controller().switch_to(2, true);
     EXPECT_EQ(sentValues(KEY_CONTRAST), std::vector<int>{50});
-    EXPECT_EQ(access().curScheme(), 2);
-}
 
-TEST_F(SchemeSwitchingTest, SchemeOutsideTheRangeIsRefusedTheFactorySetMayBeChosenAndAnyModeIsStored) {
-    startIn(1);
+    ispsim::clearCalls();
     EXPECT_FALSE(controller().setParamScheme(-1));
     EXPECT_FALSE(controller().setParamScheme(5));
     EXPECT_EQ(controller().switch_to(9, false), -1);
     EXPECT_EQ(controller().LPR_switch_to(-3), -1);
-    EXPECT_EQ(access().curScheme(), 1);
+    EXPECT_EQ(access().curScheme(), 2);
     EXPECT_TRUE(ispsim::calls().empty());
     EXPECT_NE(errorLog().find("p_nScheme >= 0 && (u32)p_nScheme <= m_stSysConf.nSchemeSum"), std::string::npos);
-
     store(KEY_BRIGHTNESS, 33, 4);
     EXPECT_TRUE(controller().setParamScheme(4));
-    int nScheme = -7;
-    controller().getParamScheme(nScheme);
-    EXPECT_EQ(nScheme, 4);
+    EXPECT_EQ(access().curScheme(), 4);
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{33});
-
-    // A mode outside 0 and 1 is reported and stored.
     EXPECT_TRUE(controller().setParamMode(5));
-    int nMode = -7;
-    controller().getParamMode(nMode);
-    EXPECT_EQ(nMode, 5);
+    EXPECT_EQ(access().paramMode(), 5);
     EXPECT_NE(errorLog().find("0 == p_nMode || 1 == p_nMode"), std::string::npos);
 }
 
-// The host call polls the busy flags holding the controller's lock, which the
-// pass only tries: the pass returns at once and switches nothing.
-TEST_F(SchemeSwitchingTest, SchemeAndModeChangesWaitWhileABulkChangeRunsAndThePassNeverWaitsForThem) {
-    dayNightIn(0, 1);
-    for (const u32 nFlag : {SENSOR_STATE_RETURNING, SENSOR_STATE_RESETTING}) {
-        const int nScheme = access().curScheme();
-        const int nMode = access().paramMode();
-        access().stateFlags() |= nFlag;
-        hostsim::resetWaitCount();
-        std::thread objHost([this, nFlag]() {
-            if (nFlag == SENSOR_STATE_RETURNING)
-                controller().setParamMode(0);
-            else
-                controller().setParamScheme(2);
-        });
-        while (hostsim::waitCount() < 3) std::this_thread::yield();
-        std::future<int> objPass = std::async(std::launch::async, [this]() { return controller().sensorThread(); });
-        EXPECT_EQ(objPass.wait_for(std::chrono::seconds(10)), std::future_status::ready) << nFlag;
-        EXPECT_EQ(access().curScheme(), nScheme) << nFlag;
-        EXPECT_EQ(access().paramMode(), nMode) << nFlag;
-        access().stateFlags() &= ~nFlag;
-        objHost.join();
-        EXPECT_EQ(objPass.get(), 0) << nFlag;
-    }
-    EXPECT_EQ(access().curScheme(), 2);
-    EXPECT_EQ(access().paramMode(), 0);
-}
-
-// A busy flag defers the switch to a later pass; during a factory reset the
-// pass does not even wait its second.
-TEST_F(SensorThreadTest, DayNightModeSwitchesWhenTheStateDiffersAndNoBulkChangeRuns) {
-    store(KEY_BRIGHTNESS, 70, 0);
+// While a bulk change runs the pass switches nothing (during a factory reset
+// it does not even wait its second) and the host's scheme and mode changes
+// wait for it, holding the controller's lock; the pass never waits for them.
+TEST_F(SensorThreadTest, BulkChangesDeferTheDayNightSwitchAndHoldHostChangesButNeverThePass) {
     dayNightIn(1, 1);
     EXPECT_EQ(controller().sensorThread(), 0);
     EXPECT_EQ(access().curScheme(), 1);
     EXPECT_TRUE(ispsim::setCalls(KEY_BRIGHTNESS).empty());
-
     ispsim::setDayNightState(0, 0);
     for (const u32 nFlag : {SENSOR_STATE_RETURNING, SENSOR_STATE_RESETTING}) {
+        SCOPED_TRACE(nFlag);
+        const int nScheme = access().curScheme();
         access().stateFlags() |= nFlag;
         hostsim::resetWaitCount();
         controller().sensorThread();
-        EXPECT_EQ(hostsim::waitCount(), nFlag == SENSOR_STATE_RESETTING ? 0u : 1u) << nFlag;
-        EXPECT_EQ(access().curScheme(), 1) << nFlag;
+        EXPECT_EQ(hostsim::waitCount(), nFlag == SENSOR_STATE_RESETTING ? 0u : 1u);
+        hostsim::resetWaitCount();
+        std::thread objHost([this, nFlag]() {
+            nFlag == SENSOR_STATE_RETURNING ? controller().setParamScheme(2) : controller().setParamMode(0);
+        });
+        while (hostsim::waitCount() < 3) std::this_thread::yield();
+        std::future<int> objPass = std::async(std::launch::async, [this]() { return controller().sensorThread(); });
+        EXPECT_EQ(objPass.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+        EXPECT_EQ(access().curScheme(), nScheme);
+        EXPECT_EQ(access().paramMode(), 1);
         access().stateFlags() &= ~nFlag;
+        objHost.join();
+        EXPECT_EQ(objPass.get(), 0);
     }
+    EXPECT_EQ(access().curScheme(), 2);
+    EXPECT_EQ(access().paramMode(), 0);
+    access().paramMode() = 1;
     controller().sensorThread();
     EXPECT_EQ(access().curScheme(), 0);
-    EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{70});
-    EXPECT_TRUE(ispsim::setCalls(KEY_SATURATION).empty());
 }
 
 // Half-open windows, the lowest scheme first; a window with a field out of
@@ -143,8 +116,9 @@ TEST_F(SensorThreadTest, TimedModeSwitchesOnceToTheLowestSchemeWhoseWindowHoldsT
     store(KEY_CONTRAST, 80, 1);
     ispsim::setDayNightState(0, 0);
     // Timed or fixed, the time, the scheme after two passes from scheme 3.
-    const int aanCases[][4] = {{1, 12, 30, 1}, {1, 8, 0, 1}, {1, 7, 59, 0}, {1, 18, 0, 0},
-                               {1, 23, 0, 0},  {1, 3, 0, 0}, {0, 12, 30, 3}};
+    const int aanCases[][4] = {
+        {1, 12, 30, 1}, {1, 8, 0, 1}, {1, 7, 59, 0}, {1, 18, 0, 0}, {1, 23, 0, 0}, {1, 3, 0, 0}, {0, 12, 30, 3},
+    };
     for (const auto& anCase : aanCases) {
         SCOPED_TRACE(::testing::PrintToString(std::vector<int>(anCase, anCase + 4)));
         startIn(3);
@@ -158,6 +132,8 @@ TEST_F(SensorThreadTest, TimedModeSwitchesOnceToTheLowestSchemeWhoseWindowHoldsT
     }
 }
 
+// Entering a window re-applies every value of the scheme already current;
+// leaving it at night, the day/night mode goes out as 0 but stays stored.
 TEST_F(SensorThreadTest, PlateRecognitionReappliesOnEnteringAWindowThenFallsBackToDayNight) {
     setWindow(2, 12, 0, 13, 0);
     store(KEY_DN_MODE, 2, 1);
@@ -166,8 +142,6 @@ TEST_F(SensorThreadTest, PlateRecognitionReappliesOnEnteringAWindowThenFallsBack
     access().timingScheme() = true;
     access().lprScheme() = true;
     hostsim::setClock(12, 30);
-
-    // Entering the window re-applies every value of the scheme already current.
     controller().sensorThread();
     EXPECT_EQ(access().curScheme(), 2);
     EXPECT_EQ(sentValues(KEY_SATURATION), std::vector<int>{50});
@@ -176,7 +150,6 @@ TEST_F(SensorThreadTest, PlateRecognitionReappliesOnEnteringAWindowThenFallsBack
     controller().sensorThread();
     EXPECT_TRUE(ispsim::calls().empty());
 
-    // Leaving it at night: the day/night mode goes out as 0 but stays stored.
     hostsim::setClock(14, 0);
     ispsim::setDayNightState(0, 1);
     controller().sensorThread();
@@ -222,9 +195,6 @@ protected:
         ASSERT_TRUE(makeController(1).init(moduleConfig(0, p_strDetail)));
         ispsim::clearCalls();
     }
-    std::vector<KeyVal> factorySet() {
-        return std::vector<KeyVal>(access().fctKeyVal(), access().fctKeyVal() + access().keyValSum());
-    }
 };
 
 // The window's check decides whether the file is rewritten; only the current
@@ -233,17 +203,18 @@ TEST_F(StartedControllerTest, FlushWritesTheCurrentSchemeOnlyWhenItsWindowIsVali
     start();
     // Start hour and minute, end hour and minute, flush result.
     // Fields that would wrap the 32-bit sum to a valid time are refused.
-    const int aanCases[][5] = {{24, 1, 24, 30, 505},      {0, 0, 25, 0, 506},    {18, 0, 8, 0, 507},
-                               {10, 0, 10, 0, 507},       {0, 0, 24, 0, 0},      {10, 75, 11, 0, 0},
-                               {42949673, 0, 24, 0, 505}, {1, -100, 24, 0, 505}, {0, 0, 42949696, 0, 506}};
-    const int anKeys[] = {KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN, KEY_SCHEME_END_HOUR, KEY_SCHEME_END_MIN};
+    const int aanCases[][5] = {
+        {24, 1, 24, 30, 505},      {0, 0, 25, 0, 506},    {18, 0, 8, 0, 507},
+        {10, 0, 10, 0, 507},       {0, 0, 24, 0, 0},      {10, 75, 11, 0, 0},
+        {42949673, 0, 24, 0, 505}, {1, -100, 24, 0, 505}, {0, 0, 42949696, 0, 506},
+    };
     int nBrightness = 60;
     for (const auto& anCase : aanCases) {
         SCOPED_TRACE(::testing::PrintToString(std::vector<int>(anCase, anCase + 5)));
         const std::string strBefore = readFile(schemePath(1, 0));
         for (int i = 0; i < 4; ++i) age(schemePath(1, i));
         ASSERT_EQ(controller().setParameter(KEY_BRIGHTNESS, ++nBrightness, true), SNS_SUCCESS);
-        for (int i = 0; i < 4; ++i) controller().setParameter(anKeys[i], anCase[i], true);
+        for (int i = 0; i < 4; ++i) controller().setParameter(kWindowKeys[i], anCase[i], true);
         EXPECT_EQ(controller().flush(), anCase[4]);
         EXPECT_EQ(access().schemeValue(0, KEY_BRIGHTNESS), nBrightness);
         EXPECT_EQ(valueOf(readScheme(schemePath(1, 0)), KEY_BRIGHTNESS),
@@ -257,7 +228,8 @@ TEST_F(StartedControllerTest, FlushWritesTheCurrentSchemeOnlyWhenItsWindowIsVali
     EXPECT_FALSE(fileExists(schemePath(1, 4)));
 }
 
-// After a flush, and for records a short file lacks, nothing is sent back.
+// After a flush, and for records a short file lacks, nothing is sent back;
+// without a saved file nothing is reverted, and the answer says so.
 TEST_F(StartedControllerTest, RevertSendsBackExactlyTheChangedKeysTheFileHolds) {
     start();
     const int nSaved = access().schemeValue(0, KEY_BRIGHTNESS);
@@ -284,7 +256,6 @@ TEST_F(StartedControllerTest, RevertSendsBackExactlyTheChangedKeysTheFileHolds) 
     EXPECT_EQ(access().schemeValue(0, KEY_BRIGHTNESS), 71);
     EXPECT_EQ(access().schemeValue(0, nBeyond), nBeyondValue);
 
-    // Without a saved file nothing is reverted, and the answer says so.
     removeFile(schemePath(1, 0));
     EXPECT_FALSE(controller().resetToLastParameters());
     EXPECT_TRUE(ispsim::calls().empty());
@@ -292,23 +263,25 @@ TEST_F(StartedControllerTest, RevertSendsBackExactlyTheChangedKeysTheFileHolds) 
     EXPECT_EQ(access().stateFlags().load() & SENSOR_STATE_RETURNING, 0u);
 }
 
+// restoreAeMode sends focus, then exposure, as the channel has them.
 TEST_F(StartedControllerTest, RestoreResendsTheStoredValueAndRestoreAeModeWhatTheChannelHas) {
     start();
     EXPECT_EQ(controller().restore(KEY_BRIGHTNESS), SNS_SUCCESS);
     EXPECT_EQ(sentValues(KEY_BRIGHTNESS), std::vector<int>{access().schemeValue(0, KEY_BRIGHTNESS)});
     EXPECT_EQ(controller().restore(9999), -1);
     EXPECT_NE(errorLog().find("restore key(9999) failed!"), std::string::npos);
-    // restoreAeMode sends focus, then exposure, as the channel has them.
     ASSERT_TRUE(access().hasLens());
     const struct {
         bool hasLens, thermal;
         int failing;  // the command the ISP refuses, 0 for none
         bool result;
         std::vector<int> sent;
-    } aCases[] = {{true, false, 0, true, {KEY_AUTO_FOCUS_MODE, KEY_EXPOSE_MODE}},
-                  {true, false, KEY_AUTO_FOCUS_MODE, false, {KEY_AUTO_FOCUS_MODE}},
-                  {false, false, 0, true, {KEY_EXPOSE_MODE}},
-                  {true, true, KEY_EXPOSE_MODE, true, {KEY_AUTO_FOCUS_MODE}}};
+    } aCases[] = {
+        {true, false, 0, true, {KEY_AUTO_FOCUS_MODE, KEY_EXPOSE_MODE}},
+        {true, false, KEY_AUTO_FOCUS_MODE, false, {KEY_AUTO_FOCUS_MODE}},
+        {false, false, 0, true, {KEY_EXPOSE_MODE}},
+        {true, true, KEY_EXPOSE_MODE, true, {KEY_AUTO_FOCUS_MODE}},
+    };
     for (const auto& c : aCases) {
         SCOPED_TRACE(::testing::PrintToString(c.sent) + " failing " + std::to_string(c.failing));
         ispsim::clearFaults();
@@ -324,18 +297,18 @@ TEST_F(StartedControllerTest, RestoreResendsTheStoredValueAndRestoreAeModeWhatTh
     }
 }
 
-TEST_F(StartedControllerTest, FactoryResetLeavesSchemeZeroAndFreshFiles) {
+// Above debug level 5 the reset re-reads the module configuration (whose
+// detail text gives 4 schemes), unless that yields nothing.
+TEST_F(StartedControllerTest, FactoryResetLeavesSchemeZeroAndFreshFilesReReadingTheConfigurationAtHighDebug) {
     start("(max_scheme=6)(isInfrared=1)(lensId=3)");
-    const std::vector<KeyVal> vecFactory = factorySet();
+    const std::vector<KeyVal> vecFactory(access().fctKeyVal(), access().fctKeyVal() + access().keyValSum());
     for (int nScheme : {0, 5}) {
         ASSERT_TRUE(controller().setParamScheme(nScheme));
         controller().setParameter(KEY_BRIGHTNESS, 80 + nScheme, true);
         ASSERT_EQ(controller().flush(), SNS_SUCCESS);
     }
     ASSERT_EQ(valueOf(readScheme(schemePath(1, 5)), KEY_BRIGHTNESS), 85);
-
     EXPECT_TRUE(controller().resetParameters());
-
     EXPECT_EQ(access().curScheme(), 0);
     EXPECT_EQ(hostsim::lastSystemCommand(), "rm -rf /mnt/mtd/code/config*/sensor1_[0-3].cfg");
     for (int i = 0; i < 6; ++i) {
@@ -345,35 +318,29 @@ TEST_F(StartedControllerTest, FactoryResetLeavesSchemeZeroAndFreshFiles) {
     EXPECT_TRUE(controller().getSensorStatus());
     EXPECT_EQ(access().stateFlags().load() & (SENSOR_STATE_RESETTING | SENSOR_STATE_INIT_RUNNING), 0u);
     EXPECT_EQ(ispsim::setCalls(KEY_BRIGHTNESS).back().valueIn(), valueOf(vecFactory, KEY_BRIGHTNESS));
-}
 
-// Above debug level 5 the reset re-reads the module configuration (whose
-// detail text gives 4 schemes), unless that yields nothing.
-TEST_F(StartedControllerTest, FactoryResetAtAHighDebugLevelReReadsTheModuleConfiguration) {
-    start("(max_scheme=3)(isInfrared=1)(lensId=3)");
     const std::string strConfig = readFile(camerapath::MODULE_CONFIG_FILE);
-    // Debug control, whether the configuration file is there, scheme count.
-    const std::tuple<const char*, bool, u32> astCases[] = {
-        std::make_tuple("1\n0\n", true, 3u), std::make_tuple("6\n0\n", false, 3u), std::make_tuple("6\n0\n", true, 4u)};
-    for (const auto& stCase : astCases) {
-        SCOPED_TRACE(std::get<0>(stCase));
-        setDebugControl(std::get<0>(stCase));
-        if (std::get<1>(stCase))
-            writeFile(camerapath::MODULE_CONFIG_FILE, strConfig);
-        else
-            removeFile(camerapath::MODULE_CONFIG_FILE);
-        testing::internal::CaptureStdout();
-        controller().resetParameters();
-        testing::internal::GetCapturedStdout();
-        EXPECT_EQ(access().sysConf().nSchemeSum, std::get<2>(stCase));
+    // Debug level, whether the configuration file is there, scheme count.
+    const u32 aanCases[][3] = {
+        {1, 1, 6},
+        {6, 0, 6},
+        {6, 1, 4},
+    };
+    for (const auto& anCase : aanCases) {
+        SCOPED_TRACE(anCase[0] * 10 + anCase[1]);
+        setDebugControl(std::to_string(anCase[0]) + "\n0\n");
+        if (anCase[1] != 0) writeFile(camerapath::MODULE_CONFIG_FILE, strConfig);
+        if (anCase[1] == 0) removeFile(camerapath::MODULE_CONFIG_FILE);
+        printedBy([&] { controller().resetParameters(); });
+        EXPECT_EQ(access().sysConf().nSchemeSum, anCase[2]);
     }
 }
 
+// A list of fewer than three numbers, or malformed, is refused, the text
+// kept and nothing sent; a query (second item 2) takes the ISP's answer word,
+// a command keeps the text.
 using SensorCheckTest = SchemeControllerFixture;
 
-// A list of fewer than three numbers, or malformed, is refused and nothing
-// sent; a query (second item 2) takes the ISP's answer word, a command keeps
-// the text.
 TEST_F(SensorCheckTest, ShortOrMalformedListIsRefusedAndNothingSent) {
     installDevice("ir-bullet");
     ISensorController& objController = makeController(1);
@@ -424,6 +391,27 @@ void countCall(const ispsim::Call& p_stCall, void*) {
 
 class SchemeStressTest : public SchemeControllerFixture {
 protected:
+    // Channel 1 of the installed device started, its sensor thread's set
+    // calls counted from now on.
+    ISensorController& startCounting() {
+        t_bTestThread = true;
+        g_nForeignCalls = 0;
+        ispsim::setCallObserver(countCall, nullptr);
+        ISensorController& objController = makeController(1);
+        EXPECT_TRUE(objController.init(moduleConfig()));
+        return objController;
+    }
+    // With switching stopped the ISP must hold what the current scheme holds.
+    void expectIspHoldsTheScheme(ISensorController& p_objController, const std::vector<int>& p_vecKeys) {
+        ASSERT_TRUE(p_objController.setParamMode(0));
+        for (int nKey : p_vecKeys) {
+            int nCached = -1;
+            int32_t nIsp = -2;
+            ASSERT_TRUE(p_objController.getParameter(nKey, nCached));
+            ASSERT_TRUE(ispsim::value(0, nKey, nIsp));
+            EXPECT_EQ(nIsp, nCached) << "key " << nKey;
+        }
+    }
     void TearDown() override {
         ispsim::setCallObserver(nullptr, nullptr);
         SchemeControllerFixture::TearDown();
@@ -436,29 +424,22 @@ TEST_F(SchemeStressTest, HostThreadsAndSensorThreadLoseNoUpdate) {
     // before 12:00, scheme 1 to 12:20, scheme 2 after.
     ASSERT_TRUE(startAndStop());
     const u32 aanWindows[3][4] = {{0, 0, 12, 0}, {12, 0, 12, 20}, {12, 20, 24, 0}};
-    const u32 anWindowKeys[] = {KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN, KEY_SCHEME_END_HOUR, KEY_SCHEME_END_MIN};
     for (int i = 0; i < 3; ++i) {
         std::vector<KeyVal> vecScheme = readScheme(schemePath(1, i));
-        for (int j = 0; j < 4; ++j) setValue(vecScheme, anWindowKeys[j], aanWindows[i][j]);
+        for (int j = 0; j < 4; ++j) setValue(vecScheme, kWindowKeys[j], aanWindows[i][j]);
         if (i == 0) setValue(vecScheme, KEY_SCHEME_MODE, 2);
         writeScheme(schemePath(1, i), vecScheme);
     }
     hostsim::setClock(11, 50);
     hostsim::setWaitScale(0.001);
-    t_bTestThread = true;
-    g_nForeignCalls = 0;
-    ispsim::setCallObserver(countCall, nullptr);
-
-    ISensorController& objController = makeController(1);
-    ASSERT_TRUE(objController.init(moduleConfig()));
+    ISensorController& objController = startCounting();
     ASSERT_TRUE(access().dnScheme());
 
     const std::array<int, 3> anOwnedKeys = {KEY_BRIGHTNESS, KEY_SATURATION, KEY_CONTRAST};
     // Odd while a revert or a host switch runs.
     std::atomic<unsigned> nHostChangeGeneration{0};
     std::atomic<int> nOwnersRunning{static_cast<int>(anOwnedKeys.size())};
-    std::atomic<unsigned long> nFailures{0};
-    std::atomic<unsigned long> nConfirmedChecks{0};
+    std::atomic<unsigned long> nFailures{0}, nConfirmedChecks{0};
     std::mutex objStart;
     std::unique_lock<std::mutex> objHold(objStart);
     const auto enroll = [&]() {
@@ -546,17 +527,7 @@ TEST_F(SchemeStressTest, HostThreadsAndSensorThreadLoseNoUpdate) {
 
     objHold.unlock();
     for (std::thread& objThread : vecThreads) objThread.join();
-
-    // No more switches; then the ISP must hold what the current scheme holds.
-    objController.setParamMode(0);
-    ispsim::setCallObserver(nullptr, nullptr);
-    for (int nKey : anOwnedKeys) {
-        int nCached = -1;
-        int32_t nIsp = -2;
-        ASSERT_TRUE(objController.getParameter(nKey, nCached));
-        ASSERT_TRUE(ispsim::value(0, nKey, nIsp));
-        EXPECT_EQ(nIsp, nCached) << "key " << nKey;
-    }
+    expectIspHoldsTheScheme(objController, {KEY_BRIGHTNESS, KEY_SATURATION, KEY_CONTRAST});
     EXPECT_EQ(nFailures.load(), 0u);
     EXPECT_GT(nConfirmedChecks.load(), static_cast<unsigned long>(OWNER_ITERATIONS));
     EXPECT_GT(g_nForeignCalls.load(), 0u);
@@ -568,16 +539,13 @@ TEST_F(SchemeStressTest, HostThreadsAndSensorThreadLoseNoUpdate) {
 TEST_F(SchemeStressTest, EveryPassDecidesUnderBackToBackHostCalls) {
     installDevice("ir-bullet");
     hostsim::setWaitScale(0.0);
-    ISensorController& objController = makeController(1);
-    ASSERT_TRUE(objController.init(moduleConfig()));
+    ISensorController& objController = startCounting();
     ASSERT_TRUE(objController.setParamScheme(1));
     ASSERT_EQ(objController.setParameter(KEY_SATURATION, 61, true), SNS_SUCCESS);
     ASSERT_TRUE(objController.setParamScheme(0));
     ispsim::setDayNightState(0, 0);
     ASSERT_EQ(objController.setParameter(KEY_SCHEME_MODE, 2, true), SNS_SUCCESS);
     hostsim::setWaitScale(0.001);
-    t_bTestThread = true;
-    ispsim::setCallObserver(countCall, nullptr);
 
     std::atomic<bool> bStop{false};
     std::vector<std::thread> vecHosts;
@@ -587,20 +555,14 @@ TEST_F(SchemeStressTest, EveryPassDecidesUnderBackToBackHostCalls) {
             int nValue = 0;
             std::string strText;
             for (int i = 0; !bStop.load(); ++i) {
-                switch (i % 4) {
-                    case 0:
-                        objController.getParameter(KEY_BRIGHTNESS, nValue);
-                        break;
-                    case 1:
-                        objController.setParameter(KEY_BRIGHTNESS, 40 + i % 20, true);
-                        break;
-                    case 2:
-                        objController.getParameters("(34,2337)", strText);
-                        break;
-                    default:
-                        strText = objController.getUIStyleFile();
-                        break;
-                }
+                if (i % 4 == 0)
+                    objController.getParameter(KEY_BRIGHTNESS, nValue);
+                else if (i % 4 == 1)
+                    objController.setParameter(KEY_BRIGHTNESS, 40 + i % 20, true);
+                else if (i % 4 == 2)
+                    objController.getParameters("(34,2337)", strText);
+                else
+                    strText = objController.getUIStyleFile();
             }
         });
     }
@@ -631,10 +593,5 @@ TEST_F(SchemeStressTest, EveryPassDecidesUnderBackToBackHostCalls) {
     }
     bStop = true;
     for (std::thread& objHost : vecHosts) objHost.join();
-    ASSERT_TRUE(objController.setParamMode(0));
-    int nCached = -1;
-    int32_t nIsp = -2;
-    ASSERT_TRUE(objController.getParameter(KEY_SATURATION, nCached));
-    ASSERT_TRUE(ispsim::value(0, KEY_SATURATION, nIsp));
-    EXPECT_EQ(nIsp, nCached);
+    expectIspHoldsTheScheme(objController, {KEY_SATURATION});
 }
