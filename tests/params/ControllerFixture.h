@@ -5,6 +5,7 @@
 #define SENSORDLL_TESTS_PARAMS_CONTROLLER_FIXTURE_H
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,6 +46,11 @@ protected:
     // A key's value in a scheme of the first controller, the current one by default.
     int stored(u32 p_nKey, int p_nScheme = -1) {
         return access().schemeValue(static_cast<u32>(p_nScheme < 0 ? access().curScheme().load() : p_nScheme), p_nKey);
+    }
+    std::vector<int> stored(std::initializer_list<u32> p_listKeys, int p_nScheme = -1) {
+        std::vector<int> vecValues;
+        for (u32 nKey : p_listKeys) vecValues.push_back(stored(nKey, p_nScheme));
+        return vecValues;
     }
     void store(u32 p_nKey, int p_nValue, int p_nScheme = -1) {
         controller().setKeyValToCache(static_cast<u32>(p_nScheme < 0 ? access().curScheme().load() : p_nScheme), p_nKey,

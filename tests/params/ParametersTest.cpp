@@ -1,13 +1,11 @@
 // The parameters: the key/value text form, the scheme cache, the apply step
-// (what reaches the ISP and the video module, what the cache holds
-// afterwards, where a run stops) and reading parameters back (cache first,
-// the ISP only for keys outside the schemes, the whole scheme from flash or
-// memory, corrected by the ISP's dynamic-parameter ranges).
+// (what reaches the ISP and the video module, what the cache keeps, where a
+// run stops) and reading back (cache first, the ISP only for keys outside the
+// schemes, the whole scheme from flash or memory, corrected by the ISP).
 #include <gtest/gtest.h>
 #include <string.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ControllerFixture.h"
@@ -15,40 +13,32 @@
 
 namespace {
 
-using Pairs = std::vector<std::pair<int, int>>;
+using Words = std::vector<int>;
 
-Pairs pairs(const KeyVal* p_pRecords, u32 p_nCount) {
-    Pairs vecPairs;
-    for (u32 i = 0; i < p_nCount; ++i)
-        vecPairs.emplace_back(static_cast<int>(p_pRecords[i].key), static_cast<int>(p_pRecords[i].value));
-    return vecPairs;
+// The records printed after p_strText.
+std::string textOf(const KeyVal* p_pRecords, u32 p_nCount, std::string p_strText = "") {
+    keyval_st2str(p_strText, p_pRecords, p_nCount);
+    return p_strText;
 }
 
-TEST(KeyValToTextTest, AppendsOneSignedItemPerRecord) {
-    const KeyVal arrRecords[] = {{34, 50}, {144, static_cast<u32>(-1)}, {0x80000000u, 0x80000000u}};
-    std::string strText = "(1,2)";
-    keyval_st2str(strText, arrRecords, 3);
-    keyval_st2str(strText, arrRecords, 0);
-    EXPECT_EQ("(1,2)(34,50)(144,-1)(-2147483648,-2147483648)", strText);
-}
-
-// Numbers read as atoi does; a field that does not convert repeats the
-// record before, an incomplete item is dropped.
-TEST(TextToKeyValTest, ParsesTheCompleteItems) {
-    const std::pair<const char*, Pairs> astCases[] = {{"(34,50)(2337,128)", {{34, 50}, {2337, 128}}},
-                                                      {"", {}},
-                                                      {"abc(34,50)xyz", {{34, 50}}},
-                                                      {"(34,50)(", {{34, 50}}},
-                                                      {"(34,50)(2337", {{34, 50}}},
-                                                      {"(34,50)(x,7)", {{34, 50}, {34, 50}}},
-                                                      {"(34,50)(35,x)", {{34, 50}, {35, 50}}},
-                                                      {"(a,b)", {{0, 0}}},
-                                                      {"( -5, +7)(144,-1)", {{-5, 7}, {144, -1}}}};
-    for (const auto& stCase : astCases) {
+// Numbers read as atoi does; a field that does not convert repeats the record
+// before, an incomplete item is dropped. The records print back signed,
+// appended to the text given.
+TEST(TextToKeyValTest, ParsesTheCompleteItemsAndPrintsThemBack) {
+    const char* const aaszCases[][2] = {{"(34,50)(2337,128)", "(34,50)(2337,128)"},
+                                        {"", ""},
+                                        {"abc(34,50)xyz", "(34,50)"},
+                                        {"(34,50)(", "(34,50)"},
+                                        {"(34,50)(2337", "(34,50)"},
+                                        {"(34,50)(x,7)", "(34,50)(34,50)"},
+                                        {"(34,50)(35,x)", "(34,50)(35,50)"},
+                                        {"(a,b)", "(0,0)"},
+                                        {"( -5, +7)(144,-1)(-2147483648,0)", "(-5,7)(144,-1)(-2147483648,0)"}};
+    for (const auto& aszCase : aaszCases) {
         KeyVal arrRecords[8];
         u32 nCount = 99;
-        EXPECT_TRUE(keyval_str2st(stCase.first, arrRecords, &nCount, 8)) << stCase.first;
-        EXPECT_EQ(stCase.second, pairs(arrRecords, nCount)) << stCase.first;
+        EXPECT_TRUE(keyval_str2st(aszCase[0], arrRecords, &nCount, 8)) << aszCase[0];
+        EXPECT_EQ(std::string("(1,2)") + aszCase[1], textOf(arrRecords, nCount, "(1,2)")) << aszCase[0];
     }
 }
 
@@ -56,7 +46,7 @@ TEST(TextToKeyValTest, StopsAtTheCapacityAndReportsTheSurplus) {
     KeyVal arrRecords[3] = {{0, 0}, {0, 0}, {9, 9}};
     u32 nCount = 0;
     EXPECT_FALSE(keyval_str2st("(1,2)(3,4)(5,6)", arrRecords, &nCount, 2));
-    EXPECT_EQ((Pairs{{1, 2}, {3, 4}, {9, 9}}), pairs(arrRecords, 3));
+    EXPECT_EQ("(1,2)(3,4)(9,9)", textOf(arrRecords, 3));
     EXPECT_EQ(2u, nCount);
     EXPECT_TRUE(keyval_str2st("(1,2)(3,4)(", arrRecords, &nCount, 2));
     EXPECT_TRUE(keyval_str2st("", nullptr, &nCount, 0));
@@ -67,7 +57,7 @@ using SchemeCacheTest = ControllerFixture;
 
 // Unforced writes never reach the factory set, no write goes beyond it, and
 // only the first record of a key counts (KEY_BRIGHTNESS is laid out twice);
-// a failed read leaves the caller's value.
+// a failed read leaves the caller's value. Before init nothing is cached.
 TEST_F(SchemeCacheTest, WritesStayInsideTheSchemesAndTouchTheFirstRecordOfAKey) {
     layOut({{KEY_SCHEME_MODE, 0}, {KEY_BRIGHTNESS, 50}, {KEY_SATURATION, 128}, {KEY_BRIGHTNESS, 99}});
     EXPECT_EQ(-2, controller().setKeyValToCache(4, KEY_BRIGHTNESS, 70, false));
@@ -92,72 +82,60 @@ TEST_F(SchemeCacheTest, WritesStayInsideTheSchemesAndTouchTheFirstRecordOfAKey) 
                                      EXPECT_EQ(-1, controller().getKeyValFromCache(5, KEY_BRIGHTNESS, nValue));
                                  }).find("can not find val, invalid sheme(5) \n"));
     EXPECT_EQ(12345u, nValue);
+    EXPECT_EQ(-1, makeController().setKeyValToCache(0, KEY_BRIGHTNESS, 1, true));
 }
 
-// Before init a set reaches neither the ISP nor a cache; reads go to the ISP.
-TEST_F(ControllerFixture, BeforeInitNothingIsAppliedOrCachedAndReadsGoToTheIsp) {
+// Before init a set reaches no ISP; reads go to the ISP.
+TEST_F(ControllerFixture, BeforeInitNothingIsAppliedAndReadsGoToTheIsp) {
     makeController();
-    EXPECT_EQ(-1, controller().setParameter(34, 60, true));
+    EXPECT_EQ(-1, controller().setParameter(KEY_BRIGHTNESS, 60, true));
     EXPECT_EQ(-1, controller().setParameters(std::string("(34,60)"), true));
-    EXPECT_EQ(-1, controller().setKeyValToCache(0, 34, 1, true));
     EXPECT_TRUE(ispsim::calls().empty());
-    ispsim::setValue(0, 34, 44);
+    ispsim::setValue(0, KEY_BRIGHTNESS, 44);
     std::string strOut;
     EXPECT_TRUE(controller().getParameters("(34)", strOut));
     EXPECT_EQ("(34,44)", strOut);
 }
-
-using Commands = std::vector<int>;
 
 class ApplyTest : public ControllerFixture {
 protected:
     void SetUp() override {
         ControllerFixture::SetUp();
         // 5000 has no row in the key-command map.
-        layOut({{KEY_SCHEME_MODE, 0},
-                {KEY_SCHEME_START_HOUR, 8},
-                {KEY_BRIGHTNESS, 50},
-                {KEY_SATURATION, 128},
-                {KEY_DN_MODE, 0},
-                {KEY_MIRROR, 0},
-                {KEY_BEAWAY, 0},
-                {KEY_NONE_COLOR_MODE, 0},
-                {KEY_IR_MODE, 0},
-                {KEY_IR_MODE_INTELL, 0},
-                {KEY_IR_MANUAL_STRG_NEAR, 30},
-                {KEY_IR_MANUAL_STRG_NEAR_INTELL, 30},
-                {KEY_IR_MANUAL_STRG_FAR, 60},
-                {KEY_WHITE_MANUAL_STRG_MEDIUM, 10},
-                {KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL, 10},
-                {KEY_LIGHT_TYPE, 0},
-                {5000, 0},
-                {KEY_WDR_MODE, 1}});
+        std::vector<KeyVal> vecRecords = {{KEY_SCHEME_START_HOUR, 8},
+                                          {KEY_BRIGHTNESS, 50},
+                                          {KEY_SATURATION, 128},
+                                          {KEY_IR_MANUAL_STRG_NEAR, 30},
+                                          {KEY_IR_MANUAL_STRG_FAR, 60},
+                                          {KEY_WDR_MODE, 1},
+                                          {5000, 0}};
+        for (u32 nKey : {KEY_SCHEME_MODE, KEY_DN_MODE, KEY_MIRROR, KEY_BEAWAY, KEY_NONE_COLOR_MODE, KEY_IR_MODE,
+                         KEY_IR_MODE_INTELL, KEY_IR_MANUAL_STRG_NEAR_INTELL, KEY_WHITE_MANUAL_STRG_MEDIUM,
+                         KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL, KEY_LIGHT_TYPE})
+            vecRecords.push_back({nKey, 0});
+        layOut(vecRecords);
     }
     int apply(std::vector<KeyVal> p_vecRecords, bool p_bSave = true) {
         return controller().setParameters(p_vecRecords.data(), static_cast<u32>(p_vecRecords.size()), p_bSave);
     }
 };
 
+// Stored-only keys never reach the ISP.
 TEST_F(ApplyTest, SaveSkipsUnchangedValuesAndRemembersApplied) {
     EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_BRIGHTNESS, 50, true));
     EXPECT_TRUE(sentValues(KEY_BRIGHTNESS).empty());
     EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_BRIGHTNESS, 60, true));
     EXPECT_EQ(0, ispsim::setCalls(KEY_BRIGHTNESS).at(0).channel);
-    EXPECT_EQ(60, stored(KEY_BRIGHTNESS));
-    EXPECT_EQ(50, stored(KEY_BRIGHTNESS, 1));
+    EXPECT_EQ((Words{60, 50}), (Words{stored(KEY_BRIGHTNESS), stored(KEY_BRIGHTNESS, 1)}));
     // Without save every record goes out and nothing is remembered.
     EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_BRIGHTNESS, 70, false));
-    EXPECT_EQ((Commands{60, 70}), sentValues(KEY_BRIGHTNESS));
+    EXPECT_EQ((Words{60, 70}), sentValues(KEY_BRIGHTNESS));
     EXPECT_EQ(60, stored(KEY_BRIGHTNESS));
-    // Stored-only keys never reach the ISP.
     ispsim::clearCalls();
-    EXPECT_EQ(SNS_SUCCESS, apply({{KEY_SCHEME_START_HOUR, 9},
-                                  {KEY_EMPTY1, 1},
-                                  {KEY_EMPTY2, 1},
-                                  {KEY_EMPTY3, 1},
-                                  {KEY_SCHEME_START_MIN, 1},
-                                  {KEY_SCHEME_END_HOUR, 1},
-                                  {KEY_SCHEME_END_MIN, 1}}));
+    std::vector<KeyVal> vecStoredOnly = {{KEY_SCHEME_START_HOUR, 9}};
+    for (u32 nKey : {KEY_EMPTY1, KEY_EMPTY2, KEY_EMPTY3, KEY_SCHEME_START_MIN, KEY_SCHEME_END_HOUR, KEY_SCHEME_END_MIN})
+        vecStoredOnly.push_back({nKey, 1});
+    EXPECT_EQ(SNS_SUCCESS, apply(vecStoredOnly));
     EXPECT_TRUE(ispsim::calls().empty());
     EXPECT_EQ(9, stored(KEY_SCHEME_START_HOUR));
 }
@@ -168,8 +146,8 @@ TEST_F(ApplyTest, OnlySchemeZeroSetsTheModeForAllSchemes) {
     // Current scheme, value, timed, day/night, what the other user schemes hold.
     const int aanCases[][5] = {{0, 2, 0, 1, 2}, {0, 1, 1, 0, 1}, {0, 5, 0, 0, 0}, {2, 2, 0, 0, 0}};
     for (const auto& anCase : aanCases) {
-        SCOPED_TRACE(::testing::PrintToString(std::vector<int>(anCase, anCase + 5)));
-        for (u32 nScheme = 0; nScheme <= 4; ++nScheme) store(KEY_SCHEME_MODE, 0, static_cast<int>(nScheme));
+        SCOPED_TRACE(::testing::PrintToString(Words(anCase, anCase + 5)));
+        for (int nScheme = 0; nScheme <= 4; ++nScheme) store(KEY_SCHEME_MODE, 0, nScheme);
         access().curScheme() = anCase[0];
         EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_SCHEME_MODE, anCase[1], true));
         EXPECT_EQ(anCase[2] != 0, access().timingScheme());
@@ -181,33 +159,31 @@ TEST_F(ApplyTest, OnlySchemeZeroSetsTheModeForAllSchemes) {
     EXPECT_TRUE(ispsim::calls().empty());
 }
 
+// Elsewhere the mirror goes through its map row and a failure ends the run.
 TEST_F(ApplyTest, ThermalDirectKeysDoNotStopTheRun) {
     ispsim::failCommand(-1, KEY_MIRROR, -1);
     access().thermalChannel() = true;
     EXPECT_EQ(SNS_SUCCESS, apply({{KEY_MIRROR, 1}, {KEY_NONE_COLOR_MODE, 3}, {KEY_BRIGHTNESS, 60}}));
-    EXPECT_EQ(1, stored(KEY_MIRROR));
-    EXPECT_EQ(60, stored(KEY_BRIGHTNESS));
+    EXPECT_EQ((Words{1, 60}), stored({KEY_MIRROR, KEY_BRIGHTNESS}));
     EXPECT_TRUE(sentValues(KEY_NONE_COLOR_MODE).empty());
     EXPECT_EQ((std::vector<std::pair<int, int>>{{KEY_MIRROR, 1}, {KEY_NONE_COLOR_MODE, 3}}), notified());
-    // Elsewhere the mirror goes through its map row and a failure ends the run.
     access().thermalChannel() = false;
     EXPECT_EQ(-KEY_MIRROR, apply({{KEY_MIRROR, 2}, {KEY_BRIGHTNESS, 70}}));
-    EXPECT_EQ(1, stored(KEY_MIRROR));
-    EXPECT_EQ(60, stored(KEY_BRIGHTNESS));
+    EXPECT_EQ((Words{1, 60}), stored({KEY_MIRROR, KEY_BRIGHTNESS}));
 }
 
 TEST_F(ApplyTest, DayNightKeysActOnlyThroughSchemeZeroInDayNightMode) {
     access().dnScheme() = true;
     EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_DN_MODE, 2, true));
-    EXPECT_EQ(2, stored(KEY_DN_MODE, 0));
-    EXPECT_EQ(2, stored(KEY_DN_MODE, 1));
+    EXPECT_EQ((Words{2, 2}), (Words{stored(KEY_DN_MODE, 0), stored(KEY_DN_MODE, 1)}));
     access().curScheme() = 1;
     EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_DN_MODE, 1, true));
-    EXPECT_EQ(Commands{2}, sentValues(KEY_DN_MODE));
-    EXPECT_EQ(1, stored(KEY_DN_MODE, 1));
-    EXPECT_EQ(2, stored(KEY_DN_MODE, 0));
+    EXPECT_EQ(Words{2}, sentValues(KEY_DN_MODE));
+    EXPECT_EQ((Words{2, 1}), (Words{stored(KEY_DN_MODE, 0), stored(KEY_DN_MODE, 1)}));
 }
 
+// A map-less twin goes out through its plain key's row and command (171);
+// companion writes happen without save too.
 TEST_F(ApplyTest, OnlyTheKeyOfTheActiveLightTypeActsAndKeepsItsTwinEqual) {
     EXPECT_EQ(SNS_SUCCESS, apply({{KEY_IR_MODE_INTELL, 1}}));
     EXPECT_EQ(SNS_SUCCESS, apply({{KEY_IR_MODE, 1}}));
@@ -216,30 +192,26 @@ TEST_F(ApplyTest, OnlyTheKeyOfTheActiveLightTypeActsAndKeepsItsTwinEqual) {
     EXPECT_EQ(SNS_SUCCESS, apply({{KEY_IR_MODE, 2}}));
     EXPECT_EQ(1, stored(KEY_IR_MODE));
     EXPECT_EQ(SNS_SUCCESS, apply({{KEY_IR_MODE_INTELL, 2}}));
-    EXPECT_EQ((Commands{1, 2}), sentValues(KEY_IR_MODE));
+    EXPECT_EQ((Words{1, 2}), sentValues(KEY_IR_MODE));
     EXPECT_EQ(2, stored(KEY_IR_MODE));
-    // A map-less twin goes out through its plain key's row and command.
     EXPECT_EQ(SNS_SUCCESS, apply({{KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL, 40}}));
-    EXPECT_EQ(Commands{40}, sentValues(171));  // KEY_WHITE_MANUAL_STRG_MEDIUM's command
-    EXPECT_EQ(40, stored(KEY_WHITE_MANUAL_STRG_MEDIUM));
-    EXPECT_EQ(40, stored(KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL));
-    // Companion writes happen without save too.
+    EXPECT_EQ(Words{40}, sentValues(171));
+    EXPECT_EQ((Words{40, 40}), stored({KEY_WHITE_MANUAL_STRG_MEDIUM, KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL}));
     store(KEY_LIGHT_TYPE, 0);
     EXPECT_EQ(SNS_SUCCESS, apply({{KEY_IR_MANUAL_STRG_NEAR, 35}}, false));
-    EXPECT_EQ(30, stored(KEY_IR_MANUAL_STRG_NEAR));
-    EXPECT_EQ(35, stored(KEY_IR_MANUAL_STRG_NEAR_INTELL));
+    EXPECT_EQ((Words{30, 35}), stored({KEY_IR_MANUAL_STRG_NEAR, KEY_IR_MANUAL_STRG_NEAR_INTELL}));
 }
 
+// With key 0 first the stop must not read as success. A partner strength the
+// scheme lacks is read from the ISP.
 TEST_F(ApplyTest, TheInfraredBudgetStopsTheRunWithTheFirstRecordsKey) {
     access().limitedIrPower() = true;
     EXPECT_EQ(SNS_SUCCESS, apply({{KEY_IR_MANUAL_STRG_NEAR, 40}}));
     EXPECT_EQ(-KEY_BRIGHTNESS, apply({{KEY_BRIGHTNESS, 70}, {KEY_IR_MANUAL_STRG_NEAR, 41}, {KEY_SATURATION, 1}}));
-    EXPECT_EQ((Commands{40}), sentValues(KEY_IR_MANUAL_STRG_NEAR));
+    EXPECT_EQ((Words{40}), sentValues(KEY_IR_MANUAL_STRG_NEAR));
     EXPECT_EQ(70, stored(KEY_BRIGHTNESS));
     EXPECT_TRUE(sentValues(KEY_SATURATION).empty());
-    // Key 0 first: the stop must not read as success.
     EXPECT_EQ(-1, apply({{0, 0}, {KEY_IR_MANUAL_STRG_NEAR, 41}}));
-    // A partner strength the scheme lacks is read from the ISP.
     layOut({{KEY_IR_MANUAL_STRG_NEAR, 0}});
     ispsim::clearCalls();
     ispsim::setValue(0, KEY_IR_MANUAL_STRG_FAR, 70);
@@ -250,23 +222,26 @@ TEST_F(ApplyTest, TheInfraredBudgetStopsTheRunWithTheFirstRecordsKey) {
     });
     EXPECT_NE(std::string::npos, strOut.find("### KEY_IR_MANUAL_STRG_FAR doIaCmd sucess\n"));
     EXPECT_NE(std::string::npos, strOut.find("### KEY_IR_MANUAL_STRG_FAR doIaCmd error\n"));
-    EXPECT_EQ(Commands{31}, sentValues(KEY_IR_MANUAL_STRG_NEAR));
+    EXPECT_EQ(Words{31}, sentValues(KEY_IR_MANUAL_STRG_NEAR));
 }
 
 // Unless that command exchanges a record, which the ISP would read and write
 // whole: such a key is refused with a report and stops the run.
 TEST_F(ApplyTest, AKeyWithoutARowIsSentWithItselfAsCommand) {
     EXPECT_EQ(SNS_SUCCESS, apply({{5000, 3}}));
-    EXPECT_EQ(Commands{3}, sentValues(5000));
+    EXPECT_EQ(Words{3}, sentValues(5000));
     EXPECT_EQ(3, stored(5000));
     EXPECT_NE(std::string::npos, printedBy([this] {
                                      EXPECT_EQ(-2816, controller().setParameter(2816, 1, true));
                                  }).find("key(2816) is an ISP record command, not sent\n"));
     EXPECT_EQ(-4112, controller().setParameters(std::string("(34,61)(4112,1)(2337,1)"), true));
-    EXPECT_EQ(Commands{61}, sentValues(KEY_BRIGHTNESS));
+    EXPECT_EQ(Words{61}, sentValues(KEY_BRIGHTNESS));
     EXPECT_TRUE(sentValues(2816).empty() && sentValues(4112).empty() && sentValues(KEY_SATURATION).empty());
 }
 
+// The report's header names the operation the host called, not an inner
+// helper. Each applied record is traced; a handler's rewrite of the value is
+// stored.
 TEST_F(ApplyTest, AHandlerFailureStopsTheRunAndOnlyGraveOnesAreReportedEachRecordIsTraced) {
     setDebugControl("6\n");
     ispsim::failCommand(-1, KEY_SATURATION, -4);
@@ -276,16 +251,13 @@ TEST_F(ApplyTest, AHandlerFailureStopsTheRunAndOnlyGraveOnesAreReportedEachRecor
     const size_t nReport =
         strOut.find("set KEY_SATURATION (2337,1) func:&ISensorController::doIaCmd ia_cmd:2337 ~~~failed ia_ret=-4\n");
     ASSERT_NE(std::string::npos, nReport);
-    // Its header names the operation the host called, not an inner helper.
     EXPECT_EQ(strOut.rfind("fun:setParameters line:", nReport), strOut.rfind("fun:", nReport));
-    EXPECT_EQ(60, stored(KEY_BRIGHTNESS));
-    EXPECT_EQ(128, stored(KEY_SATURATION));
+    EXPECT_EQ((Words{60, 128}), stored({KEY_BRIGHTNESS, KEY_SATURATION}));
     EXPECT_TRUE(sentValues(KEY_DN_MODE).empty());
     ispsim::failCommand(-1, KEY_SATURATION, -2);
     EXPECT_EQ(std::string::npos, printedBy([this] {
                                      EXPECT_EQ(-KEY_SATURATION, apply({{KEY_SATURATION, 2}}));
                                  }).find("~~~failed"));
-    // Each applied record is traced; a handler's rewrite of the value is stored.
     access().showWdr() = false;
     const std::string strTrace = printedBy([this] {
         EXPECT_EQ(SNS_SUCCESS, apply({{KEY_BRIGHTNESS, 61}, {KEY_WDR_MODE, 2}}));
@@ -302,7 +274,7 @@ TEST_F(ApplyTest, TextEntryRefusesMoreItemsThanASchemeHolds) {
     std::string strTooMany;
     for (int i = 0; i < 19; ++i) strTooMany += "(34,61)";
     EXPECT_EQ(-1, controller().setParameters(strTooMany, true));
-    EXPECT_EQ(Commands{60}, sentValues(KEY_BRIGHTNESS));
+    EXPECT_EQ(Words{60}, sentValues(KEY_BRIGHTNESS));
     EXPECT_EQ(60, stored(KEY_BRIGHTNESS));
 }
 
@@ -329,9 +301,14 @@ protected:
                   image(std::vector<KeyVal>{{KEY_BRIGHTNESS, 10}, {KEY_SATURATION, 20}, {KEY_MAX_SHUTTER, 30}})
                       .substr(0, 8 * p_nRecords));
     }
+    // The whole scheme after "(1,2)"; what was printed is kept, and the
+    // corrections the ISP was asked for are counted.
     std::string all() {
         std::string strOut = "(1,2)";
+        ispsim::clearCalls();
         m_strStdout = printedBy([&] { EXPECT_TRUE(controller().getAllParameters(strOut)); });
+        m_nCorrections = 0;
+        for (const ispsim::Call& stCall : ispsim::calls()) m_nCorrections += stCall.option == IA_CMD_OPT_CORRECT_PARAM;
         return strOut;
     }
     int get(int p_nKey) {
@@ -339,12 +316,8 @@ protected:
         EXPECT_TRUE(controller().getParameter(p_nKey, nValue)) << p_nKey;
         return nValue;
     }
-    size_t corrections() const {
-        size_t nCount = 0;
-        for (const ispsim::Call& stCall : ispsim::calls()) nCount += stCall.option == IA_CMD_OPT_CORRECT_PARAM;
-        return nCount;
-    }
     std::string m_strStdout;
+    size_t m_nCorrections = 0;
 };
 
 // An infrared key the schemes lack reads -1, without the ISP; an unreadable
@@ -395,7 +368,8 @@ TEST_F(ReadingTest, AKeyThatNamesARecordCommandIsRefused) {
     EXPECT_TRUE(ispsim::calls().empty());
 }
 
-// Records a short or missing file lacks show the cache, not scratch data.
+// Records a short or missing file lacks show the cache, not scratch data. A
+// file of another style is read by key: order and extra keys do not count.
 TEST_F(ReadingTest, FromFlashTheSchemeFileIsAppendedAndCompletedFromTheCache) {
     writeFiles(200, 3);
     std::string strOut = "(1,2)";
@@ -408,7 +382,6 @@ TEST_F(ReadingTest, FromFlashTheSchemeFileIsAppendedAndCompletedFromTheCache) {
     EXPECT_EQ("(1,2)(34,10)(2337,128)(49,300)", all());
     removeFile(std::string(kConfigDir) + "/sensor1_0.cfg");
     EXPECT_EQ("(1,2)(34,50)(2337,128)(49,300)", all());
-    // A file of another style is read by key: order and extra keys do not count.
     writeFile(std::string(kConfigDir) + "/sensor1_0.cfg", image({{KEY_MAX_SHUTTER, 30}, {7, 1}, {KEY_BRIGHTNESS, 10}}));
     EXPECT_EQ("(1,2)(34,10)(2337,128)(49,30)", all());
 }
@@ -430,22 +403,19 @@ TEST_F(ReadingTest, FromMemoryTheSchemeIsCorrectedInPlace) {
             {KEY_IRIS_POSITION, 5000},
             {KEY_MAX_SHUTTER_NIGHT, 4},
             {KEY_MAX_SHUTTER, 300}});
-    ispsim::clearCalls();
     EXPECT_EQ("(1,2)(34,7)(49,250)(82,2800)(56,6)(49,300)", all());
-    EXPECT_EQ(3u, corrections());
+    EXPECT_EQ(3u, m_nCorrections);
     layOut({{KEY_MAX_SHUTTER, 100}, {KEY_MAX_SHUTTER_NIGHT, 9}});
-    ispsim::clearCalls();
     EXPECT_EQ("(1,2)(49,100)(56,9)", all());
     EXPECT_NE(std::string::npos, m_strStdout.find("cmd_list[1]=82\n"));
     EXPECT_EQ(std::string::npos, m_strStdout.find("cmd_list[0]"));
-    EXPECT_EQ(2u, corrections());
+    EXPECT_EQ(2u, m_nCorrections);
 
     ispsim::failCommand(0, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, -3);
     layOut({{KEY_MAX_SHUTTER, 300}});
-    ispsim::clearCalls();
     EXPECT_EQ("(1,2)(49,300)", all());
     EXPECT_NE(std::string::npos, m_strStdout.find("IA_CMD_DYNAMIC_PARAMS_CMDS_GET"));
-    EXPECT_EQ(0u, corrections());
+    EXPECT_EQ(0u, m_nCorrections);
     EXPECT_NE(std::string::npos,
               printedBy([] { EXPECT_EQ(-1, keyval_correct(0, nullptr, 4)); }).find("NULL != p_pKeyval"));
 }
