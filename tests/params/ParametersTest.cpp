@@ -102,18 +102,13 @@ protected:
     void SetUp() override {
         ControllerFixture::SetUp();
         // 5000 has no row in the key-command map.
-        std::vector<KeyVal> vecRecords = {{KEY_SCHEME_START_HOUR, 8},
-                                          {KEY_BRIGHTNESS, 50},
-                                          {KEY_SATURATION, 128},
-                                          {KEY_IR_MANUAL_STRG_NEAR, 30},
-                                          {KEY_IR_MANUAL_STRG_FAR, 60},
-                                          {KEY_WDR_MODE, 1},
-                                          {5000, 0}};
-        for (u32 nKey : {KEY_SCHEME_MODE, KEY_DN_MODE, KEY_MIRROR, KEY_BEAWAY, KEY_NONE_COLOR_MODE, KEY_IR_MODE,
-                         KEY_IR_MODE_INTELL, KEY_IR_MANUAL_STRG_NEAR_INTELL, KEY_WHITE_MANUAL_STRG_MEDIUM,
-                         KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL, KEY_LIGHT_TYPE})
-            vecRecords.push_back({nKey, 0});
-        layOut(vecRecords);
+        std::vector<KeyVal> vecRecords = {{KEY_SCHEME_START_HOUR, 8},   {KEY_BRIGHTNESS, 50},
+                                          {KEY_SATURATION, 128},        {KEY_IR_MANUAL_STRG_NEAR, 30},
+                                          {KEY_IR_MANUAL_STRG_FAR, 60}, {KEY_WDR_MODE, 1}};
+        layOut(zeroed({KEY_SCHEME_MODE, KEY_DN_MODE, KEY_MIRROR, KEY_BEAWAY, KEY_NONE_COLOR_MODE, KEY_IR_MODE,
+                       KEY_IR_MODE_INTELL, KEY_IR_MANUAL_STRG_NEAR_INTELL, KEY_WHITE_MANUAL_STRG_MEDIUM,
+                       KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL, KEY_LIGHT_TYPE, 5000},
+                      vecRecords));
     }
     int apply(std::vector<KeyVal> p_vecRecords, bool p_bSave = true) {
         return controller().setParameters(p_vecRecords.data(), static_cast<u32>(p_vecRecords.size()), p_bSave);
