@@ -21,6 +21,13 @@ inline std::string printedBy(const std::function<void()>& p_fnCall) {
     return testing::internal::GetCapturedStdout();
 }
 
+// Whether the call printed the text; what it printed when not.
+inline testing::AssertionResult prints(const std::string& p_strText, const std::function<void()>& p_fnCall) {
+    const std::string strOut = printedBy(p_fnCall);
+    if (strOut.find(p_strText) != std::string::npos) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "printed: " << strOut;
+}
+
 // The ISP channel's dynamic command list with these ranges.
 inline void listRanges(const std::vector<ispsim::Range>& p_vecRanges, int p_nIspChannel = 0) {
     ispsim::SensorProfile stProfile;

@@ -1,7 +1,6 @@
 // The parameters: the key/value text form, the scheme cache, the apply step
-// (what reaches the ISP and the video module, what the cache keeps, where a
-// run stops) and reading back (cache first, the ISP only for keys outside the
-// schemes, the whole scheme from flash or memory, corrected by the ISP).
+// (what reaches the ISP and the video module, what is stored, where a run
+// stops) and reading back from the cache, the ISP, flash and memory.
 #include <gtest/gtest.h>
 #include <string.h>
 
@@ -22,8 +21,7 @@ std::string textOf(const KeyVal* p_pRecords, u32 p_nCount, std::string p_strText
 }
 
 // Numbers read as atoi does; a field that does not convert repeats the record
-// before, an incomplete item is dropped. The records print back signed,
-// appended to the text given.
+// before, an incomplete item is dropped; records print back signed, appended.
 TEST(TextToKeyValTest, ParsesTheCompleteItemsAndPrintsThemBack) {
     const char* const aaszCases[][2] = {{"(34,50)(2337,128)", "(34,50)(2337,128)"},
                                         {"", ""},
@@ -55,37 +53,36 @@ TEST(TextToKeyValTest, StopsAtTheCapacityAndReportsTheSurplus) {
 
 using SchemeCacheTest = ControllerFixture;
 
-// Unforced writes never reach the factory set, no write goes beyond it, and
-// only the first record of a key counts (KEY_BRIGHTNESS is laid out twice);
-// a failed read leaves the caller's value. Before init nothing is cached.
+// Unforced writes never reach the factory set (4), none goes beyond it, only
+// the first record of a key counts; a failed read keeps the caller's value.
 TEST_F(SchemeCacheTest, WritesStayInsideTheSchemesAndTouchTheFirstRecordOfAKey) {
-    layOut({{KEY_SCHEME_MODE, 0}, {KEY_BRIGHTNESS, 50}, {KEY_SATURATION, 128}, {KEY_BRIGHTNESS, 99}});
-    EXPECT_EQ(-2, controller().setKeyValToCache(4, KEY_BRIGHTNESS, 70, false));
+    ISensorController& c =
+        layOut({{KEY_SCHEME_MODE, 0}, {KEY_BRIGHTNESS, 50}, {KEY_SATURATION, 128}, {KEY_BRIGHTNESS, 99}});
+    EXPECT_EQ(-2, c.setKeyValToCache(4, KEY_BRIGHTNESS, 70, false));
     EXPECT_EQ(50, stored(KEY_BRIGHTNESS, 4));
-    EXPECT_EQ(1, controller().setKeyValToCache(4, KEY_BRIGHTNESS, 70, true));
+    EXPECT_EQ(1, c.setKeyValToCache(4, KEY_BRIGHTNESS, 70, true));
     EXPECT_EQ(70, stored(KEY_BRIGHTNESS, 4));
-    EXPECT_EQ(-2, controller().setKeyValToCache(static_cast<u32>(-1), KEY_BRIGHTNESS, 70, false));
-    EXPECT_EQ(-2, controller().setKeyValToCache(5, KEY_BRIGHTNESS, 70, true));
-    EXPECT_EQ(-1, controller().setKeyValToCache(0, 4242, 70, false));
-    EXPECT_EQ(1, controller().setKeyValToCache(2, KEY_BRIGHTNESS, 7, false));
+    EXPECT_EQ(-2, c.setKeyValToCache(static_cast<u32>(-1), KEY_BRIGHTNESS, 70, false));
+    EXPECT_EQ(-2, c.setKeyValToCache(5, KEY_BRIGHTNESS, 70, true));
+    EXPECT_EQ(-1, c.setKeyValToCache(0, 4242, 70, false));
+    EXPECT_EQ(1, c.setKeyValToCache(2, KEY_BRIGHTNESS, 7, false));
     EXPECT_EQ(99u, access().scheme(2)[3].value);
     u32 nValue = 0;
-    EXPECT_EQ(1, controller().getKeyValFromCache(2, KEY_BRIGHTNESS, nValue));
+    EXPECT_EQ(1, c.getKeyValFromCache(2, KEY_BRIGHTNESS, nValue));
     EXPECT_EQ(7u, nValue);
-    EXPECT_EQ(2, controller().getKeyValFromCache(4, KEY_SATURATION, nValue));
+    EXPECT_EQ(2, c.getKeyValFromCache(4, KEY_SATURATION, nValue));
     EXPECT_EQ(128u, nValue);
 
     setDebugControl("6\n");
     nValue = 12345;
-    EXPECT_EQ(-1, controller().getKeyValFromCache(0, 4242, nValue));
-    EXPECT_NE(std::string::npos, printedBy([&] {
-                                     EXPECT_EQ(-1, controller().getKeyValFromCache(5, KEY_BRIGHTNESS, nValue));
-                                 }).find("can not find val, invalid sheme(5) \n"));
+    EXPECT_EQ(-1, c.getKeyValFromCache(0, 4242, nValue));
+    EXPECT_TRUE(prints("can not find val, invalid sheme(5) \n",
+                       [&] { EXPECT_EQ(-1, c.getKeyValFromCache(5, KEY_BRIGHTNESS, nValue)); }));
     EXPECT_EQ(12345u, nValue);
     EXPECT_EQ(-1, makeController().setKeyValToCache(0, KEY_BRIGHTNESS, 1, true));
 }
 
-// Before init a set reaches no ISP; reads go to the ISP.
+// Before init nothing is applied or cached; reads go to the ISP.
 TEST_F(ControllerFixture, BeforeInitNothingIsAppliedAndReadsGoToTheIsp) {
     makeController();
     EXPECT_EQ(-1, controller().setParameter(KEY_BRIGHTNESS, 60, true));
@@ -115,22 +112,21 @@ protected:
     }
 };
 
-// Stored-only keys never reach the ISP.
 TEST_F(ApplyTest, SaveSkipsUnchangedValuesAndRemembersApplied) {
     EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_BRIGHTNESS, 50, true));
     EXPECT_TRUE(sentValues(KEY_BRIGHTNESS).empty());
     EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_BRIGHTNESS, 60, true));
     EXPECT_EQ(0, ispsim::setCalls(KEY_BRIGHTNESS).at(0).channel);
     EXPECT_EQ((Words{60, 50}), (Words{stored(KEY_BRIGHTNESS), stored(KEY_BRIGHTNESS, 1)}));
-    // Without save every record goes out and nothing is remembered.
+    // Without save every record goes out and nothing is stored.
     EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_BRIGHTNESS, 70, false));
     EXPECT_EQ((Words{60, 70}), sentValues(KEY_BRIGHTNESS));
     EXPECT_EQ(60, stored(KEY_BRIGHTNESS));
+    // Stored-only keys never reach the ISP.
     ispsim::clearCalls();
-    std::vector<KeyVal> vecStoredOnly = {{KEY_SCHEME_START_HOUR, 9}};
-    for (u32 nKey : {KEY_EMPTY1, KEY_EMPTY2, KEY_EMPTY3, KEY_SCHEME_START_MIN, KEY_SCHEME_END_HOUR, KEY_SCHEME_END_MIN})
-        vecStoredOnly.push_back({nKey, 1});
-    EXPECT_EQ(SNS_SUCCESS, apply(vecStoredOnly));
+    EXPECT_EQ(SNS_SUCCESS, apply(zeroed({KEY_EMPTY1, KEY_EMPTY2, KEY_EMPTY3, KEY_SCHEME_START_MIN, KEY_SCHEME_END_HOUR,
+                                         KEY_SCHEME_END_MIN},
+                                        {{KEY_SCHEME_START_HOUR, 9}})));
     EXPECT_TRUE(ispsim::calls().empty());
     EXPECT_EQ(9, stored(KEY_SCHEME_START_HOUR));
 }
@@ -226,9 +222,8 @@ TEST_F(ApplyTest, AKeyWithoutARowIsSentWithItselfAsCommand) {
     EXPECT_EQ(SNS_SUCCESS, apply({{5000, 3}}));
     EXPECT_EQ(Words{3}, sentValues(5000));
     EXPECT_EQ(3, stored(5000));
-    EXPECT_NE(std::string::npos, printedBy([this] {
-                                     EXPECT_EQ(-2816, controller().setParameter(2816, 1, true));
-                                 }).find("key(2816) is an ISP record command, not sent\n"));
+    EXPECT_TRUE(prints("key(2816) is an ISP record command, not sent\n",
+                       [this] { EXPECT_EQ(-2816, controller().setParameter(2816, 1, true)); }));
     EXPECT_EQ(-4112, controller().setParameters(std::string("(34,61)(4112,1)(2337,1)"), true));
     EXPECT_EQ(Words{61}, sentValues(KEY_BRIGHTNESS));
     EXPECT_TRUE(sentValues(2816).empty() && sentValues(4112).empty() && sentValues(KEY_SATURATION).empty());
@@ -250,9 +245,7 @@ TEST_F(ApplyTest, AHandlerFailureStopsTheRunAndOnlyGraveOnesAreReportedEachRecor
     EXPECT_EQ((Words{60, 128}), stored({KEY_BRIGHTNESS, KEY_SATURATION}));
     EXPECT_TRUE(sentValues(KEY_DN_MODE).empty());
     ispsim::failCommand(-1, KEY_SATURATION, -2);
-    EXPECT_EQ(std::string::npos, printedBy([this] {
-                                     EXPECT_EQ(-KEY_SATURATION, apply({{KEY_SATURATION, 2}}));
-                                 }).find("~~~failed"));
+    EXPECT_FALSE(prints("~~~failed", [this] { EXPECT_EQ(-KEY_SATURATION, apply({{KEY_SATURATION, 2}})); }));
     access().showWdr() = false;
     const std::string strTrace = printedBy([this] {
         EXPECT_EQ(SNS_SUCCESS, apply({{KEY_BRIGHTNESS, 61}, {KEY_WDR_MODE, 2}}));
@@ -331,13 +324,11 @@ TEST_F(ReadingTest, ACachedKeyIsAnsweredWithoutTheIspAnUncachedOneWithTheKeyAsCo
     EXPECT_EQ(static_cast<unsigned>(IA_CMD_OPT_GET), ispsim::calls()[0].option);
     ispsim::failCommand(0, 4242, -1);
     int nValue = 0;
-    EXPECT_NE(std::string::npos, printedBy([&] {
-                                     EXPECT_FALSE(controller().getParameter(4242, nValue));
-                                 }).find("get key(4242) val from 2a err"));
+    EXPECT_TRUE(
+        prints("get key(4242) val from 2a err", [&] { EXPECT_FALSE(controller().getParameter(4242, nValue)); }));
     std::string strOut = "old";
-    EXPECT_NE(std::string::npos, printedBy([&] {
-                                     EXPECT_TRUE(controller().getParameters("(34,4242,2337)", strOut));
-                                 }).find("@@ out_Parameters = (34,50)(2337,128) @@\n"));
+    EXPECT_TRUE(prints("@@ out_Parameters = (34,50)(2337,128) @@\n",
+                       [&] { EXPECT_TRUE(controller().getParameters("(34,4242,2337)", strOut)); }));
     EXPECT_EQ("(34,50)(2337,128)", strOut);
     const std::string strStdout = printedBy([&] { EXPECT_FALSE(controller().getParameters("34,4242,2337", strOut)); });
     EXPECT_EQ(0u, strStdout.find("ParameterReading.cpp"));
@@ -353,9 +344,8 @@ TEST_F(ReadingTest, AKeyThatNamesARecordCommandIsRefused) {
         unsigned char abyAfter[64];
     } stGuarded;
     memset(&stGuarded, 0xa5, sizeof(stGuarded));
-    EXPECT_NE(std::string::npos, printedBy([&] {
-                                     EXPECT_FALSE(controller().getParameter(2496, stGuarded.nValue));
-                                 }).find("key(2496) is an ISP record command, not read\n"));
+    EXPECT_TRUE(prints("key(2496) is an ISP record command, not read\n",
+                       [&] { EXPECT_FALSE(controller().getParameter(2496, stGuarded.nValue)); }));
     EXPECT_EQ(std::string(64, '\xa5'), std::string(stGuarded.abyAfter, stGuarded.abyAfter + 64));
     std::string strOut;
     EXPECT_TRUE(controller().getParameters("(4112,34,145,2816)", strOut));
@@ -411,8 +401,7 @@ TEST_F(ReadingTest, FromMemoryTheSchemeIsCorrectedInPlace) {
     EXPECT_EQ("(1,2)(49,300)", all());
     EXPECT_NE(std::string::npos, m_strStdout.find("IA_CMD_DYNAMIC_PARAMS_CMDS_GET"));
     EXPECT_EQ(0u, m_nCorrections);
-    EXPECT_NE(std::string::npos,
-              printedBy([] { EXPECT_EQ(-1, keyval_correct(0, nullptr, 4)); }).find("NULL != p_pKeyval"));
+    EXPECT_TRUE(prints("NULL != p_pKeyval", [] { EXPECT_EQ(-1, keyval_correct(0, nullptr, 4)); }));
 }
 
 // The merged style file goes through the nesting guard like any text; one it
