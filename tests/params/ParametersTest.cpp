@@ -13,6 +13,7 @@
 namespace {
 
 using Words = std::vector<int>;
+using Pairs = std::vector<std::pair<int, int>>;
 
 // The records printed after p_strText.
 std::string textOf(const KeyVal* p_pRecords, u32 p_nCount, std::string p_strText = "") {
@@ -55,7 +56,7 @@ using SchemeCacheTest = ControllerFixture;
 
 // Unforced writes never reach the factory set (4), none goes beyond it, only
 // the first record of a key counts; a failed read keeps the caller's value.
-TEST_F(SchemeCacheTest, WritesStayInsideTheSchemesAndTouchTheFirstRecordOfAKey) {
+TEST_F(SchemeCacheTest, WritesStayInsideTheSchemesAndTouchTheFirstRecordOfAKeyNoneBeforeInit) {
     ISensorController& c =
         layOut({{KEY_SCHEME_MODE, 0}, {KEY_BRIGHTNESS, 50}, {KEY_SATURATION, 128}, {KEY_BRIGHTNESS, 99}});
     EXPECT_EQ(-2, c.setKeyValToCache(4, KEY_BRIGHTNESS, 70, false));
@@ -79,18 +80,15 @@ TEST_F(SchemeCacheTest, WritesStayInsideTheSchemesAndTouchTheFirstRecordOfAKey) 
     EXPECT_TRUE(prints("can not find val, invalid sheme(5) \n",
                        [&] { EXPECT_EQ(-1, c.getKeyValFromCache(5, KEY_BRIGHTNESS, nValue)); }));
     EXPECT_EQ(12345u, nValue);
-    EXPECT_EQ(-1, makeController().setKeyValToCache(0, KEY_BRIGHTNESS, 1, true));
-}
-
-// Before init nothing is applied or cached; reads go to the ISP.
-TEST_F(ControllerFixture, BeforeInitNothingIsAppliedAndReadsGoToTheIsp) {
-    makeController();
-    EXPECT_EQ(-1, controller().setParameter(KEY_BRIGHTNESS, 60, true));
-    EXPECT_EQ(-1, controller().setParameters(std::string("(34,60)"), true));
+    // Before init nothing is applied or cached; reads go to the ISP.
+    ISensorController& objUnstarted = makeController();
+    EXPECT_EQ(-1, objUnstarted.setKeyValToCache(0, KEY_BRIGHTNESS, 1, true));
+    EXPECT_EQ(-1, objUnstarted.setParameter(KEY_BRIGHTNESS, 60, true));
+    EXPECT_EQ(-1, objUnstarted.setParameters(std::string("(34,60)"), true));
     EXPECT_TRUE(ispsim::calls().empty());
     ispsim::setValue(0, KEY_BRIGHTNESS, 44);
     std::string strOut;
-    EXPECT_TRUE(controller().getParameters("(34)", strOut));
+    EXPECT_TRUE(objUnstarted.getParameters("(34)", strOut));
     EXPECT_EQ("(34,44)", strOut);
 }
 
@@ -132,8 +130,9 @@ TEST_F(ApplyTest, SaveSkipsUnchangedValuesAndRemembersApplied) {
 }
 
 // Only scheme 0 sets the scheme mode, for every user scheme; 1 is timed,
-// 2 day/night, anything else neither.
-TEST_F(ApplyTest, OnlySchemeZeroSetsTheModeForAllSchemes) {
+// 2 day/night, anything else neither. In day/night mode the day/night keys
+// act only through scheme 0.
+TEST_F(ApplyTest, OnlySchemeZeroSetsTheModeForAllSchemesAndActsOnDayNightKeys) {
     // Current scheme, value, timed, day/night, what the other user schemes hold.
     const int aanCases[][5] = {{0, 2, 0, 1, 2}, {0, 1, 1, 0, 1}, {0, 5, 0, 0, 0}, {2, 2, 0, 0, 0}};
     for (const auto& anCase : aanCases) {
@@ -148,6 +147,15 @@ TEST_F(ApplyTest, OnlySchemeZeroSetsTheModeForAllSchemes) {
         EXPECT_EQ(0, stored(KEY_SCHEME_MODE, 4));
     }
     EXPECT_TRUE(ispsim::calls().empty());
+    access().curScheme() = 0;
+
+    access().dnScheme() = true;
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_DN_MODE, 2, true));
+    EXPECT_EQ((Words{2, 2}), (Words{stored(KEY_DN_MODE, 0), stored(KEY_DN_MODE, 1)}));
+    access().curScheme() = 1;
+    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_DN_MODE, 1, true));
+    EXPECT_EQ(Words{2}, sentValues(KEY_DN_MODE));
+    EXPECT_EQ((Words{2, 1}), (Words{stored(KEY_DN_MODE, 0), stored(KEY_DN_MODE, 1)}));
 }
 
 // Elsewhere the mirror goes through its map row and a failure ends the run.
@@ -157,20 +165,10 @@ TEST_F(ApplyTest, ThermalDirectKeysDoNotStopTheRun) {
     EXPECT_EQ(SNS_SUCCESS, apply({{KEY_MIRROR, 1}, {KEY_NONE_COLOR_MODE, 3}, {KEY_BRIGHTNESS, 60}}));
     EXPECT_EQ((Words{1, 60}), stored({KEY_MIRROR, KEY_BRIGHTNESS}));
     EXPECT_TRUE(sentValues(KEY_NONE_COLOR_MODE).empty());
-    EXPECT_EQ((std::vector<std::pair<int, int>>{{KEY_MIRROR, 1}, {KEY_NONE_COLOR_MODE, 3}}), notified());
+    EXPECT_EQ((Pairs{{KEY_MIRROR, 1}, {KEY_NONE_COLOR_MODE, 3}}), notified());
     access().thermalChannel() = false;
     EXPECT_EQ(-KEY_MIRROR, apply({{KEY_MIRROR, 2}, {KEY_BRIGHTNESS, 70}}));
     EXPECT_EQ((Words{1, 60}), stored({KEY_MIRROR, KEY_BRIGHTNESS}));
-}
-
-TEST_F(ApplyTest, DayNightKeysActOnlyThroughSchemeZeroInDayNightMode) {
-    access().dnScheme() = true;
-    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_DN_MODE, 2, true));
-    EXPECT_EQ((Words{2, 2}), (Words{stored(KEY_DN_MODE, 0), stored(KEY_DN_MODE, 1)}));
-    access().curScheme() = 1;
-    EXPECT_EQ(SNS_SUCCESS, controller().setParameter(KEY_DN_MODE, 1, true));
-    EXPECT_EQ(Words{2}, sentValues(KEY_DN_MODE));
-    EXPECT_EQ((Words{2, 1}), (Words{stored(KEY_DN_MODE, 0), stored(KEY_DN_MODE, 1)}));
 }
 
 // A map-less twin goes out through its plain key's row and command (171);
