@@ -307,7 +307,7 @@ TEST_F(HandlerTest, InfraredAndWhiteLightTurnEachOtherOffFirstAndLightTypesStopA
     ispsim::setValue(0, 168, 1);
     EXPECT_TRUE(controller().setIRSwitch(1));
     EXPECT_EQ((Pairs{{168, 0}, {KEY_IR_SWITCH, 1}}), setCommands());
-    EXPECT_EQ((Words{1, 0}), stored({KEY_IR_SWITCH, KEY_WHITE_SWITCH}));
+    EXPECT_EQ((Words{1, 0}), (Words{stored(KEY_IR_SWITCH), stored(KEY_WHITE_SWITCH)}));
     ispsim::clearCalls();
     EXPECT_TRUE(controller().setWhiteSwitch(1));
     EXPECT_EQ((Pairs{{KEY_IR_SWITCH, 0}, {168, 1}}), setCommands());

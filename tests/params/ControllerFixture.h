@@ -21,13 +21,6 @@ inline std::string printedBy(const std::function<void()>& p_fnCall) {
     return testing::internal::GetCapturedStdout();
 }
 
-// Whether the call printed the text; what it printed when not.
-inline testing::AssertionResult prints(const std::string& p_strText, const std::function<void()>& p_fnCall) {
-    const std::string strOut = printedBy(p_fnCall);
-    if (strOut.find(p_strText) != std::string::npos) return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "printed: " << strOut;
-}
-
 // The ISP channel's dynamic command list with these ranges.
 inline void listRanges(const std::vector<ispsim::Range>& p_vecRanges, int p_nIspChannel = 0) {
     ispsim::SensorProfile stProfile;
@@ -58,11 +51,6 @@ protected:
     // A key's value in a scheme of the first controller, the current one by default.
     int stored(u32 p_nKey, int p_nScheme = -1) {
         return access().schemeValue(static_cast<u32>(p_nScheme < 0 ? access().curScheme().load() : p_nScheme), p_nKey);
-    }
-    std::vector<int> stored(std::initializer_list<u32> p_listKeys, int p_nScheme = -1) {
-        std::vector<int> vecValues;
-        for (u32 nKey : p_listKeys) vecValues.push_back(stored(nKey, p_nScheme));
-        return vecValues;
     }
     void store(u32 p_nKey, int p_nValue, int p_nScheme = -1) {
         controller().setKeyValToCache(static_cast<u32>(p_nScheme < 0 ? access().curScheme().load() : p_nScheme), p_nKey,
