@@ -25,8 +25,9 @@ Pairs setCommands() {
 // The words of the last record sent with a command, in field order.
 Words recordSent(int p_nCmd) {
     Words vecWords;
-    const ispsim::Call stCall = ispsim::setCalls(p_nCmd).back();
-    for (size_t i = 0; i < stCall.dataIn.size() / 4; ++i) vecWords.push_back(stCall.wordIn(i));
+    const std::vector<ispsim::Call> vecCalls = ispsim::setCalls(p_nCmd);
+    for (size_t i = 0; !vecCalls.empty() && i < vecCalls.back().dataIn.size() / 4; ++i)
+        vecWords.push_back(vecCalls.back().wordIn(i));
     return vecWords;
 }
 
