@@ -5,6 +5,7 @@
 #define SENSORDLL_TESTS_PARAMS_CONTROLLER_FIXTURE_H
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +30,11 @@ inline void listRanges(const std::vector<ispsim::Range>& p_vecRanges, int p_nIsp
 
 class ControllerFixture : public StartedControllers {
 protected:
+    // The records given, then one of each key holding 0.
+    static std::vector<KeyVal> zeroed(std::initializer_list<u32> p_listKeys, std::vector<KeyVal> p_vecRecords = {}) {
+        for (u32 nKey : p_listKeys) p_vecRecords.push_back({nKey, 0});
+        return p_vecRecords;
+    }
     void setDeviceType(int p_nDeviceType, const std::string& p_strModel = "Hi3516AV200") {
         writeFile(camerapath::MACHINE_INFO_FILE, "[machine]\ndeviceType=" + std::to_string(p_nDeviceType) +
                                                      "\nhardwareModel=" + p_strModel + "\nhardwareCode=IPC-B4-IRZ\n");
