@@ -52,6 +52,58 @@ protected:
     int m_nValue = 0;
 };
 
+// Each named accessor reads its own key from the cache, without the ISP, and
+// sends its own key through the map row, storing it in the current scheme only.
+TEST_F(HandlerTest, EachAccessorReadsAndSendsItsOwnKey) {
+    struct Accessor {
+        u32 key;
+        bool (C::*get)(int&);
+        bool (*set)(C&, int);
+    };
+#define ACCESSOR(key, getter, setter)                            \
+    {                                                            \
+        key, &C::getter, [](C& c, int v) { return c.setter(v); } \
+    }
+    const Accessor ACCESSORS[] = {ACCESSOR(KEY_DN_MODE, getDNMode, setDNMode),
+                                  ACCESSOR(KEY_WDR_MODE, getWDRSwitch, setWDRSwitch),
+                                  ACCESSOR(KEY_WDR_STRG, getWDRStrength, setWDRStrength),
+                                  ACCESSOR(KEY_HLC_SWITCH, getHLCSwitch, setHLCSwitch),
+                                  ACCESSOR(KEY_HLC_STRG, getHLCStrength, setHLCStrength),
+                                  ACCESSOR(KEY_BLC_SWITCH, getBLCSwitch, setBLCSwitch),
+                                  ACCESSOR(KEY_BLC_STRG, getBLCStrength, setBLCStrength),
+                                  ACCESSOR(KEY_DEFLG_SWITCH, getDefogSwitch, setDefogSwitch),
+                                  ACCESSOR(KEY_DEFLG_STRG, getDefogStrength, setDefogStrength),
+                                  ACCESSOR(KEY_2D_NR_SWITCH, get2DSwitch, set2DSwitch),
+                                  ACCESSOR(KEY_2D_NR_MODE, get2DMode, set2DMode),
+                                  ACCESSOR(KEY_2D_NR_STRG_A, get2DAutoMaxStrength, set2DAutoMaxStrength),
+                                  ACCESSOR(KEY_2D_NR_STRG_M, get2DManualMaxStrength, set2DManualMaxStrength),
+                                  ACCESSOR(KEY_3D_NR_SWITCH, get3DSwitch, set3DSwitch),
+                                  ACCESSOR(KEY_3D_NR_MODE, get3DMode, set3DMode),
+                                  ACCESSOR(KEY_3D_NR_STRG_A, get3DAutoMaxStrength, set3DAutoMaxStrength),
+                                  ACCESSOR(KEY_3D_NR_STRG_M, get3DManualMaxStrength, set3DManualMaxStrength),
+                                  ACCESSOR(KEY_MIRROR, getMirrorValue, setMirrorMode),
+                                  ACCESSOR(KEY_BEAWAY, getBeaway, setBeaway)};
+#undef ACCESSOR
+    std::vector<KeyVal> vecRecords;
+    for (const Accessor& stCase : ACCESSORS)
+        vecRecords.push_back({stCase.key, stCase.key == KEY_BEAWAY ? 0u : stCase.key + 100});
+    layOut(vecRecords);
+    for (const Accessor& stCase : ACCESSORS) {
+        SCOPED_TRACE(stCase.key);
+        const int nStored = stored(stCase.key);
+        ispsim::clearCalls();
+        int nValue = 0;
+        EXPECT_TRUE((controller().*stCase.get)(nValue));
+        EXPECT_EQ(nStored, nValue);
+        EXPECT_TRUE(ispsim::calls().empty());
+        EXPECT_TRUE(stCase.set(controller(), 1));
+        keycmd stRow;
+        ASSERT_NE(-1, controller().findFromKeyCmdMap(access().keyCmdMap(), stCase.key, stRow));
+        EXPECT_EQ(Words{1}, sentValues(static_cast<int>(stRow.ia_cmd)));
+        EXPECT_EQ((Words{1, nStored}), (Words{stored(stCase.key), stored(stCase.key, 1)}));
+    }
+}
+
 // The mirror is saved at once, a refused one not at all; a scene value only
 // with a mirror.
 TEST_F(ControllerFixture, TheMirrorIsSavedAtOnceTheSceneOnlyWithIt) {
