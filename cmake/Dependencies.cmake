@@ -1,4 +1,5 @@
-# Debian's packages: TinyXML 2.6 (libtinyxml-dev), GoogleTest, Google Benchmark.
+# Debian's packages: TinyXML 2.6 (libtinyxml-dev), GoogleTest, Google Benchmark,
+# and for the tools libedit (libedit-dev) and nlohmann-json (nlohmann-json3-dev).
 find_package(Threads REQUIRED)
 
 # Debian's tinyxml.h defines TIXML_USE_STL itself; the define here keeps every
@@ -17,4 +18,17 @@ if(SENSORDLL_BUILD_TESTS AND SENSORDLL_SIMULATION)
 endif()
 if(SENSORDLL_BUILD_BENCH AND SENSORDLL_SIMULATION)
   find_package(benchmark REQUIRED)
+endif()
+
+# The simulator's prompt edits lines through libedit's readline-compatible
+# API, and its --json answers are written with nlohmann-json. A cross build
+# finds the armhf libedit of multiarch; nlohmann-json is headers only.
+if(SENSORDLL_BUILD_TOOLS AND SENSORDLL_SIMULATION)
+  find_path(LIBEDIT_INCLUDE_DIR editline/readline.h REQUIRED)
+  find_library(LIBEDIT_LIBRARY edit REQUIRED)
+  add_library(libedit::libedit UNKNOWN IMPORTED)
+  set_target_properties(libedit::libedit PROPERTIES
+    IMPORTED_LOCATION ${LIBEDIT_LIBRARY}
+    INTERFACE_INCLUDE_DIRECTORIES ${LIBEDIT_INCLUDE_DIR})
+  find_package(nlohmann_json 3 REQUIRED)
 endif()

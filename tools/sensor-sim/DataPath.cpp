@@ -1,0 +1,57 @@
+// Finding the bundled device data.
+#include "DataPath.h"
+
+#include <unistd.h>
+
+#include <vector>
+
+#include "FileTree.h"
+
+#ifndef SENSORDLL_DEVICES_DIR
+#error "SENSORDLL_DEVICES_DIR must name the source tree's device data"
+#endif
+
+namespace sensorsim {
+
+const char* const INSTALLED_DEVICES_DIR = "../share/sensordll/devices";
+
+std::string executablePath() {
+    std::vector<char> vecPath(4096);
+    const ssize_t nLength = readlink("/proc/self/exe", vecPath.data(), vecPath.size() - 1);
+    if (nLength <= 0) return "";
+    return std::string(vecPath.data(), static_cast<size_t>(nLength));
+}
+
+bool findDevicesDir(const std::string& p_strOverride, const std::string& p_strExecutable,
+                    const std::string& p_strBuiltIn, std::string& p_strDir, std::string& p_strError) {
+    if (!p_strOverride.empty()) {
+        if (isDirectory(p_strOverride)) {
+            p_strDir = p_strOverride;
+            return true;
+        }
+        p_strError = "no device data directory " + p_strOverride + " (--devices)";
+        return false;
+    }
+    std::string strLooked;
+    const size_t nSlash = p_strExecutable.rfind('/');
+    if (nSlash != std::string::npos) {
+        const std::string strInstalled = p_strExecutable.substr(0, nSlash + 1) + INSTALLED_DEVICES_DIR;
+        if (isDirectory(strInstalled)) {
+            p_strDir = strInstalled;
+            return true;
+        }
+        strLooked = strInstalled + ", ";
+    }
+    if (isDirectory(p_strBuiltIn)) {
+        p_strDir = p_strBuiltIn;
+        return true;
+    }
+    p_strError = "no device data at " + strLooked + p_strBuiltIn + "; give --devices DIR";
+    return false;
+}
+
+bool findDevicesDir(const std::string& p_strOverride, std::string& p_strDir, std::string& p_strError) {
+    return findDevicesDir(p_strOverride, executablePath(), SENSORDLL_DEVICES_DIR, p_strDir, p_strError);
+}
+
+}  // namespace sensorsim
