@@ -1,19 +1,20 @@
 // Finding the bundled device data.
 #include "DataPath.h"
 
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <vector>
 
 #include "FileTree.h"
 
-#ifndef SENSORDLL_DEVICES_DIR
-#error "SENSORDLL_DEVICES_DIR must name the source tree's device data"
+#if !defined(SENSORDLL_DEVICES_DIR) || !defined(SENSOR_SIM_INSTALLED_DEVICES)
+#error "SENSORDLL_DEVICES_DIR and SENSOR_SIM_INSTALLED_DEVICES must name the device data"
 #endif
 
 namespace sensorsim {
 
-const char* const INSTALLED_DEVICES_DIR = "../share/sensordll/devices";
+const char* const INSTALLED_DEVICES_DIR = SENSOR_SIM_INSTALLED_DEVICES;
 
 std::string executablePath() {
     std::vector<char> vecPath(4096);
@@ -37,7 +38,10 @@ bool findDevicesDir(const std::string& p_strOverride, const std::string& p_strEx
     if (nSlash != std::string::npos) {
         const std::string strInstalled = p_strExecutable.substr(0, nSlash + 1) + INSTALLED_DEVICES_DIR;
         if (isDirectory(strInstalled)) {
-            p_strDir = strInstalled;
+            // "/usr/share/..." rather than "/usr/bin/../share/...".
+            char* szResolved = realpath(strInstalled.c_str(), nullptr);
+            p_strDir = szResolved != nullptr ? szResolved : strInstalled;
+            free(szResolved);
             return true;
         }
         strLooked = strInstalled + ", ";

@@ -10,8 +10,9 @@
 
 namespace sensorsim {
 
-// The data folder below an installation prefix's bin/.
-extern const char* const INSTALLED_DEVICES_DIR;  // "../share/sensordll/devices"
+// The installed data relative to the installed program's directory, as the
+// install directories give it: "../share/sensordll/devices" by default.
+extern const char* const INSTALLED_DEVICES_DIR;
 
 // The running program's own file (/proc/self/exe); "" when it cannot be read.
 std::string executablePath();

@@ -37,7 +37,7 @@ void printHelp() {
                  "Options:\n"
               << optionsHelp() << "\nCommands:\n"
               << commandsHelp()
-              << "\nDevice data:\n"
+              << "\nFiles:\n"
                  "  The bundled profiles are read from --devices DIR when given, else from\n"
                  "  ../share/sensordll/devices beside the program (an installed sensor-sim, e.g.\n"
                  "  /usr/share/sensordll/devices for /usr/bin/sensor-sim), else from the source tree's devices/\n"
