@@ -1,5 +1,5 @@
 # Debian's packages: TinyXML 2.6 (libtinyxml-dev), GoogleTest, Google Benchmark,
-# nlohmann-json (nlohmann-json3-dev) for the tools.
+# and for the tools libedit (libedit-dev) and nlohmann-json (nlohmann-json3-dev).
 find_package(Threads REQUIRED)
 
 # Debian's tinyxml.h defines TIXML_USE_STL itself; the define here keeps every
@@ -19,8 +19,19 @@ endif()
 if(SENSORDLL_BUILD_BENCH AND SENSORDLL_SIMULATION)
   find_package(benchmark REQUIRED)
 endif()
-# The tools' JSON output; header only, so the firmware build needs it only
-# where it builds the tools.
+
+# The simulator's prompt edits lines through libedit's readline-compatible
+# API (a cross build finds the armhf libedit of multiarch).
+if(SENSORDLL_BUILD_TOOLS AND SENSORDLL_SIMULATION)
+  find_path(LIBEDIT_INCLUDE_DIR editline/readline.h REQUIRED)
+  find_library(LIBEDIT_LIBRARY edit REQUIRED)
+  add_library(libedit::libedit UNKNOWN IMPORTED)
+  set_target_properties(libedit::libedit PROPERTIES
+    IMPORTED_LOCATION ${LIBEDIT_LIBRARY}
+    INTERFACE_INCLUDE_DIRECTORIES ${LIBEDIT_INCLUDE_DIR})
+endif()
+# The tools' JSON output; headers only, and the firmware build needs it only
+# for sensordll-cfg.
 if(SENSORDLL_BUILD_TOOLS)
   find_package(nlohmann_json 3 REQUIRED)
 endif()

@@ -12,11 +12,15 @@
 
 namespace sensorsim {
 
-// After SIGINT, SIGTERM or SIGHUP the run ends once the command that runs has
-// finished, so that the controllers are taken down and a temporary root is
-// removed as at a normal end.
+// After SIGINT, SIGTERM or SIGHUP a scripted run ends once the command that
+// runs has finished, so that the controllers are taken down and a temporary
+// root is removed as at a normal end. At a prompt SIGINT (Ctrl-C) only clears
+// the line being typed, or cuts short the line of commands that runs (a `run`
+// at once) and returns to the prompt; SIGTERM and SIGHUP end the session.
 void installStopSignals();
 bool stopRequested();
+// SIGTERM or SIGHUP, as opposed to SIGINT alone.
+bool terminateRequested();
 
 // One statement; where names it in error messages ("" at the prompt). False
 // when it failed.
@@ -24,8 +28,9 @@ bool runStatement(Session& p_objSession, const Statement& p_stStatement, const s
 // All statements of a text until one quits; the number that failed.
 // p_strSource is the script's name, or "" for -c text.
 int runText(Session& p_objSession, const std::string& p_strText, const std::string& p_strSource);
-// Reads commands at a prompt until quit or the end of input. A failed command
-// has said so on its own line; the session goes on.
+// Reads commands at a terminal's prompt, with line editing and history (in
+// memory), until quit, Ctrl-D or SIGTERM. A failed command has said so on its
+// own line; the session goes on.
 void runPrompt(Session& p_objSession);
 
 }  // namespace sensorsim

@@ -11,13 +11,19 @@ const std::vector<CommandEntry> COMMANDS = {
     // name, arguments, help, min and max argument count, handler
     {"set", "KEY VALUE [nosave]",
      "apply a parameter (key by number or name, e.g. 34 or brightness) and keep it in the current scheme; "
-     "with nosave it is applied but not kept",
+     "with nosave it is applied but not kept. A value outside the range or options of the channel's style is "
+     "applied with a warning",
      2, 3, &runSet},
-    {"get", "KEY...", "read parameters (from the current scheme, or from the ISP for keys outside it)", 1, -1, &runGet},
+    {"get", "[-n] KEY...",
+     "read parameters (from the current scheme, or from the ISP for keys outside it); -n: each value alone", 1, -1,
+     &runGet},
     {"setkv", "TEXT", "apply a key/value text such as (34,60)(2337,128) and keep the values", 1, -1, &runSetText},
     {"ids", "LIST|KEY...", "read an id list such as (34,2337), or the keys given, as key/value text", 1, -1, &runIds},
     {"all", "[raw]", "all parameters of the current scheme (raw: the key/value text itself)", 0, 1, &runAll},
-    {"keys", "[TEXT]", "the key table (keys whose names contain TEXT): key, name, ISP command, handler", 0, 1,
+    {"keys", "[TEXT]",
+     "the key table (keys whose names contain TEXT): key, name, ISP command, handler, and the title, range or "
+     "options and default of the channel's style",
+     0, 1,
      &runKeys},
     {"range", "KEY", "the default and allowed values the ISP gives for a range key (49, 50, 51, 55, 56, 82, 1537)", 1,
      1, &runRange},

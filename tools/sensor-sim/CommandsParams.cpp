@@ -7,6 +7,7 @@
 #include "Commands.h"
 #include "Output.h"
 #include "Results.h"
+#include "StyleInfo.h"
 #include "Values.h"
 
 namespace sensorsim {
@@ -86,9 +87,48 @@ std::vector<std::pair<long long, long long>> itemsOf(const std::string& p_strTex
     return vecItems;
 }
 
+// A key's fields in a JSON answer.
+void keyFields(unsigned int p_nKey) {
+    const KeyInfo* pKey = findKey(p_nKey);
+    out::field("key", static_cast<long long>(p_nKey));
+    out::field("name", pKey != nullptr ? pKey->name : "");
+}
+
 void printItems(const std::vector<std::pair<long long, long long>>& p_vecItems) {
-    for (const auto& item : p_vecItems)
+    for (const auto& item : p_vecItems) {
         out::linef("  %-44s = %lld", keyLabel(static_cast<unsigned int>(item.first)).c_str(), item.second);
+        out::item();
+        keyFields(static_cast<unsigned int>(item.first));
+        out::field("value", item.second);
+    }
+}
+
+// "Brightness (slider): min=0 max=100 default=50", what the style offers.
+std::string describeStyleParam(const StyleParams& p_mapStyle, unsigned int p_nKey) {
+    const auto it = p_mapStyle.find(p_nKey);
+    if (it == p_mapStyle.end()) return "not in the style";
+    const StyleParam& stParam = it->second;
+    std::string strText = stParam.title.empty() ? "(no title)" : stParam.title;
+    if (!stParam.type.empty()) strText += " (" + stParam.type + ")";
+    const std::string strAllowed = describeAllowed(stParam);
+    if (!strAllowed.empty() || stParam.hasDefault) strText += ":";
+    if (!strAllowed.empty()) strText += " " + strAllowed;
+    if (stParam.hasDefault) strText += " default=" + std::to_string(stParam.defaultValue);
+    return strText;
+}
+
+void styleFields(const StyleParams& p_mapStyle, unsigned int p_nKey) {
+    const auto it = p_mapStyle.find(p_nKey);
+    if (it == p_mapStyle.end()) return;
+    const StyleParam& stParam = it->second;
+    out::field("title", stParam.title);
+    out::field("type", stParam.type);
+    if (stParam.hasDefault) out::field("default", stParam.defaultValue);
+    if (stParam.hasRange) {
+        out::field("min", stParam.min);
+        out::field("max", stParam.max);
+    }
+    if (!stParam.options.empty()) out::fieldOptions("options", stParam.options);
 }
 
 }  // namespace
@@ -101,24 +141,53 @@ bool runSet(Session& p_objSession, const Args& p_vecArgs) {
         if (p_vecArgs[2] != "nosave") throw InputError("expected 'nosave', not '" + p_vecArgs[2] + "'");
         bSave = false;
     }
+    // What the UI offers for the key; the library itself refuses no value
+    // outside it, so the user hears of it here.
+    const StyleParams mapStyle = queryStyleParams(p_objSession);
     const int nStatus = p_objSession.controller().setParameter(static_cast<int>(stKey.key), nValue, bSave);
     out::linef("%s set %s = %d%s: %s", p_objSession.tag().c_str(), keyLabel(stKey.key).c_str(), nValue,
                bSave ? "" : " (not kept in the scheme)", applyResult(nStatus).c_str());
+    keyFields(stKey.key);
+    out::field("value", nValue);
+    out::fieldFlag("save", bSave);
+    out::field("result", nStatus);
+    const auto it = mapStyle.find(stKey.key);
+    const std::string strOutside = it != mapStyle.end() ? outsideAllowed(it->second, nValue) : "";
+    if (!strOutside.empty())
+        out::warning(p_objSession.tag() + " " + keyLabel(stKey.key) + " = " + std::to_string(nValue) + " is " +
+                     strOutside + " of the channel's style" +
+                     (it->second.title.empty() ? "" : " (" + it->second.title + ")") +
+                     "; the library does not refuse it");
     return nStatus == 0;
 }
 
 bool runGet(Session& p_objSession, const Args& p_vecArgs) {
+    // -n: each value alone on its line, for scripts.
+    const bool bBare = p_vecArgs[0] == "-n";
+    if (bBare && p_vecArgs.size() == 1) throw InputError("usage: get [-n] KEY...");
     std::vector<unsigned int> vecKeys;
-    for (const std::string& strArg : p_vecArgs) vecKeys.push_back(parseKey(strArg).key);
+    for (size_t i = bBare ? 1 : 0; i < p_vecArgs.size(); ++i) vecKeys.push_back(parseKey(p_vecArgs[i]).key);
     bool bAll = true;
     for (unsigned int nKey : vecKeys) {
         int nValue = 0;
-        if (p_objSession.controller().getParameter(static_cast<int>(nKey), nValue)) {
+        const bool bRead = p_objSession.controller().getParameter(static_cast<int>(nKey), nValue);
+        const std::string strUnread = p_objSession.tag() + " " + keyLabel(nKey) +
+                                      ": not readable (not in the current scheme, and the ISP did not answer)";
+        if (bRead && bBare)
+            out::bare(std::to_string(nValue));
+        else if (bRead)
             out::linef("%s %s = %d", p_objSession.tag().c_str(), keyLabel(nKey).c_str(), nValue);
-        } else {
-            out::linef("%s %s: not readable (not in the current scheme, and the ISP did not answer)",
-                       p_objSession.tag().c_str(), keyLabel(nKey).c_str());
-            bAll = false;
+        else if (bBare && !out::json())
+            out::error("", strUnread);
+        else
+            out::line(strUnread);
+        bAll = bAll && bRead;
+        // JSON: every key an item; a single key's fields also at the top.
+        for (int nLevel = vecKeys.size() == 1 ? 0 : 1; nLevel < 2; ++nLevel) {
+            if (nLevel == 1) out::item();
+            keyFields(nKey);
+            if (bRead) out::field("value", nValue);
+            out::fieldFlag("readable", bRead);
         }
     }
     return bAll;
@@ -131,7 +200,13 @@ bool runSetText(Session& p_objSession, const Args& p_vecArgs) {
         strText += "(" + std::to_string(item.first) + "," + std::to_string(item.second) + ")";
     const int nStatus = p_objSession.controller().setParameters(strText, true);
     out::linef("%s set %s: %s", p_objSession.tag().c_str(), strText.c_str(), applyResult(nStatus).c_str());
-    for (const auto& item : vecItems) out::linef("  %-44s = %d", keyLabel(item.first).c_str(), item.second);
+    out::field("result", nStatus);
+    for (const auto& item : vecItems) {
+        out::linef("  %-44s = %d", keyLabel(item.first).c_str(), item.second);
+        out::item();
+        keyFields(item.first);
+        out::field("value", item.second);
+    }
     return nStatus == 0;
 }
 
@@ -171,6 +246,7 @@ bool runAll(Session& p_objSession, const Args& p_vecArgs) {
     p_objSession.controller().getParamScheme(nScheme);
     const auto vecItems = itemsOf(strText);
     out::linef("%s scheme %d: %zu parameters", p_objSession.tag().c_str(), nScheme, vecItems.size());
+    out::field("scheme", nScheme);
     if (bRaw)
         out::line(strText);
     else
@@ -178,20 +254,28 @@ bool runAll(Session& p_objSession, const Args& p_vecArgs) {
     return true;
 }
 
-bool runKeys(Session&, const Args& p_vecArgs) {
+bool runKeys(Session& p_objSession, const Args& p_vecArgs) {
     std::string strFilter;
     if (!p_vecArgs.empty())
         for (char c : p_vecArgs[0]) strFilter += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const StyleParams mapStyle = queryStyleParams(p_objSession);
     size_t nShown = 0;
     for (const KeyInfo& stKey : allKeys()) {
         if (!strFilter.empty() && std::string(stKey.name).find(strFilter) == std::string::npos) continue;
         const std::string strAction = stKey.handler[0] == '\0'
                                           ? std::string("stored only")
                                           : "ISP command " + std::to_string(stKey.command) + ", " + stKey.handler;
-        out::linef("  %6u  %-40s %s", stKey.key, stKey.name, strAction.c_str());
+        out::linef("  %6u  %-40s %-36s %s", stKey.key, stKey.name, strAction.c_str(),
+                   describeStyleParam(mapStyle, stKey.key).c_str());
+        out::item();
+        keyFields(stKey.key);
+        out::field("command", static_cast<long long>(stKey.command));
+        out::field("handler", stKey.handler);
+        styleFields(mapStyle, stKey.key);
         ++nShown;
     }
-    out::linef("%zu keys", nShown);
+    out::linef("%zu %s (%s: title (type): range or options, default in its UI style)", nShown,
+               nShown == 1 ? "key" : "keys", p_objSession.tag().c_str());
     return true;
 }
 
@@ -204,6 +288,9 @@ bool runRange(Session& p_objSession, const Args& p_vecArgs) {
                    keyLabel(stKey.key).c_str());
         return false;
     }
+    keyFields(stKey.key);
+    out::field("default", nDefault);
+    out::field("range", strRange);
     if (strRange.empty())
         out::linef("%s %s: the ISP gives a min/max range, not a list of values", p_objSession.tag().c_str(),
                    keyLabel(stKey.key).c_str());

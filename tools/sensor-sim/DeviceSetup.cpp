@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "DataPath.h"
 #include "DeviceRoot.h"
 #include "HostSimulation.h"
 #include "IspSimulation.h"
@@ -17,10 +18,6 @@
 #include "platform/CameraPaths.h"
 #include "storage/SchemeFiles.h"
 #include "style/DeviceFamilies.h"
-
-#ifndef SENSORDLL_DEVICES_DIR
-#error "SENSORDLL_DEVICES_DIR must name the bundled device data"
-#endif
 
 namespace sensorsim {
 
@@ -130,8 +127,6 @@ std::vector<std::string> bundledProfiles(const std::string& p_strDevicesDir) {
     return vecNames;
 }
 
-std::string defaultDevicesDir() { return SENSORDLL_DEVICES_DIR; }
-
 unsigned int schemeCount(const Channel& p_stChannel) {
     u32 nSchemes = 4;
     const std::string strDetail = p_stChannel.module.getDetail();
@@ -198,7 +193,7 @@ void printChannelSummary(Session& p_objSession, Channel& p_stChannel) {
 
 bool startDevice(Session& p_objSession, std::string& p_strError) {
     const Options& stOptions = p_objSession.options;
-    p_objSession.devicesDir = stOptions.devicesDir.empty() ? defaultDevicesDir() : stOptions.devicesDir;
+    if (!findDevicesDir(stOptions.devicesDir, p_objSession.devicesDir, p_strError)) return false;
     if (!stOptions.deviceRoot.empty() && !isDirectory(stOptions.deviceRoot)) {
         p_strError = "no device root " + stOptions.deviceRoot;
         return false;

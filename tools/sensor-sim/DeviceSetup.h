@@ -13,8 +13,6 @@ namespace sensorsim {
 
 // The bundled profiles of a devices folder, sorted.
 std::vector<std::string> bundledProfiles(const std::string& p_strDevicesDir);
-// The devices folder: --devices, else the repository's, built in.
-std::string defaultDevicesDir();
 
 // Prepares the working root, the ISP and the video module and brings up every
 // channel. False with a message when the device cannot be set up.

@@ -24,7 +24,9 @@ const OptionEntry OPTIONS[] = {
      "start from this device root (camera files at their camera paths, e.g. a copy of a camera's flash) instead of "
      "the profile's files; the profile still gives the simulated ISP and video module. DIR is copied, never written",
      [](Options& o, const std::string& v) { o.deviceRoot = v; }},
-    {"--devices", "DIR", "the bundled device data (default: the repository's devices/)",
+    {"--devices", "DIR",
+     "the bundled device data (default: ../share/sensordll/devices beside the program when it is installed, else "
+     "the source tree's devices/)",
      [](Options& o, const std::string& v) { o.devicesDir = v; }},
     {"--work", "DIR",
      "working root (created when missing; one that already holds a device is used as it stands, like a reboot). "
@@ -48,9 +50,17 @@ const OptionEntry OPTIONS[] = {
      }},
     {"--quiet", "", "hide the library's own console output; only the simulator's lines remain",
      [](Options& o, const std::string&) { o.quiet = true; }},
+    {"--json", "",
+     "answer every command with one JSON object a line on standard output (implies --quiet; the shape is in the "
+     "README)",
+     [](Options& o, const std::string&) {
+         o.json = true;
+         o.quiet = true;
+     }},
     {"--list-profiles", "", "list the bundled device profiles and exit",
      [](Options& o, const std::string&) { o.listProfiles = true; }},
     {"--help", "", "show this help and exit", [](Options& o, const std::string&) { o.help = true; }},
+    {"--version", "", "show the version and exit", [](Options& o, const std::string&) { o.version = true; }},
 };
 
 }  // namespace
@@ -98,7 +108,7 @@ bool parseOptions(int p_nArgc, char** p_ppArgv, Options& p_stOptions, std::strin
 std::string optionsHelp() {
     std::string strText;
     for (const OptionEntry& entry : OPTIONS) {
-        std::string strHead = std::string("  ") + entry.name;
+        std::string strHead = std::string(entry.name) == "--help" ? "  -h, --help" : std::string("  ") + entry.name;
         if (entry.argument[0] != '\0') strHead += std::string(" ") + entry.argument;
         strText += wrapHelp(strHead, entry.help, 22);
     }

@@ -23,7 +23,9 @@ struct Options {
     bool quiet = false;
     bool hasDebugLevel = false;
     int debugLevel = 1;
+    bool json = false;  // every answer one JSON object a line
     bool help = false;
+    bool version = false;
     bool listProfiles = false;
 };
 

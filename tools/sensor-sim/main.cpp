@@ -13,11 +13,13 @@
 #include <sstream>
 
 #include "CommandRunner.h"
+#include "DataPath.h"
 #include "Commands.h"
 #include "DeviceSetup.h"
 #include "FileTree.h"
 #include "Options.h"
 #include "Output.h"
+#include "SensorVersion.h"
 
 using namespace sensorsim;
 
@@ -25,20 +27,32 @@ namespace {
 
 void printHelp() {
     std::cout << "Usage: sensor-sim [OPTIONS]\n"
-                 "A simulated camera: libsensordll's controller on the host framework and ISP replacements.\n"
+                 "A simulated camera: libsensordll's controller on the host framework and ISP replacements.\n\n"
                  "It copies a device profile into a working root, starts one controller per channel, and runs\n"
                  "commands from -c, --script, piped input or a prompt. Its own lines start with \"sim\"; the\n"
-                 "rest is the library's console output.\n\n"
+                 "rest is the library's console output. At a terminal the prompt edits lines and keeps a history\n"
+                 "of the session's commands; Ctrl-C clears the line (or cuts short the commands that run and\n"
+                 "returns to the prompt), Ctrl-D ends. Scripts, -c and piped input run without a prompt; there\n"
+                 "Ctrl-C ends the run once the command that runs has finished.\n\n"
                  "Options:\n"
               << optionsHelp() << "\nCommands:\n"
               << commandsHelp()
-              << "\nExamples:\n"
+              << "\nFiles:\n"
+                 "  The bundled profiles are read from --devices DIR when given, else from\n"
+                 "  ../share/sensordll/devices beside the program (an installed sensor-sim, e.g.\n"
+                 "  /usr/share/sensordll/devices for /usr/bin/sensor-sim), else from the source tree's devices/\n"
+                 "  (a program run from its build tree). Without any of them the program ends with status 2.\n"
+                 "\nExit status:\n"
+                 "  0  every command of -c, --script or piped input succeeded (or the prompt was left)\n"
+                 "  1  a command failed\n"
+                 "  2  the options, the device data or the device could not be used\n"
+                 "\nExamples:\n"
                  "  sensor-sim                                   the default profile at a prompt\n"
                  "  sensor-sim -c \"set brightness 60; get 34\"     one change and a read\n"
+                 "  sensor-sim --quiet -c \"get -n brightness\"     the value alone on the last line\n"
+                 "  sensor-sim --json -c \"get brightness\"         one JSON object a line, for scripts\n"
                  "  sensor-sim --profile thermal-dual --trace --script session.sensim\n"
-                 "  sensor-sim --root ./camera-dump --profile dome --work ./w -c \"status; all\"\n\n"
-                 "Exit status: 0 all commands of -c, --script or piped input succeeded, 1 one failed, 2 bad options\n"
-                 "or device.\n";
+                 "  sensor-sim --root ./camera-dump --profile dome --work ./w -c \"status; all\"\n";
 }
 
 }  // namespace
@@ -54,8 +68,16 @@ int main(int p_nArgc, char** p_ppArgv) {
         printHelp();
         return 0;
     }
+    if (stOptions.version) {
+        std::cout << "sensor-sim (libsensordll) " SENSORDLL_VERSION "\n";
+        return 0;
+    }
     if (stOptions.listProfiles) {
-        const std::string strDevices = stOptions.devicesDir.empty() ? defaultDevicesDir() : stOptions.devicesDir;
+        std::string strDevices;
+        if (!findDevicesDir(stOptions.devicesDir, strDevices, strError)) {
+            out::error("", strError);
+            return 2;
+        }
         for (const std::string& strName : bundledProfiles(strDevices)) std::cout << strName << "\n";
         return 0;
     }
@@ -70,7 +92,7 @@ int main(int p_nArgc, char** p_ppArgv) {
         vecScripts.push_back(strText);
     }
 
-    if (!out::init(stOptions.quiet)) {
+    if (!out::init(stOptions.quiet, stOptions.json)) {
         out::error("", "cannot set up the output");
         return 2;
     }
@@ -78,11 +100,15 @@ int main(int p_nArgc, char** p_ppArgv) {
     Session objSession;
     objSession.options = stOptions;
     objSession.trace = stOptions.trace;
+    out::beginAnswer("start-up", {}, 0);
     if (!startDevice(objSession, strError)) {
         out::error("", strError);
+        out::endAnswer(2);
+        if (out::json()) out::error("", strError);
         stopDevice(objSession);
         return 2;
     }
+    out::endAnswer(0);
 
     int nFailed = 0;
     if (!stOptions.sources.empty()) {
@@ -96,7 +122,10 @@ int main(int p_nArgc, char** p_ppArgv) {
         input << std::cin.rdbuf();
         nFailed += runText(objSession, input.str(), "stdin");
     }
+    out::beginAnswer("end", {}, 0);
+    out::field("failed", nFailed);
     stopDevice(objSession);
+    out::endAnswer(nFailed == 0 ? 0 : 1);
     if (nFailed != 0) out::error("", std::to_string(nFailed) + (nFailed == 1 ? " command failed" : " commands failed"));
     return nFailed == 0 ? 0 : 1;
 }
