@@ -193,6 +193,42 @@ stage_install() {
         echo "$library: $soname"
         [[ $soname == "$library.so.$version_major" ]] || return 1
     done
+
+    stage_install_tools "$dir" "$work" || return 1
+}
+
+# The programs as a user installs them: Runtime, Simulation and Tools into a
+# prefix that is then moved, run with a clean environment; sensor-sim on its
+# installed data, sensordll-cfg on the files it wrote; the man pages.
+stage_install_tools() {
+    local dir=$1 work=$2
+    local staged=$work/tools-staged prefix=$work/tools camera=$work/camera
+    local component
+    for component in Runtime Simulation Tools; do
+        cmake --install "$dir" --prefix "$staged" --component "$component" > /dev/null || return 1
+    done
+    mv "$staged" "$prefix"
+    local program
+    for program in sensor-sim sensordll-cfg; do
+        echo "-- $program --version: $(env -i "$prefix/bin/$program" --version)"
+        [[ $(env -i "$prefix/bin/$program" --version) == "$program (libsensordll) $version" ]] || return 1
+        echo "-- man page $program.1: $(man -l "$prefix/share/man/man1/$program.1" 2>/dev/null | sed -n '4p' | xargs)"
+        grep -q '^\.SH NAME' "$prefix/share/man/man1/$program.1" || return 1
+    done
+    local output
+    output=$(env -i "$prefix/bin/sensor-sim" --work "$camera" -c "set brightness 60; flush" 2>&1) || {
+        printf '%s\n' "$output"
+        return 1
+    }
+    printf '%s\n' "$output" | head -n 1
+    if ! printf '%s\n' "$output" | head -n 1 | grep -qF "profile $prefix/share/sensordll/devices/ir-bullet"; then
+        echo "the installed sensor-sim did not run on its installed data"
+        return 1
+    fi
+    local scheme=$camera/mnt/mtd/code/config_file/sensor1_0.cfg
+    echo "-- sensordll-cfg get -n sensor1_0.cfg brightness: $(env -i "$prefix/bin/sensordll-cfg" get -n "$scheme" brightness)"
+    [[ $(env -i "$prefix/bin/sensordll-cfg" get -n "$scheme" brightness) == 60 ]] &&
+        env -i "$prefix/bin/sensordll-cfg" check "$scheme"
 }
 
 # The firmware build: the library alone against a camera SDK. The stand-in
