@@ -68,9 +68,7 @@ protected:
                 const size_t nLogSize = errorLog().size();
                 faultfs::arm(configDir());
                 faultfs::failAt(n, stFault.nErrno, stFault.bPersistent, stFault.nErrno == 0);
-                testing::internal::CaptureStdout();
                 const int nResult = p_fnRun();
-                testing::internal::GetCapturedStdout();
                 faultfs::disarm();
                 EXPECT_EQ(faultfs::openDescriptors(), nDescriptors) << "descriptor leak: " << strCase;
                 // A log that rotated holds only what came after.
@@ -122,7 +120,7 @@ TEST_F(IoErrorTest, FlushFailingAtEveryOperationKeepsTheStoredSchemeAndTheNextFl
     primeFiles();
     ISensorController& objController = makeController(1);
     ASSERT_TRUE(objController.init(moduleConfig()));
-    const std::string strOld = readFile(schemePath(0));
+    const std::string strOld = readFile(simdevice::schemeFile(1, 0));
     const int nBrightness = valueOf(strOld, KEY_BRIGHTNESS) + 3;
     ASSERT_EQ(objController.setParameter(KEY_BRIGHTNESS, nBrightness, true), SNS_SUCCESS);
     everyFaultOfSave(schemeName(0), strOld, withValue(strOld, KEY_BRIGHTNESS, static_cast<u32>(nBrightness)),
@@ -146,13 +144,13 @@ protected:
 TEST_F(IoErrorLoadTest, SchemeLoadFailingAtEveryOperationReportsAndKeepsTheCallersRecords) {
     std::vector<KeyVal> vecStored;
     for (u32 i = 0; i < 300; ++i) vecStored.push_back({2000 + i, 3 * i});
-    writeFile(schemePath(2), image(vecStored));
+    writeFile(simdevice::schemeFile(1, 2), image(vecStored));
     const std::vector<KeyVal> vecSentinels(vecStored.size(), {0xDEADBEEFu, 0xFEEDFACEu});
     std::vector<KeyVal> vecRead;
     everyFaultOfLoad(
         [&]() {
             vecRead = vecSentinels;
-            std::string strName = schemePath(2);
+            std::string strName = simdevice::schemeFile(1, 2);
             return keyValFromFile(&strName[0], vecRead.data(), static_cast<u32>(vecRead.size()));
         },
         [&](const FaultRun& r) {

@@ -1,11 +1,13 @@
 // The fixture of the robustness tests: an ir-bullet device with quiet
 // diagnostics and slow sensor-thread passes, the configuration directory
-// (which the fault layer watches) and its file images.
+// (which the fault layer watches) and its file images. What the library
+// prints during a test is shown only when the test fails.
 #ifndef SENSORDLL_TESTS_ROBUSTNESS_FIXTURE_H
 #define SENSORDLL_TESTS_ROBUSTNESS_FIXTURE_H
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <string>
 
 #include "FaultFs.h"
@@ -16,9 +18,7 @@
 class RobustnessFixture : public StartedControllers {
 public:
     static std::string schemeName(int p_nScheme) { return "sensor1_" + std::to_string(p_nScheme) + ".cfg"; }
-    static std::string schemePath(int p_nScheme) { return std::string(kConfigDir) + "/" + schemeName(p_nScheme); }
     static const char* versionName() { return "snsversion.cfg"; }
-
     static bool isTemporary(const std::string& p_strName) {
         return p_strName.size() > 4 && p_strName.compare(p_strName.size() - 4, 4, ".tmp") == 0;
     }
@@ -38,10 +38,13 @@ protected:
         // A running sensor thread sleeps between passes instead of spinning
         // beside thousands of runs.
         hostsim::setWaitScale(0.001);
+        testing::internal::CaptureStdout();
     }
     void TearDown() override {
         faultfs::disarm();
         StartedControllers::TearDown();
+        const std::string strPrinted = testing::internal::GetCapturedStdout();
+        if (HasFailure()) std::cout << strPrinted;
     }
 
     std::string configDir() const { return hostPath(kConfigDir); }
