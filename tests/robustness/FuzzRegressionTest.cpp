@@ -1,10 +1,10 @@
-// The inputs the fuzz targets found problems with (fuzz/regressions/<target>/)
-// replayed through the same library calls, and the TinyXML hardening they led
-// to: the nesting bound, the NUL-padded copy, and Debian's fixes for the
-// parser's known hang and abort.
+// The inputs the fuzz targets found problems with, and the TinyXML hardening
+// they led to: the nesting bound, the NUL-padded copy, and Debian's fixes for
+// the parser's known hang and abort. The saved nesting inputs
+// (fuzz/regressions/xml_guard/) replay here too; the fuzz smoke run replays
+// every saved input through its target.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <string.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
@@ -13,17 +13,12 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include <tinyxml.h>
 
-#include "../../fuzz/FuzzInputs.h"
 #include "RobustnessFixture.h"
 #include "SensorFile.h"
-#include "SensorKeyVal.h"
-#include "sensor.h"
 #include "style/XmlDocument.h"
-#include "platform/CameraPaths.h"
 
 namespace {
 
@@ -32,6 +27,12 @@ int treeDepth(const TiXmlNode* p_pNode) {
     for (const TiXmlNode* pChild = p_pNode->FirstChild(); pChild != nullptr; pChild = pChild->NextSibling())
         nDeepest = std::max(nDeepest, treeDepth(pChild) + (pChild->ToElement() != nullptr ? 1 : 0));
     return nDeepest;
+}
+
+void expectNoDeeperThanTheBound(const std::string& p_strInput) {
+    TiXmlDocument objDoc;
+    LoadMem(objDoc, p_strInput.c_str(), TIXML_ENCODING_UTF8);
+    EXPECT_LE(treeDepth(&objDoc), 32);
 }
 
 // True when p_fnBody ends normally in a child process, which a hang (cut off
@@ -54,85 +55,18 @@ std::string nested(int p_nDepth) {
     return strText;
 }
 
-void replayXmlGuard(const std::string& p_strInput) {
-    TiXmlDocument objDoc;
-    LoadMem(objDoc, p_strInput.c_str(), TIXML_ENCODING_UTF8);
-    EXPECT_LE(treeDepth(&objDoc), 32);
-}
-
 }  // namespace
 
-class FuzzRegressionTest : public RobustnessFixture {
-protected:
-    // The start-up target's property on its cut-down style, as far as a
-    // running sensor thread leaves it checkable: each scheme holds the factory
-    // set's keys in its order, whatever its file holds.
-    void replayInitFiles(const std::string& p_strInput) {
-        if (m_vecFactory.empty()) {
-            const char* const szStyle = camerapath::STYLE_FILE;
-            writeFile(szStyle, fuzzinputs::cutDownStyle(readFile(szStyle)));
-            const std::unique_ptr<simdevice::RunningCamera> pFirst = camera("").start();
-            ISensorControllerTestAccess objFirst(pFirst->controller());
-            m_vecFactory.assign(objFirst.fctKeyVal(), objFirst.fctKeyVal() + objFirst.keyValSum());
-        }
-        const size_t nCount = m_vecFactory.size();
-        const fuzzinputs::SchemeFiles stFiles =
-            fuzzinputs::decodeSchemeFiles(reinterpret_cast<const uint8_t*>(p_strInput.data()), p_strInput.size(),
-                                          fuzzinputs::fileImage(m_vecFactory));
-        faultfs::Image mapFiles;
-        if (stFiles.bVersion) mapFiles[versionName()] = stFiles.strVersion;
-        for (int i = 0; i < fuzzinputs::SchemeFiles::kSchemes; ++i)
-            if (stFiles.abPresent[i]) mapFiles[schemeName(i)] = stFiles.astrSchemes[i];
-        if (stFiles.bLeftovers) {
-            mapFiles[schemeName(0) + ".tmp"] = stFiles.strSchemeLeftover;
-            mapFiles[std::string(versionName()) + ".tmp"] = stFiles.strVersionLeftover;
-        }
-        faultfs::writeDirectory(configDir(), mapFiles);
+class FuzzRegressionTest : public RobustnessFixture {};
 
-        const std::unique_ptr<simdevice::RunningCamera> pCamera = camera("").start();
-        EXPECT_TRUE(pCamera->started);
-        ISensorControllerTestAccess objAccess(pCamera->controller());
-        ASSERT_EQ(objAccess.keyValSum(), nCount);
-        for (int i = 0; i < fuzzinputs::SchemeFiles::kSchemes; ++i)
-            for (size_t j = 0; j < nCount; ++j)
-                EXPECT_EQ(objAccess.scheme(static_cast<u32>(i))[j].key, m_vecFactory[j].key) << i << " " << j;
-    }
-
-    std::vector<KeyVal> m_vecFactory;  // of the cut-down style
-};
-
-TEST_F(FuzzRegressionTest, SavedInputsReplayCleanly) {
-    const std::string strRoot = bundledDevicesDir() + "/../fuzz/regressions";
-    DIR* pDir = opendir(strRoot.c_str());
-    ASSERT_NE(pDir, nullptr) << strRoot;
-    std::vector<std::string> vecTargets;
-    while (dirent* pEntry = readdir(pDir))
-        if (pEntry->d_name[0] != '.') vecTargets.push_back(pEntry->d_name);
-    closedir(pDir);
-    size_t nReplayed = 0;
-    for (const std::string& strTarget : vecTargets) {
-        for (const auto& stInput : faultfs::readDirectory(strRoot + "/" + strTarget)) {
-            SCOPED_TRACE(strTarget + "/" + stInput.first);
-            if (strTarget == "xml_guard")
-                replayXmlGuard(stInput.second);
-            else if (strTarget == "init_files")
-                replayInitFiles(stInput.second);
-            else
-                ADD_FAILURE() << "no replay for the inputs of " << strTarget;
-            ++nReplayed;
-        }
-    }
-    EXPECT_GE(nReplayed, 5u);
-}
-
-// Found through a scheme file; files are read by key now, so the record
-// reaches the ISP through the record form of setParameters.
+// Found through a scheme file (fuzz/regressions/init_files/); files are read
+// by key now, so the record reaches the ISP through the record form of
+// setParameters.
 TEST_F(FuzzRegressionTest, KeyBeyondTheCommandRangeReachesTheIspAsItsInteger) {
-    ISensorController& objController = makeController(1);
-    ASSERT_TRUE(objController.init(moduleConfig()));
+    ASSERT_TRUE(start(camera("")));
     ispsim::clearCalls();
     KeyVal stRecord = {0x8281A0BEu, 1};
-    objController.setParameters(&stRecord, 1, false);
+    controller().setParameters(&stRecord, 1, false);
     EXPECT_EQ(ispsim::setCalls(static_cast<int>(0x8281A0BEu)).size(), 1u);
 }
 
@@ -170,7 +104,13 @@ TEST_F(FuzzRegressionTest, QuotedValuesDeclarationsAndCommentsDoNotHideNesting) 
         std::string strText;
         for (int i = 0; i < 40; ++i) strText += "<a>" + strTrick;
         SCOPED_TRACE(strTrick);
-        replayXmlGuard(strText);
+        expectNoDeeperThanTheBound(strText);
+    }
+    const faultfs::Image mapSaved = faultfs::readDirectory(bundledDevicesDir() + "/../fuzz/regressions/xml_guard");
+    EXPECT_GE(mapSaved.size(), 4u);
+    for (const auto& stInput : mapSaved) {
+        SCOPED_TRACE(stInput.first);
+        expectNoDeeperThanTheBound(stInput.second);
     }
 }
 
