@@ -21,11 +21,9 @@ class LifecycleAbuseTest : public RobustnessFixture {};
 
 TEST_F(LifecycleAbuseTest, DestructionWithoutUinitShutsTheControllerDownWithAReport) {
     setDebugControl("4\n0\n");
-    std::unique_ptr<ISensorController> pController(new ISensorController());
-    pController->setChannelID(1);
-    pController->setVideoStreamModule(&m_objVideo);
-    ASSERT_TRUE(pController->init(moduleConfig()));
-    pController.reset();
+    const std::unique_ptr<simdevice::RunningCamera> pCamera = camera("").start();
+    ASSERT_TRUE(pCamera->started);
+    pCamera->controllers.clear();
     EXPECT_NE(errorLog().find("ISensorController(1) destroyed without uinit"), std::string::npos);
     // Nothing runs on after the destruction: no pass of a thread left behind
     // reaches the ISP (and the leak checker finds no block left behind).
@@ -115,8 +113,9 @@ TEST_F(LifecycleAbuseTest, FactoryResetOfAControllerNeverStartedLeavesItFullySta
 // that do not exist; one that would change state reports that it cannot.
 class UnstartedControllerTest : public LifecycleAbuseTest {
 protected:
-    // A report since the last check.
-    void expectReported(const char* p_szCalls) {
+    // The calls since the last check claimed no success, and reported.
+    void expectRefused(bool p_bClaimed, const char* p_szCalls) {
+        EXPECT_FALSE(p_bClaimed) << p_szCalls;
         EXPECT_NE(errorLog().find("[sensor assert]"), std::string::npos) << p_szCalls;
         removeFile(camerapath::ERROR_LOG_FILE);
     }
@@ -129,40 +128,31 @@ TEST_F(UnstartedControllerTest, EveryPublicCallAnswersWithoutCrashing) {
     int n = 1, m = 0;
     u32 u = 0;
     std::string s, strCheck = "(5,2,0)", strAll;
-    EXPECT_NE(c.setParameter(KEY_BRIGHTNESS, 50, true), SNS_SUCCESS);
-    expectReported("setParameter");
-    EXPECT_NE(c.setParameters(std::string("(34,50)"), true), SNS_SUCCESS);
-    expectReported("setParameters of a text");
+    expectRefused(c.setParameter(KEY_BRIGHTNESS, 50, true) == SNS_SUCCESS, "setParameter");
+    expectRefused(c.setParameters(std::string("(34,50)"), true) == SNS_SUCCESS, "setParameters of a text");
     KeyVal astRecords[] = {{KEY_BRIGHTNESS, 50}, {KEY_SCHEME_MODE, 2}, {KEY_IR_MODE, 1}};
-    EXPECT_NE(c.setParameters(astRecords, 3, true), SNS_SUCCESS);
-    expectReported("setParameters of records");
-    EXPECT_NE(c.switch_to(1, true), SNS_SUCCESS);
-    expectReported("switch_to");
-    EXPECT_NE(c.LPR_switch_to(1), SNS_SUCCESS);
-    expectReported("LPR_switch_to");
-    EXPECT_FALSE(c.setParamScheme(1));
-    expectReported("setParamScheme");
+    expectRefused(c.setParameters(astRecords, 3, true) == SNS_SUCCESS, "setParameters of records");
+    expectRefused(c.switch_to(1, true) == SNS_SUCCESS, "switch_to");
+    expectRefused(c.LPR_switch_to(1) == SNS_SUCCESS, "LPR_switch_to");
+    expectRefused(c.setParamScheme(1), "setParamScheme");
     c.setParamMode(2);
-    expectReported("setParamMode");
-    EXPECT_NE(c.restore(KEY_BRIGHTNESS), SNS_SUCCESS);
-    expectReported("restore");
-    EXPECT_FALSE(c.restoreAeMode());
-    expectReported("restoreAeMode");
+    expectRefused(false, "setParamMode");
+    expectRefused(c.restore(KEY_BRIGHTNESS) == SNS_SUCCESS, "restore");
+    expectRefused(c.restoreAeMode(), "restoreAeMode");
     c.getUIStyleFile();
     c.getUICommonFile(1);
     c.getUILanguageFile(1);
     c.getSensorParamRange(49, n, s);
-    expectReported("the interface files");
+    expectRefused(false, "the interface files");
     c.getDNMode(n);
     c.setDNMode(1);
     c.setWDRSwitch(n);
     c.getBeaway(n);
     c.setMirrorMode(1);
-    expectReported("the accessors");
+    expectRefused(false, "the accessors");
     c.getShutterValue(n);
     c.setShutterValue(3);
-    EXPECT_FALSE(c.shutterUp() || c.shutterDown());
-    expectReported("the shutter");
+    expectRefused(c.shutterUp() || c.shutterDown(), "the shutter");
     c.zoomIn();
     c.focusFar();
     c.getZoomValue(n, m);
@@ -175,7 +165,7 @@ TEST_F(UnstartedControllerTest, EveryPublicCallAnswersWithoutCrashing) {
     c.getSensorZoomFocusParam(objParam);
     c.setSensorZoomFocusParam(objParam);
     c.sync_fov();
-    expectReported("the lens and the light");
+    expectRefused(false, "the lens and the light");
 
     // Reads and passes that change nothing answer without a claim of data
     // they do not have.
