@@ -2,8 +2,6 @@
 // replayed through the same library calls, and the TinyXML hardening they led
 // to: the nesting bound, the NUL-padded copy, and Debian's fixes for the
 // parser's known hang and abort.
-#include <gtest/gtest.h>
-
 #include <dirent.h>
 #include <string.h>
 #include <sys/mman.h>

@@ -45,7 +45,7 @@ protected:
         ASSERT_FALSE(vecEvents.empty());
         for (int nErrno : {EIO, ENOSPC, 0}) {  // 0: a short write
             for (bool bPersistent : {false, true})
-                for (size_t n = 0; n < vecEvents.size(); ++n) {
+                for (size_t n = 0; n < vecEvents.size() && !HasFailure(); ++n) {
                     if ((nErrno == 0 && vecEvents[n].eOp != faultfs::Op::Write) || (p_bLoad && nErrno != EIO)) continue;
                     const std::string strCase = std::string(nErrno == 0 ? "short write" : strerror(nErrno)) +
                                                 (bPersistent ? " from operation " : " at operation ") +
@@ -68,7 +68,6 @@ protected:
                         std::any_of(vecEvents.begin(), vecEvents.begin() + static_cast<long>(n),
                                     [](const faultfs::Event& e) { return e.eOp == faultfs::Op::Rename; });
                     p_fnCheck({nResult, strCase, vecEvents[n].eOp, bRenamed, bPersistent, mapBefore, bReported});
-                    if (HasFailure()) return;
                 }
         }
     }

@@ -3,8 +3,6 @@
 // operation on a controller that was never initialised. No crash, no leak (the
 // sanitizer builds check), a failure answer where there is nothing to answer
 // with, and a report.
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <functional>
