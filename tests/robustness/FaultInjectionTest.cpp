@@ -1,10 +1,8 @@
-// Fault injection around start-up: every ISP command the start-up sends
-// failing in turn, the video module absent, refusing or always busy, each
-// file missing, unreadable, unwritable or short, the style documents missing
-// or malformed, the machine information missing. Start-up completes with its
-// reports, the controller answers the calls that follow (working or failing
-// cleanly) and shuts down; the sanitizer builds check that nothing leaks and
-// no memory is misused on the way.
+// Fault injection around start-up: every ISP command failing, the video module
+// absent, refusing or always busy, each file or document missing or broken.
+// Start-up completes with its reports, the controller answers the calls that
+// follow (working or failing cleanly) and shuts down; the sanitizer builds
+// check that nothing leaks and no memory is misused on the way.
 #include <errno.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -118,12 +116,8 @@ void PrintTo(const BrokenFile& p_stCase, std::ostream* p_pStream) { *p_pStream <
 
 class BrokenFileTest : public FaultInjectionTest, public testing::WithParamInterface<BrokenFile> {
 public:
-    using FaultInjectionTest::access;
-    using FaultInjectionTest::configDir;
-    using FaultInjectionTest::hostPath;
-    using FaultInjectionTest::readFile;
-    using FaultInjectionTest::removeFile;
-    using FaultInjectionTest::writeFile;
+    using FaultInjectionTest::access, FaultInjectionTest::configDir, FaultInjectionTest::hostPath,
+        FaultInjectionTest::readFile, FaultInjectionTest::removeFile, FaultInjectionTest::writeFile;
 
     std::string scheme(u32 p_nScheme) { return image(access().scheme(p_nScheme), access().keyValSum()); }
 
@@ -181,22 +175,6 @@ Step unopenable(const std::string& p_strDir, const std::string& p_strName, int p
 Step holding(const std::string& p_strPath, const std::string& p_strText) {
     return [p_strPath, p_strText](BrokenFileTest& t) { EXPECT_EQ(t.readFile(p_strPath), p_strText); };
 }
-std::string repeated(const std::string& p_strPart, int p_nTimes) {
-    std::string strText;
-    for (int i = 0; i < p_nTimes; ++i) strText += p_strPart;
-    return strText;
-}
-std::string manyParameters() {
-    std::string strStyle = "<s><t key=\"a\">";
-    for (int i = 0; i < 400; ++i) strStyle += "<p id=\"" + std::to_string(3000 + i) + "\" value=\"1\"/>";
-    return strStyle + "</t></s>";
-}
-std::string garbage() {
-    std::string strGarbage(4000, '\0');
-    for (size_t i = 0; i < strGarbage.size(); ++i) strGarbage[i] = static_cast<char>(i * 131 + 7);
-    return strGarbage;
-}
-
 const BrokenFile kBrokenFiles[] = {
     {"MachineInfoMissing", removing(kMachineInfo), kSomeFactorySet, nullptr},
     {"MachineInfoGarbage", writing(kMachineInfo, std::string("\x01\xff[machine\ndeviceType=\nhard", 26)),
@@ -210,10 +188,14 @@ const BrokenFile kBrokenFiles[] = {
      },
      kSomeFactorySet, nullptr},
     {"BaseStyleNotXml", writing(kBaseStyle, "<<<>>> &&& \xef\xbb"), kNoFactorySet, nullptr},
-    {"BaseStyleNestedTooDeep", writing(kBaseStyle, repeated("<a id=\"34\" value=\"1\">", 5000)), kNoFactorySet,
-     [](BrokenFileTest& t) { EXPECT_LT(t.readFile(kMerged).size(), 1024u); }},
-    {"BaseStyleWithMoreParametersThanFit", writing(kBaseStyle, manyParameters()), kSomeFactorySet,
-     [](BrokenFileTest& t) { EXPECT_EQ(t.access().keyValSum(), 170u); }},
+    {"BaseStyleNestedTooDeep", writing(kBaseStyle, joined(5000, [](int) { return "<a id=\"34\" value=\"1\">"; })),
+     kNoFactorySet, [](BrokenFileTest& t) { EXPECT_LT(t.readFile(kMerged).size(), 1024u); }},
+    {"BaseStyleWithMoreParametersThanFit",
+     writing(kBaseStyle,
+             "<s><t key=\"a\">" +
+                 joined(400, [](int i) { return "<p id=\"" + std::to_string(3000 + i) + "\" value=\"1\"/>"; }) +
+                 "</t></s>"),
+     kSomeFactorySet, [](BrokenFileTest& t) { EXPECT_EQ(t.access().keyValSum(), 170u); }},
     {"DiversityMissing", removing(kDiversity), kSomeFactorySet, nullptr},
     {"DiversityNotXml", writing(kDiversity, "<x a='1'"), kSomeFactorySet, nullptr},
     {"DiversityOperationsWithoutTabs",
@@ -227,7 +209,10 @@ const BrokenFile kBrokenFiles[] = {
     {"SchemeFileShort", [](BrokenFileTest& t) { t.writeFile(kScheme1, t.m_strStored1.substr(0, 100)); }, kDeviceSet,
      [](BrokenFileTest& t) { EXPECT_EQ(t.scheme(1), t.m_strStored1.substr(0, 96) + t.m_strFactory.substr(96)); }},
     {"SchemeFileEmpty", writing(simdevice::schemeFile(1, 3), ""), kStored, nullptr},
-    {"SchemeFileGarbage", writing(simdevice::schemeFile(1, 0), garbage()), kStored, nullptr},
+    {"SchemeFileGarbage",
+     writing(simdevice::schemeFile(1, 0),
+             joined(4000, [](int i) { return std::string(1, static_cast<char>(i * 131 + 7)); })),
+     kStored, nullptr},
     // The stored file is not replaced by the factory set it could not read.
     {"SchemeFileUnreadable", unopenable(RobustnessFixture::kConfigDir, "sensor1_1.cfg", EACCES), kStartOver,
      [](BrokenFileTest& t) { EXPECT_EQ(t.readFile(kScheme1), t.m_strStored1); }},

@@ -48,10 +48,8 @@ bool endsCleanlyInAChild(const std::function<void()>& p_fnBody) {
 }
 
 std::string nested(int p_nDepth) {
-    std::string strText;
-    for (int i = 0; i < p_nDepth; ++i) strText += "<a id=\"34\" value=\"1\">";
-    for (int i = 0; i < p_nDepth; ++i) strText += "</a>";
-    return strText;
+    return joined(p_nDepth, [](int) { return "<a id=\"34\" value=\"1\">"; }) +
+           joined(p_nDepth, [](int) { return "</a>"; });
 }
 
 }  // namespace
@@ -156,10 +154,8 @@ TEST_F(FuzzRegressionTest, QuotedValuesDeclarationsAndCommentsDoNotHideNesting) 
              "<!-- </a> --><a>", "<![CDATA[</a>]]><a>",
              "\xe0</a><a>",  // a UTF-8 sequence swallowing the "<"
          }) {
-        std::string strText;
-        for (int i = 0; i < 40; ++i) strText += "<a>" + strTrick;
         SCOPED_TRACE(strTrick);
-        expectNoDeeperThanTheBound(strText);
+        expectNoDeeperThanTheBound(joined(40, [&](int) { return "<a>" + strTrick; }));
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iostream>
 #include <string>
 
@@ -14,6 +15,13 @@
 #include "HostSimulation.h"
 #include "IspSimulation.h"
 #include "StartedControllers.h"
+
+// The parts for 0 to p_nCount - 1 in a row.
+inline std::string joined(int p_nCount, const std::function<std::string(int)>& p_fnPart) {
+    std::string strText;
+    for (int i = 0; i < p_nCount; ++i) strText += p_fnPart(i);
+    return strText;
+}
 
 class RobustnessFixture : public StartedControllers {
 public:
