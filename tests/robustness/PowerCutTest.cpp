@@ -1,9 +1,8 @@
-// Power cuts during every scheme-file and version-file write (a flush, the
-// version write of a restart, the first start that creates every file): at
-// each operation, at each byte of a data write, with each loss mode of what
-// a reboot finds, then a controller started again on it. Every file holds its
-// old or its new content whole, the restart removes leftover temporaries and
-// sends the ISP only what it loaded, a write that returned loses nothing.
+// Power cuts during a flush, the version write of a restart and a first start:
+// at each file operation and byte of a write, with each loss mode of a reboot,
+// then a restart on what is left. Every file holds its old or its new content
+// whole, the restart removes leftover temporaries and sends the ISP only what
+// it loaded, a write that returned loses nothing.
 #include <algorithm>
 #include <functional>
 #include <set>
@@ -53,10 +52,9 @@ protected:
         }
     }
 
-    // Starts channel 1 on the image: m_vecSchemes are the schemes it loaded,
-    // m_vecSent the brightness it sent, m_mapAfter what it left on disk.
-    // Restarts on images that differ only in their temporaries behave alike
-    // (start-up never reads them), so only the first of each kind runs; false
+    // Starts channel 1 on the image, keeping the schemes it loaded, the
+    // brightness it sent and the files it left. Start-up never reads
+    // temporaries, so of images that differ only in them the first runs; false
     // for the others.
     bool restartOn(const faultfs::Image& p_mapImage, const std::string& p_strCase) {
         faultfs::Image mapKind = p_mapImage;
