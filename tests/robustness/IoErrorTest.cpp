@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -65,7 +66,7 @@ protected:
                     const bool bReported = strLog.find("~~~Assertion failed.",
                                                        strLog.size() < nLogSize ? 0 : nLogSize) != std::string::npos;
                     const bool bRenamed =
-                        std::any_of(vecEvents.begin(), vecEvents.begin() + static_cast<long>(n),
+                        std::any_of(vecEvents.begin(), vecEvents.begin() + static_cast<std::ptrdiff_t>(n),
                                     [](const faultfs::Event& e) { return e.eOp == faultfs::Op::Rename; });
                     p_fnCheck({nResult, strCase, vecEvents[n].eOp, bRenamed, bPersistent, mapBefore, bReported});
                 }
