@@ -3,13 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "DeviceFixture.h"
 #include "diag/SensorReport.h"
 #include "platform/CameraPaths.h"
-
-namespace {
 
 const char* const kErrorLog = camerapath::ERROR_LOG_FILE;
 
@@ -26,57 +23,46 @@ int reportInfo() { SENSOR_INFO("info(%d)\n", 5); return __LINE__; }
 int reportPrint() { SENSOR_PRINT(0, 32, "print(%d)\n", 6); return __LINE__; }
 // clang-format on
 
-std::string where(const std::string& p_strTag, const std::string& p_strFunction, int p_nLine) {
-    return p_strTag + " file:ReportFormTest.cpp fun:" + p_strFunction + " line:" + std::to_string(p_nLine) + "\n";
-}
-
-std::string header(int p_nColour, const std::string& p_strTag, const std::string& p_strFunction, int p_nLine) {
-    return "\033[0m\033[" + std::to_string(p_nColour) + "m" + where(p_strTag, p_strFunction, p_nLine);
-}
-
+// On the console a form prints its colour, a line naming the file, function
+// and line under its tag (none for a print), its text and the colour reset;
+// a logged form writes the same line and its entries to the error log.
 struct Form {
-    const char* szName;
+    const char* szFunction;
     int (*report)();
     int nMinLevel;  // lowest verbosity at which it prints
-    std::string (*console)(int p_nLine);
-    std::string (*log)(int p_nLine);  // "" when not logged
+    int nColour;
+    const char* szTag;
+    const char* szConsole;  // between the naming line and the reset
+    const char* szLog;      // after the naming line; nullptr when not logged
 };
-
-std::string noLog(int) { return ""; }
 
 const Form kForms[] = {
-    {"assert", reportAssert, 0,
-     [](int n) {
-         return header(31, "[sensor assert]", "reportAssert", n) +
-                "1 == probe()   ~~~Assertion failed.\n\033[0m\033[0m\033[31mprobe(7)\n\033[0m";
-     },
-     [](int n) {
-         return where("[sensor assert]", "reportAssert", n) +
-                "[sensor assert] 1 == probe()   ~~~Assertion failed.\n[sensor assert] probe(7)\n";
-     }},
+    {"reportAssert", reportAssert, 0, 31, "[sensor assert]",
+     "1 == probe()   ~~~Assertion failed.\n\033[0m\033[0m\033[31mprobe(7)\n",
+     "[sensor assert] 1 == probe()   ~~~Assertion failed.\n[sensor assert] probe(7)\n"},
     // An empty message keeps its colours and logs an empty entry.
-    {"empty assert", reportEmptyAssert, 0,
-     [](int n) {
-         return header(31, "[sensor assert]", "reportEmptyAssert", n) +
-                "ok   ~~~Assertion failed.\n\033[0m\033[0m\033[31m\033[0m";
-     },
-     [](int n) {
-         return where("[sensor assert]", "reportEmptyAssert", n) +
-                "[sensor assert] ok   ~~~Assertion failed.\n[sensor assert] \n";
-     }},
-    {"log", reportLog, 0, [](int n) { return header(0, "[sensor assert]", "reportLog", n) + "log(1)\n\033[0m"; },
-     [](int n) { return where("[sensor assert]", "reportLog", n) + "[sensor assert] log(1)\n"; }},
-    {"warn", reportWarn, 4, [](int n) { return header(0, "[sensor warn]", "reportWarn", n) + "warn(two)\n\033[0m"; },
-     [](int n) { return where("[sensor warn]", "reportWarn", n) + "[sensor warn] warn(two)\n"; }},
+    {"reportEmptyAssert", reportEmptyAssert, 0, 31, "[sensor assert]",
+     "ok   ~~~Assertion failed.\n\033[0m\033[0m\033[31m",
+     "[sensor assert] ok   ~~~Assertion failed.\n[sensor assert] \n"},
+    {"reportLog", reportLog, 0, 0, "[sensor assert]", "log(1)\n", "[sensor assert] log(1)\n"},
+    {"reportWarn", reportWarn, 4, 0, "[sensor warn]", "warn(two)\n", "[sensor warn] warn(two)\n"},
     // The message is printed as given: no line end is added.
-    {"err", reportErr, 6, [](int n) { return header(0, "[sensor err]", "reportErr", n) + "err(3)\033[0m"; }, noLog},
-    {"dbg", reportDbg, 6, [](int n) { return header(0, "[sensor dbg]", "reportDbg", n) + "dbg(4)\n\033[0m"; }, noLog},
-    {"dbg grey", reportDbgGrey, 6,
-     [](int n) { return header(37, "[sensor dbg]", "reportDbgGrey", n) + "open file:/x\n\033[0m"; }, noLog},
-    {"info", reportInfo, 7, [](int n) { return header(35, "[sensor info]", "reportInfo", n) + "info(5)\n\033[0m"; },
-     noLog},
-    {"print", reportPrint, 6, [](int) { return std::string("\033[0m\033[32mprint(6)\n\033[0m"); }, noLog},
+    {"reportErr", reportErr, 6, 0, "[sensor err]", "err(3)", nullptr},
+    {"reportDbg", reportDbg, 6, 0, "[sensor dbg]", "dbg(4)\n", nullptr},
+    {"reportDbgGrey", reportDbgGrey, 6, 37, "[sensor dbg]", "open file:/x\n", nullptr},
+    {"reportInfo", reportInfo, 7, 35, "[sensor info]", "info(5)\n", nullptr},
+    {"reportPrint", reportPrint, 6, 32, nullptr, "print(6)\n", nullptr},
 };
+
+// The naming line of a report from the line, and what the form prints.
+std::string where(const Form& f, int p_nLine) {
+    if (f.szTag == nullptr) return "";
+    return std::string(f.szTag) + " file:ReportFormTest.cpp fun:" + f.szFunction + " line:" + std::to_string(p_nLine) +
+           "\n";
+}
+std::string console(const Form& f, int p_nLine) {
+    return "\033[0m\033[" + std::to_string(f.nColour) + "m" + where(f, p_nLine) + f.szConsole + "\033[0m";
+}
 
 class ReportTest : public DeviceFixture {};
 
@@ -96,8 +82,9 @@ TEST_F(ReportTest, EachFormPrintsAndLogsAtItsLevel) {
             const int nLine = form.report();
             const std::string strConsole = testing::internal::GetCapturedStdout();
             const bool bSpeaks = level.nLevel >= form.nMinLevel;
-            EXPECT_EQ(bSpeaks ? form.console(nLine) : "", strConsole) << form.szName;
-            EXPECT_EQ(bSpeaks ? form.log(nLine) : "", readFile(kErrorLog)) << form.szName;
+            EXPECT_EQ(bSpeaks ? console(form, nLine) : "", strConsole) << form.szFunction;
+            EXPECT_EQ(bSpeaks && form.szLog ? where(form, nLine) + form.szLog : "", readFile(kErrorLog))
+                << form.szFunction;
         }
         EXPECT_EQ(level.nLevel, g_nDebugLevel.load());
         EXPECT_FALSE(g_bEnAssert.load());
@@ -122,5 +109,3 @@ TEST_F(ReportTest, LongLogTextIsCutAtTheBuffer) {
     EXPECT_NE(std::string::npos, strLog.find("\n[sensor assert] " + strCut + "\n"));
     EXPECT_EQ(std::string::npos, strLog.find(strLong.substr(0, 500)));
 }
-
-}  // namespace

@@ -1,12 +1,8 @@
-// Fault injection around start-up: every ISP command the start-up sends
-// failing in turn, the video module absent, refusing or always busy, each
-// file missing, unreadable, unwritable or short, the style documents missing
-// or malformed, the machine information missing. Start-up completes with its
-// reports, the controller answers the calls that follow (working or failing
-// cleanly) and shuts down; the sanitizer builds check that nothing leaks and
-// no memory is misused on the way.
-#include <gtest/gtest.h>
-
+// Fault injection around start-up: every ISP command failing, the video module
+// absent, refusing or always busy, each file or document missing or broken.
+// Start-up completes with its reports, the controller answers the calls that
+// follow (working or failing cleanly) and shuts down; the sanitizer builds
+// check that nothing leaks and no memory is misused on the way.
 #include <errno.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -15,6 +11,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "RobustnessFixture.h"
 #include "platform/CameraPaths.h"
@@ -50,13 +47,9 @@ protected:
     }
     // A start and the calls after it with the ISP's faults as set.
     bool startAndExercise() {
-        testing::internal::CaptureStdout();
         const std::unique_ptr<simdevice::RunningCamera> pCamera = camera("").start();
         EXPECT_TRUE(pCamera->started);
-        const bool bApplied = exerciseAfterStart(pCamera->controller());
-        pCamera->controller().uinit();
-        testing::internal::GetCapturedStdout();
-        return bApplied;
+        return exerciseAfterStart(pCamera->controller());
     }
 };
 
@@ -65,13 +58,12 @@ TEST_F(FaultInjectionTest, EveryIspCommandOfTheStartFailingInTurn) {
     std::set<int> setCommands;
     for (const ispsim::Call& stCall : ispsim::calls()) setCommands.insert(stCall.cmd);
     ASSERT_GT(setCommands.size(), 20u);
-    for (int nCmd : setCommands) {
-        SCOPED_TRACE(nCmd);
+    for (auto it = setCommands.begin(); it != setCommands.end() && !HasFailure(); ++it) {
+        SCOPED_TRACE(*it);
         ispsim::clearFaults();
-        ispsim::failCommand(-1, nCmd, -1);
+        ispsim::failCommand(-1, *it, -1);
         // Only a failing brightness command keeps brightness from changing.
-        EXPECT_EQ(startAndExercise(), nCmd != KEY_BRIGHTNESS);
-        if (HasFailure()) return;
+        EXPECT_EQ(startAndExercise(), *it != KEY_BRIGHTNESS);
     }
 }
 
@@ -80,183 +72,150 @@ TEST_F(FaultInjectionTest, IspFailingFromEveryCallOfTheStartOn) {
     ASSERT_TRUE(startAndStop());
     const long nCalls = static_cast<long>(ispsim::calls().size());
     // Every tenth call and the first few: each run is a whole start.
-    for (long n = 0; n < nCalls; n += n < 4 ? 1 : 10) {
+    for (long n = 0; n < nCalls && !HasFailure(); n += n < 4 ? 1 : 10) {
         SCOPED_TRACE(n);
         ispsim::clearFaults();
         ispsim::failAfterCalls(n, -1);
         startAndExercise();
-        if (HasFailure()) return;
     }
 }
 
 TEST_F(FaultInjectionTest, AbsentVideoModule) {
-    testing::internal::CaptureStdout();
     ISensorController& objController = makeController(1);
     objController.setVideoStreamModule(nullptr);
     EXPECT_TRUE(objController.init(moduleConfig()));
     EXPECT_TRUE(exerciseAfterStart(objController));
     EXPECT_EQ(objController.setParameter(KEY_MIRROR, 1, true), SNS_SUCCESS);
-    testing::internal::GetCapturedStdout();
 }
 
 TEST_F(FaultInjectionTest, VideoModuleRefusingEveryNotificationAndAlwaysBusy) {
     m_objVideo.setNotifyResult(-1);
     m_objVideo.setBusyAnswers(-1);
-    testing::internal::CaptureStdout();
-    ISensorController& objController = makeController(1);
-    EXPECT_TRUE(objController.init(moduleConfig()));
-    EXPECT_TRUE(exerciseAfterStart(objController));
-    objController.setParameter(KEY_MIRROR, 1, true);
-    objController.setZoomValue(0);
-    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(start(camera("")));
+    EXPECT_TRUE(exerciseAfterStart(controller()));
+    controller().setParameter(KEY_MIRROR, 1, true);
+    controller().setZoomValue(0);
 }
 
 // One broken file or document per case, set up on the installed device after
 // a first start has stored every scheme file (scheme 1 with brightness 77).
 class BrokenFileTest;
+typedef std::function<void(BrokenFileTest&)> Step;
+// What the start loads beyond completing and answering: some factory set,
+// none, the device's, with each scheme as stored, or with every scheme the
+// factory set's.
+enum Loads { kSomeFactorySet, kNoFactorySet, kDeviceSet, kStored, kStartOver };
 struct BrokenFile {
     const char* szName;
-    std::function<void(BrokenFileTest&)> fnBreak;
-    // The schemes load: the factory set is the device's, scheme 1 what it stored.
-    bool bSchemesLoad;
-    // What else must hold after the start, beyond completing and answering.
-    std::function<void(BrokenFileTest&, ISensorControllerTestAccess&)> fnCheck;
+    Step fnBreak;
+    Loads eLoads;
+    Step fnCheck;  // what else must hold after the start
 };
 
 void PrintTo(const BrokenFile& p_stCase, std::ostream* p_pStream) { *p_pStream << p_stCase.szName; }
 
 class BrokenFileTest : public FaultInjectionTest, public testing::WithParamInterface<BrokenFile> {
 public:
-    using FaultInjectionTest::configDir;
-    using FaultInjectionTest::hostPath;
-    using FaultInjectionTest::readFile;
-    using FaultInjectionTest::removeFile;
-    using FaultInjectionTest::writeFile;
+    using FaultInjectionTest::access, FaultInjectionTest::configDir, FaultInjectionTest::hostPath,
+        FaultInjectionTest::readFile, FaultInjectionTest::removeFile, FaultInjectionTest::writeFile;
 
-    static std::string scheme(ISensorControllerTestAccess& a, u32 p_nScheme) {
-        return image(a.scheme(p_nScheme), a.keyValSum());
-    }
+    std::string scheme(u32 p_nScheme) { return image(access().scheme(p_nScheme), access().keyValSum()); }
 
     std::string m_strFactory;  // the factory set's image
     std::string m_strStored1;  // scheme 1's stored image
 };
 
 TEST_P(BrokenFileTest, StartCompletesAndLaterCallsWorkOrFailCleanly) {
+    const BrokenFile& c = GetParam();
     primeFiles();
-    m_strStored1 = readFile(schemePath(1));
-    testing::internal::CaptureStdout();
-    {
-        const std::unique_ptr<simdevice::RunningCamera> pReference = camera("").start();
-        ASSERT_TRUE(pReference->started);
-        ISensorControllerTestAccess objAccess(pReference->controller());
-        m_strFactory = scheme(objAccess, 4);
-    }
-    GetParam().fnBreak(*this);
+    // The first start created every file but scheme 1's from the factory set.
+    m_strFactory = readFile(simdevice::schemeFile(1, 0));
+    m_strStored1 = readFile(simdevice::schemeFile(1, 1));
+    c.fnBreak(*this);
     ISensorController& objController = makeController(1);
     EXPECT_TRUE(objController.init(moduleConfig()));
+    const rlimit stNoLimit = {RLIM_INFINITY, RLIM_INFINITY};
+    setrlimit(RLIMIT_FSIZE, &stNoLimit);  // a file size limit holds for the start only
     // A broken style gives no (or another) factory set, but a working controller.
     EXPECT_NE(access().userKeyVal(), nullptr);
-    EXPECT_NE(access().keyCmdMap(), nullptr);
     EXPECT_EQ(access().keyCmdSum(), 165u);
-    if (GetParam().bSchemesLoad) {
+    EXPECT_EQ(access().keyValSum() == 0, c.eLoads == kNoFactorySet);
+    if (c.eLoads >= kDeviceSet) {
         EXPECT_EQ(image(access().fctKeyVal(), access().keyValSum()), m_strFactory);
-        EXPECT_EQ(access().schemeValue(1, KEY_BRIGHTNESS), 77);
     }
-    if (GetParam().fnCheck) GetParam().fnCheck(*this, access());
+    for (u32 n = 0; c.eLoads >= kStored && n < 4; ++n)
+        EXPECT_EQ(scheme(n), n == 1 && c.eLoads == kStored ? m_strStored1 : m_strFactory) << n;
+    if (c.fnCheck) c.fnCheck(*this);
     exerciseAfterStart(objController);
-    objController.uinit();
-    faultfs::disarm();
-    testing::internal::GetCapturedStdout();
 }
 
 namespace {
 
-const std::string kScheme1 = RobustnessFixture::schemePath(1);
-const std::string kScheme2 = RobustnessFixture::schemePath(2);
+const std::string kScheme1 = simdevice::schemeFile(1, 1);
+const std::string kScheme2 = simdevice::schemeFile(1, 2);
 const std::string kVersion = std::string(RobustnessFixture::kConfigDir) + "/snsversion.cfg";
 const std::string kMachineInfo = camerapath::MACHINE_INFO_FILE;
 const std::string kBaseStyle = camerapath::STYLE_FILE;
 const std::string kDiversity = camerapath::STYLE_DIVERSITY_FILE;
+const std::string kMerged = "/tmp/merge_style_ch1.xml";
 
-void writeAs(const std::string& p_strPath, const std::string& p_strContent, BrokenFileTest& t) {
-    t.writeFile(p_strPath, p_strContent);
-}
-std::function<void(BrokenFileTest&)> removing(const std::string& p_strPath) {
+Step removing(const std::string& p_strPath) {
     return [p_strPath](BrokenFileTest& t) { t.removeFile(p_strPath); };
 }
-std::function<void(BrokenFileTest&)> writing(const std::string& p_strPath, const std::string& p_strContent) {
-    return [p_strPath, p_strContent](BrokenFileTest& t) { writeAs(p_strPath, p_strContent, t); };
+Step writing(const std::string& p_strPath, const std::string& p_strText) {
+    return [p_strPath, p_strText](BrokenFileTest& t) { t.writeFile(p_strPath, p_strText); };
 }
-void expectNoFactorySet(BrokenFileTest&, ISensorControllerTestAccess& a) { EXPECT_EQ(a.keyValSum(), 0u); }
-// An unreadable version counts as another one: the schemes start over.
-void expectSchemesStartOver(BrokenFileTest&, ISensorControllerTestAccess& a) {
-    EXPECT_EQ(a.schemeValue(1, KEY_BRIGHTNESS), a.schemeValue(4, KEY_BRIGHTNESS));
+// Opens of the file fail with the error.
+Step unopenable(const std::string& p_strDir, const std::string& p_strName, int p_nErrno) {
+    return [=](BrokenFileTest& t) {
+        faultfs::arm(t.hostPath(p_strDir));
+        faultfs::failOpens(p_strName, p_nErrno);
+    };
 }
-std::string repeated(const std::string& p_strPart, int p_nTimes) {
-    std::string strText;
-    for (int i = 0; i < p_nTimes; ++i) strText += p_strPart;
-    return strText;
+Step holding(const std::string& p_strPath, const std::string& p_strText) {
+    return [p_strPath, p_strText](BrokenFileTest& t) { EXPECT_EQ(t.readFile(p_strPath), p_strText); };
 }
-std::string manyParameters() {
-    std::string strStyle = "<s><t key=\"a\">";
-    for (int i = 0; i < 400; ++i) strStyle += "<p id=\"" + std::to_string(3000 + i) + "\" value=\"1\"/>";
-    return strStyle + "</t></s>";
-}
-std::string garbage() {
-    std::string strGarbage(4000, '\0');
-    for (size_t i = 0; i < strGarbage.size(); ++i) strGarbage[i] = static_cast<char>(i * 131 + 7);
-    return strGarbage;
-}
-
 const BrokenFile kBrokenFiles[] = {
-    {"MachineInfoMissing", removing(kMachineInfo), false, nullptr},
-    {"MachineInfoGarbage", writing(kMachineInfo, std::string("\x01\xff[machine\ndeviceType=\nhard", 26)), false,
-     nullptr},
-    {"BaseStyleMissing", removing(kBaseStyle), false, expectNoFactorySet},
-    {"BaseStyleEmpty", writing(kBaseStyle, ""), false, expectNoFactorySet},
+    {"MachineInfoMissing", removing(kMachineInfo), kSomeFactorySet, nullptr},
+    {"MachineInfoGarbage", writing(kMachineInfo, std::string("\x01\xff[machine\ndeviceType=\nhard", 26)),
+     kSomeFactorySet, nullptr},
+    {"BaseStyleMissing", removing(kBaseStyle), kNoFactorySet, nullptr},
+    {"BaseStyleEmpty", writing(kBaseStyle, ""), kNoFactorySet, nullptr},
     {"BaseStyleCutInTheMiddle",
      [](BrokenFileTest& t) {
-         writeAs(kBaseStyle, t.readFile(kBaseStyle).substr(0, t.readFile(kBaseStyle).size() / 2), t);
+         const std::string strStyle = t.readFile(kBaseStyle);
+         t.writeFile(kBaseStyle, strStyle.substr(0, strStyle.size() / 2));
      },
-     false, nullptr},
-    {"BaseStyleNotXml", writing(kBaseStyle, "<<<>>> &&& \xef\xbb"), false, nullptr},
-    {"BaseStyleNestedTooDeep", writing(kBaseStyle, repeated("<a id=\"34\" value=\"1\">", 5000)), false,
-     [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         expectNoFactorySet(t, a);
-         EXPECT_LT(t.readFile("/tmp/merge_style_ch1.xml").size(), 1024u);
-     }},
-    {"BaseStyleWithMoreParametersThanFit", writing(kBaseStyle, manyParameters()), false,
-     [](BrokenFileTest&, ISensorControllerTestAccess& a) { EXPECT_EQ(a.keyValSum(), 170u); }},
-    {"DiversityMissing", removing(kDiversity), false, nullptr},
-    {"DiversityNotXml", writing(kDiversity, "<x a='1'"), false, nullptr},
+     kSomeFactorySet, nullptr},
+    {"BaseStyleNotXml", writing(kBaseStyle, "<<<>>> &&& \xef\xbb"), kNoFactorySet, nullptr},
+    {"BaseStyleNestedTooDeep", writing(kBaseStyle, joined(5000, [](int) { return "<a id=\"34\" value=\"1\">"; })),
+     kNoFactorySet, [](BrokenFileTest& t) { EXPECT_LT(t.readFile(kMerged).size(), 1024u); }},
+    {"BaseStyleWithMoreParametersThanFit",
+     writing(kBaseStyle,
+             "<s><t key=\"a\">" +
+                 joined(400, [](int i) { return "<p id=\"" + std::to_string(3000 + i) + "\" value=\"1\"/>"; }) +
+                 "</t></s>"),
+     kSomeFactorySet, [](BrokenFileTest& t) { EXPECT_EQ(t.access().keyValSum(), 170u); }},
+    {"DiversityMissing", removing(kDiversity), kSomeFactorySet, nullptr},
+    {"DiversityNotXml", writing(kDiversity, "<x a='1'"), kSomeFactorySet, nullptr},
     {"DiversityOperationsWithoutTabs",
      writing(kDiversity,
              "<c iris=\"P-Iris\"><Modify tab_key=\"iris\"/><AddAfter tab_key=\"image\"/><Delete/>"
              "<Unknown tab_key=\"wb\"/></c>"),
-     false, nullptr},
-    {"SchemeFileMissing", removing(kScheme2), true,
-     [](BrokenFileTest& t, ISensorControllerTestAccess&) { EXPECT_EQ(t.readFile(kScheme2), t.m_strFactory); }},
-    {"SchemeFileShort", [](BrokenFileTest& t) { writeAs(kScheme1, t.m_strStored1.substr(0, 100), t); }, false,
-     [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         // Twelve whole records from the file, the rest from the factory set.
-         EXPECT_EQ(t.scheme(a, 1).substr(0, 96), t.m_strStored1.substr(0, 96));
-         EXPECT_EQ(t.scheme(a, 1).substr(96), t.m_strFactory.substr(96));
-     }},
-    {"SchemeFileEmpty", writing(RobustnessFixture::schemePath(3), ""), true,
-     [](BrokenFileTest& t, ISensorControllerTestAccess& a) { EXPECT_EQ(t.scheme(a, 3), t.m_strFactory); }},
-    {"SchemeFileGarbage", writing(RobustnessFixture::schemePath(0), garbage()), true,
-     [](BrokenFileTest& t, ISensorControllerTestAccess& a) { EXPECT_EQ(t.scheme(a, 0), t.m_strFactory); }},
-    {"SchemeFileUnreadable",
-     [](BrokenFileTest& t) {
-         faultfs::arm(t.configDir());
-         faultfs::failOpens("sensor1_1.cfg", EACCES);
-     },
-     false,
-     [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         EXPECT_EQ(t.scheme(a, 1), t.m_strFactory);
-         // The stored file is not replaced by the factory set it could not read.
-         EXPECT_EQ(t.readFile(kScheme1), t.m_strStored1);
-     }},
+     kSomeFactorySet, nullptr},
+    {"SchemeFileMissing", removing(kScheme2), kStored,
+     [](BrokenFileTest& t) { EXPECT_EQ(t.readFile(kScheme2), t.m_strFactory); }},
+    // Twelve whole records from the file, the rest from the factory set.
+    {"SchemeFileShort", [](BrokenFileTest& t) { t.writeFile(kScheme1, t.m_strStored1.substr(0, 100)); }, kDeviceSet,
+     [](BrokenFileTest& t) { EXPECT_EQ(t.scheme(1), t.m_strStored1.substr(0, 96) + t.m_strFactory.substr(96)); }},
+    {"SchemeFileEmpty", writing(simdevice::schemeFile(1, 3), ""), kStored, nullptr},
+    {"SchemeFileGarbage",
+     writing(simdevice::schemeFile(1, 0),
+             joined(4000, [](int i) { return std::string(1, static_cast<char>(i * 131 + 7)); })),
+     kStored, nullptr},
+    // The stored file is not replaced by the factory set it could not read.
+    {"SchemeFileUnreadable", unopenable(RobustnessFixture::kConfigDir, "sensor1_1.cfg", EACCES), kStartOver,
+     [](BrokenFileTest& t) { EXPECT_EQ(t.readFile(kScheme1), t.m_strStored1); }},
     {"SchemeFilesUnwritable",
      [](BrokenFileTest& t) {
          t.removeFile(kScheme2);
@@ -264,28 +223,17 @@ const BrokenFile kBrokenFiles[] = {
          for (int i = 0; i < 4; ++i) faultfs::failOpens(RobustnessFixture::schemeName(i) + ".tmp", EROFS);
          faultfs::failOpens("snsversion.cfg.tmp", EROFS);
      },
-     true,
-     [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         EXPECT_EQ(t.scheme(a, 2), t.m_strFactory);
-         EXPECT_EQ(t.readFile(kScheme2), "");
-     }},
-    {"VersionFileShort", writing(kVersion, std::string("\x08", 1)), false,
-     [](BrokenFileTest& t, ISensorControllerTestAccess& a) {
-         expectSchemesStartOver(t, a);
-         EXPECT_EQ(t.readFile(kVersion), std::string("\x08\x00\x00\x00", 4));
-     }},
-    {"VersionFileUnreadable",
-     [](BrokenFileTest& t) {
-         faultfs::arm(t.configDir());
-         faultfs::failOpens("snsversion.cfg", EIO);
-     },
-     false, expectSchemesStartOver},
+     kStored, holding(kScheme2, "")},
+    // An unreadable version counts as another one: the schemes start over.
+    {"VersionFileShort", writing(kVersion, std::string("\x08", 1)), kStartOver,
+     holding(kVersion, std::string("\x08\x00\x00\x00", 4))},
+    {"VersionFileUnreadable", unopenable(RobustnessFixture::kConfigDir, "snsversion.cfg", EIO), kStartOver, nullptr},
     {"ConfigurationDirectoryMissing",
      [](BrokenFileTest& t) {
          faultfs::writeDirectory(t.configDir(), faultfs::Image());
          rmdir(t.configDir().c_str());
      },
-     false, [](BrokenFileTest& t, ISensorControllerTestAccess& a) { EXPECT_EQ(t.scheme(a, 0), t.m_strFactory); }},
+     kStartOver, nullptr},
     // About 12 KB free in /tmp: the merged style cannot be written, the style
     // in memory still gives the whole factory set.
     {"TmpNearlyFull",
@@ -294,25 +242,15 @@ const BrokenFile kBrokenFiles[] = {
          const rlimit stLimit = {12 * 1024, RLIM_INFINITY};
          setrlimit(RLIMIT_FSIZE, &stLimit);
      },
-     true,
-     [](BrokenFileTest& t, ISensorControllerTestAccess&) {
-         const rlimit stNone = {RLIM_INFINITY, RLIM_INFINITY};
-         setrlimit(RLIMIT_FSIZE, &stNone);
-         EXPECT_EQ(t.readFile("/tmp/merge_style_ch1.xml"), "");
-     }},
+     kStored, holding(kMerged, "")},
     {"MergedStyleNameLinkedElsewhere",
      [](BrokenFileTest& t) {
          t.writeFile("/tmp/elsewhere", "kept");
-         t.removeFile("/tmp/merge_style_ch1.xml");
-         ASSERT_EQ(0, symlink(t.hostPath("/tmp/elsewhere").c_str(), t.hostPath("/tmp/merge_style_ch1.xml").c_str()));
+         t.removeFile(kMerged);
+         ASSERT_EQ(0, symlink(t.hostPath("/tmp/elsewhere").c_str(), t.hostPath(kMerged).c_str()));
      },
-     true, [](BrokenFileTest& t, ISensorControllerTestAccess&) { EXPECT_EQ(t.readFile("/tmp/elsewhere"), "kept"); }},
-    {"DebugControlFileUnreadable",
-     [](BrokenFileTest& t) {
-         faultfs::arm(t.hostPath("/tmp"));
-         faultfs::failOpens("Debug.sign", EACCES);
-     },
-     true, nullptr},
+     kStored, holding("/tmp/elsewhere", "kept")},
+    {"DebugControlFileUnreadable", unopenable("/tmp", "Debug.sign", EACCES), kStored, nullptr},
 };
 
 }  // namespace

@@ -2,8 +2,6 @@
 // replayed through the same library calls, and the TinyXML hardening they led
 // to: the nesting bound, the NUL-padded copy, and Debian's fixes for the
 // parser's known hang and abort.
-#include <gtest/gtest.h>
-
 #include <dirent.h>
 #include <string.h>
 #include <sys/mman.h>
@@ -13,17 +11,13 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include <tinyxml.h>
 
 #include "../../fuzz/FuzzInputs.h"
 #include "RobustnessFixture.h"
 #include "SensorFile.h"
-#include "SensorKeyVal.h"
-#include "sensor.h"
 #include "style/XmlDocument.h"
-#include "platform/CameraPaths.h"
 
 namespace {
 
@@ -32,6 +26,12 @@ int treeDepth(const TiXmlNode* p_pNode) {
     for (const TiXmlNode* pChild = p_pNode->FirstChild(); pChild != nullptr; pChild = pChild->NextSibling())
         nDeepest = std::max(nDeepest, treeDepth(pChild) + (pChild->ToElement() != nullptr ? 1 : 0));
     return nDeepest;
+}
+
+void expectNoDeeperThanTheBound(const std::string& p_strInput) {
+    TiXmlDocument objDoc;
+    LoadMem(objDoc, p_strInput.c_str(), TIXML_ENCODING_UTF8);
+    EXPECT_LE(treeDepth(&objDoc), 32);
 }
 
 // True when p_fnBody ends normally in a child process, which a hang (cut off
@@ -48,16 +48,8 @@ bool endsCleanlyInAChild(const std::function<void()>& p_fnBody) {
 }
 
 std::string nested(int p_nDepth) {
-    std::string strText;
-    for (int i = 0; i < p_nDepth; ++i) strText += "<a id=\"34\" value=\"1\">";
-    for (int i = 0; i < p_nDepth; ++i) strText += "</a>";
-    return strText;
-}
-
-void replayXmlGuard(const std::string& p_strInput) {
-    TiXmlDocument objDoc;
-    LoadMem(objDoc, p_strInput.c_str(), TIXML_ENCODING_UTF8);
-    EXPECT_LE(treeDepth(&objDoc), 32);
+    return joined(p_nDepth, [](int) { return "<a id=\"34\" value=\"1\">"; }) +
+           joined(p_nDepth, [](int) { return "</a>"; });
 }
 
 }  // namespace
@@ -69,13 +61,11 @@ protected:
     // set's keys in its order, whatever its file holds.
     void replayInitFiles(const std::string& p_strInput) {
         if (m_vecFactory.empty()) {
-            const char* const szStyle = camerapath::STYLE_FILE;
-            writeFile(szStyle, fuzzinputs::cutDownStyle(readFile(szStyle)));
-            const std::unique_ptr<simdevice::RunningCamera> pFirst = camera("").start();
-            ISensorControllerTestAccess objFirst(pFirst->controller());
-            m_vecFactory.assign(objFirst.fctKeyVal(), objFirst.fctKeyVal() + objFirst.keyValSum());
+            writeFile(camerapath::STYLE_FILE, fuzzinputs::cutDownStyle(readFile(camerapath::STYLE_FILE)));
+            ASSERT_TRUE(start(camera("")));
+            m_vecFactory.assign(access().fctKeyVal(), access().fctKeyVal() + access().keyValSum());
+            controller().uinit();
         }
-        const size_t nCount = m_vecFactory.size();
         const fuzzinputs::SchemeFiles stFiles =
             fuzzinputs::decodeSchemeFiles(reinterpret_cast<const uint8_t*>(p_strInput.data()), p_strInput.size(),
                                           fuzzinputs::fileImage(m_vecFactory));
@@ -88,34 +78,30 @@ protected:
             mapFiles[std::string(versionName()) + ".tmp"] = stFiles.strVersionLeftover;
         }
         faultfs::writeDirectory(configDir(), mapFiles);
-
         const std::unique_ptr<simdevice::RunningCamera> pCamera = camera("").start();
         EXPECT_TRUE(pCamera->started);
         ISensorControllerTestAccess objAccess(pCamera->controller());
-        ASSERT_EQ(objAccess.keyValSum(), nCount);
-        for (int i = 0; i < fuzzinputs::SchemeFiles::kSchemes; ++i)
-            for (size_t j = 0; j < nCount; ++j)
-                EXPECT_EQ(objAccess.scheme(static_cast<u32>(i))[j].key, m_vecFactory[j].key) << i << " " << j;
+        ASSERT_EQ(objAccess.keyValSum(), m_vecFactory.size());
+        for (u32 i = 0; i < fuzzinputs::SchemeFiles::kSchemes; ++i)
+            for (size_t j = 0; j < m_vecFactory.size(); ++j)
+                EXPECT_EQ(objAccess.scheme(i)[j].key, m_vecFactory[j].key) << i << " " << j;
     }
 
     std::vector<KeyVal> m_vecFactory;  // of the cut-down style
 };
 
 TEST_F(FuzzRegressionTest, SavedInputsReplayCleanly) {
-    const std::string strRoot = bundledDevicesDir() + "/../fuzz/regressions";
+    const std::string strRoot = bundledDevicesDir() + "/../fuzz/regressions/";
     DIR* pDir = opendir(strRoot.c_str());
     ASSERT_NE(pDir, nullptr) << strRoot;
-    std::vector<std::string> vecTargets;
-    while (dirent* pEntry = readdir(pDir))
-        if (pEntry->d_name[0] != '.') vecTargets.push_back(pEntry->d_name);
-    closedir(pDir);
     size_t nReplayed = 0;
-    testing::internal::CaptureStdout();
-    for (const std::string& strTarget : vecTargets) {
-        for (const auto& stInput : faultfs::readDirectory(strRoot + "/" + strTarget)) {
+    while (const dirent* pEntry = readdir(pDir)) {
+        const std::string strTarget = pEntry->d_name;
+        for (const auto& stInput :
+             strTarget[0] == '.' ? faultfs::Image() : faultfs::readDirectory(strRoot + strTarget)) {
             SCOPED_TRACE(strTarget + "/" + stInput.first);
             if (strTarget == "xml_guard")
-                replayXmlGuard(stInput.second);
+                expectNoDeeperThanTheBound(stInput.second);
             else if (strTarget == "init_files")
                 replayInitFiles(stInput.second);
             else
@@ -123,20 +109,17 @@ TEST_F(FuzzRegressionTest, SavedInputsReplayCleanly) {
             ++nReplayed;
         }
     }
-    testing::internal::GetCapturedStdout();
+    closedir(pDir);
     EXPECT_GE(nReplayed, 5u);
 }
 
 // Found through a scheme file; files are read by key now, so the record
 // reaches the ISP through the record form of setParameters.
 TEST_F(FuzzRegressionTest, KeyBeyondTheCommandRangeReachesTheIspAsItsInteger) {
-    testing::internal::CaptureStdout();
-    ISensorController& objController = makeController(1);
-    ASSERT_TRUE(objController.init(moduleConfig()));
+    ASSERT_TRUE(start(camera("")));
     ispsim::clearCalls();
     KeyVal stRecord = {0x8281A0BEu, 1};
-    objController.setParameters(&stRecord, 1, false);
-    testing::internal::GetCapturedStdout();
+    controller().setParameters(&stRecord, 1, false);
     EXPECT_EQ(ispsim::setCalls(static_cast<int>(0x8281A0BEu)).size(), 1u);
 }
 
@@ -153,10 +136,8 @@ TEST_F(FuzzRegressionTest, StyleNestedThousandsDeepIsRefusedAndPrintsNothingLarg
     char* szStyle = strdup(strDeep.c_str());
     char szDiversity[] = "<c/>";
     std::string strDna;
-    testing::internal::CaptureStdout();
     EXPECT_EQ(mergeStyle(1, &stModule, &szStyle, szDiversity), SNS_SUCCESS);
     EXPECT_EQ(getDnaStyle(1, strDeep.c_str(), strDna, true), SNS_SUCCESS);
-    testing::internal::GetCapturedStdout();
     // Unguarded, TinyXML prints this text as about 36 MB.
     EXPECT_LT(strlen(szStyle), 1024u);
     EXPECT_LT(strDna.size(), 1024u);
@@ -173,10 +154,8 @@ TEST_F(FuzzRegressionTest, QuotedValuesDeclarationsAndCommentsDoNotHideNesting) 
              "<!-- </a> --><a>", "<![CDATA[</a>]]><a>",
              "\xe0</a><a>",  // a UTF-8 sequence swallowing the "<"
          }) {
-        std::string strText;
-        for (int i = 0; i < 40; ++i) strText += "<a>" + strTrick;
         SCOPED_TRACE(strTrick);
-        replayXmlGuard(strText);
+        expectNoDeeperThanTheBound(joined(40, [&](int) { return "<a>" + strTrick; }));
     }
 }
 
