@@ -40,6 +40,7 @@
 #include "Cases.h"
 #include "SwitchLatency.h"
 #include "HostSimulation.h"
+#include "SensorVersion.h"
 
 namespace {
 
@@ -113,7 +114,8 @@ const char USAGE[] =
     "  --part=call|floor|both  what --callgrind runs\n"
     "  --wait-scale=X        scale of the start-up waits (--callgrind)\n"
     "  --list-ops            what each floor replays\n"
-    "  -h, --help            this text and Google Benchmark's flags\n\n"
+    "  -h, --help            this text and Google Benchmark's flags\n"
+    "  --version             the library version it measures\n\n"
     "Exit status: 0 done, 1 a case failed, 2 bad options.\n\n"
     "Google Benchmark's flags (without --plain or --list-ops):\n";
 
@@ -389,6 +391,10 @@ void printHeap(const std::vector<bench::Profile>& p_vecProfiles, std::ostream& p
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && strcmp(argv[1], "--version") == 0) {
+        puts("sensordll_bench (libsensordll) " SENSORDLL_VERSION);
+        return 0;
+    }
     if (wantsHelp(argc, argv)) {
         fputs(USAGE, stdout);
         benchmark::PrintDefaultHelp();
