@@ -11,26 +11,16 @@
 #include <cstring>
 #include <future>
 #include <set>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "../params/ControllerFixture.h"
 #include "SensorFile.h"
 #include "SensorKeyTable.h"
 #include "sensor.h"
 #include "style/XmlDocument.h"
-#include "platform/CameraPaths.h"
-
-namespace {
 
 // While g_stTamper.cmd is set, the count of its reply becomes g_stTamper.count:
 // the command list's for the list command, the item list's for a range read.
-struct {
-    int cmd = 0, count = 0;
-} g_stTamper;
-
-}  // namespace
+static struct { int cmd = 0, count = 0; } g_stTamper;
 
 // Stands in front of the replacement's ia_ioctrl_v2 in this program.
 extern "C" int ia_ioctrl_v2(int p_nChannel, ia_cmd_e p_eCmd, unsigned int p_nOption, void* p_pData) {
@@ -207,28 +197,29 @@ protected:
         m_strStdout = printedBy([&] { EXPECT_EQ(SNS_SUCCESS, initSysConf(p_nChannel, m_objModule, &m_stConf)); });
     }
     std::string style() const { return m_stConf.szUIStyle != nullptr ? m_stConf.szUIStyle : "<null>"; }
-    // getSensorParamRange with the outputs preset to 77 and p_strBefore.
-    bool rangeText(int p_nCmd, const std::string& p_strBefore) {
-        m_nDefault = 77;
-        m_strRange = p_strBefore;
+    // getSensorParamRange with the outputs preset to 77 and p_strBefore:
+    // whether it answered, the default and the text.
+    std::string rangeText(int p_nCmd, const std::string& p_strBefore) {
+        int nDefault = 77;
+        std::string strRange = p_strBefore;
         bool bRet = false;
-        m_strStdout = printedBy([&] { bRet = controller().getSensorParamRange(p_nCmd, m_nDefault, m_strRange); });
-        return bRet;
+        m_strStdout = printedBy([&] { bRet = controller().getSensorParamRange(p_nCmd, nDefault, strRange); });
+        return (bRet ? "true " : "false ") + std::to_string(nDefault) + " " + strRange;
     }
 
     std::string m_strStdout;
     SysConfig m_stConf = {};
     ModuleConfigure m_objModule;
     std::vector<KeyVal> m_vecArray;
-    int m_nDefault = 0;
-    std::string m_strRange;
 };
 
-// The last match reached in document order wins and a match is not searched
-// inside (the 30 nested in the second would come last); a match without
-// value leaves the value as it was. Numbers read as atoi reads them: no
-// digits read as 0, a number beyond the int range is held at its end.
-TEST_F(StyleTest, IdSearchTakesTheLastReachedMatchAndDoesNotLookInsideIt) {
+// The id search: the last match reached in document order wins and a match
+// is not searched inside (the 30 nested in the second would come last); a
+// match without value leaves the value as it was. Numbers read as atoi reads
+// them: no digits read as 0, a number beyond the int range is held at its end.
+// ModifyNodebyCmdId swaps the switches' enable lists; DeleteNode removes only
+// nodes with an element parent.
+TEST_F(StyleTest, IdSearchTakesTheLastReachedMatchAndNodesAreEditedOnlyWhereAllowed) {
     TiXmlDocument objDoc;
     ASSERT_TRUE(LoadMem(objDoc,
                         "<s><tab><p id=\"49\" value=\"10\"/><p id=\"49\" value=\"20\"><p id=\"49\" value=\"30\"/></p>"
@@ -249,31 +240,27 @@ TEST_F(StyleTest, IdSearchTakesTheLastReachedMatchAndDoesNotLookInsideIt) {
     getNodebyCmdId(pRoot, 51, pFound = pRoot);
     EXPECT_EQ(pRoot, pFound);
     EXPECT_EQ(0, getNodebyCmdId(nullptr, 10, pFound));
-}
 
-// ModifyNodebyCmdId swaps the switches' enable lists; DeleteNode removes only
-// nodes with an element parent.
-TEST_F(StyleTest, ModifyAndDeleteNodeEditOnlyWhatTheyMay) {
-    TiXmlDocument objDoc;
-    ASSERT_TRUE(LoadMem(objDoc,
+    TiXmlDocument objEdited;
+    ASSERT_TRUE(LoadMem(objEdited,
                         "<s><p id=\"112\" enable_list=\"113\"/><tab><p id=\"112\"/><p id=\"128\" enable_list=\"129\"/>"
                         "<p id=\"34\" enable_list=\"x\"/></tab></s>",
                         TIXML_ENCODING_UTF8));
-    TiXmlElement* pRoot = objDoc.RootElement();
+    pRoot = objEdited.RootElement();
     for (int nId : {112, 128, 34}) EXPECT_EQ(0, ModifyNodebyCmdId(pRoot, nId));
     EXPECT_EQ(printed("<s><p id=\"112\" enable_list=\"128\"/><tab><p id=\"112\" enable_list=\"128\"/>"
                       "<p id=\"128\" enable_list=\"112\"/><p id=\"34\" enable_list=\"x\"/></tab></s>"),
-              text(objDoc));
+              text(objEdited));
     TiXmlElement objDetached("p");
     EXPECT_EQ(-1, DeleteNode(nullptr, pRoot->FirstChildElement()));
     EXPECT_EQ(-1, DeleteNode(pRoot, nullptr));
     EXPECT_EQ(0, DeleteNode(pRoot, pRoot));
-    ASSERT_EQ(pRoot, objDoc.RootElement());
+    ASSERT_EQ(pRoot, objEdited.RootElement());
     EXPECT_EQ(0, DeleteNode(pRoot, &objDetached));
     EXPECT_EQ(0, DeleteNode(pRoot, pRoot->FirstChildElement()->NextSiblingElement()->FirstChildElement()));
     EXPECT_EQ(printed("<s><p id=\"112\" enable_list=\"128\"/><tab><p id=\"128\" enable_list=\"112\"/>"
                       "<p id=\"34\" enable_list=\"x\"/></tab></s>"),
-              text(objDoc));
+              text(objEdited));
 }
 
 const char* const kBase =
@@ -285,7 +272,7 @@ const char* const kWithoutLens = "image:Image wdr:WDR";
 
 // One condition deleting the lens tab when the detail field has the value.
 std::string deleteLensWhen(const std::string& p_strField, const std::string& p_strValue) {
-    return "<cond " + p_strField + "=\"" + p_strValue + "\"><Delete tab_key=\"lens\"/></cond>";
+    return "<c " + p_strField + "=\"" + p_strValue + "\"><Delete tab_key=\"lens\"/></c>";
 }
 
 // A condition's value agrees with the detail field on its first five
@@ -313,28 +300,26 @@ TEST_F(StyleTest, MergeAppliesTheMatchingConditionsTabOperations) {
         {kBase, deleteLensWhen("nosuch", ""), "(max_scheme=4)(sensor=)", kBaseTabs},
         {kBase, deleteLensWhen("sensor", "IMX334"), "(sensor=IMX33" + std::string(400, 'x') + ")", kWithoutLens},
         {kBase,
-         "<c sensor=\"IMX290\" iris=\"P-Iris\" wdr=\"120dB\"><AddAfter tab_key=\"image\"><tab "
-         "key=\"x\"/></AddAfter></c>",
-         "(sensor=IMX334)(iris=P-Iris)(wdr=120dB)", "image:Image x lens:Lens wdr:WDR"},
+         "<c sensor=\"IMX290\" iris=\"P-Iris\" wdr=\"1\"><AddAfter tab_key=\"image\"><t key=\"x\"/></AddAfter></c>",
+         "(sensor=IMX334)(iris=P-Iris)(wdr=1)", "image:Image x lens:Lens wdr:WDR"},
         {kBase,
-         "<c iris=\"P-Iris\"><AddAfter tab_key=\"image\"><tab key=\"iris\" title=\"DC\"/></AddAfter></c>"
-         "<c wdr=\"140dB\"><Delete tab_key=\"image\"/></c>"
-         "<c wdr=\"120dB\"><Modify tab_key=\"iris\"><tab key=\"iris\" title=\"P\"/></Modify></c>",
-         "(iris=P-Iris)(wdr=120dB)", "image:Image iris:P lens:Lens wdr:WDR"},
+         "<c iris=\"P\"><AddAfter tab_key=\"image\"><t key=\"iris\" title=\"DC\"/></AddAfter></c>"
+         "<c wdr=\"2\"><Delete tab_key=\"image\"/></c><c wdr=\"1\"><Modify tab_key=\"iris\"><t "
+         "key=\"iris\"/></Modify></c>",
+         "(iris=P)(wdr=1)", "image:Image iris lens:Lens wdr:WDR"},
         {kBase,
-         "<c lensId=\"3\"><AddAfter tab_key=\"lens\"><tab key=\"zoom\" title=\"added\"/></AddAfter>"
-         "<Modify tab_key=\"zoom\"><tab key=\"zoom\" title=\"replaced\"/></Modify></c>",
-         "(lensId=3)", "image:Image lens:Lens zoom:replaced wdr:WDR"},
+         "<c a=\"3\"><AddAfter tab_key=\"lens\"><t key=\"z\" title=\"added\"/></AddAfter>"
+         "<Modify tab_key=\"z\"><t key=\"z\" title=\"replaced\"/></Modify></c>",
+         "(a=3)", "image:Image lens:Lens z:replaced wdr:WDR"},
         {strTwoA, "<c a=\"1\"><Delete tab_key=\"a\"/></c>", "(a=1)", "a:2"},
-        {strTwoA, "<c a=\"1\"><AddAfter tab_key=\"a\"><tab key=\"n\"/></AddAfter></c>", "(a=1)", "a:1 n a:2"},
+        {strTwoA, "<c a=\"1\"><AddAfter tab_key=\"a\"><t key=\"n\"/></AddAfter></c>", "(a=1)", "a:1 n a:2"},
     };
     for (const auto& c : aCases) EXPECT_EQ(c.tabs, tabs(merge(c.base, c.diversity, c.detail))) << c.diversity;
     // Operations that cannot apply change nothing: an unknown operation, names
     // and tab keys compared exactly, no tab key, no new tab (the tab is kept).
-    for (const char* szOperation :
-         {"<Remove tab_key=\"lens\"/>", "<delete tab_key=\"lens\"/>", "<Delete tab_key=\"Lens\"/>", "<Delete/>",
-          "<Modify tab_key=\"lens\"/>", "<AddAfter tab_key=\"lens\"/>",
-          "<Modify tab_key=\"nosuch\"><tab key=\"x\"/></Modify>"})
+    for (const char* szOperation : {"<Remove tab_key=\"lens\"/>", "<delete tab_key=\"lens\"/>",
+                                    "<Delete tab_key=\"Lens\"/>", "<Delete/>", "<Modify tab_key=\"lens\"/>",
+                                    "<AddAfter tab_key=\"lens\"/>", "<Modify tab_key=\"no\"><t key=\"x\"/></Modify>"})
         EXPECT_EQ(printed(kBase), merge(kBase, std::string("<c a=\"1\">") + szOperation + "</c>", "(a=1)"))
             << szOperation;
     // The merged document is saved for the channel and replaces the text.
@@ -347,9 +332,9 @@ TEST_F(StyleTest, MergeAppliesTheMatchingConditionsTabOperations) {
     EXPECT_FALSE(fileExists("/tmp/merge_style_ch1.xml"));
 }
 
-// Each row: base, diversity, merged text, then the reported expressions with
-// how often each is reported. Traces are on too: every report names the
-// function the host or init called.
+// Each row: base, diversity, merged text, the reported expressions with how
+// often each is reported. With traces on, every report names the function the
+// host or init called.
 TEST_F(StyleTest, BrokenMergeInputIsReportedAndMergedAsFarAsItGoes) {
     const struct {
         std::string base, diversity, merged;
@@ -390,7 +375,9 @@ TEST_F(StyleTest, BrokenMergeInputIsReportedAndMergedAsFarAsItGoes) {
 const char* const kThreeOptions =
     "<s><tab key=\"t\"><p id=\"34\" value=\"9\"><o index=\"0\"/><o index=\"1\"/><o index=\"2\"/></p></tab></s>";
 
-// No listed command, a listed command without element, an unread list.
+// No listed command, a listed command without element, a style that does not
+// parse (fitted as far as it was read), an unread list. Channel 2 asks the
+// ISP on its channel 1.
 TEST_F(StyleTest, WithNothingToFitTheStyleStaysAsPrinted) {
     listRanges({});
     EXPECT_EQ(printed(kThreeOptions), fit(kThreeOptions));
@@ -398,6 +385,12 @@ TEST_F(StyleTest, WithNothingToFitTheStyleStaysAsPrinted) {
     listRanges({range(2497, 30, {25, 30})});
     EXPECT_EQ(printed(kThreeOptions), fit(kThreeOptions));
     listRanges({range(34, 2, {0, 2})});
+    EXPECT_EQ(printed("<s><p id=\"34\" value=\"2\"/></s>"), fit("<s><p id=\"34\"><o index=\"1\"/>"));
+    EXPECT_TRUE(reports(m_strStdout, "objStyleXmlDoc.LoadMem(szStyle, TIXML_ENCODING_UTF8)"));
+    listRanges({range(34, 3, {0, 3})}, 1);
+    ispsim::clearCalls();
+    EXPECT_EQ((Strings{"3:0"}), params(fit(kThreeOptions, false, 2), 34));
+    for (const ispsim::Call& stCall : ispsim::calls()) EXPECT_EQ(1, stCall.channel) << stCall.cmd;
     ispsim::clearCalls();
     ispsim::failCommand(0, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, -1);
     EXPECT_EQ(printed(kThreeOptions), fit(kThreeOptions));
@@ -407,23 +400,9 @@ TEST_F(StyleTest, WithNothingToFitTheStyleStaysAsPrinted) {
                         "IA_CMD_OPT_GET, (void*)(&dnaCmdList))"));
 }
 
-// A style that does not parse is reported and fitted as far as it was read.
-TEST_F(StyleTest, AListedCommandTakesTheIspDefaultAndLosesDisallowedOptions) {
-    listRanges({range(34, 2, {0, 2})});
-    EXPECT_EQ((Strings{"2:0,2"}), params(fit(kThreeOptions), 34));
-    EXPECT_EQ((std::vector<int>{34}), commandsWithOption(IA_CMD_OPT_GET_PARAM_RNAGE));
-    EXPECT_EQ(printed("<s><p id=\"34\" value=\"2\"/></s>"), fit("<s><p id=\"34\"><o index=\"1\"/>"));
-    EXPECT_TRUE(reports(m_strStdout, "objStyleXmlDoc.LoadMem(szStyle, TIXML_ENCODING_UTF8)"));
-    // Channel 2 asks the ISP on its channel 1.
-    listRanges({});
-    listRanges({range(34, 3, {0, 3})}, 1);
-    ispsim::clearCalls();
-    EXPECT_EQ((Strings{"3:0"}), params(fit(kThreeOptions, false, 2), 34));
-    for (const ispsim::Call& stCall : ispsim::calls()) EXPECT_EQ(1, stCall.channel) << stCall.cmd;
-}
-
-// Every element with the id is fitted, but not one inside a match; an option
-// without index stops that element's filtering only.
+// Every element with the id takes the ISP's default and loses the options it
+// does not allow, but not one inside a match; an option without index stops
+// that element's filtering only.
 TEST_F(StyleTest, EveryElementWithTheIdIsFittedButNotOneInsideAMatch) {
     setDebugControl("6\n");
     listRanges({range(34, 5, {1}), range(35, 8, {1})});
@@ -505,7 +484,8 @@ TEST_F(StyleTest, AFailedRangeReadLeavesThatCommandAsTheStyleHasIt) {
 
 // A command list of 1000 is read to its sixteen commands; 100000 items, or
 // 80 options of command 49's own list, to their first 64; a negative item
-// count allows no option.
+// count allows no option. Without an indexed option of its own, 49's record
+// keeps its bounds (there is no last item).
 TEST_F(StyleTest, OversizedOrNegativeCountsAreBoundedToTheRecords) {
     std::vector<ispsim::Range> vecRanges;
     for (int nCmd = 1000; nCmd < 1016; ++nCmd) vecRanges.push_back(range(nCmd, 1, {1}));
@@ -533,11 +513,7 @@ TEST_F(StyleTest, OversizedOrNegativeCountsAreBoundedToTheRecords) {
     listRanges({range(34, 4, {0, 1})});
     g_stTamper = {34, -5};
     EXPECT_EQ((Strings{"4:"}), params(fit(kThreeOptions), 34));
-}
 
-// Without an indexed option there is no last item to bound the range: the
-// record keeps its bounds.
-TEST_F(StyleTest, CustomizeWithoutIndexedOptionsKeepsTheRecordsBounds) {
     TiXmlDocument objDoc;
     ASSERT_TRUE(LoadMem(objDoc, "<s><p id=\"49\"><o/></p></s>", TIXML_ENCODING_UTF8));
     ia_dynamic_params_attr_st stRange = {};
@@ -601,29 +577,28 @@ TEST_F(StyleTest, TheDeviceTypeAndChannelChooseTheStyleFiles) {
     }
 }
 
-// The device type reported, unread or unknown (its check's expression quoted
-// whole, the error log cutting it to its buffer, terminated), then the base
-// style and the diversity document missing.
+// The device type unread or unknown is reported (its check's expression whole;
+// the error log cuts it to its buffer, terminated) and takes the dome files;
+// a missing base style leaves an empty text, a missing diversity document the
+// base as printed.
 TEST_F(StyleTest, MissingOrUnknownFilesAreReportedAndTheRestIsRead) {
-    const char* const szDeviceTypeHead = "DeviceType::IPCAMERA == p_stSysConf->nDeviceType || DeviceType::FACE_DETECT";
-    const char* const szDeviceTypeTail =
-        "DeviceType::THERMAL_IPDOME == p_stSysConf->nDeviceType || "
-        "DeviceType::DOMECORE_THERMAL_DEVICE == p_stSysConf->nDeviceType";
+    const char* const szTypeHead = "DeviceType::IPCAMERA == p_stSysConf->nDeviceType || DeviceType::FACE_DETECT";
+    const char* const szTypeTail = "DeviceType::DOMECORE_THERMAL_DEVICE == p_stSysConf->nDeviceType";
     writeStyles();
     init(1);
     EXPECT_TRUE(reports(m_strStdout,
                         "SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/"
                         "machineinfo.ini\", machineInfo)"));
-    EXPECT_TRUE(reports(m_strStdout, szDeviceTypeTail));
+    EXPECT_TRUE(reports(m_strStdout, szTypeTail));
     EXPECT_EQ("Style_dome StyleDiversity_dome", tabs(style()));
     setDeviceType(2);
     init(1);
-    EXPECT_NE(std::string::npos, m_strStdout.find(szDeviceTypeHead));
-    EXPECT_TRUE(reports(m_strStdout, szDeviceTypeTail));
+    EXPECT_NE(std::string::npos, m_strStdout.find(szTypeHead));
+    EXPECT_TRUE(reports(m_strStdout, szTypeTail));
     EXPECT_EQ("Style_dome StyleDiversity_dome", tabs(style()));
     EXPECT_EQ(2, m_stConf.nDeviceType);
     const std::string strLog = readFile(camerapath::ERROR_LOG_FILE);
-    EXPECT_NE(std::string::npos, strLog.find(szDeviceTypeHead));
+    EXPECT_NE(std::string::npos, strLog.find(szTypeHead));
     EXPECT_EQ(std::string::npos, strLog.find("DOMECORE_THERMAL_DEVICE"));
 
     setDeviceType(1);
@@ -660,11 +635,12 @@ TEST_F(StyleTest, TheModuleTextsAreCopiedAndCutToTheirFieldsAndFreedOnce) {
     EXPECT_EQ(std::string(255, 'p'), std::string(m_stConf.moduleConfig.szParameters));
     EXPECT_EQ(6u, m_stConf.nSchemeSum);
     EXPECT_EQ(nullptr, m_stConf.pUIFiles);
-    for (const std::pair<const char*, u32>& stCase : std::vector<std::pair<const char*, u32>>{{"(isInfrared=1)", 4},
-                                                                                              {"(max_scheme=0)", 0},
-                                                                                              {"(max_scheme=16)", 16},
-                                                                                              {"(max_scheme=17)", 4},
-                                                                                              {"(max_scheme=-1)", 4}}) {
+    const std::pair<const char*, u32> aCounts[] = {{"(isInfrared=1)", 4},
+                                                   {"(max_scheme=0)", 0},
+                                                   {"(max_scheme=16)", 16},
+                                                   {"(max_scheme=17)", 4},
+                                                   {"(max_scheme=-1)", 4}};
+    for (const std::pair<const char*, u32>& stCase : aCounts) {
         m_objModule.setDetail(stCase.first);
         init(1);
         EXPECT_EQ(stCase.second, m_stConf.nSchemeSum) << stCase.first;
@@ -687,31 +663,24 @@ TEST_F(StyleTest, TheModuleTextsAreCopiedAndCutToTheirFieldsAndFreedOnce) {
 // command but unlisted; the range of 49 cannot be read; 1537 is held back by
 // the zoom/focus lock.
 TEST_F(StyleTest, RangeItemsAreAppendedWithOneBlankBetweenAndARangeNotGivenWritesNothing) {
-    const struct {
-        std::vector<int> items;
-        const char *before, *expected;
-    } aCases[] = {{{1, 2, 4}, "", "1 2 4"}, {{717}, "", "717"}, {{1, 2, 4}, "x9", "x91 2 4"}};
-    for (const auto& c : aCases) {
-        listRanges({range(KEY_MAX_SHUTTER, 2, c.items)});
-        EXPECT_TRUE(rangeText(KEY_MAX_SHUTTER, c.before));
-        EXPECT_EQ(std::string("2 ") + c.expected, std::to_string(m_nDefault) + " " + m_strRange);
-        EXPECT_NE(std::string::npos,
-                  m_strStdout.find(std::string("cmd=49 DefaltParam=2 strParamRange=") + c.expected + "\n"));
-    }
+    listRanges({range(KEY_MAX_SHUTTER, 2, {1, 2, 4})});
+    EXPECT_EQ("true 2 1 2 4", rangeText(KEY_MAX_SHUTTER, ""));
+    EXPECT_NE(std::string::npos, m_strStdout.find("cmd=49 DefaltParam=2 strParamRange=1 2 4\n"));
+    EXPECT_EQ("true 2 x91 2 4", rangeText(KEY_MAX_SHUTTER, "x9"));
+    EXPECT_NE(std::string::npos, m_strStdout.find("cmd=49 DefaltParam=2 strParamRange=x91 2 4\n"));
+    listRanges({range(KEY_MAX_SHUTTER, 2, {717})});
+    EXPECT_EQ("true 2 717", rangeText(KEY_MAX_SHUTTER, ""));
     listRanges({range(KEY_BRIGHTNESS, 50, {0, 50}),
                 range(KEY_MAX_SHUTTER, 2, {1, 2}),
                 range(KEY_AUTO_FOCUS_NEAR_LIMIT, 3, {1, 3}),
                 {KEY_MIN_SHUTTER, 1, 8, 1, 30, {}}});
     ispsim::failCommand(0, KEY_MAX_SHUTTER, -1);
     access().zoomFocusParam().setLockZoomFocusEnable(true);
-    for (u32 nKey :
-         {KEY_MIN_SHUTTER, KEY_BRIGHTNESS, KEY_MAX_SHUTTER_NIGHT, KEY_MAX_SHUTTER, KEY_AUTO_FOCUS_NEAR_LIMIT}) {
-        EXPECT_EQ(nKey == KEY_MIN_SHUTTER, rangeText(static_cast<int>(nKey), "keep")) << nKey;
-        EXPECT_EQ("77 keep", std::to_string(m_nDefault) + " " + m_strRange) << nKey;
-    }
+    EXPECT_EQ("true 77 keep", rangeText(KEY_MIN_SHUTTER, "keep"));
+    for (u32 nKey : {KEY_BRIGHTNESS, KEY_MAX_SHUTTER_NIGHT, KEY_MAX_SHUTTER, KEY_AUTO_FOCUS_NEAR_LIMIT})
+        EXPECT_EQ("false 77 keep", rangeText(static_cast<int>(nKey), "keep")) << nKey;
     access().zoomFocusParam().setLockZoomFocusEnable(false);
-    EXPECT_TRUE(rangeText(KEY_AUTO_FOCUS_NEAR_LIMIT, ""));
-    EXPECT_EQ("1 3", m_strRange);
+    EXPECT_EQ("true 3 1 3", rangeText(KEY_AUTO_FOCUS_NEAR_LIMIT, ""));
 }
 
 // A video module that, while it is asked, checks from another thread that the
@@ -762,8 +731,7 @@ TEST_F(StyleTest, ABusyVideoModuleDelaysTheStyleByAtMostThirtyPausesWithoutTheLo
 }
 
 TEST_F(StyleTest, UiFileNamesByIdElseTheFirstRecordElseEmpty) {
-    EXPECT_EQ("", controller().getUICommonFile(1));
-    EXPECT_EQ("", controller().getUILanguageFile(1));
+    EXPECT_EQ("", controller().getUICommonFile(1) + controller().getUILanguageFile(1));
     char szLanguage[] = "lang_en.js", szCommon1[] = "common1.js", szCommon2[] = "common2.js";
     UIFileInfo arrFiles[] = {{1, szLanguage, szCommon1}, {2, nullptr, szCommon2}};
     access().sysConf().pUIFiles = arrFiles;
@@ -803,6 +771,7 @@ TEST_P(BundledProfileTest, MergesFitsAndYieldsTheStoredKeys) {
     EXPECT_EQ(m_stConf.szUIStyle, readFile("/tmp/merge_style_ch" + std::to_string(c.channel) + ".xml"));
     EXPECT_EQ(4u, m_stConf.nSchemeSum);
     ASSERT_EQ(c.storedKeys, nCount);
+    vecKeyVal.resize(nCount);
     // The WDR and scene flags remove valueless notices, never stored values.
     g_bShoWBeawayFalg = false;
     printedBy([&] { getFctData(c.channel, m_stConf.szUIStyle, vecWithoutWdr.data(), &nCountWithoutWdr, false, 170); });
@@ -812,26 +781,19 @@ TEST_P(BundledProfileTest, MergesFitsAndYieldsTheStoredKeys) {
     EXPECT_EQ(24u, vecKeyVal[3].value);  // the factory window is the whole day
     // Each key once, each one the vocabulary has, none a button (a press,
     // never a stored value).
-    std::set<u32> setVocabulary = {201, 202, 204, 205};
+    std::set<u32> setVocabulary = {201, 202, 204, 205}, setKeys;
 #define SENSOR_KEY_ROW(name, key, command, handler) setVocabulary.insert(key);
 #define SENSOR_KEY_STORED(name, key) setVocabulary.insert(key);
     SENSOR_KEY_TABLE(SENSOR_KEY_ROW, SENSOR_KEY_STORED, SENSOR_KEY_ROW)
 #undef SENSOR_KEY_ROW
 #undef SENSOR_KEY_STORED
     const std::set<u32> setActions = {17, 18, 1539, 1616, 1569, 1570, 1553, 1554, 2432, 8104, 8212, 8231};
-    std::set<u32> setKeys;
-    for (u32 i = 0; i < nCount; ++i) {
-        const u32 nKey = vecKeyVal[i].key;
-        EXPECT_TRUE(setKeys.insert(nKey).second) << "key " << nKey << " twice";
-        EXPECT_EQ(1u, setVocabulary.count(nKey)) << nKey;
-        EXPECT_EQ(0u, setActions.count(nKey)) << nKey;
+    for (const KeyVal& stRecord : vecKeyVal) {
+        EXPECT_TRUE(setKeys.insert(stRecord.key).second) << "key " << stRecord.key << " twice";
+        EXPECT_EQ(1u, setVocabulary.count(stRecord.key) - setActions.count(stRecord.key)) << stRecord.key;
     }
-    for (const std::pair<u32, u32>& stFitted : c.fitted) {
-        int nValue = -1;
-        for (u32 i = 0; i < nCount && nValue < 0; ++i)
-            if (vecKeyVal[i].key == stFitted.first) nValue = static_cast<int>(vecKeyVal[i].value);
-        EXPECT_EQ(static_cast<int>(stFitted.second), nValue) << "key " << stFitted.first;
-    }
+    for (const std::pair<u32, u32>& stFitted : c.fitted)
+        EXPECT_EQ(static_cast<int>(stFitted.second), valueOf(vecKeyVal, stFitted.first)) << stFitted.first;
 }
 
 // ir-bullet: the style values win for 50 and 56; 82 and 2497 take the
