@@ -26,7 +26,6 @@ static struct { int cmd = 0, count = 0; } g_stTamper;
 extern "C" int ia_ioctrl_v2(int p_nChannel, ia_cmd_e p_eCmd, unsigned int p_nOption, void* p_pData) {
     typedef int (*Ioctrl)(int, ia_cmd_e, unsigned int, void*);
     static const Ioctrl s_pNext = reinterpret_cast<Ioctrl>(dlsym(RTLD_NEXT, "ia_ioctrl_v2"));
-    if (s_pNext == nullptr) std::abort();
     const int nStatus = s_pNext(p_nChannel, p_eCmd, p_nOption, p_pData);
     if (nStatus != 0 || p_pData == nullptr || g_stTamper.cmd != static_cast<int>(p_eCmd)) return nStatus;
     if (p_eCmd == IA_CMD_DYNAMIC_PARAMS_CMDS_GET && p_nOption == IA_CMD_OPT_GET)
@@ -100,11 +99,6 @@ size_t occurrences(const std::string& p_strText, const std::string& p_strPiece) 
     return nCount;
 }
 
-// How often the output reports a failed check quoting the expression.
-size_t reports(const std::string& p_strOut, const std::string& p_strExpression) {
-    return occurrences(p_strOut, p_strExpression + "   ~~~Assertion failed.");
-}
-
 // The functions the report headers of the output name ("fun:NAME line:").
 std::set<std::string> reportingFunctions(const std::string& p_strOut) {
     std::set<std::string> setNames;
@@ -164,6 +158,10 @@ protected:
     void init(int p_nChannel) {
         uinitSysConf(&m_stConf);
         m_strStdout = printedBy([&] { EXPECT_EQ(SNS_SUCCESS, initSysConf(p_nChannel, m_objModule, &m_stConf)); });
+    }
+    // How often the last call reported a failed check quoting the expression.
+    size_t reported(const std::string& p_strExpression) const {
+        return occurrences(m_strStdout, p_strExpression + "   ~~~Assertion failed.");
     }
     std::string style() const { return m_stConf.szUIStyle != nullptr ? m_stConf.szUIStyle : "<null>"; }
     // getSensorParamRange with the outputs preset to 77 and p_strBefore:
@@ -314,10 +312,10 @@ TEST_F(StyleTest, BrokenMergeInputIsReportedAndMergedAsFarAsItGoes) {
     setDebugControl("6\n");
     for (const auto& c : aCases) {
         std::string strMerged;
-        const std::string strOut = printedBy([&] { strMerged = merge(c.base, c.diversity, "(a=1)(b=2)"); });
+        m_strStdout = printedBy([&] { strMerged = merge(c.base, c.diversity, "(a=1)(b=2)"); });
         EXPECT_EQ(c.merged, strMerged) << c.expression;
-        EXPECT_EQ(c.count, reports(strOut, c.expression)) << c.expression;
-        for (const std::string& strName : reportingFunctions(strOut))
+        EXPECT_EQ(c.count, reported(c.expression)) << c.expression;
+        for (const std::string& strName : reportingFunctions(m_strStdout))
             EXPECT_TRUE(strName == "mergeStyle" || strName == "updateStyleTab" || strName == "loadFromFile") << strName;
     }
 }
@@ -335,7 +333,7 @@ TEST_F(StyleTest, WithNothingToFitTheStyleStaysAsPrinted) {
     EXPECT_EQ(printed(kThreeOptions), fit(kThreeOptions));
     listRanges({range(34, 2, {0, 2})});
     EXPECT_EQ(printed("<s><p id=\"34\" value=\"2\"/></s>"), fit("<s><p id=\"34\"><o index=\"1\"/>"));
-    EXPECT_TRUE(reports(m_strStdout, "objStyleXmlDoc.LoadMem(szStyle, TIXML_ENCODING_UTF8)"));
+    EXPECT_TRUE(reported("objStyleXmlDoc.LoadMem(szStyle, TIXML_ENCODING_UTF8)"));
     listRanges({range(34, 3, {0, 3})}, 1);
     ispsim::clearCalls();
     EXPECT_EQ(printed("<s><tab key=\"t\"><p id=\"34\" value=\"3\"><o index=\"0\"/></p></tab></s>"),
@@ -345,9 +343,9 @@ TEST_F(StyleTest, WithNothingToFitTheStyleStaysAsPrinted) {
     ispsim::failCommand(0, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, -1);
     EXPECT_EQ(printed(kThreeOptions), fit(kThreeOptions));
     EXPECT_TRUE(commandsWithOption(IA_CMD_OPT_GET_PARAM_RNAGE).empty());
-    EXPECT_TRUE(reports(m_strStdout,
-                        "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, "
-                        "IA_CMD_OPT_GET, (void*)(&dnaCmdList))"));
+    EXPECT_TRUE(
+        reported("SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
+                 "(void*)(&dnaCmdList))"));
 }
 
 // Each element with the id takes the ISP's default and loses the options it
@@ -362,9 +360,8 @@ TEST_F(StyleTest, EveryElementWithTheIdIsFittedButNotOneInsideAMatch) {
               fit("<s><p id=\"34\" value=\"0\"><o index=\"1\"><p id=\"34\" value=\"0\"/></o><o index=\"3\"/></p>"
                   "<tab><p id=\"34\" value=\"0\"><o index=\"2\"/><o/><o index=\"3\"/></p></tab>"
                   "<p id=\"35\" value=\"0\"><o index=\"1\"/><o index=\"2\"/></p></s>"));
-    EXPECT_TRUE(reports(m_strStdout,
-                        "SNS_SUCCESS == doDnaStyle(objStyleXmlDoc.RootElement(), "
-                        "dnaCmdList.cmd_list[i], &dnaParamList)"));
+    EXPECT_TRUE(
+        reported("SNS_SUCCESS == doDnaStyle(objStyleXmlDoc.RootElement(), dnaCmdList.cmd_list[i], &dnaParamList)"));
     EXPECT_EQ((std::set<std::string>{"getDnaStyle", "doDnaStyle"}), reportingFunctions(m_strStdout));
 }
 
@@ -428,9 +425,9 @@ TEST_F(StyleTest, AFailedRangeReadLeavesThatCommandAsTheStyleHasIt) {
                       "<o index=\"1\"/></p><p id=\"36\" value=\"1\"><o index=\"1\"/></p></s>"),
               fit(strStyle + "</s>"));
     EXPECT_EQ((std::vector<int>{34, 35, 36}), commandsWithOption(IA_CMD_OPT_GET_PARAM_RNAGE));
-    EXPECT_TRUE(reports(m_strStdout,
-                        "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, (ia_cmd_e)dnaCmdList.cmd_list[i], "
-                        "IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList))"));
+    EXPECT_TRUE(
+        reported("SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, (ia_cmd_e)dnaCmdList.cmd_list[i], "
+                 "IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList))"));
 }
 
 // A command list of 1000 is read to its sixteen; 100000 items, or 80 options
@@ -443,7 +440,7 @@ TEST_F(StyleTest, OversizedOrNegativeCountsAreBoundedToTheRecords) {
     g_stTamper = {IA_CMD_DYNAMIC_PARAMS_CMDS_GET, 1000};
     fit("<s/>");
     EXPECT_EQ(16u, commandsWithOption(IA_CMD_OPT_GET_PARAM_RNAGE).size());
-    EXPECT_TRUE(reports(m_strStdout, "0 <= dnaCmdList.cmd_cnt && dnaCmdList.cmd_cnt <= IA_DYNAMIC_PARAMS_CMDS_MAX"));
+    EXPECT_TRUE(reported("0 <= dnaCmdList.cmd_cnt && dnaCmdList.cmd_cnt <= IA_DYNAMIC_PARAMS_CMDS_MAX"));
 
     std::string strOptions;
     std::vector<int> vecItems;
@@ -458,7 +455,7 @@ TEST_F(StyleTest, OversizedOrNegativeCountsAreBoundedToTheRecords) {
     listRanges({range(49, 6, {1})});
     EXPECT_EQ(printed("<s><p id=\"49\" value=\"50\">" + strKept),
               fit("<s><p id=\"49\" value=\"250\">" + strOptions + "</p></s>"));
-    EXPECT_TRUE(reports(m_strStdout, "n < IA_DYNAMIC_PARAMS_ITEMS_MAX"));
+    EXPECT_TRUE(reported("n < IA_DYNAMIC_PARAMS_ITEMS_MAX"));
     EXPECT_EQ(std::set<std::string>{"doCustomizeStyle"}, reportingFunctions(m_strStdout));
     listRanges({range(34, 4, {0, 1})});
     g_stTamper = {34, -5};
@@ -481,7 +478,7 @@ TEST_F(StyleTest, FactoryRecordsFollowDocumentOrderAndTheFittedStyle) {
                       170));
     EXPECT_TRUE(collect("<s><tab><p id=\"34\"/></tab></s>", 170).empty());
     EXPECT_TRUE(collect("", 170).empty());
-    EXPECT_TRUE(reports(m_strStdout, "objDnaStyleDoc.LoadMem(strDnaStyle.c_str(), TIXML_ENCODING_UTF8)"));
+    EXPECT_TRUE(reported("objDnaStyleDoc.LoadMem(strDnaStyle.c_str(), TIXML_ENCODING_UTF8)"));
     listRanges({range(34, 70, {70}), range(50, 6, {4, 9}), range(49, 6, {1})});
     const std::string strStyle =
         "<s><p id=\"8000\" value=\"0\"/><p id=\"10\" value=\"0\"/><p id=\"34\" value=\"50\"/>"
@@ -496,8 +493,8 @@ TEST_F(StyleTest, TheSurplusOverTheCapacityIsDroppedWithAReport) {
               collect("<s><p id=\"1\" value=\"1\"/><tab><p id=\"2\" value=\"2\"/><p id=\"3\" value=\"3\"/></tab>"
                       "<p id=\"4\" value=\"4\"/></s>",
                       2));
-    EXPECT_TRUE(reports(m_strStdout, "*p_pnKeyValNum < p_nCapacity"));
-    EXPECT_TRUE(reports(m_strStdout, "SNS_SUCCESS == style2KeyVal(pRootNode, p_pKeyVal, p_pnKeyValNum)"));
+    EXPECT_TRUE(reported("*p_pnKeyValNum < p_nCapacity"));
+    EXPECT_TRUE(reported("SNS_SUCCESS == style2KeyVal(pRootNode, p_pKeyVal, p_pnKeyValNum)"));
     EXPECT_NE(std::string::npos, m_strStdout.find("p_pnKeyValNum(2)"));
     EXPECT_EQ((Records{{1, 1}, {2, 2}}), collect("<s><p id=\"1\" value=\"1\"/><p id=\"2\" value=\"2\"/></s>", 2));
     EXPECT_EQ(std::string::npos, m_strStdout.find("Assertion failed"));
@@ -528,15 +525,14 @@ TEST_F(StyleTest, MissingOrUnknownFilesAreReportedAndTheRestIsRead) {
     const char* const szTypeHead = "DeviceType::IPCAMERA == p_stSysConf->nDeviceType || DeviceType::FACE_DETECT";
     const char* const szTypeTail = "DeviceType::DOMECORE_THERMAL_DEVICE == p_stSysConf->nDeviceType";
     init(1);
-    EXPECT_TRUE(reports(m_strStdout,
-                        "SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/"
-                        "machineinfo.ini\", machineInfo)"));
-    EXPECT_TRUE(reports(m_strStdout, szTypeTail));
+    EXPECT_TRUE(
+        reported("SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/machineinfo.ini\", machineInfo)"));
+    EXPECT_TRUE(reported(szTypeTail));
     EXPECT_EQ("Style_dome StyleDiversity_dome", tabs(style()));
     setDeviceType(2);
     init(1);
     EXPECT_NE(std::string::npos, m_strStdout.find(szTypeHead));
-    EXPECT_TRUE(reports(m_strStdout, szTypeTail));
+    EXPECT_TRUE(reported(szTypeTail));
     EXPECT_EQ("Style_dome StyleDiversity_dome", tabs(style()));
     EXPECT_EQ(2, m_stConf.nDeviceType);
     const std::string strLog = readFile(camerapath::ERROR_LOG_FILE);
@@ -548,18 +544,16 @@ TEST_F(StyleTest, MissingOrUnknownFilesAreReportedAndTheRestIsRead) {
     removeFile("/tmp/merge_style_ch1.xml");
     init(1);
     EXPECT_EQ("", style());
-    EXPECT_TRUE(reports(m_strStdout,
-                        "loadFromFile(strStyleFileName.c_str(), p_stSysConf->szUIStyle, "
-                        "getFileLen(strStyleFileName.c_str())) > 0"));
-    EXPECT_TRUE(reports(m_strStdout, "doc_style.LoadMem(*ui_style, TIXML_ENCODING_UTF8)"));
+    EXPECT_TRUE(reported(
+        "loadFromFile(strStyleFileName.c_str(), p_stSysConf->szUIStyle, getFileLen(strStyleFileName.c_str())) > 0"));
+    EXPECT_TRUE(reported("doc_style.LoadMem(*ui_style, TIXML_ENCODING_UTF8)"));
     EXPECT_TRUE(fileExists("/tmp/merge_style_ch1.xml"));
     setDeviceType(4);
     removeFile(std::string(kDiversityDir) + "StyleDiversity_dome.xml");
     init(1);
     EXPECT_EQ("Style_dome", tabs(style()));
-    EXPECT_TRUE(reports(m_strStdout,
-                        "loadFromFile(strStyleDivFileName.c_str(), ui_styleDiversity, "
-                        "getFileLen(strStyleDivFileName.c_str())) > 0"));
+    EXPECT_TRUE(reported(
+        "loadFromFile(strStyleDivFileName.c_str(), ui_styleDiversity, getFileLen(strStyleDivFileName.c_str())) > 0"));
 }
 
 // The scheme count is the detail field's, 4 without it or above 16.
