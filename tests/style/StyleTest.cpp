@@ -16,11 +16,9 @@
 #include "sensor.h"
 #include "style/XmlDocument.h"
 
-// While g_stTamper.cmd is set, the count of its reply becomes g_stTamper.count:
-// the command list's for the list command, the item list's for a range read.
+// While cmd is set, the command list's or range's count in its reply becomes count.
 static struct { int cmd = 0, count = 0; } g_stTamper;
 
-// Stands in front of the replacement's ia_ioctrl_v2 in this program.
 extern "C" int ia_ioctrl_v2(int p_nChannel, ia_cmd_e p_eCmd, unsigned int p_nOption, void* p_pData) {
     typedef int (*Ioctrl)(int, ia_cmd_e, unsigned int, void*);
     static const Ioctrl s_pNext = reinterpret_cast<Ioctrl>(dlsym(RTLD_NEXT, "ia_ioctrl_v2"));
@@ -58,7 +56,7 @@ std::string merge(const std::string& p_strBase, std::string p_strDiversity, cons
     return strMerged;
 }
 
-// The "key" of each tab of a style, with ":title" when it has one, blank-separated.
+// Each tab's "key", with ":title" when it has one, blank-separated.
 std::string tabs(const std::string& p_strStyle) {
     std::string strTabs;
     TiXmlDocument objDoc;
@@ -103,9 +101,8 @@ std::set<std::string> reportingFunctions(const std::string& p_strOut) {
 const char* const kStyleDir = "/hd1/moduleConfig/sensorConfig/style/";
 const char* const kDiversityDir = "/hd1/moduleConfig/sensorConfig/styleDiversity/";
 
-// A controller laid out without init (for the user-interface queries); each
-// base style names itself in its tab, each diversity document adds a tab
-// naming itself, so the merged text shows which two were read.
+// A controller laid out without init; each style file holds a tab named after
+// it, so the merged text shows which base and diversity files were read.
 class StyleTest : public ControllerFixture {
 protected:
     void SetUp() override {
@@ -131,8 +128,7 @@ protected:
             printedBy([&] { EXPECT_EQ(SNS_SUCCESS, getDnaStyle(p_nChannel, p_strStyle.c_str(), strOut, p_bShowWdr)); });
         return strOut;
     }
-    // getFctData on channel 1 into an array of p_nRoom records and two guard
-    // records: what it wrote, which must be what it counted.
+    // What getFctData wrote into p_nRoom records and two guards; all of it counted.
     Records collect(std::string p_strStyle, u32 p_nRoom, bool p_bShowWdr = false) {
         const u32 kUntouched = 0xA5A5A5A5u;
         std::vector<KeyVal> vecArray(p_nRoom + 2, KeyVal{kUntouched, kUntouched});
@@ -146,7 +142,6 @@ protected:
         EXPECT_EQ(vecRecords.size(), nCount);
         return vecRecords;
     }
-    // initSysConf with m_objModule, which always succeeds.
     void init(int p_nChannel) {
         uinitSysConf(&m_stConf);
         m_strStdout = printedBy([&] { EXPECT_EQ(SNS_SUCCESS, initSysConf(p_nChannel, m_objModule, &m_stConf)); });
@@ -156,8 +151,7 @@ protected:
         return occurrences(m_strStdout, p_strExpression + "   ~~~Assertion failed.");
     }
     std::string style() const { return m_stConf.szUIStyle != nullptr ? m_stConf.szUIStyle : "<null>"; }
-    // getSensorParamRange with the default preset to 77: whether it answered,
-    // the default and the text.
+    // getSensorParamRange's answer, default (preset to 77) and text.
     std::string rangeText(int p_nCmd, std::string p_strRange) {
         int nDefault = 77;
         bool bRet = false;
@@ -170,11 +164,8 @@ protected:
     ModuleConfigure m_objModule;
 };
 
-// The last match reached in document order wins and a match is not searched
-// inside (30 would come last); a match without value leaves the value. Numbers
-// read as atoi reads them, held at the int range's end. ModifyNodebyCmdId
-// swaps the switches' enable lists; DeleteNode removes only nodes with an
-// element parent.
+// The last match wins, not one inside a match (30); numbers read as atoi reads
+// them, held at the int range's end. Only nodes with an element parent go.
 TEST_F(StyleTest, IdSearchTakesTheLastReachedMatchAndNodesAreEditedOnlyWhereAllowed) {
     TiXmlDocument objDoc, objEdited;
     ASSERT_TRUE(LoadMem(objDoc,
@@ -228,12 +219,9 @@ std::string deleteLensWhen(const std::string& p_strField, const std::string& p_s
     return "<c " + p_strField + "=\"" + p_strValue + "\"><Delete tab_key=\"lens\"/></c>";
 }
 
-// A value agrees with the detail field on its first five characters, by list
-// item or whole (shorter texts only when equal); a field the detail lacks
-// never agrees. The first matching attribute applies its element once, the
-// elements in document order on the tabs the earlier left; of two tabs with
-// one key the first is acted on. An operation that cannot apply (unknown,
-// names and keys compared exactly, no key, no new tab) changes nothing.
+// Values agree on five characters, by list item or whole; a field the detail
+// lacks never agrees. Conditions apply once each, in order, on what the
+// earlier left; an operation that cannot apply changes nothing.
 TEST_F(StyleTest, MergeAppliesTheMatchingConditionsTabOperations) {
     const std::string strTwoA = "<style><tab key=\"a\" title=\"1\"/><tab key=\"a\" title=\"2\"/></style>";
     const struct {
@@ -271,7 +259,6 @@ TEST_F(StyleTest, MergeAppliesTheMatchingConditionsTabOperations) {
                                     "<AddAfter tab_key=\"lens\"/>", "<Modify tab_key=\"no\"><t key=\"x\"/></Modify>"})
         EXPECT_EQ(printed(kBase), merge(kBase, std::string("<c a=\"1\">") + szOperation + "</c>", "(a=1)"))
             << szOperation;
-    // The merged document is saved for the channel and replaces the text.
     removeFile("/tmp/merge_style_ch1.xml");
     const std::string strMerged = merge(kBase, deleteLensWhen("a", "1"), "(a=1)", 2);
     EXPECT_EQ(kWithoutLens, tabs(strMerged));
@@ -279,9 +266,7 @@ TEST_F(StyleTest, MergeAppliesTheMatchingConditionsTabOperations) {
     EXPECT_FALSE(fileExists("/tmp/merge_style_ch1.xml"));
 }
 
-// Each row: base, diversity, merged text, an expression and how often it is
-// reported; a matched condition without operations lets the next apply. With
-// traces on, every report names the function the host or init called.
+// Traces on: every report names the function the host or init called.
 TEST_F(StyleTest, BrokenMergeInputIsReportedAndMergedAsFarAsItGoes) {
     const std::string strDelete = deleteLensWhen("a", "1"), strEmpty = "<style/>";
     const struct {
@@ -311,8 +296,8 @@ TEST_F(StyleTest, BrokenMergeInputIsReportedAndMergedAsFarAsItGoes) {
 const char* const kThreeOptions =
     "<s><tab key=\"t\"><p id=\"34\" value=\"9\"><o index=\"0\"/><o index=\"1\"/><o index=\"2\"/></p></tab></s>";
 
-// No listed command, a listed command without element, a style that does not
-// parse (fitted as far as read), an unread list. Channel 2 asks ISP channel 1.
+// No listed command, one without element, a style that does not parse, an
+// unread list; channel 2 asks ISP channel 1.
 TEST_F(StyleTest, WithNothingToFitOnlyTheFlagsChangeTheStyle) {
     listRanges({});
     EXPECT_EQ(printed(kThreeOptions), fit(kThreeOptions));
@@ -334,7 +319,6 @@ TEST_F(StyleTest, WithNothingToFitOnlyTheFlagsChangeTheStyle) {
     EXPECT_TRUE(
         reported("SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
                  "(void*)(&dnaCmdList))"));
-    // The flags remove the last element with their id.
     g_bShoWBeawayFalg = false;
     const std::string strStyle =
         "<s><p id=\"10\" value=\"0\"/><p id=\"11\" value=\"0\"/><tab><p id=\"10\"/><p id=\"11\"/></tab></s>";
@@ -346,9 +330,7 @@ TEST_F(StyleTest, WithNothingToFitOnlyTheFlagsChangeTheStyle) {
     EXPECT_EQ(printed("<s/>"), fit("<s/>", true));
 }
 
-// Each element with the id takes the ISP's default and loses the options it
-// does not allow, but not one inside a match; an option without index stops
-// that element's filtering only. The traces are doDnaStyle's.
+// An option without index stops that element's filtering only.
 TEST_F(StyleTest, EveryElementWithTheIdIsFittedButNotOneInsideAMatch) {
     setDebugControl("6\n");
     listRanges({range(34, 5, {1}), range(35, 8, {1})});
@@ -363,10 +345,8 @@ TEST_F(StyleTest, EveryElementWithTheIdIsFittedButNotOneInsideAMatch) {
     EXPECT_EQ((std::set<std::string>{"getDnaStyle", "doDnaStyle"}), reportingFunctions(m_strStdout));
 }
 
-// Only for six commands can the style's value win, where the ISP lists it
-// (its default is 6 here); 100 keeps the ISP's. Command 49 alone reads 200
-// and up as the value less 200, its last element's indexed options (5 and 9
-// below) being the list. The item walk is printed up to the match.
+// The ISP's default is 6; 100 keeps it. For 49, 200 and up is the value less
+// 200 and its last element's indexed options (5 and 9) the list.
 TEST_F(StyleTest, TheStyleValueWinsOnlyWhereTheIspAllowsIt) {
     const struct {
         int cmd, styleValue;
@@ -416,9 +396,8 @@ TEST_F(StyleTest, AFailedRangeReadLeavesThatCommandAsTheStyleHasIt) {
                  "IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList))"));
 }
 
-// A command list of 1000 is read to its sixteen; 100000 items, or 80 options
-// of command 49's own list, to their first 64; a negative item count allows
-// no option. Without an indexed option 49's record keeps its bounds.
+// 1000 commands are read to 16; 100000 items or 80 options of 49's own list to
+// 64; a negative count allows none; no indexed option leaves the bounds.
 TEST_F(StyleTest, OversizedOrNegativeCountsAreBoundedToTheRecords) {
     std::vector<ispsim::Range> vecRanges;
     for (int nCmd = 1000; nCmd < 1016; ++nCmd) vecRanges.push_back(range(nCmd, 1, {1}));
@@ -454,9 +433,6 @@ TEST_F(StyleTest, OversizedOrNegativeCountsAreBoundedToTheRecords) {
     EXPECT_EQ((std::vector<int>{0, -7, -8}), (std::vector<int>{stRange.items_cnt, stRange.min_val, stRange.max_val}));
 }
 
-// Records follow document order, each element before its children; an empty
-// style gives none, with a report. The fitted defaults and the flags shape
-// the set.
 TEST_F(StyleTest, TheFactorySetFollowsTheFittedStyleUpToTheCapacity) {
     EXPECT_EQ((Records{{1, 2}, {34, 50}, {3, 4}, {34, 60}, {5, 0xFFFFFFFFu}}),
               collect("<s><tab id=\"1\" value=\"2\"><p id=\"34\" value=\"50\"><o id=\"3\" value=\"4\"/></p>"
@@ -471,8 +447,6 @@ TEST_F(StyleTest, TheFactorySetFollowsTheFittedStyleUpToTheCapacity) {
         "<p id=\"50\" value=\"9\"/><p id=\"49\" value=\"205\"><o index=\"5\"/></p><p id=\"10\" value=\"1\"/></s>";
     EXPECT_EQ((Records{{8000, 0}, {10, 0}, {34, 70}, {50, 9}, {49, 5}, {10, 1}}), collect(strStyle, 170, false));
     EXPECT_EQ((Records{{8000, 0}, {10, 0}, {34, 70}, {50, 9}, {49, 5}}), collect(strStyle, 170, true));
-    // The surplus over the capacity is dropped with a report; exactly filling
-    // the array is no failure.
     EXPECT_EQ((Records{{1, 1}, {2, 2}}),
               collect("<s><p id=\"1\" value=\"1\"/><tab><p id=\"2\" value=\"2\"/><p id=\"3\" value=\"3\"/></tab>"
                       "<p id=\"4\" value=\"4\"/></s>",
@@ -500,10 +474,7 @@ TEST_F(StyleTest, TheDeviceTypeAndChannelChooseTheStyleFiles) {
     }
 }
 
-// A device type unread or unknown is reported (the check's expression whole;
-// the error log cuts it to its buffer, terminated) and takes the dome files;
-// without the base style the text ends empty, without the diversity document
-// the base stays as printed.
+// The error log cuts the device-type report to its buffer, terminated.
 TEST_F(StyleTest, MissingOrUnknownFilesAreReportedAndTheRestIsRead) {
     const char* const szTypeHead = "DeviceType::IPCAMERA == p_stSysConf->nDeviceType || DeviceType::FACE_DETECT";
     const char* const szTypeTail = "DeviceType::DOMECORE_THERMAL_DEVICE == p_stSysConf->nDeviceType";
@@ -539,8 +510,6 @@ TEST_F(StyleTest, MissingOrUnknownFilesAreReportedAndTheRestIsRead) {
         "loadFromFile(strStyleDivFileName.c_str(), ui_styleDiversity, getFileLen(strStyleDivFileName.c_str())) > 0"));
 }
 
-// The scheme count is the detail field's, 4 without it or above 16.
-// uinitSysConf frees the owned texts once.
 TEST_F(StyleTest, TheModuleTextsAreCutToTheirFieldsAndFreedOnce) {
     const std::string strDetail = "(max_scheme=6)" + std::string(600, 'd');
     m_objModule.setDetail(strDetail);
@@ -570,10 +539,8 @@ TEST_F(StyleTest, TheModuleTextsAreCutToTheirFieldsAndFreedOnce) {
     m_stConf = {};
 }
 
-// Items are appended with one blank between. A range not given writes
-// nothing: 51 is no item list; 34 is listed but no range command, 56 a range
-// command but unlisted; 49's cannot be read; 1537's is held back by the
-// zoom/focus lock.
+// Not given: 51 no item list, 34 no range command, 56 unlisted, 49 unread,
+// 1537 held back by the zoom/focus lock.
 TEST_F(StyleTest, RangeItemsAreAppendedWithOneBlankBetweenAndARangeNotGivenWritesNothing) {
     listRanges({range(KEY_MAX_SHUTTER, 2, {1, 2, 4})});
     EXPECT_EQ("true 2 1 2 4", rangeText(KEY_MAX_SHUTTER, ""));
@@ -593,9 +560,8 @@ TEST_F(StyleTest, RangeItemsAreAppendedWithOneBlankBetweenAndARangeNotGivenWrite
     EXPECT_EQ("true 3 1 3", rangeText(KEY_AUTO_FOCUS_NEAR_LIMIT, ""));
 }
 
-// A video module that, while it is asked, checks from another thread that the
-// controller's lock is free. A probe blocked on the lock ends only after the
-// style request has released it, so the probes are kept past the question.
+// Asked, checks from another thread that the controller's lock is free; a
+// probe blocked on the lock ends after the request, so probes are kept.
 class LockProbeVideoModule : public SimulatedVideoModule {
 public:
     explicit LockProbeVideoModule(ISensorController& p_objController) : m_objController(p_objController) {}
@@ -609,9 +575,6 @@ public:
     mutable bool m_bLockFree = false;
 };
 
-// The style answer is fitted (82 takes the ISP's 717) however long the video
-// module stays busy: at most thirty pauses, none without a module, and the
-// controller's lock is not held while waiting.
 TEST_F(StyleTest, ABusyVideoModuleDelaysTheStyleByAtMostThirtyPausesWithoutTheLock) {
     listRanges({range(KEY_IRIS_POSITION, 717, {410, 717})});
     char szStyle[] = "<style><param id=\"82\" value=\"5\"><item index=\"410\"/></param></style>";
@@ -650,14 +613,8 @@ TEST_F(StyleTest, UiFileNamesByIdElseTheFirstRecordElseEmpty) {
     access().sysConf().nUIFileSum = 0;
 }
 
-// initSysConf and getFctData on each bundled device with the channel's module
-// configuration as the host reads it. The factory set begins with the scheme
-// mode and the whole day's window; each key is stored once, is one the
-// vocabulary has and is no button (a press, never a stored value); the WDR
-// and scene flags remove valueless notices only. ir-bullet: the style values
-// win for the fixed and the night maximum shutter; the iris and the frame
-// rate take the sensor's defaults. dome: its own shutter list gives the
-// maximum shutter 206 less 200.
+// The factory set starts with the mode and the whole day's window; each key
+// once, known, no button; the flags drop valueless notices only.
 TEST_F(StyleTest, BundledDevicesMergeFitAndYieldTheStoredKeys) {
     std::set<u32> setVocabulary;
 #define SENSOR_KEY_INSERT(name, key, ...) setVocabulary.insert(key);
