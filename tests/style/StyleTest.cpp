@@ -1,5 +1,4 @@
-// The styles: the merge, the id search, the fit to the ISP's ranges, the
-// factory set, the configuration record, the UI queries, the bundled data.
+// Styles: the merge, id search, fit to the ISP, factory set, record, UI queries, bundled data.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <tinyxml.h>
@@ -542,8 +541,7 @@ TEST_F(StyleTest, RangeItemsAreAppendedWithOneBlankBetweenAndARangeNotGivenWrite
 
 // Asked, checks from another thread that the controller's lock is free; a
 // probe blocked on the lock ends after the request, so probes are kept.
-class LockProbeVideoModule : public SimulatedVideoModule {
-public:
+struct LockProbeVideoModule : SimulatedVideoModule {
     explicit LockProbeVideoModule(ISensorController& p_objController) : m_objController(p_objController) {}
     int isVideoBusy() const override {
         m_vecProbes.push_back(std::async(std::launch::async, [this] { m_objController.getUICommonFile(0); }));
@@ -602,16 +600,16 @@ TEST_F(StyleTest, BundledDevicesMergeFitAndYieldTheStoredKeys) {
                                     KEY_ZOOM_OUT, KEY_FOCUS_NEAR, KEY_FOCUS_FAR, KEY_CAP_OFF_ADJ_DIRECTION,
                                     KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV, KEY_BACKGROUND_ADJUST,
                                     IA_CMD_UI_SHUTTER_RESET});
+    // A factory value each from the sensor, or from the dome's own list (206 less 200).
     const struct {
         const char* profile;
         int channel;
-        u32 storedKeys;
-    } aCases[] = {
-        {"ir-bullet", 1, 107},
-        {"dome", 1, 100},
-        {"thermal-dual", 1, 112},
-        {"thermal-dual", 2, 36},
-    };
+        u32 storedKeys, fittedKey;
+        int fittedValue;
+    } aCases[] = {{"ir-bullet", 1, 107, KEY_IRIS_POSITION, 717},
+                  {"dome", 1, 100, KEY_MAX_SHUTTER, 6},
+                  {"thermal-dual", 1, 112, KEY_MIN_SHUTTER, 21},
+                  {"thermal-dual", 2, 36, KEY_AUTO_TIME, 5}};
     for (const auto& c : aCases) {
         SCOPED_TRACE(std::string(c.profile) + " channel " + std::to_string(c.channel));
         installDevice(c.profile);
@@ -636,6 +634,7 @@ TEST_F(StyleTest, BundledDevicesMergeFitAndYieldTheStoredKeys) {
             EXPECT_TRUE(setKeys.insert(stRecord.key).second) << "key " << stRecord.key << " twice";
             EXPECT_EQ(1u, setVocabulary.count(stRecord.key) - setButtons.count(stRecord.key)) << stRecord.key;
         }
+        EXPECT_EQ(c.fittedValue, valueOf(vecKeyVal, c.fittedKey));
     }
 }
 
