@@ -35,3 +35,9 @@ endif()
 if(SENSORDLL_BUILD_TOOLS)
   find_package(nlohmann_json 3 REQUIRED)
 endif()
+# The simulator's settings page: cpp-httplib (libcpp-httplib-dev, the compiled
+# library found through pkg-config) serves it; nlohmann-json writes its answers.
+if(SENSORDLL_BUILD_TOOLS AND SENSORDLL_SIMULATION)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+endif()

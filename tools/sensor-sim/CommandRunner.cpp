@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <editline/readline.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -39,7 +40,16 @@ void lineError(const Session& p_objSession, const std::string& p_strWhere, const
     out::endAnswer(2);
 }
 
+std::mutex s_objSessionMutex;
+std::atomic<unsigned long> s_nRevision(0);
+
 }  // namespace
+
+std::mutex& sessionMutex() { return s_objSessionMutex; }
+
+unsigned long sessionRevision() { return s_nRevision.load(); }
+
+void bumpSessionRevision() { ++s_nRevision; }
 
 void installStopSignals() {
     struct sigaction stAction = {};
@@ -56,6 +66,7 @@ bool stopRequested() { return s_nInterrupt != 0 || s_nTerminate != 0; }
 bool terminateRequested() { return s_nTerminate != 0; }
 
 bool runStatement(Session& p_objSession, const Statement& p_stStatement, const std::string& p_strWhere, bool p_bEcho) {
+    std::lock_guard<std::mutex> objGuard(sessionMutex());
     if (p_bEcho) out::command(p_stStatement.text);
     const Args vecArgs(p_stStatement.words.begin() + 1, p_stStatement.words.end());
     out::beginAnswer(p_stStatement.words[0], vecArgs, channelNumber(p_objSession));
@@ -81,6 +92,7 @@ bool runStatement(Session& p_objSession, const Statement& p_stStatement, const s
         nStatus = 2;
     }
     objWatch.report(p_objSession.trace);
+    bumpSessionRevision();
     out::endAnswer(nStatus);
     return nStatus == 0;
 }

@@ -5,6 +5,7 @@
 #ifndef SENSOR_SIM_COMMAND_RUNNER_H
 #define SENSOR_SIM_COMMAND_RUNNER_H
 
+#include <mutex>
 #include <string>
 
 #include "CommandParser.h"
@@ -22,7 +23,16 @@ bool stopRequested();
 // SIGTERM or SIGHUP, as opposed to SIGINT alone.
 bool terminateRequested();
 
-// One statement; where names it in error messages ("" at the prompt). False
+// One lock for the session: every statement runs under it, and so does every
+// request of the http server, so that a command and a request never act at
+// once. The prompt reads its line without it.
+std::mutex& sessionMutex();
+// Grows after every statement and every changing request, so that a page that
+// polls it reloads the camera's state only when something may have changed.
+unsigned long sessionRevision();
+void bumpSessionRevision();
+
+// One statement, under the session mutex; where names it in error messages ("" at the prompt). False
 // when it failed.
 bool runStatement(Session& p_objSession, const Statement& p_stStatement, const std::string& p_strWhere, bool p_bEcho);
 // All statements of a text until one quits; the number that failed.

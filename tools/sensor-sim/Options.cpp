@@ -8,6 +8,20 @@ namespace sensorsim {
 
 namespace {
 
+// "[ADDR:]PORT", port 0 to 65535 (0: a free one).
+void parseHttpAddress(Options& p_stOptions, const std::string& p_strValue) {
+    const size_t nColon = p_strValue.rfind(':');
+    const std::string strPort = nColon == std::string::npos ? p_strValue : p_strValue.substr(nColon + 1);
+    const long long nPort = parseInteger(strPort, "port");
+    if (nPort < 0 || nPort > 65535) throw InputError("port " + strPort + " is not 0 to 65535");
+    if (nColon != std::string::npos) {
+        if (nColon == 0) throw InputError("no address before ':' in '" + p_strValue + "'");
+        p_stOptions.httpAddress = p_strValue.substr(0, nColon);
+    }
+    p_stOptions.http = true;
+    p_stOptions.httpPort = static_cast<int>(nPort);
+}
+
 struct OptionEntry {
     const char* name;
     const char* argument;  // "" for a switch
@@ -57,6 +71,12 @@ const OptionEntry OPTIONS[] = {
          o.json = true;
          o.quiet = true;
      }},
+    {"--http", "[ADDR:]PORT",
+     "also serve the settings page and its JSON API at http://ADDR:PORT/ (address default 127.0.0.1; port 0: a "
+     "free one); the simulator then runs until quit at the prompt, SIGINT or SIGTERM",
+     &parseHttpAddress},
+    {"--web", "DIR", "the settings page's folder (default: the repository's tools/sensor-sim/web)",
+     [](Options& o, const std::string& v) { o.webDir = v; }},
     {"--list-profiles", "", "list the bundled device profiles and exit",
      [](Options& o, const std::string&) { o.listProfiles = true; }},
     {"--help", "", "show this help and exit", [](Options& o, const std::string&) { o.help = true; }},

@@ -27,6 +27,11 @@ struct Options {
     bool help = false;
     bool version = false;
     bool listProfiles = false;
+    // --http [ADDR:]PORT: serve the settings page and the JSON API.
+    bool http = false;
+    std::string httpAddress = "127.0.0.1";
+    int httpPort = 0;
+    std::string webDir;  // the page's folder; "" for the built-in one
 };
 
 // False with a message when the command line is not understood.

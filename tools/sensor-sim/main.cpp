@@ -8,9 +8,12 @@
 // not be used.
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <sstream>
+#include <thread>
 
 #include "CommandRunner.h"
 #include "DataPath.h"
@@ -20,10 +23,17 @@
 #include "Options.h"
 #include "Output.h"
 #include "SensorVersion.h"
+#include "http/HttpServer.h"
 
 using namespace sensorsim;
 
 namespace {
+
+// With --http the page stays served after the commands, until quit or a stop
+// signal.
+void waitForStop(const Session& p_objSession) {
+    while (!p_objSession.quit && !stopRequested()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
 
 void printHelp() {
     std::cout << "Usage: sensor-sim [OPTIONS]\n"
@@ -52,7 +62,8 @@ void printHelp() {
                  "  sensor-sim --quiet -c \"get -n brightness\"     the value alone on the last line\n"
                  "  sensor-sim --json -c \"get brightness\"         one JSON object a line, for scripts\n"
                  "  sensor-sim --profile thermal-dual --trace --script session.sensim\n"
-                 "  sensor-sim --root ./camera-dump --profile dome --work ./w -c \"status; all\"\n";
+                 "  sensor-sim --root ./camera-dump --profile dome --work ./w -c \"status; all\"\n"
+                 "  sensor-sim --http 8080                       the settings page at http://127.0.0.1:8080/\n";
 }
 
 }  // namespace
@@ -110,17 +121,40 @@ int main(int p_nArgc, char** p_ppArgv) {
     }
     out::endAnswer(0);
 
+    std::unique_ptr<HttpServer> pServer;
+    if (stOptions.http) {
+        pServer.reset(new HttpServer(objSession, stOptions.webDir.empty() ? defaultWebDir() : stOptions.webDir));
+        if (!pServer->start(stOptions.httpAddress, stOptions.httpPort, strError)) {
+            out::error("", strError);
+            pServer.reset();
+            stopDevice(objSession);
+            return 2;
+        }
+        const std::string strUrl = "http://" + stOptions.httpAddress + ":" + std::to_string(pServer->port()) + "/";
+        out::beginAnswer("http", {}, 0);
+        out::line("serving " + strUrl);
+        out::field("url", strUrl);
+        out::endAnswer(0);
+    }
+
     int nFailed = 0;
+    const bool bTerminal = isatty(STDIN_FILENO) != 0;
     if (!stOptions.sources.empty()) {
         for (size_t i = 0; i < stOptions.sources.size() && !objSession.quit; ++i)
             nFailed +=
                 runText(objSession, vecScripts[i], stOptions.sources[i].isScript ? stOptions.sources[i].text : "");
-    } else if (isatty(STDIN_FILENO)) {
+        // A script prepares what the page then shows; a terminal may go on.
+        if (pServer && bTerminal && !objSession.quit && !stopRequested()) runPrompt(objSession);
+    } else if (bTerminal) {
         runPrompt(objSession);
     } else {
         std::stringstream input;
         input << std::cin.rdbuf();
         nFailed += runText(objSession, input.str(), "stdin");
+    }
+    if (pServer) {
+        if (!bTerminal) waitForStop(objSession);
+        pServer->stop();
     }
     out::beginAnswer("end", {}, 0);
     out::field("failed", nFailed);
