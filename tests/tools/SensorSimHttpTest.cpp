@@ -67,6 +67,7 @@ TEST_F(SensorSimHttpTest, EachPathDrivesTheControllersAsThePromptDoes) {
     Json objSet = call("POST", "/api/channels/1/set", R"({"key": "brightness", "value": 60})");
     EXPECT_EQ(0, objSet["status"]);
     EXPECT_TRUE(objSet["inScheme"]);
+    ASSERT_EQ(1u, objSet["isp"].size());
     EXPECT_EQ("isp ch1 set 34 KEY_BRIGHTNESS: 60 -> ok", objSet["isp"][0]["text"]);
     EXPECT_GT(call("GET", "/api/state")["revision"].get<unsigned long>(), nRevision);
     EXPECT_EQ(50, saved(34));
@@ -83,6 +84,11 @@ TEST_F(SensorSimHttpTest, EachPathDrivesTheControllersAsThePromptDoes) {
     for (const Json& objCall : objSet["isp"]) EXPECT_NE(8201, objCall["cmd"]);
     ASSERT_EQ(1u, objSet["video"].size());
     EXPECT_EQ("video ch2 notified KEY_NONE_COLOR_MODE (8201) = 3", objSet["video"][0]["text"]);
+    // The thermal style has no 49, so getAllParameters answers from the scheme
+    // file; /current reads the controller's cache.
+    call("POST", "/api/channels/2/set", R"({"key": 34, "value": 63})");
+    EXPECT_EQ(50, call("GET", "/api/channels/2/values")["34"]);
+    EXPECT_EQ(63, call("GET", "/api/channels/2/current")["34"]);
 
     // Dusk: day/night scheme mode, 18:30, night; one pass switches channel 1.
     call("POST", "/api/channels/1/set", R"({"key": 8000, "value": 2})");
@@ -154,6 +160,10 @@ TEST_F(SensorSimHttpTest, TheServerAnswersOverASocketAndSeesThePromptsChanges) {
     ASSERT_TRUE(pHuge);
     EXPECT_EQ(413, pHuge->status);
     EXPECT_EQ("{\"error\":\"the body is larger than 65536 bytes\"}", pHuge->body);
+    const auto pPage = objClient.Get("/");
+    ASSERT_TRUE(pPage);
+    EXPECT_EQ(200, pPage->status);
+    EXPECT_NE(std::string::npos, pPage->body.find("app.js"));
     objServer.stop();
 }
 

@@ -206,6 +206,20 @@ Json getValues(Session&, Channel* p_pChannel, const Json&) {
     return objValues;
 }
 
+// Each key of the scheme read through getParameter: the cache, what the ISP
+// runs with. getAllParameters answers from the scheme file instead where the
+// style's 49 is missing or 200 or more (the thermal and dome styles), so it
+// misses every change not yet flushed; the page shows these.
+Json getCurrent(Session&, Channel* p_pChannel, const Json&) {
+    Json objValues = Json::object();
+    for (const auto& item : schemeItems(*p_pChannel)) {
+        int nValue = 0;
+        if (p_pChannel->controller->getParameter(static_cast<int>(item.first), nValue))
+            objValues[std::to_string(item.first)] = nValue;
+    }
+    return objValues;
+}
+
 Json getStyle(Session&, Channel* p_pChannel, const Json&) {
     const std::string strStyle = p_pChannel->controller->getUIStyleFile();
     if (strStyle.empty()) refuse(500, "the controller returned an empty style");
@@ -219,13 +233,14 @@ Json postSet(Session& p_objSession, Channel* p_pChannel, const Json& p_objBody) 
     Effects objEffects(p_objSession);
     const int nStatus = p_pChannel->controller->setParameter(static_cast<int>(stKey.key), nValue, bSave);
     Json objAnswer{{"status", nStatus}, {"result", applyResult(nStatus)}};
+    // Taken now: the reads below send corrections of their own to the ISP.
+    objEffects.addTo(objAnswer);
     int nNow = 0;
     objAnswer["value"] =
         p_pChannel->controller->getParameter(static_cast<int>(stKey.key), nNow) ? Json(nNow) : Json(nullptr);
     bool bInScheme = false;
     for (const auto& item : schemeItems(*p_pChannel)) bInScheme = bInScheme || item.first == stKey.key;
     objAnswer["inScheme"] = bInScheme;
-    objEffects.addTo(objAnswer);
     return objAnswer;
 }
 
@@ -330,6 +345,7 @@ const std::vector<Route>& routes() {
         {{"clock"}, &getClock, &postClock},
         {{"channels"}, &getChannels, nullptr},
         {{"channels", "N", "values"}, &getValues, nullptr},
+        {{"channels", "N", "current"}, &getCurrent, nullptr},
         {{"channels", "N", "style"}, &getStyle, nullptr},
         {{"channels", "N", "daynight"}, &getDayNight, &postDayNight},
         {{"channels", "N", "set"}, nullptr, &postSet},
