@@ -8,12 +8,15 @@ of the channel's fitted style appears; that moving brightness reaches the ISP
 (the trace panel shows command 34) and, after "Save scheme", the scheme file
 in the working root; and that day/night switching chosen on the page, the
 clock at 18:30, night reported by the ISP and one sensor-thread pass switch
-the scheme shown to the night scheme. Screenshots go to build/ci-logs/.
+the scheme shown to the night scheme. Screenshots go to build/ci-logs/
+(settings-page.png at 1366 x 768, settings-page-1200.png scaled to 1200 px
+wide, the one docs/images/ holds; the thermal channels' beside them).
 
   /usr/bin/python3 scripts/browser-test.py SENSOR_SIM [OUTPUT_DIR]
 
 Run with Debian's /usr/bin/python3: its python3-selenium is the one installed.
 """
+import base64
 import json
 import os
 import shutil
@@ -98,6 +101,15 @@ def browser():
     return driver
 
 
+def save_scaled_screenshot(driver, path, width):
+    """The page scaled to the given width, as the README shows it."""
+    size = driver.execute_script("return [window.innerWidth, window.innerHeight];")
+    clip = {"x": 0, "y": 0, "width": size[0], "height": size[1], "scale": width / size[0]}
+    shot = driver.execute_cdp_cmd("Page.captureScreenshot", {"format": "png", "clip": clip})
+    with open(path, "wb") as f:
+        f.write(base64.b64decode(shot["data"]))
+
+
 def wait_for(driver, what, condition):
     try:
         # The page redraws what it shows; an element found just before is then stale.
@@ -155,6 +167,7 @@ def check_channel(driver, sim, channel, shot):
     now = sim.api("channels/%d/current" % number)[str(BRIGHTNESS)]
     assert now == wanted, "%s: brightness reads %s, not %d\n%s" % (label, now, wanted, "".join(sim.lines[-12:]))
     driver.save_screenshot(shot)
+    save_scaled_screenshot(driver, shot.replace(".png", "-1200.png"), 1200)
     scheme = next(c for c in sim.api("channels") if c["channel"] == number)["scheme"]
     driver.find_element(By.ID, "flush").click()
     wait_for(driver, "the flush", lambda: "Saved" in text(driver, "trace-scheme"))

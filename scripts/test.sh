@@ -13,6 +13,7 @@
 #   armhf    Debian's 32-bit ARM cross compiler, every test under qemu-user
 #   bench    benchmark smoke run (the test labelled bench-smoke), once bench/ has targets
 #   fuzz     fuzzer smoke run (scripts/fuzz-smoke.sh), once fuzz/ has targets
+#   browser  sensor-sim's settings page in headless Chromium (scripts/browser-test.py)
 #
 #   scripts/test.sh [STAGE...]     (default: all of them, in this order)
 #
@@ -32,7 +33,7 @@ jobs=${SENSORDLL_JOBS:-2}
 version_part() { sed -n "s/^#define SENSORDLL_VERSION_$1 \([0-9]*\)$/\1/p" "$repo/include/sensordll/SensorVersion.h"; }
 version_major=$(version_part MAJOR)
 version=$version_major.$(version_part MINOR).$(version_part PATCH)
-all_stages=(native exports install sdk asan tsan armhf bench fuzz)
+all_stages=(native exports install sdk asan tsan armhf bench fuzz browser)
 
 # Label of the benchmark smoke run; the ordinary test runs leave it out.
 smoke_labels='^bench-smoke$'
@@ -349,6 +350,24 @@ stage_fuzz() {
     SENSORDLL_FUZZ_BUILD=$dir "${run_prefix[@]}" "$repo/scripts/fuzz-smoke.sh" "${SENSORDLL_FUZZ_SECONDS:-20}"
     status=$?
     note="$(grep -c '^ok ' "$stage_log") targets clean, $(grep -c '^FAIL ' "$stage_log") failed"
+    return $status
+}
+
+# The settings page of sensor-sim --http in Debian's headless Chromium, driven
+# through chromedriver by Debian's Selenium (for /usr/bin/python3, not a
+# python3 earlier on PATH); screenshots go to build/ci-logs/.
+stage_browser() {
+    if ! command -v chromium > /dev/null; then
+        note="skipped: no chromium (scripts/setup.sh installs it)"
+        return 0
+    fi
+    local dir=$build_root/ci-native
+    local status
+    configure native &&
+        cmake --build "$dir" -j"$jobs" --target sensor-sim || return 1
+    /usr/bin/python3 "$repo/scripts/browser-test.py" "$dir/tools/sensor-sim/sensor-sim" "$log_dir"
+    status=$?
+    note="$(grep -c '^ok ' "$stage_log") checks passed, $(grep -c '^FAIL' "$stage_log") failed"
     return $status
 }
 
