@@ -7,7 +7,9 @@
 #
 #   scripts/fuzz-smoke.sh [seconds per target, default 20]
 #
-# SENSORDLL_FUZZ_BUILD names the build directory (default build-fuzz).
+# SENSORDLL_FUZZ_BUILD names the build directory (default build-fuzz). The
+# tools are configured for fuzz_http_request, which needs sensor-sim's core;
+# only the fuzz targets and what they need are built.
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,7 +19,7 @@ jobs=${SENSORDLL_JOBS:-2}
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DSENSORDLL_BUILD_FUZZ=ON \
     -DSENSORDLL_SANITIZE=address,undefined -DSENSORDLL_BUILD_TESTS=OFF \
-    -DSENSORDLL_BUILD_TOOLS=OFF -DSENSORDLL_BUILD_BENCH=OFF >/dev/null
+    -DSENSORDLL_BUILD_TOOLS=ON -DSENSORDLL_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$jobs" --target fuzz_targets >/dev/null
 
 work="$build/fuzz-work"
@@ -31,7 +33,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 
 status=0
 for entry in keyval_text:keyval id_list:keyval detail_fields:detail merge_style:xml dna_style:xml \
-             init_files:scheme debug_control:debug xml_guard:xml cfg_reader:scheme; do
+             init_files:scheme debug_control:debug xml_guard:xml cfg_reader:scheme http_request:http; do
     target=${entry%%:*}
     dict=$root/fuzz/dict/${entry##*:}.dict
     binary=$build/fuzz/fuzz_$target

@@ -429,8 +429,13 @@ HttpResponse handleApiRequest(Session& p_objSession, const HttpRequest& p_stRequ
     } catch (const std::exception& e) {
         stResponse = answer(500, Json{{"error", std::string("internal error: ") + e.what()}});
     }
-    // A POST may have changed the camera even when it failed half-way.
-    if (p_stRequest.method == "POST") bumpSessionRevision();
+    // A POST may have changed the camera even when it failed half-way. The
+    // ISP calls of a read (getAllParameters corrects values through the ISP)
+    // belong to no trace; dropped, they do not pile up between changes.
+    if (p_stRequest.method == "POST")
+        bumpSessionRevision();
+    else
+        p_objSession.isp.take();
     return stResponse;
 }
 
