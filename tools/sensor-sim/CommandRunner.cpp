@@ -137,7 +137,7 @@ void runPrompt(Session& p_objSession) {
             std::fputs("\n", out::stream());
             std::fflush(out::stream());
             if (s_nInterrupt != 0 && !terminateRequested()) continue;  // Ctrl-C: a fresh prompt
-            break;                                                      // Ctrl-D or SIGTERM
+            break;                                                     // Ctrl-D or SIGTERM
         }
         const std::string strLine = szLine;
         std::free(szLine);

@@ -73,9 +73,11 @@ const OptionEntry OPTIONS[] = {
      }},
     {"--http", "[ADDR:]PORT",
      "also serve the settings page and its JSON API at http://ADDR:PORT/ (address default 127.0.0.1; port 0: a "
-     "free one); the simulator then runs until quit at the prompt, SIGINT or SIGTERM",
+     "free one); the simulator then runs until quit at the prompt, SIGTERM, or SIGINT without a prompt",
      &parseHttpAddress},
-    {"--web", "DIR", "the settings page's folder (default: the repository's tools/sensor-sim/web)",
+    {"--web", "DIR",
+     "the settings page's folder (default: ../share/sensordll/web beside an installed program, else the source "
+     "tree's tools/sensor-sim/web)",
      [](Options& o, const std::string& v) { o.webDir = v; }},
     {"--list-profiles", "", "list the bundled device profiles and exit",
      [](Options& o, const std::string&) { o.listProfiles = true; }},

@@ -14,6 +14,8 @@
 #include <thread>
 
 #include "CommandRunner.h"
+#include "DataPath.h"
+#include "FileTree.h"
 #include "HttpApi.h"
 #include "Output.h"
 
@@ -38,7 +40,19 @@ void reuseAddressOnly(socket_t p_nSocket) {
 
 }  // namespace
 
-std::string defaultWebDir() { return SENSOR_SIM_WEB_DIR; }
+std::string defaultWebDir() {
+    // An installed program has the page beside its device data
+    // (../share/sensordll/web); one in the build tree uses the source tree's.
+    const std::string strExecutable = executablePath();
+    const std::string strDevices = INSTALLED_DEVICES_DIR;
+    const size_t nSlash = strExecutable.rfind('/');
+    const size_t nLast = strDevices.rfind('/');
+    if (nSlash != std::string::npos && nLast != std::string::npos) {
+        const std::string strInstalled = strExecutable.substr(0, nSlash + 1) + strDevices.substr(0, nLast + 1) + "web";
+        if (isFile(strInstalled + "/index.html")) return strInstalled;
+    }
+    return SENSOR_SIM_WEB_DIR;
+}
 
 struct HttpServer::Impl {
     Impl(Session& p_objSession, const std::string& p_strWebDir) : session(p_objSession), webDir(p_strWebDir) {}
@@ -54,7 +68,8 @@ struct HttpServer::Impl {
             stResponse = handleApiRequest(session, stRequest);
             // The terminal shows what the page changed; --json keeps standard
             // output for the commands' answers.
-            if (stRequest.method == "POST" && !out::json()) out::linef("http POST %s: %d", stRequest.path.c_str(), stResponse.status);
+            if (stRequest.method == "POST" && !out::json())
+                out::linef("http POST %s: %d", stRequest.path.c_str(), stResponse.status);
         }
         p_objResponse.status = stResponse.status;
         if (!stResponse.allow.empty()) p_objResponse.set_header("Allow", stResponse.allow);

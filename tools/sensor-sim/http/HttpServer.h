@@ -12,7 +12,8 @@
 
 namespace sensorsim {
 
-// The page's folder in the source tree, built in.
+// The page's folder: share/sensordll/web beside an installed program, else the
+// source tree's, built in.
 std::string defaultWebDir();
 
 class HttpServer {
