@@ -5,8 +5,9 @@ through chromedriver and Selenium, Debian's packages).
 For ir-bullet and for both channels of thermal-dual it starts
 `sensor-sim --http 127.0.0.1:0 --quiet` and checks on the page that every tab
 of the channel's fitted style appears; that moving brightness reaches the ISP
-(the trace panel shows command 34) and, after "Save scheme", the scheme file
-in the working root; and that day/night switching chosen on the page, the
+(the trace panel shows command 34) and, after "Save", the scheme file in the
+working root; that a change through the API shows on the page without a
+reload; and that day/night switching chosen on the page, the
 clock at 18:30, night reported by the ISP and one sensor-thread pass switch
 the scheme shown to the night scheme. Screenshots go to build/ci-logs/
 (settings-page.png at 1366 x 768, settings-page-1200.png scaled to 1200 px
@@ -174,6 +175,11 @@ def check_channel(driver, sim, channel, shot):
     saved = sim.saved_value(channel, scheme, BRIGHTNESS)
     assert saved == wanted, "scheme file holds %r for 34, not %d" % (saved, wanted)
     print("ok   %s: brightness %d -> %d reached the ISP and, after flush, scheme %d's file" % (label, before, wanted, scheme))
+
+    # A change made elsewhere (a script, the prompt) shows without a reload.
+    sim.api("channels/%d/set" % number, {"key": BRIGHTNESS, "value": before})
+    wait_for(driver, "another client's change on the page", lambda: slider.get_attribute("value") == str(before))
+    print("ok   %s: brightness set back to %d by another client shows on the page" % (label, before))
 
     # Dusk: day/night switching, 18:30, night from the ISP, one pass.
     choose(driver, "scheme-mode", "2")

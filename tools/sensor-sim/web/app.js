@@ -278,13 +278,16 @@ function showHeader(clock) {
   const info = channelInfo();
   if (!info) return;
   $("device").textContent = (info.sensor || "") + (info.thermal ? " (thermal)" : "");
+  // The names change with the scheme mode (day, night): redrawn only then.
   const select = $("scheme");
-  if (select.options.length !== info.schemes + 1 || select !== document.activeElement) {
-    const chosen = select.options.length === info.schemes + 1 ? select.value : String(info.scheme);
-    select.replaceChildren();
-    for (let s = 0; s <= info.schemes; s++) select.append(el("option", {value: s, text: schemeName(info, s)}));
-    select.value = chosen;
+  const names = Array.from({length: info.schemes + 1}, (_, s) => schemeName(info, s));
+  if (select.dataset.names !== names.join("|")) {
+    const chosen = select.value;
+    select.replaceChildren(...names.map((name, s) => el("option", {value: s, text: name})));
+    select.dataset.names = names.join("|");
+    if (chosen !== "") select.value = chosen;
   }
+  setUnlessFocused(select, info.scheme);
   $("scheme-current").textContent = schemeName(info, info.scheme);
   if (info.schemeMode !== null) setUnlessFocused($("scheme-mode"), info.schemeMode);
   setUnlessFocused($("daynight"), info.dayNight === 0 ? 0 : 1);
