@@ -109,7 +109,7 @@ TEST_F(HandlerTest, EachAccessorReadsAndSendsItsOwnKey) {
 TEST_F(ControllerFixture, TheMirrorIsSavedAtOnceTheSceneOnlyWithIt) {
     ASSERT_TRUE(start(camera()));
     const auto saved = [this] {
-        const std::string strFile = readFile(std::string(kConfigDir) + "/sensor1_0.cfg");
+        const std::string strFile = readFile(schemePath(1, 0));
         return Words{valueOf(strFile, KEY_MIRROR), valueOf(strFile, KEY_BEAWAY)};
     };
     ispsim::failCommand(0, KEY_MIRROR, -1);

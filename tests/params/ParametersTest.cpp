@@ -282,9 +282,9 @@ protected:
     // Channel 1's merged style with this KEY_MAX_SHUTTER (from 200 up the
     // answer comes from flash); scheme 0's file with the first records given.
     void writeFiles(int p_nMaxShutter, size_t p_nRecords) {
-        writeFile("/tmp/merge_style_ch1.xml",
+        writeFile(mergedStylePath(1),
                   "<style><tab><param id=\"49\" value=\"" + std::to_string(p_nMaxShutter) + "\"/></tab></style>");
-        writeFile(std::string(kConfigDir) + "/sensor1_0.cfg",
+        writeFile(schemePath(1, 0),
                   image(std::vector<KeyVal>{{KEY_BRIGHTNESS, 10}, {KEY_SATURATION, 20}, {KEY_MAX_SHUTTER, 30}})
                       .substr(0, 8 * p_nRecords));
     }
@@ -356,9 +356,9 @@ TEST_F(ReadingTest, FromFlashTheSchemeFileIsAppendedAndCompletedFromTheCache) {
     for (u32 i = 0; i < access().keyValSum(); ++i) access().keyValTmp()[i] = {999, 999};
     writeFiles(206, 1);
     EXPECT_EQ("(1,2)(34,10)(2337,128)(49,300)", all());
-    removeFile(std::string(kConfigDir) + "/sensor1_0.cfg");
+    removeFile(schemePath(1, 0));
     EXPECT_EQ("(1,2)(34,50)(2337,128)(49,300)", all());
-    writeFile(std::string(kConfigDir) + "/sensor1_0.cfg", image({{KEY_MAX_SHUTTER, 30}, {7, 1}, {KEY_BRIGHTNESS, 10}}));
+    writeFile(schemePath(1, 0), image({{KEY_MAX_SHUTTER, 30}, {7, 1}, {KEY_BRIGHTNESS, 10}}));
     EXPECT_EQ("(1,2)(34,10)(2337,128)(49,30)", all());
 }
 
@@ -390,7 +390,7 @@ TEST_F(ReadingTest, AMergedStyleFileTheGuardRefusesGivesWayToTheTextInMemory) {
     writeFiles(206, 3);
     std::string strDeep;
     for (int i = 0; i < 100000; ++i) strDeep += "<a>";
-    writeFile("/tmp/merge_style_ch1.xml", strDeep);
+    writeFile(mergedStylePath(1), strDeep);
     char szStyle[] = "<style><tab><param id=\"49\" value=\"199\"/></tab></style>";
     access().sysConf().szUIStyle = szStyle;
     EXPECT_EQ("(1,2)(34,50)(2337,128)(49,250)", all());

@@ -157,7 +157,7 @@ const std::string kVersion = std::string(RobustnessFixture::kConfigDir) + "/snsv
 const std::string kMachineInfo = camerapath::MACHINE_INFO_FILE;
 const std::string kBaseStyle = camerapath::STYLE_FILE;
 const std::string kDiversity = camerapath::STYLE_DIVERSITY_FILE;
-const std::string kMerged = "/tmp/merge_style_ch1.xml";
+const std::string kMerged = StartedControllers::mergedStylePath(1);
 
 Step removing(const std::string& p_strPath) {
     return [p_strPath](BrokenFileTest& t) { t.removeFile(p_strPath); };

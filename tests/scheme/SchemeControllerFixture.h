@@ -17,13 +17,7 @@ protected:
     // A scheme's schedule window: start hour and minute, end hour and minute.
     static constexpr u32 kWindowKeys[4] = {KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN, KEY_SCHEME_END_HOUR,
                                            KEY_SCHEME_END_MIN};
-    static std::string schemePath(int p_nChannel, int p_nScheme) {
-        return std::string(kConfigDir) + "/sensor" + std::to_string(p_nChannel) + "_" + std::to_string(p_nScheme) +
-               ".cfg";
-    }
-    static std::string thermalPath(int p_nScheme) {
-        return std::string(kConfigDir) + "/sensor-thermal" + std::to_string(p_nScheme) + ".cfg";
-    }
+    static std::string thermalPath(int p_nScheme) { return schemefiles::schemeFile(true, 2, p_nScheme); }
     static const char* versionPath() { return camerapath::VERSION_FILE; }
 
     std::vector<KeyVal> readScheme(const std::string& p_strPath) const { return records(readFile(p_strPath)); }

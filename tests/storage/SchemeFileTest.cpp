@@ -21,7 +21,7 @@
 namespace {
 
 const char* const kStyle = "/hd1/moduleConfig/sensorConfig/style/style.xml";
-const char* const kSchemeFile = "/mnt/mtd/code/config_file/sensor1_0.cfg";
+const std::string kSchemeFile = StartedControllers::schemePath(1, 0);
 const char* const kVersionFile = camerapath::VERSION_FILE;
 const KeyVal kSentinel = {0xDEADBEEFu, 0xFEEDFACEu};
 
@@ -40,8 +40,8 @@ const char* const kOpenForWrite = "file.open(file_name, ZTFile::modeWrite | ZTFi
 class FileIoTest : public DeviceFixture {
 protected:
     bool temporaryLeft(const std::string& p_strTarget) const { return fileExists(p_strTarget + ".tmp"); }
-    int writeScheme(std::vector<KeyVal> p_vecRecords, const char* p_szPath = kSchemeFile) {
-        std::string strName = p_szPath;
+    int writeScheme(std::vector<KeyVal> p_vecRecords, const std::string& p_strPath = kSchemeFile) {
+        std::string strName = p_strPath;
         return keyValToFile(&strName[0], p_vecRecords.data(), static_cast<u32>(p_vecRecords.size()));
     }
 };

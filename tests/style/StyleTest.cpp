@@ -250,10 +250,10 @@ TEST_F(StyleTest, MergeAppliesTheMatchingConditionsTabOperations) {
                                     "<Delete tab_key=\"Lens\"/>", "<Delete/>", "<Modify tab_key=\"lens\"/>",
                                     "<AddAfter tab_key=\"lens\"/>", "<Modify tab_key=\"no\"><t key=\"x\"/></Modify>"})
         EXPECT_EQ(printed(kBase), merge(kBase, "<c a=\"1\">" + strOp + "</c>", "(a=1)")) << strOp;
-    removeFile("/tmp/merge_style_ch1.xml");
+    removeFile(mergedStylePath(1));
     const std::string strMerged = merge(kBase, deleteLensWhen("a", "1"), "(a=1)", 2);
-    EXPECT_EQ(strMerged, readFile("/tmp/merge_style_ch2.xml"));
-    EXPECT_FALSE(fileExists("/tmp/merge_style_ch1.xml"));
+    EXPECT_EQ(strMerged, readFile(mergedStylePath(2)));
+    EXPECT_FALSE(fileExists(mergedStylePath(1)));
 }
 
 // Traces on: every report names the function the host or init called.
@@ -482,12 +482,12 @@ TEST_F(StyleTest, MissingOrUnknownFilesAreReportedAndTheRestIsRead) {
 
     setDeviceType(1);
     removeFile(std::string(kStyleDir) + "Style.xml");
-    removeFile("/tmp/merge_style_ch1.xml");
+    removeFile(mergedStylePath(1));
     init(1);
     EXPECT_EQ("", style());
     EXPECT_TRUE(reported(
         "loadFromFile(strStyleFileName.c_str(), p_stSysConf->szUIStyle, getFileLen(strStyleFileName.c_str())) > 0"));
-    EXPECT_TRUE(fileExists("/tmp/merge_style_ch1.xml"));
+    EXPECT_TRUE(fileExists(mergedStylePath(1)));
     setDeviceType(4);
     removeFile(std::string(kDiversityDir) + "StyleDiversity_dome.xml");
     init(1);

@@ -5,6 +5,8 @@
 #ifndef SENSORDLL_TESTS_STARTED_CONTROLLERS_H
 #define SENSORDLL_TESTS_STARTED_CONTROLLERS_H
 
+#include <stdio.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,10 +18,22 @@
 #include "ModuleConfigure.h"
 #include "SimulatedCamera.h"
 #include "platform/CameraPaths.h"
+#include "storage/SchemeFiles.h"
 
 class StartedControllers : public DeviceFixture {
 public:
-    static constexpr const char* kConfigDir = "/mnt/mtd/code/config_file";
+    // The folder of the scheme and version files.
+    static inline const std::string kConfigDir =
+        std::string(camerapath::VERSION_FILE).substr(0, std::string(camerapath::VERSION_FILE).rfind('/'));
+    // A visible channel's scheme file, and a channel's merged style.
+    static std::string schemePath(int p_nChannel, int p_nScheme) {
+        return schemefiles::schemeFile(false, p_nChannel, p_nScheme);
+    }
+    static std::string mergedStylePath(int p_nChannel) {
+        char szName[64];
+        snprintf(szName, sizeof(szName), camerapath::MERGED_STYLE_FILE, p_nChannel);
+        return szName;
+    }
 
     static std::string image(const KeyVal* p_pRecords, u32 p_nCount) {
         return simdevice::schemeImage(p_pRecords, p_nCount);
